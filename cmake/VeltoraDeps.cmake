@@ -20,6 +20,7 @@ pkg_check_modules(PANGO REQUIRED IMPORTED_TARGET pangocairo pango fontconfig)
 pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11 xext)
 pkg_check_modules(PULSE REQUIRED IMPORTED_TARGET libpulse)
 pkg_check_modules(SODIUM REQUIRED IMPORTED_TARGET libsodium)
+pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
 
 # qrcodegen (C++) ships a header and a library but no CMake or pkg-config file.
 find_path(QRCODEGEN_INCLUDE_DIR qrcodegen.hpp PATH_SUFFIXES qrcodegen qrcodegencpp)
