@@ -1,0 +1,55 @@
+#pragma once
+// The addresses of every server the program and its libraries talk to, in a
+// production and a test table of 20 entries each, looked up by key. The
+// table in use follows the setting "LoginType" (0 or 1: test, 2: production,
+// anything else: no table), read once per run.
+//
+// Host names are deployment configuration: the file named by
+// $VELTORA_ENDPOINTS, else "endpoints.ini" in the program's folder, gives one
+// host per role in its sections [production] and [test]:
+//
+//   [production]
+//   config=https://config.example      ; keys 0, 7, 17
+//   web=...      ; 1        room=...    ; 2-6      cms=...     ; 8, 9, 11, 12
+//   docs=...     ; 10       mirror=...  ; 13       live=...    ; 14
+//   snapshot=... ; 15       report=...  ; 16       log=...     ; 18
+//   monitor=...  ; 19
+//   [test]
+//   config=...   ; 7 only (keys 0, 1 and 17 are the production values)
+//   room=, cms=, docs=, mirror=, live=, snapshot=, report=, log=, monitor=
+//
+// A host is "scheme://name[:port]"; a missing role keeps its compiled-in
+// default "https://<role>.example" (production) or "https://test-<role>.example".
+#include "IniFile.h"
+
+#include <map>
+#include <string>
+
+// Both tables, filled completely from a deployment file (or the defaults).
+class EndpointTables {
+public:
+    static constexpr int kKeyCount = 20;
+
+    explicit EndpointTables(const IniFile& deployment = IniFile());
+
+    // The address for key in the table of loginType: null for a login type
+    // other than 0, 1 or 2; "" for a key outside 0..19. Never inserts.
+    const char* Lookup(int loginType, int key) const;
+
+private:
+    std::map<int, std::string> m_production;  // read-only after construction
+    std::map<int, std::string> m_test;        // read-only after construction
+};
+
+class UrlProxy {
+public:
+    // Runs InitProxy, then looks key up in the table of the login type.
+    // The answer stays valid for the life of the process.
+    static const char* GetUrl(int key);
+    // Once per process: reads "LoginType" (default 2) and the deployment
+    // file and fills both tables. Later calls do nothing. Thread-safe.
+    static void InitProxy();
+    // The deployment file in use: $VELTORA_ENDPOINTS, else endpoints.ini
+    // beside the program.
+    static std::string DeploymentFile();
+};
