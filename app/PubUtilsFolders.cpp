@@ -131,8 +131,9 @@ void removeOldBelow(const QString& root, const QString& dir, int days, qint64 li
         } else if (e.isDir()) {
             removeOldBelow(root, e.absoluteFilePath(), days, limit);
         } else {
-            QDateTime created = e.birthTime().isValid() ? e.birthTime() : e.lastModified();
-            if (created.toSecsSinceEpoch() < limit)
+            // The age of a cached file is the time its content was written
+            // (not every Linux file system records a creation time).
+            if (e.lastModified().toSecsSinceEpoch() < limit)
                 QFile::remove(e.absoluteFilePath());
         }
     }

@@ -1,13 +1,68 @@
-// The entry of Veltora.
+// The entry of Veltora: application set-up in a fixed order, then the main
+// window and the event loop.
+#include "CSettings.h"
+#include "GlobalConstants.h"
 #include "Logger.h"
 #include "MainWindow.h"
+#include "PubUtils.h"
+#include "StartupChecks.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFont>
+#include <QLocale>
+#include <QTranslator>
+
+#include <curl/curl.h>
+
+#include <memory>
+
+namespace {
+
+// The style sheet of this build: the teacher's (the student sheet serves the
+// student build of the same code).
+QString loadStyleSheet(bool teacher)
+{
+    QFile f(teacher ? ":/pub/respub/teacher.qss" : ":/pub/respub/student.qss");
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(f.readAll());
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    if (IsBelowWindows10())
+        QCoreApplication::setAttribute(Qt::AA_UseSoftwareOpenGL, true);
+
+    auto app = std::make_unique<QApplication>(argc, argv);
+    if (!CheckSingleInstance("vtmaintea"))
+        return 0;
+
     QGuiApplication::setQuitOnLastWindowClosed(false);
-    MainWindow w;
-    return app.exec();
+
+    // The UI font; fontconfig and the substitution below map it to the
+    // installed CJK font.
+    QFont::insertSubstitution("Microsoft YaHei", "WenQuanYi Micro Hei");
+    QFont::insertSubstitution(QString::fromUtf8("微软雅黑"), "WenQuanYi Micro Hei");
+    QFont font = QApplication::font();
+    font.setFamily("Microsoft YaHei");
+    QApplication::setFont(font);
+
+    app->setStyleSheet(loadStyleSheet(true));
+
+    QTranslator translator;
+    const char* qm = QLocale::system().language() == QLocale::Chinese ? vt::kTranslationChinese : vt::kTranslationOther;
+    if (translator.load(QCoreApplication::applicationDirPath() + "/" + qm))
+        QCoreApplication::installTranslator(&translator);
+
+    curl_global_init(CURL_GLOBAL_ALL);
+
+    int result = 0;
+    {
+        MainWindow w;
+        result = app->exec();
+    }
+    return result;
 }

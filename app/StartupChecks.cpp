@@ -1,0 +1,40 @@
+#include "StartupChecks.h"
+
+#include "Logger.h"
+#include "SingleInstance.h"
+
+#include <QApplication>
+
+#include <atomic>
+
+namespace {
+SingleInstance* g_guard = nullptr;  // GUI thread only
+}
+
+bool IsBelowWindows10()
+{
+    // Software OpenGL was the fallback for old Windows drivers. On this
+    // platform Qt chooses its OpenGL itself, so the switch is never needed.
+    static const bool below = false;
+    return below;
+}
+
+bool CheckSingleInstance(const char* name)
+{
+    if (g_guard)
+        return true;
+    auto* guard = new SingleInstance(QString::fromUtf8(name), qApp);
+    if (!guard->claim()) {
+        delete guard;
+        return false;
+    }
+    QObject::connect(guard, &SingleInstance::activationRequested, guard, [] {
+        bool raised = SingleInstance::RaiseFirstVisibleWindow({"vtlogintea", "vtclasstea", "vtmaintea"});
+        Logger::instance()->Log(LOG_INFO, "CheckSingleInstance", "another start asked to show the window: %s",
+                                raised ? "raised" : "no visible window");
+    });
+    g_guard = guard;
+    return true;
+}
+
+SingleInstance* SingleInstanceGuard() { return g_guard; }

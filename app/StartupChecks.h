@@ -1,0 +1,18 @@
+#pragma once
+// The two small checks of program start-up.
+#include <QString>
+
+class SingleInstance;
+
+// True when the system needs software OpenGL before the application object
+// exists. The answer is computed once and cached for the run.
+bool IsBelowWindows10();
+
+// True when this process is the first instance; false after the running
+// instance was asked to bring its window to the front. The instance object
+// lives for the whole run and raises the login, home or main window (the
+// first visible, in that order) when a later start asks.
+bool CheckSingleInstance(const char* name);
+
+// The process-wide instance guard made by CheckSingleInstance (null before).
+SingleInstance* SingleInstanceGuard();
