@@ -1,0 +1,62 @@
+#pragma once
+// Test control of the client library: lets tests drive the in-process
+// class-room service and see what the program asked of it. Every function
+// takes the object made by CreateClientLib and is thread-safe.
+#include "ClientLib.h"
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+// One operation called on the library, with its arguments converted to
+// QVariants (QString, bool, int, qint64, QVariant, QStringList, ...), in the
+// order the program called them.
+struct ClientLibCall {
+    QString name;       // operation name, e.g. "Login"
+    QVariantList args;  // arguments in order
+};
+
+namespace ClientLibTestControl {
+
+// Delivers (code, payload) through the callback from the library's thread,
+// after the queued answers that are already due.
+CLIENTLIB_API void InjectCommand(ClientLib* lib, int code, const QVariant& payload);
+
+// The next request (an operation with an answer: results 1000 and above,
+// the room login) is not served: it is answered with `code` (<= -100; larger
+// values are clamped to -100) and "errMsg" after the request time-out. An
+// operation without an answer that is hit by it returns false instead.
+CLIENTLIB_API void FailNextRequest(ClientLib* lib, int code = -100);
+
+// The answer to the next request comes `ms` later than it would. When that
+// reaches the request time-out, the request is answered as not served
+// (code -101, "请求超时") at the time-out instead.
+CLIENTLIB_API void DelayNextRequest(ClientLib* lib, int ms);
+
+// Time-out of requests that cannot be served (default 10000 ms).
+CLIENTLIB_API void SetRequestTimeout(ClientLib* lib, int ms);
+
+// The calls made so far, in order; ClearCalls forgets them.
+CLIENTLIB_API QList<ClientLibCall> Calls(ClientLib* lib);
+CLIENTLIB_API void ClearCalls(ClientLib* lib);
+
+// Simulated students of the demo school. Each acts as a room would report
+// it (codes 101, 102, 127, 4, 123, ...). Unknown user ids are ignored and
+// return false. Students join by themselves after the room login when the
+// data set gives them a "joinAfterMs"; these calls act at once.
+CLIENTLIB_API bool StudentJoin(ClientLib* lib, const QString& userId);
+CLIENTLIB_API bool StudentLeave(ClientLib* lib, const QString& userId);
+CLIENTLIB_API bool StudentChat(ClientLib* lib, const QString& userId, const QString& text);
+CLIENTLIB_API bool StudentRaiseHand(ClientLib* lib, const QString& userId, bool raised);
+
+// The thread id (as from std::this_thread::get_id, hashed) of the library's
+// own thread, for checks that callbacks come from it.
+CLIENTLIB_API quint64 LibraryThreadId(ClientLib* lib);
+
+// The state of the in-process service as a map (for checks):
+// "loggedIn" (bool), "inRoom" (bool), "roomId", "onlineUsers" (QStringList),
+// "feedback" (list of {"category", "text"}), "noticeId", "notice".
+CLIENTLIB_API QVariantMap ServiceState(ClientLib* lib);
+
+}  // namespace ClientLibTestControl
