@@ -1,0 +1,162 @@
+#pragma once
+// The session data model: login variables of the room, the local user and
+// the room's users, the class-home data, the room's flags, integer-keyed
+// status values, the server time offset and the one-second tick.
+//
+// Implementation by concern: CData.cpp (life, login variables, users,
+// status, flags, tick), CDataHome.cpp (class-home data, share history, group
+// images), CDataLive.cpp (live configuration and media lines), CDataTran.cpp
+// (relayed messages).
+#include "SessionRecords.h"
+
+#include <QMap>
+#include <QObject>
+#include <QReadWriteLock>
+#include <QStringList>
+#include <QVariant>
+
+#include <map>
+#include <string>
+#include <vector>
+
+class AppUpdater;
+class DownThread;
+class QTimer;
+
+class CData : public QObject {
+    Q_OBJECT
+public:
+    static CData* instance();
+    ~CData() override;
+
+    // --- life ---
+    void StopTimer();
+    AppUpdater* GetUpdater() const { return m_updater; }
+    void ResetData(bool all);
+    bool IsTeacher() const { return true; }
+    int GetTick() const { return m_tick; }
+
+    // --- login variables ---
+    bool SetLoginVar(const QStringList& vars);
+    QStringList GetLoginVar() const { return m_loginVars; }
+    bool IsLiveRoom() const;
+    bool IsAppTeaLive() const;
+    bool IsLoginRole6() const;
+    int GetVideoWidth() const;
+    int GetLayout() const;
+
+    // --- local user and user list ---
+    UserInfo* GetLocalUser() { return &m_localUser; }
+    void SetLocalUser(UserInfo& user);
+    std::string GetPlatform() const;
+    bool UpdateUser(UserInfo& user);
+    bool UpdateUser(const UserInfo& user);
+    bool RemoveUser(const std::string& id);
+    bool GetUser(const std::string& id, UserInfo& out) const;
+    std::vector<UserInfo> GetUserList() const { return m_users; }
+
+    // --- status map (any thread) ---
+    void SetStatus(int key, int value);
+    void SetStatusText(int key, const QString& value);
+    bool GetStatus(int key) const;
+    QString GetStatusText(int key) const;
+
+    // --- room flags ---
+    void SetLiveMode(int mode);
+    int GetLiveMode() const { return m_liveMode; }
+    void SetExtPush(bool on);
+    bool IsExtPush() const { return m_extPush; }
+    void SetRecording(bool on);
+    bool IsRecording() const { return m_recording; }
+    void SetClassType(int type, bool up);
+    int GetClassType() const { return m_classType; }
+    bool IsClassUp() const { return m_classUp; }
+    void SetAppExiting(bool exiting) { m_appExiting = exiting; }
+    bool IsAppExiting() const { return m_appExiting; }
+    bool IsUpdateOnExit() const { return m_updateOnExit; }
+    void SetVar(const QString& key, const QVariant& value) { m_vars[key] = value; }
+    QVariant GetVar(const QString& key) const { return m_vars.value(key); }
+    void SetLayout(int layout) { m_layout = layout; }
+
+    // --- server time ---
+    void SetSvrTimeOff(qint64 offMs);
+    qint64 GetSvrTimeOff() const;
+    qint64 GetSvrTime() const;
+
+    // --- class-home data (GUI thread) ---
+    bool AddCourse(const CourseInfo& course);
+    std::vector<CourseInfo> GetCourses() const { return m_courses; }
+    bool GetCourse(const std::string& id, CourseInfo& out) const;
+    CourseInfo GetTmpCourse() const;
+    bool AddGroup(const GroupInfo& group);
+    std::vector<GroupInfo> GetGroups() const { return m_groups; }
+    bool GetGroup(const std::string& id, GroupInfo& out) const;
+    void SetCalePoints(const std::string& key, const std::vector<std::string>& days);
+    bool HasCalePoints(const std::string& key) const;
+    std::vector<std::string> GetCalePoints(const std::string& key);
+    void SetDayRooms(const std::string& key, const std::vector<RoomInfo>& rooms);
+    bool HasDayRooms(const std::string& key) const;
+    std::vector<RoomInfo> GetDayRooms(const std::string& key);
+    void ClearDayRooms(bool alsoPoints);
+    void SetRoomList(const std::vector<RoomInfo>& rooms) { m_roomList = rooms; }
+    std::vector<RoomInfo> GetRoomList() const { return m_roomList; }
+    void AddIphoneShare(const QString& phone);
+    QStringList GetIphoneShareList();
+    void AddAuthAppDev(const QVariant& device) { m_authAppDevs.push_back(device); }
+    void RemoveAuthAppDev(const QString& userId);
+    std::vector<QVariant> GetAuthAppDevs() const { return m_authAppDevs; }
+    bool SetGroupId(const QString& id);
+    QString GetGroupId() const { return m_groupId; }
+    QString GetGroupLogoUrl(int image) const;
+    QString GetGroupLogoFile(int image) const;
+
+signals:
+    void sgTimerUpdate(int index);
+    void sgSwitchLine();
+    void sgEnterRoom();
+    void sgExitApp();
+    void sgDownGroupLogo(int groupImg);
+
+public slots:
+    void onUpdateTimer();
+    void onDownFinish(DownThread* pDown);
+
+private:
+    CData();
+    void StartGroupImageDownload(int image, const QString& url);
+    void OnGroupImageDownloaded(DownThread* pDown);
+
+    // All fields but the status map are GUI thread only.
+    int m_tick = 0;
+    QTimer* m_timer = nullptr;
+    AppUpdater* m_updater = nullptr;
+    bool m_updateOnExit = false;
+    bool m_appExiting = false;
+    QStringList m_loginVars;
+    bool m_recording = false;
+    bool m_extPush = false;
+    int m_layout = 1;
+    int m_liveMode = 2;
+    int m_classType = 2;
+    bool m_classUp = false;
+    UserInfo m_localUser;
+    std::vector<UserInfo> m_users;
+    std::vector<CourseInfo> m_courses;
+    std::map<std::string, std::vector<std::string>> m_calePoints;
+    std::map<std::string, std::vector<RoomInfo>> m_dayRooms;
+    std::vector<RoomInfo> m_roomList;
+    QStringList m_shareHistory;
+    std::vector<GroupInfo> m_groups;
+    std::vector<QVariant> m_authAppDevs;
+    QMap<QString, QVariant> m_vars;
+    mutable QReadWriteLock m_lock;        // guards m_status
+    QMap<QString, QVariant> m_status;     // guarded by m_lock
+    QMap<QString, QVariant> m_mediaLines;
+    QMap<QString, QVariant> m_selectedLine;
+    qint64 m_svrTimeOff = kSvrTimeUnset;
+    std::string m_lastCameras;
+    std::string m_lastMics;
+    QString m_groupId;
+
+    static constexpr qint64 kSvrTimeUnset = 10000000;
+};
