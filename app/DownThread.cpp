@@ -1,0 +1,198 @@
+#include "DownThread.h"
+
+#include "CurlHandleGuard.h"
+#include "Logger.h"
+#include "PubUtils.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QThread>
+#include <QThreadPool>
+
+#include <curl/curl.h>
+
+#include <memory>
+
+namespace {
+
+bool beginsWith(const std::string& s, const char* prefix)
+{
+    return s.rfind(prefix, 0) == 0;
+}
+
+}  // namespace
+
+DownThread::DownThread(std::string url_, int type_, bool useCacheFile)
+    : type(type_), url(std::move(url_))
+{
+    setAutoDelete(false);
+    if (useCacheFile)
+        localPath = PubUtils::GetUrlLocalFile(url);
+}
+
+DownThread::~DownThread()
+{
+    delete cacheFile;
+}
+
+void DownThread::Start(QThreadPool* pool)
+{
+    if (url.empty()) {
+        emit finish(this);
+        return;
+    }
+    (pool ? pool : QThreadPool::globalInstance())->start(this, 0);
+}
+
+void DownThread::run()
+{
+    if (!url.empty() && beginsWith(url, "http")) {
+        while (!doDown()) {
+            ++tries;
+            if (tries >= maxTries)
+                break;
+            QThread::msleep(static_cast<unsigned long>(retryDelayMs > 0 ? retryDelayMs : 0));
+            if (!localPath.empty() && timeoutSec != 0)
+                timeoutSec += 10;
+        }
+        // A download that never succeeded leaves no cache file to read.
+        if (!succeeded)
+            localPath.clear();
+    } else {
+        localPath.clear();
+    }
+    emit finish(this);
+}
+
+size_t DownThread::onWrite(char* ptr, size_t size, size_t nmemb, void* self)
+{
+    auto* me = static_cast<DownThread*>(self);
+    const size_t len = size * nmemb;
+    if (me->cacheFile) {
+        if (me->cacheFile->write(ptr, qint64(len)) != qint64(len))
+            return 0;  // a short write aborts the transfer (disk full, say)
+        if (!me->dataOverCap && me->data.size() + len > kMemoryCap) {
+            me->dataOverCap = true;
+            std::string().swap(me->data);
+        }
+        if (me->dataOverCap)
+            return len;
+    }
+    me->data.append(ptr, len);
+    return len;
+}
+
+bool DownThread::doDown()
+{
+    static const char* const func = "DownThread::doDown";
+    data.clear();
+    dataOverCap = false;
+    succeeded = false;
+    httpStatus = 0;
+
+    CURL* handle = CurlHandleGuard::instance()->Init();
+    if (!handle) {
+        Logger::instance()->Log(LOG_WARN, func, "curl_easy_init null");
+        return false;
+    }
+
+    // The cache file is written beside its final name and renamed into place
+    // only when the whole body arrived with a success status.
+    if (!localPath.empty()) {
+        cacheFile = new QSaveFile(QString::fromStdString(localPath));
+        if (!cacheFile->open(QIODevice::WriteOnly)) {
+            Logger::instance()->Log(LOG_WARN, func, "QFile open %s error: %s", localPath.c_str(),
+                                    cacheFile->errorString().toUtf8().constData());
+            delete cacheFile;
+            cacheFile = nullptr;
+            localPath.clear();
+        }
+    }
+
+    curl_slist* headers = curl_slist_append(nullptr, "User-Agent: mac client curl");
+    if (!contentType.empty())
+        headers = curl_slist_append(headers, ("Content-Type: " + contentType).c_str());
+    char errorBuffer[CURL_ERROR_SIZE] = {0};
+
+    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(handle, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    if (beginsWith(url, "https"))
+        curl_easy_setopt(handle, CURLOPT_SSL_ENABLE_ALPN, 0L);
+    curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorBuffer);
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &DownThread::onWrite);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, long(connectTimeoutSec));
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, long(lowSpeedTimeSec));
+    if (timeoutSec != 0)
+        curl_easy_setopt(handle, CURLOPT_TIMEOUT, long(timeoutSec));
+    if (!postData.empty()) {
+        curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE, long(postData.size()));
+        curl_easy_setopt(handle, CURLOPT_POSTFIELDS, postData.data());
+    }
+
+    CURLcode code = curl_easy_perform(handle);
+    curl_slist_free_all(headers);
+    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &httpStatus);
+    CurlHandleGuard::instance()->Cleanup(handle);
+
+    const bool gotBody = !data.empty() || dataOverCap;
+    if (code != CURLE_OK) {
+        Logger::instance()->Log(LOG_WARN, func, "http down %s error %s, times %d", url.c_str(),
+                                errorBuffer[0] ? errorBuffer : curl_easy_strerror(code), tries);
+    } else if (httpStatus >= 400) {
+        Logger::instance()->Log(LOG_WARN, func, "http down %s error HTTP %ld, times %d", url.c_str(), httpStatus,
+                                tries);
+    } else if (!gotBody) {
+        Logger::instance()->Log(LOG_WARN, func, "http down %s error empty body, times %d", url.c_str(), tries);
+    } else {
+        succeeded = true;
+    }
+
+    if (cacheFile) {
+        if (succeeded && !cacheFile->commit()) {
+            Logger::instance()->Log(LOG_WARN, func, "QFile write %s error: %s", localPath.c_str(),
+                                    cacheFile->errorString().toUtf8().constData());
+            localPath.clear();
+        } else if (!succeeded) {
+            cacheFile->cancelWriting();  // nothing of a failed try reaches the cache
+        }
+        delete cacheFile;
+        cacheFile = nullptr;
+    }
+    if (!succeeded)
+        data.clear();
+    return succeeded;
+}
+
+bool DownThread::HasCacheFile(std::string url, std::string& localPath)
+{
+    localPath = PubUtils::GetUrlLocalFile(url);
+    return !localPath.empty() && QFile::exists(QString::fromStdString(localPath));
+}
+
+QPixmap DownThread::GetLoadPixmap(std::string pathOrUrl)
+{
+    static const char* const func = "DownThread::GetLoadPixmap";
+    std::string path = pathOrUrl;
+    if (beginsWith(pathOrUrl, "http"))
+        path = PubUtils::GetUrlLocalFile(pathOrUrl);
+    const QString qpath = QString::fromStdString(path);
+    if (path.empty() || !QFile::exists(qpath))
+        return QPixmap();
+    QFile file(qpath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Logger::instance()->Log(LOG_WARN, func, "QFile open %s error: %s", path.c_str(),
+                                file.errorString().toUtf8().constData());
+        return QPixmap();
+    }
+    QPixmap pixmap;
+    if (!pixmap.loadFromData(file.readAll()))
+        Logger::instance()->Log(LOG_INFO, func, "pixmap loadFromData failed %s", path.c_str());
+    return pixmap;
+}
