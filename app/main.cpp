@@ -40,6 +40,9 @@ int main(int argc, char** argv)
     if (!CheckSingleInstance("vtmaintea"))
         return 0;
 
+    // Crash dumps go to the data folder's "crashDumps".
+    const std::string dumpFolder = PubUtils::GetAppData() + "/crashDumps";
+
     QGuiApplication::setQuitOnLastWindowClosed(false);
 
     // The UI font; fontconfig and the substitution below map it to the

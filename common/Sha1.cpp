@@ -34,30 +34,51 @@ void Sha1Transform(uint32_t state[5], const unsigned char block[64])
 
     uint32_t a = state[0], b = state[1], c = state[2], d = state[3], e = state[4];
 
-// Message schedule kept in a 16-word ring.
+// Fully unrolled rounds with rotating variable names, so no step moves
+// values between registers; the message schedule lives in a 16-word ring.
 #define SHA1_W(i) (w[(i) & 15] = rol(w[((i) + 13) & 15] ^ w[((i) + 8) & 15] ^ w[((i) + 2) & 15] ^ w[(i) & 15], 1))
-#define SHA1_STEP(f, k, wi)                                        \
-    do {                                                           \
-        uint32_t t = rol(a, 5) + (f) + e + (k) + (wi);             \
-        e = d;                                                     \
-        d = c;                                                     \
-        c = rol(b, 30);                                            \
-        b = a;                                                     \
-        a = t;                                                     \
+#define SHA1_F1(b, c, d) ((d) ^ ((b) & ((c) ^ (d))))
+#define SHA1_F2(b, c, d) ((b) ^ (c) ^ (d))
+#define SHA1_F3(b, c, d) (((b) & (c)) | ((d) & ((b) | (c))))
+#define SHA1_R(a, b, c, d, e, f, k, wi)            \
+    do {                                           \
+        e += rol(a, 5) + f(b, c, d) + (k) + (wi);  \
+        b = rol(b, 30);                            \
     } while (0)
+#define SHA1_R5(i, f, k, W)                              \
+    SHA1_R(a, b, c, d, e, f, k, W((i)));                 \
+    SHA1_R(e, a, b, c, d, f, k, W((i) + 1));             \
+    SHA1_R(d, e, a, b, c, f, k, W((i) + 2));             \
+    SHA1_R(c, d, e, a, b, f, k, W((i) + 3));             \
+    SHA1_R(b, c, d, e, a, f, k, W((i) + 4))
+#define SHA1_W0(i) w[(i)]
 
-    int i = 0;
-    for (; i < 16; ++i)
-        SHA1_STEP((b & c) | (~b & d), 0x5A827999u, w[i]);
-    for (; i < 20; ++i)
-        SHA1_STEP((b & c) | (~b & d), 0x5A827999u, SHA1_W(i));
-    for (; i < 40; ++i)
-        SHA1_STEP(b ^ c ^ d, 0x6ED9EBA1u, SHA1_W(i));
-    for (; i < 60; ++i)
-        SHA1_STEP((b & c) | (b & d) | (c & d), 0x8F1BBCDCu, SHA1_W(i));
-    for (; i < 80; ++i)
-        SHA1_STEP(b ^ c ^ d, 0xCA62C1D6u, SHA1_W(i));
-#undef SHA1_STEP
+    SHA1_R5(0, SHA1_F1, 0x5A827999u, SHA1_W0);
+    SHA1_R5(5, SHA1_F1, 0x5A827999u, SHA1_W0);
+    SHA1_R5(10, SHA1_F1, 0x5A827999u, SHA1_W0);
+    SHA1_R(a, b, c, d, e, SHA1_F1, 0x5A827999u, w[15]);
+    SHA1_R(e, a, b, c, d, SHA1_F1, 0x5A827999u, SHA1_W(16));
+    SHA1_R(d, e, a, b, c, SHA1_F1, 0x5A827999u, SHA1_W(17));
+    SHA1_R(c, d, e, a, b, SHA1_F1, 0x5A827999u, SHA1_W(18));
+    SHA1_R(b, c, d, e, a, SHA1_F1, 0x5A827999u, SHA1_W(19));
+    SHA1_R5(20, SHA1_F2, 0x6ED9EBA1u, SHA1_W);
+    SHA1_R5(25, SHA1_F2, 0x6ED9EBA1u, SHA1_W);
+    SHA1_R5(30, SHA1_F2, 0x6ED9EBA1u, SHA1_W);
+    SHA1_R5(35, SHA1_F2, 0x6ED9EBA1u, SHA1_W);
+    SHA1_R5(40, SHA1_F3, 0x8F1BBCDCu, SHA1_W);
+    SHA1_R5(45, SHA1_F3, 0x8F1BBCDCu, SHA1_W);
+    SHA1_R5(50, SHA1_F3, 0x8F1BBCDCu, SHA1_W);
+    SHA1_R5(55, SHA1_F3, 0x8F1BBCDCu, SHA1_W);
+    SHA1_R5(60, SHA1_F2, 0xCA62C1D6u, SHA1_W);
+    SHA1_R5(65, SHA1_F2, 0xCA62C1D6u, SHA1_W);
+    SHA1_R5(70, SHA1_F2, 0xCA62C1D6u, SHA1_W);
+    SHA1_R5(75, SHA1_F2, 0xCA62C1D6u, SHA1_W);
+#undef SHA1_W0
+#undef SHA1_R5
+#undef SHA1_R
+#undef SHA1_F3
+#undef SHA1_F2
+#undef SHA1_F1
 #undef SHA1_W
 
     state[0] += a;

@@ -13,7 +13,7 @@ PACKAGES=(
   libavdevice-dev libavfilter-dev ffmpeg
   libsdl2-dev
   nginx-light libnginx-mod-rtmp
-  xvfb xauth xdotool x11-apps imagemagick
+  xvfb xauth xdotool x11-apps x11-utils imagemagick
   libcairo2-dev libpango1.0-dev libx11-dev libxext-dev libfontconfig-dev
   zlib1g-dev libzip-dev libminizip-dev nlohmann-json3-dev
   libqrcodegencpp-dev libcpp-httplib-dev libstb-dev

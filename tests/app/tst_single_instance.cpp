@@ -1,0 +1,86 @@
+// A second start of the program while the first runs ends with 0, and the
+// first is asked to raise its window.
+#include "SingleInstance.h"
+#include "TempDir.h"
+#include "TestPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QSignalSpy>
+
+namespace {
+
+QString logText(const QString& dataFolder)
+{
+    QString all;
+    for (const QFileInfo& f : QDir(dataFolder + "/VeltoraTea").entryInfoList({"*.log"}, QDir::Files))
+        all += QString::fromStdString(testsupport::readFile(f.absoluteFilePath().toStdString()));
+    return all;
+}
+
+bool waitFor(const std::function<bool()>& cond, int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        if (cond())
+            return true;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return cond();
+}
+
+}  // namespace
+
+TEST(SingleInstance, SecondProgramStartRaisesTheFirstAndEnds)
+{
+    const QString program = QString::fromStdString(testsupport::binaryDir()) + "/bin/32bit/Veltora";
+    ASSERT_TRUE(QFileInfo::exists(program)) << program.toStdString();
+    testsupport::TempDir home;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", QString::fromStdString(home.path()));
+    env.insert("XDG_DATA_HOME", QString::fromStdString(home.path()) + "/data");
+    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(home.file("run/.keep")).section('/', 0, -2));
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    const QString dataFolder = QString::fromStdString(home.path()) + "/data/VeltoraTea";
+
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.start(program, {});
+    ASSERT_TRUE(first.waitForStarted());
+    // The first instance is up once it logged its data folder.
+    ASSERT_TRUE(waitFor([&] { return logText(dataFolder).contains("PubUtils::GetAppData"); }, 15000))
+        << first.readAllStandardError().toStdString();
+
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(program, {});
+    ASSERT_TRUE(second.waitForFinished(15000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+
+    EXPECT_TRUE(waitFor([&] { return logText(dataFolder).contains("another start asked to show the window"); }, 10000));
+    EXPECT_EQ(first.state(), QProcess::Running);
+    first.terminate();
+    if (!first.waitForFinished(5000))
+        first.kill();
+    first.waitForFinished(2000);
+}
+
+TEST(SingleInstance, InProcessClaimAndActivation)
+{
+    testsupport::TempDir run;
+    testsupport::ScopedEnv rt("XDG_RUNTIME_DIR", run.path());
+    const QString name = QString("vt-test-%1").arg(QCoreApplication::applicationPid());
+    SingleInstance first(name);
+    ASSERT_TRUE(first.claim());
+    QSignalSpy spy(&first, &SingleInstance::activationRequested);
+    SingleInstance second(name);
+    EXPECT_FALSE(second.claim());
+    EXPECT_TRUE(spy.count() > 0 || spy.wait(5000));
+}
