@@ -1,0 +1,162 @@
+#include "UpdateEngine.h"
+
+#include "DataFolder.h"
+#include "IniFile.h"
+#include "UpdateCheck.h"
+
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+namespace update {
+
+namespace {
+
+constexpr const char* kSection = "VeltoraTea";
+
+std::string trimSlashes(std::string folder)
+{
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    return folder;
+}
+
+}  // namespace
+
+// Turns the shared check's events into the updater's reports.
+class EngineCheckObserver : public CheckObserver {
+public:
+    explicit EngineCheckObserver(UpdateEngine& engine) : m_engine(engine) {}
+    void scanningFolder(const std::string& folder) override { m_engine.post(kScanFolder, narrowRecord(folder)); }
+    void versionRequestFailed(const HttpTransfer::Result&) override
+    {
+        m_engine.post(kCheckFailed, textRecord(u"cannot get remote version"));
+    }
+    void versionReplyMalformed(size_t) override
+    {
+        m_engine.post(kCheckFailed, textRecord(u"无法获取远程服务器软件版本"));
+    }
+    void remoteVersion(const std::string& latest) override { m_engine.post(kRemoteVersion, narrowRecord(latest)); }
+    void manifestFailed(const HttpTransfer::Result&, size_t) override
+    {
+        m_engine.post(kCheckFailed, textRecord(u"cannot get latest version"));
+    }
+    void upToDate() override { m_engine.post(kUpToDate); }
+    void updateAvailable() override { m_engine.post(kUpdateAvailable); }
+    void log(const std::string& line) override { m_engine.log(line); }
+
+private:
+    UpdateEngine& m_engine;
+};
+
+UpdateEngine::UpdateEngine() : UpdateEngine(Options()) {}
+
+UpdateEngine::UpdateEngine(Options options)
+    : m_installFolder(trimSlashes(options.installFolder.empty() ? executableFolder() : options.installFolder)),
+      m_tempBase(options.tempBase),
+      m_limits(options.limits)
+{
+    if (m_tempBase.empty()) {
+        const char* tmp = std::getenv("TMPDIR");
+        m_tempBase = tmp && *tmp ? tmp : "/tmp";
+    }
+    IniFile settings(datafolder::settingsFile());
+    m_updateUrl = settings.value(kSection, "UpdateUrl", defaultUpdateUrl(), 50);
+    m_appName = settings.value(kSection, "AppName", "VeltoraTea", 50);
+}
+
+UpdateEngine::~UpdateEngine()
+{
+    Wait();
+    if (!m_tempFolder.empty()) {
+        std::error_code ec;
+        std::filesystem::remove_all(m_tempFolder, ec);
+    }
+}
+
+std::string UpdateEngine::executableFolder()
+{
+    char buffer[PATH_MAX + 1];
+    ssize_t n = readlink("/proc/self/exe", buffer, PATH_MAX);
+    if (n <= 0)
+        return ".";
+    std::string path(buffer, static_cast<size_t>(n));
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : (slash == 0 ? "/" : path.substr(0, slash));
+}
+
+std::string UpdateEngine::defaultUpdateUrl() { return "http://update.example:80"; }
+
+std::string UpdateEngine::GetDownloadUrl() const
+{
+    return IniFile(datafolder::settingsFile()).value(kSection, "DownloadURL", "", 1024);
+}
+
+void UpdateEngine::post(int kind, std::unique_ptr<UpdateProgress> record)
+{
+    if (m_receiver)
+        m_receiver->post(kind, std::move(record));
+}
+
+void UpdateEngine::log(const std::string& line)
+{
+    if (m_receiver)
+        m_receiver->log(line);
+    else
+        std::printf("%s\n", line.c_str());
+}
+
+bool UpdateEngine::startStage(int (UpdateEngine::*stage)())
+{
+    std::lock_guard<std::mutex> guard(m_workerLock);
+    if (m_worker.joinable()) {
+        if (m_worker.get_id() == std::this_thread::get_id())
+            return false;
+        m_worker.join();
+    }
+    m_worker = std::thread([this, stage] { (this->*stage)(); });
+    return true;
+}
+
+bool UpdateEngine::StartCheck() { return startStage(&UpdateEngine::CheckThread); }
+bool UpdateEngine::StartDownload() { return startStage(&UpdateEngine::DownloadThread); }
+bool UpdateEngine::StartInstall() { return startStage(&UpdateEngine::InstallThread); }
+
+void UpdateEngine::Wait()
+{
+    std::lock_guard<std::mutex> guard(m_workerLock);
+    if (m_worker.joinable() && m_worker.get_id() != std::this_thread::get_id())
+        m_worker.join();
+}
+
+int UpdateEngine::CheckThread()
+{
+    CheckSettings s;
+    s.updateUrl = m_updateUrl;
+    s.appName = m_appName;
+    s.installFolder = m_installFolder;
+    s.localManifestPath = datafolder::path() + "/ver";
+    s.limits = m_limits;
+    s.cancel = &m_cancel;
+    EngineCheckObserver observer(*this);
+    CheckResult r = runUpdateCheck(s, observer);
+    m_localVersion = r.localVersion;
+    m_latestVersion = r.latestVersion;
+    m_minimumVersion = r.minimumVersion;
+    m_manifestBody = std::move(r.manifestBody);
+    m_downloads = std::move(r.downloads);
+    return r.outcome == CheckResult::UpdateAvailable || (r.outcome == CheckResult::UpToDate && !m_manifestBody.empty())
+               ? 0
+               : -1;
+}
+
+int CheckThread(UpdateEngine* engine) { return engine->CheckThread(); }
+int DownloadThread(UpdateEngine* engine) { return engine->DownloadThread(); }
+int InstallThread(UpdateEngine* engine) { return engine->InstallThread(); }
+bool StartDownloadThread(UpdateEngine* engine) { return engine->StartDownload(); }
+bool StartInstallThread(UpdateEngine* engine) { return engine->StartInstall(); }
+
+}  // namespace update

@@ -1,0 +1,82 @@
+// The download stage: every file of the download list is fetched from the
+// content store by its digest into the private temporary folder.
+#include "UpdateEngine.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace update {
+
+namespace {
+
+std::string safeFolderName(const std::string& name)
+{
+    std::string out;
+    for (char c : name)
+        out.push_back(std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '_' ? c : '_');
+    return out.empty() || out[0] == '.' ? "update" + out : out;
+}
+
+}  // namespace
+
+int UpdateEngine::DownloadThread()
+{
+    if (m_tempFolder.empty()) {
+        std::string templ = m_tempBase + "/" + safeFolderName(m_appName) + "-XXXXXX";
+        if (!mkdtemp(templ.data())) {
+            log("cannot create a temporary folder under " + m_tempBase + ": " + std::strerror(errno));
+            post(kDownloadFailed, narrowRecord(m_downloads.empty() ? std::string() : m_downloads.front().path));
+            return 0;
+        }
+        m_tempFolder = templ;
+    }
+    DownloadFiles(m_tempFolder);
+    return 0;
+}
+
+int UpdateEngine::DownloadFiles(const std::string& tempFolder)
+{
+    HttpTransfer http(m_limits, &m_cancel);
+    const double total = static_cast<double>(m_downloads.size());
+    for (size_t i = 0; i < m_downloads.size(); ++i) {
+        const FileEntry& e = m_downloads[i];
+        post(kDownloadProgress, countRecord(total, static_cast<double>(i)));
+        if (e.digest.empty() || e.size < 0) {
+            log("manifest entry " + e.path + " has no valid digest or size");
+            post(kVerifyFailed, narrowRecord(e.path));
+            return -1;
+        }
+        const std::string file = tempFolder + "/" + e.digest;
+        struct stat st;
+        if (stat(file.c_str(), &st) == 0 && st.st_size == e.size) {
+            // Two entries with the same digest share one download.
+            post(kFileDownloaded, narrowRecord(e.path));
+            continue;
+        }
+        ::unlink(file.c_str());
+        HttpTransfer::Result r =
+            http.download(m_updateUrl + "/store/cached/" + e.digest, file, static_cast<size_t>(e.size),
+                          kDownloadBuffer);
+        if (r.tooLarge) {
+            log("download of " + e.path + " is larger than its " + std::to_string(e.size) + " bytes");
+            post(kVerifyFailed, narrowRecord(e.path));
+            return -1;
+        }
+        if (!r.ok()) {
+            log("download of " + e.path + " failed: " + r.error);
+            post(kDownloadFailed, narrowRecord(e.path));
+            return -1;
+        }
+        post(kFileDownloaded, narrowRecord(e.path));
+    }
+    post(kDownloadProgress, countRecord(total, total));
+    post(kAllDownloaded);
+    return 0;
+}
+
+}  // namespace update

@@ -1,0 +1,132 @@
+#include "UpdateManifest.h"
+
+#include "SafePath.h"
+#include "Sha1.h"
+
+#include <cctype>
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <limits>
+
+namespace update {
+
+std::string jsonString(const json& object, const char* key)
+{
+    if (!object.is_object())
+        return {};
+    auto it = object.find(key);
+    return it != object.end() && it->is_string() ? it->get<std::string>() : std::string();
+}
+
+double jsonNumber(const json& object, const char* key)
+{
+    if (!object.is_object())
+        return 0;
+    auto it = object.find(key);
+    return it != object.end() && it->is_number() ? it->get<double>() : 0.0;
+}
+
+bool hasString(const json& object, const char* key)
+{
+    if (!object.is_object())
+        return false;
+    auto it = object.find(key);
+    return it != object.end() && it->is_string();
+}
+
+json parseJson(const std::string& text) { return json::parse(text, nullptr, false); }
+
+std::string normalDigest(const std::string& text)
+{
+    if (!sha1::isHexDigest(text))
+        return {};
+    std::string out = text;
+    for (char& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::string mapPath(const std::string& installFolder, const std::string& rel)
+{
+    std::vector<std::string> names;
+    bool folder = false;
+    if (!safepath::split(rel, safepath::kSlashOrBackslash, names, &folder) || folder)
+        return {};
+    return safepath::join(installFolder, names);
+}
+
+FileEntry parseFileEntry(const json& item, const std::string& installFolder)
+{
+    FileEntry e;
+    e.path = jsonString(item, "path");
+    double size = jsonNumber(item, "size");
+    if (!std::isfinite(size) || size < std::numeric_limits<int32_t>::min() ||
+        size > std::numeric_limits<int32_t>::max())
+        size = -1;  // cannot be a real size: verification fails on it
+    e.size = static_cast<int32_t>(std::trunc(size));
+    e.digest = normalDigest(jsonString(item, "digest"));
+    if (!e.isArchive())
+        e.fullPath = mapPath(installFolder, e.path);
+    return e;
+}
+
+VersionReply parseVersionReply(const std::string& body)
+{
+    VersionReply r;
+    json v = parseJson(body);
+    if (hasString(v, "latest-version") && hasString(v, "minimum-required")) {
+        r.valid = true;
+        r.latest = jsonString(v, "latest-version");
+        r.minimum = jsonString(v, "minimum-required");
+    }
+    return r;
+}
+
+std::vector<FileEntry> manifestFiles(const json& manifest, const std::string& installFolder)
+{
+    std::vector<FileEntry> out;
+    if (!manifest.is_object())
+        return out;
+    auto it = manifest.find("files");
+    if (it == manifest.end() || !it->is_array())
+        return out;
+    out.reserve(it->size());
+    for (const json& item : *it)
+        out.push_back(parseFileEntry(item, installFolder));
+    return out;
+}
+
+bool readLocalManifest(const std::string& file, const std::string& installFolder, std::string& localVersion,
+                       FileMap& localFiles)
+{
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return false;
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    json manifest = parseJson(text);
+    if (hasString(manifest, "version"))
+        localVersion = jsonString(manifest, "version") + ".json";
+    for (FileEntry& e : manifestFiles(manifest, installFolder))
+        localFiles.emplace(e.path, std::move(e));
+    return true;
+}
+
+Comparison compareFiles(const std::vector<FileEntry>& latest, FileMap localFiles)
+{
+    Comparison c;
+    for (const FileEntry& e : latest) {
+        auto it = localFiles.find(e.path);
+        if (it == localFiles.end()) {
+            c.downloads.push_back(e);
+            continue;
+        }
+        if (e.digest.empty() || e.digest != it->second.digest)
+            c.downloads.push_back(e);
+        localFiles.erase(it);
+    }
+    c.localOnly = std::move(localFiles);
+    return c;
+}
+
+}  // namespace update
