@@ -1,0 +1,3 @@
+#pragma once
+// Convenience: the layer under the name Windows code includes.
+#include "winapi/winapi.h"
