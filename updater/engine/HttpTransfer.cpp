@@ -12,7 +12,16 @@ namespace update {
 
 namespace {
 
+// Only the body of a 200 reply is taken; any other reply stops at its first byte.
+bool replyIsGood(CURL* curl)
+{
+    long status = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    return status == 200;
+}
+
 struct StringSink {
+    CURL* curl;
     std::string* body;
     size_t maxBytes;
     bool tooLarge = false;
@@ -22,6 +31,8 @@ size_t onStringData(char* data, size_t size, size_t count, void* user)
 {
     auto* s = static_cast<StringSink*>(user);
     const size_t n = size * count;
+    if (!replyIsGood(s->curl))
+        return 0;
     if (s->body->size() + n > s->maxBytes) {
         s->tooLarge = true;
         return 0;  // stops the transfer
@@ -31,6 +42,7 @@ size_t onStringData(char* data, size_t size, size_t count, void* user)
 }
 
 struct FileSink {
+    CURL* curl = nullptr;
     FILE* file = nullptr;
     std::vector<char> buffer;
     size_t used = 0;
@@ -56,6 +68,8 @@ size_t onFileData(char* data, size_t size, size_t count, void* user)
 {
     auto* s = static_cast<FileSink*>(user);
     const size_t n = size * count;
+    if (!replyIsGood(s->curl))
+        return 0;
     if (s->total + n > s->maxBytes) {
         s->tooLarge = true;
         return 0;
@@ -139,17 +153,17 @@ HttpTransfer::Result HttpTransfer::perform(const std::string& url, void* sink)
     curl_easy_getinfo(m_curl, CURLINFO_RESPONSE_CODE, &status);
     r.status = status;
     r.curlCode = code;
-    if (code != CURLE_OK)
-        r.error = errorBuffer[0] ? errorBuffer : curl_easy_strerror(code);
-    else if (status != 200)
+    if (status != 200 && status != 0)
         r.error = "HTTP status " + std::to_string(status);
+    else if (code != CURLE_OK)
+        r.error = errorBuffer[0] ? errorBuffer : curl_easy_strerror(code);
     return r;
 }
 
 HttpTransfer::Result HttpTransfer::get(const std::string& url, std::string& body, size_t maxBytes)
 {
     body.clear();
-    StringSink sink{&body, maxBytes};
+    StringSink sink{m_curl, &body, maxBytes};
     if (m_curl)
         curl_easy_setopt(m_curl, CURLOPT_WRITEFUNCTION, onStringData);
     Result r = perform(url, &sink);
@@ -171,6 +185,7 @@ HttpTransfer::Result HttpTransfer::download(const std::string& url, const std::s
         r.error = "cannot create " + path + ": " + std::strerror(errno);
         return r;
     }
+    sink.curl = m_curl;
     sink.buffer.resize(bufferBytes > 0 ? bufferBytes : 1);
     sink.maxBytes = maxBytes;
     if (m_curl)

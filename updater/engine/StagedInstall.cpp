@@ -116,7 +116,7 @@ int StagedInstall::openFile(const std::string& target)
         return -1;
     }
     std::string temp = m_stage + "/" + std::to_string(m_files.size());
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    int fd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
         m_error = errnoText("cannot create " + temp);
         return -1;
