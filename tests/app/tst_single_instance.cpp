@@ -51,7 +51,7 @@ TEST(SingleInstance, SecondProgramStartRaisesTheFirstAndEnds)
 
     QProcess first;
     first.setProcessEnvironment(env);
-    first.start(program, {});
+    first.start(program, QStringList());
     ASSERT_TRUE(first.waitForStarted());
     // The first instance is up once it logged its data folder.
     ASSERT_TRUE(waitFor([&] { return logText(dataFolder).contains("PubUtils::GetAppData"); }, 15000))
@@ -59,7 +59,7 @@ TEST(SingleInstance, SecondProgramStartRaisesTheFirstAndEnds)
 
     QProcess second;
     second.setProcessEnvironment(env);
-    second.start(program, {});
+    second.start(program, QStringList());
     ASSERT_TRUE(second.waitForFinished(15000));
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
