@@ -377,6 +377,7 @@ void WBCanvas::mouseMoveEvent(QMouseEvent* e)
 void WBCanvas::mouseReleaseEvent(QMouseEvent* e)
 {
     if (m_dragging) {
+        mouseMoveEvent(e); // the last stretch of the move
         m_dragging = false;
         return;
     }
