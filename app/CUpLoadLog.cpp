@@ -41,11 +41,15 @@ std::string CUpLoadLog::CheckUpload(bool force)
     if (dumps.empty() && !force)
         return {};
     if (!dumps.empty()) {
+        // A settings object of its own on the same file: this check runs on
+        // the data folder's first use, which may happen while the shared
+        // settings object is still being made.
+        CSettings settings(QString::fromStdString(PubUtils::GetAppData()) + "/config.ini");
         const QString now = QDateTime::currentDateTime().toString("yyyyMMddhhmm");
-        const long long last = CSettings::instance()->GetValue(kLastUploadKey).toString().toLongLong();
+        const long long last = settings.GetValue(kLastUploadKey).toString().toLongLong();
         if (now.toLongLong() - last < kThrottle && !force)
             return {};
-        CSettings::instance()->SetValue(kLastUploadKey, now);
+        settings.SetValue(kLastUploadKey, now);
     }
     std::vector<QString> files = PubUtils::ListFilesByCreation(PubUtils::GetLogDir(), kMaxFilesPerFolder);
     files.insert(files.end(), dumps.begin(), dumps.end());

@@ -2,6 +2,7 @@
 #include "PubUtils.h"
 
 #include "CSettings.h"
+#include "CUpLoadLog.h"
 #include "DataFolder.h"
 #include "Logger.h"
 
@@ -41,8 +42,11 @@ std::string PubUtils::GetAppData()
     }
     // The cache is set before anything below runs, so the logger and the
     // upload check may call back into this function without recursing.
-    if (!g_firstUseDone.exchange(true))
-        Logger::instance()->Log(LOG_INFO, "PubUtils::GetAppData", "config %s", path.c_str());
+    if (!g_firstUseDone.exchange(true)) {
+        const std::string crashFile = CUpLoadLog::CheckUpload(false);
+        const std::string shown = crashFile.empty() ? path : path + " crash file " + crashFile;
+        Logger::instance()->Log(LOG_INFO, "PubUtils::GetAppData", "config %s", shown.c_str());
+    }
     return path;
 }
 
