@@ -1,0 +1,44 @@
+#include "AACDecoder.h"
+
+#include "AudioRender.h"
+#include "IAudioFrameCallback.h"
+
+extern "C" {
+#include <libavutil/frame.h>
+}
+
+namespace Player {
+
+AACDecoder::AACDecoder() : AACDecoder(std::make_shared<AudioRender>(44100, 1)) {}
+
+AACDecoder::AACDecoder(std::shared_ptr<AudioRender> render) : m_audioRender(std::move(render))
+{
+    startRenderThread();
+}
+
+AACDecoder::~AACDecoder()
+{
+    stopRenderThread();
+    m_audioRender.reset();
+}
+
+void AACDecoder::onDecodeFrame(DecodedFrame* frame)
+{
+    if (!frame || !frame->frame || !m_audioRender)
+        return;
+    const int queued = m_audioRender->render(frame->frame);
+    if (queued > 0) {
+        m_queuedEnd.store(frame->pts + double(queued) / m_audioRender->sampleRate());
+        m_queuedAny.store(true);
+    }
+}
+
+double AACDecoder::currentClock()
+{
+    const double pending = m_audioRender ? m_audioRender->output()->pendingSeconds() : -1.0;
+    if (pending < 0 || !m_queuedAny.load())
+        return DecoderBase::currentClock();
+    return m_queuedEnd.load() - pending;
+}
+
+}  // namespace Player

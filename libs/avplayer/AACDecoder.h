@@ -1,0 +1,33 @@
+#pragma once
+// The audio decoder: renders its frames through an AudioRender (44100 Hz
+// mono signed 16-bit to SDL). Whatever codec the stream has is decoded.
+#include "DecoderBase.h"
+
+#include <atomic>
+#include <memory>
+
+class AudioRender;
+
+namespace Player {
+
+class AACDecoder : public DecoderBase {
+public:
+    AACDecoder();
+    // For tests and other outputs: renders through the given AudioRender.
+    explicit AACDecoder(std::shared_ptr<AudioRender> render);
+    ~AACDecoder() override;
+
+    int syncType() override { return SyncClock::Audio; }
+    void onDecodeFrame(DecodedFrame* frame) override;
+    // The time of the sample being heard now: the end of the audio queued
+    // last minus what still waits in the output. Without a playing output,
+    // the time of the frame taken last plus the wall time since.
+    double currentClock() override;
+
+private:
+    std::shared_ptr<AudioRender> m_audioRender;   // set by the constructor; used on the render thread
+    std::atomic<double> m_queuedEnd{0.0};         // atomic: render thread writes, clock readers read
+    std::atomic<bool> m_queuedAny{false};         // atomic: some audio reached the output
+};
+
+}  // namespace Player

@@ -1,0 +1,281 @@
+#include "DecoderBase.h"
+
+#include "AvLog.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/time.h>
+}
+
+namespace Player {
+
+namespace {
+// A first frame this far from the previous time is a jump, not a delay.
+constexpr double kFirstJump = 1.0;
+// Any later gap this large is a discontinuity too (no frame waits longer).
+constexpr double kMaxFrameGap = 10.0;
+constexpr double kSyncThresholdMin = 0.01;
+constexpr double kNoSyncThreshold = 10.0;
+
+double nowSeconds() { return double(av_gettime()) / 1000000.0; }
+}  // namespace
+
+void freeDecodedFrame(DecodedFrame* frame)
+{
+    if (!frame)
+        return;
+    av_frame_free(&frame->frame);
+    free(frame);
+}
+
+DecoderBase::DecoderBase() : m_scratch(av_frame_alloc()) {}
+
+DecoderBase::~DecoderBase()
+{
+    stopRenderThread();
+    clearFrames();
+    av_frame_free(&m_scratch);
+    avcodec_free_context(&m_codecContext);
+    std::lock_guard<std::mutex> lock(m_clockLock);
+    m_syncClock.reset();
+}
+
+int DecoderBase::openAVCodecContext(AVStream* stream)
+{
+    if (!stream) {
+        avplayer::log(avplayer::AvLogWarn, "Player::DecoderBase::openAVCodecContext", "cann't open codec context.");
+        return -1;
+    }
+    m_stream = stream;
+    const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
+    if (!codec) {
+        avplayer::log(avplayer::AvLogWarn, "Player::DecoderBase::openAVCodecContext", "cann't find decoder id: %d",
+                      int(stream->codecpar->codec_id));
+        return -2;
+    }
+    avcodec_free_context(&m_codecContext);
+    m_codecContext = avcodec_alloc_context3(codec);
+    int ret = m_codecContext ? avcodec_parameters_to_context(m_codecContext, stream->codecpar) : AVERROR(ENOMEM);
+    if (ret >= 0) {
+        m_codecContext->pkt_timebase = stream->time_base;
+        ret = avcodec_open2(m_codecContext, codec, nullptr);
+    }
+    avplayer::log(avplayer::AvLogInfo, "Player::DecoderBase::openAVCodecContext", "opencode %s code id %d result:%d",
+                  stream->codecpar->codec_type == AVMEDIA_TYPE_AUDIO ? "audio" : "video",
+                  int(stream->codecpar->codec_id), ret);
+    m_frameTimer.store(nowSeconds());
+    if (ret >= 0)
+        m_opened.store(true);
+    return ret;
+}
+
+int DecoderBase::decode(AVPacket* packet)
+{
+    if (!m_stream || !m_codecContext || !m_opened.load())
+        return -1;
+    int ret = avcodec_send_packet(m_codecContext, packet);
+    if (ret < 0 && ret != AVERROR(EAGAIN))
+        return ret;
+    int queued = 0;
+    for (;;) {
+        ret = avcodec_receive_frame(m_codecContext, m_scratch);
+        if (ret < 0)
+            break;
+        AVFrame* clone = av_frame_clone(m_scratch);
+        av_frame_unref(m_scratch);
+        if (!clone)
+            continue;
+        auto* decoded = static_cast<DecodedFrame*>(malloc(sizeof(DecodedFrame)));
+        if (!decoded) {
+            av_frame_free(&clone);
+            continue;
+        }
+        decoded->frame = clone;
+        decoded->pts = framePts(clone);
+        pushFrame(decoded);
+        ++queued;
+    }
+    return queued > 0 || ret == AVERROR(EAGAIN) || ret == AVERROR_EOF ? queued : ret;
+}
+
+double DecoderBase::framePts(AVFrame* frame)
+{
+    int64_t ts = frame->best_effort_timestamp;
+    const double timeBase = m_stream ? av_q2d(m_stream->time_base) : 0.0;
+    double pts;
+    if (ts == AV_NOPTS_VALUE) {
+        pts = m_nextPts;
+    } else {
+        if (ts < m_startPts) {
+            if (m_firstFrame.load()) {
+                ts = m_startPts;
+            } else {
+                av_log(nullptr, AV_LOG_WARNING, "multiple pts < start_pts; setting start pts to 0");
+                m_startPts = 0;
+            }
+        }
+        pts = double(ts - m_startPts) * timeBase;
+        m_nextPts = pts;
+    }
+    double frameDelay = double(frame->pkt_duration) * timeBase;
+    if (frameDelay <= 0 && frame->sample_rate > 0 && frame->nb_samples > 0)
+        frameDelay = double(frame->nb_samples) / frame->sample_rate;
+    m_nextPts += frameDelay + frame->repeat_pict * frameDelay;
+    return pts;
+}
+
+void DecoderBase::pushFrame(DecodedFrame* frame)
+{
+    std::lock_guard<std::mutex> lock(m_frameLock);
+    m_frames.push_back(frame);
+}
+
+DecodedFrame* DecoderBase::popFrame()
+{
+    std::lock_guard<std::mutex> lock(m_frameLock);
+    if (m_frames.empty())
+        return nullptr;
+    DecodedFrame* frame = m_frames.front();
+    m_frames.pop_front();
+    return frame;
+}
+
+size_t DecoderBase::queuedFrames() const
+{
+    std::lock_guard<std::mutex> lock(m_frameLock);
+    return m_frames.size();
+}
+
+void DecoderBase::clearFrames()
+{
+    std::lock_guard<std::mutex> lock(m_frameLock);
+    for (DecodedFrame* frame : m_frames)
+        freeDecodedFrame(frame);
+    m_frames.clear();
+}
+
+void DecoderBase::setSyncClock(std::shared_ptr<SyncClock> clock)
+{
+    std::lock_guard<std::mutex> lock(m_clockLock);
+    m_syncClock = std::move(clock);
+}
+
+double DecoderBase::currentClock()
+{
+    return m_currentPts.load() + double(av_gettime() - m_shownAt.load()) / 1000000.0;
+}
+
+void DecoderBase::startRenderThread()
+{
+    stopRenderThread();
+    m_renderStop.store(false);
+    m_renderThread = std::thread(&DecoderBase::renderThread, this);
+}
+
+void DecoderBase::stopRenderThread()
+{
+    if (!m_renderThread.joinable())
+        return;
+    m_renderStop.store(true);
+    {
+        // A render thread may wait for a master that will never start.
+        std::lock_guard<std::mutex> lock(m_clockLock);
+        if (m_syncClock)
+            m_syncClock->abort();
+    }
+    m_renderThread.join();
+}
+
+double DecoderBase::frameWait(double pts, double now)
+{
+    const int type = syncType();
+    std::shared_ptr<SyncClock> clock;
+    {
+        std::lock_guard<std::mutex> lock(m_clockLock);
+        clock = m_syncClock;
+    }
+    double delay = pts - m_lastPts;
+    bool jump = delay >= kMaxFrameGap;
+    if (m_firstFrame.load()) {
+        avplayer::log(avplayer::AvLogInfo, "Player::DecoderBase::renderThread", "receive first %s frame,pts_diff:%f",
+                      type == SyncClock::Audio ? "audio" : "video ", delay);
+        m_firstFrame.store(false);
+        jump = delay >= kFirstJump;
+    }
+    if (delay <= 0 || jump)
+        delay = m_lastDelay;
+    m_lastDelay = delay;
+    m_lastPts = pts;
+
+    if (clock && type != clock->masterType()) {
+        const double diff = pts - clock->masterClock();
+        const double threshold = std::max(delay, kSyncThresholdMin);
+        if (std::fabs(diff) < kNoSyncThreshold) {
+            if (diff <= -threshold)
+                delay = 0;
+            else if (diff >= threshold)
+                delay = 2 * delay;
+        }
+    }
+    double frameTimer = m_frameTimer.load() + delay;
+    double remaining = frameTimer - now;
+    if (remaining < 0.01) {
+        frameTimer = now + delay;
+        remaining = 0.01;
+    }
+    m_frameTimer.store(frameTimer);
+    return std::min(delay, remaining);
+}
+
+void DecoderBase::renderThread()
+{
+    avplayer::log(avplayer::AvLogInfo, "Player::DecoderBase::renderThread", "enter func : %s ,obj id = %lld",
+                  "Player::DecoderBase::renderThread", static_cast<long long>(reinterpret_cast<intptr_t>(this)));
+    while (!m_renderStop.load()) {
+        DecodedFrame* frame = popFrame();
+        if (!frame) {
+            av_usleep(1000);
+            continue;
+        }
+        const int type = syncType();
+        std::shared_ptr<SyncClock> clock;
+        {
+            std::lock_guard<std::mutex> lock(m_clockLock);
+            clock = m_syncClock;
+        }
+        if (!clock || !clock->start(type)) {
+            if (m_renderStop.load()) {
+                freeDecodedFrame(frame);
+                break;
+            }
+            avplayer::log(avplayer::AvLogWarn, "Player::DecoderBase::renderThread",
+                          "cann't start sync clock. current sync type is :%d", type);
+        }
+        m_currentPts.store(frame->pts);
+        m_shownAt.store(av_gettime());
+        const double wait = frameWait(frame->pts, nowSeconds());
+        const auto start = std::chrono::steady_clock::now();
+        onDecodeFrame(frame);
+        freeDecodedFrame(frame);
+        m_rendered.fetch_add(1);
+        // Sleep until the next frame is due, in short slices so that a stop
+        // request is seen at once.
+        const auto due = start + std::chrono::microseconds(int64_t(wait * 1000000));
+        while (!m_renderStop.load()) {
+            const auto now = std::chrono::steady_clock::now();
+            if (now >= due)
+                break;
+            const auto left = std::chrono::duration_cast<std::chrono::microseconds>(due - now).count();
+            av_usleep(unsigned(std::min<int64_t>(left, 10000)));
+        }
+    }
+    avplayer::log(avplayer::AvLogInfo, "Player::DecoderBase::renderThread", "leave func : %s ,obj id = %lld",
+                  "Player::DecoderBase::renderThread", static_cast<long long>(reinterpret_cast<intptr_t>(this)));
+}
+
+}  // namespace Player

@@ -1,0 +1,107 @@
+#pragma once
+// One decoder per media type of a player. The player's decode thread hands
+// it packets (decode); decoded frames wait in a queue with their time in
+// seconds; the decoder's own render thread takes them one at a time, waits
+// until each is due against the shared sync clock, and renders it
+// (onDecodeFrame).
+#include "SyncClock.h"
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+struct AVCodecContext;
+struct AVFrame;
+struct AVPacket;
+struct AVStream;
+
+namespace Player {
+
+struct DecodedFrame {
+    AVFrame* frame;  // a clone owned by this block
+    double pts;      // seconds
+};
+
+// Frees the clone and the block (null is fine).
+void freeDecodedFrame(DecodedFrame* frame);
+
+class DecoderBase {
+public:
+    DecoderBase();
+    virtual ~DecoderBase();
+    DecoderBase(const DecoderBase&) = delete;
+    DecoderBase& operator=(const DecoderBase&) = delete;
+
+    // Decodes one packet (null flushes) and queues every frame it yields.
+    // Returns the count of frames queued, or FFmpeg's negative code; -1
+    // without an open stream. Decode thread only.
+    virtual int decode(AVPacket* packet);
+    // 0 audio, 1 video: the sync types of SyncClock.
+    virtual int syncType() = 0;
+    // Renders one frame on the render thread; the frame stays the caller's.
+    virtual void onDecodeFrame(DecodedFrame* frame) = 0;
+    // Opens the decoder for the stream: 0, -1 without a stream, -2 without a
+    // decoder for its codec, or avcodec_open2's negative result.
+    virtual int openAVCodecContext(AVStream* stream);
+
+    void pushFrame(DecodedFrame* frame);
+    DecodedFrame* popFrame();
+    size_t queuedFrames() const;
+
+    void setSyncClock(std::shared_ptr<SyncClock> clock);
+    // The time of the frame rendered last plus the wall time since; any thread.
+    virtual double currentClock();
+
+    void startRenderThread();
+    void stopRenderThread();
+
+    bool isOpen() const { return m_opened.load(); }
+    AVCodecContext* codecContext() const { return m_codecContext; }
+    // Frames rendered so far; any thread.
+    int64_t renderedFrames() const { return m_rendered.load(); }
+
+    // The presentation time of a decoded frame in seconds (decode thread).
+    double framePts(AVFrame* frame);
+
+    // Pacing of one frame whose time is pts (render thread; public for tests):
+    // returns how long to wait after rendering it, in seconds. now is
+    // av_gettime() in seconds.
+    double frameWait(double pts, double now);
+
+protected:
+    void clearFrames();
+
+    AVStream* m_stream = nullptr;               // set by openAVCodecContext before decoding starts
+    AVCodecContext* m_codecContext = nullptr;   // decode thread (opened before decoding starts)
+    std::atomic<bool> m_opened{false};          // atomic: set once the codec is open
+
+private:
+    void renderThread();
+
+    // Decode thread only:
+    int64_t m_startPts = 0;
+    double m_nextPts = 0.0;
+    AVFrame* m_scratch = nullptr;
+    // Render thread only (the two below are read by currentClock: atomic):
+    std::atomic<bool> m_firstFrame{true};       // atomic: cleared by the render thread, read by framePts
+    std::atomic<double> m_currentPts{0.0};
+    std::atomic<int64_t> m_shownAt{0};
+    double m_lastPts = 0.0;
+    double m_lastDelay = 0.04;
+    std::atomic<double> m_frameTimer{0.0};      // atomic: set by openAVCodecContext, then render thread only
+    std::atomic<int64_t> m_rendered{0};
+
+    mutable std::mutex m_clockLock;             // guards m_syncClock
+    std::shared_ptr<SyncClock> m_syncClock;     // guarded by m_clockLock
+
+    mutable std::mutex m_frameLock;             // guards m_frames
+    std::deque<DecodedFrame*> m_frames;         // guarded by m_frameLock
+
+    std::thread m_renderThread;                 // owner's thread (constructor, destructor)
+    std::atomic<bool> m_renderStop{false};      // atomic: set by the owner before joining
+};
+
+}  // namespace Player

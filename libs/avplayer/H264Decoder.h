@@ -1,0 +1,33 @@
+#pragma once
+// The video decoder: converts each picture to BGRA and hands the pixels to
+// the owner's callback on the render thread. Whatever codec the stream has
+// is decoded; the name is historical.
+#include "DecoderBase.h"
+
+#include <functional>
+
+struct SwsContext;
+
+namespace Player {
+
+class H264Decoder : public DecoderBase {
+public:
+    using FrameCallback = std::function<void(void* pixels, int width, int height)>;
+
+    explicit H264Decoder(FrameCallback onVideoFrame);
+    ~H264Decoder() override;
+
+    int syncType() override { return SyncClock::Video; }
+    void onDecodeFrame(DecodedFrame* frame) override;
+
+private:
+    // Render thread only:
+    AVFrame* m_rgbFrame = nullptr;   // BGRA picture, rows of width * 4 bytes
+    SwsContext* m_sws = nullptr;
+    int m_srcWidth = 0;              // what m_sws and m_rgbFrame were made for
+    int m_srcHeight = 0;
+    int m_srcFormat = -1;
+    FrameCallback m_onVideoFrame;    // set by the constructor
+};
+
+}  // namespace Player

@@ -1,0 +1,44 @@
+#include "SyncClock.h"
+
+#include "AvLog.h"
+
+extern "C" {
+#include <libavutil/time.h>
+}
+
+namespace Player {
+
+SyncClock::~SyncClock()
+{
+    m_started.store(false);
+    m_quit.store(true);
+    std::lock_guard<std::mutex> lock(m_clockLock);
+    m_masterClock = nullptr;
+}
+
+void SyncClock::setMasterClock(std::function<double()> clock)
+{
+    std::lock_guard<std::mutex> lock(m_clockLock);
+    m_masterClock = std::move(clock);
+}
+
+double SyncClock::masterClock() const
+{
+    std::lock_guard<std::mutex> lock(m_clockLock);
+    return m_masterClock ? m_masterClock() : 0.0;
+}
+
+bool SyncClock::start(int type)
+{
+    if (type == m_masterType.load() && !m_started.load()) {
+        m_startTime.store(av_gettime());
+        m_started.store(true);
+        avplayer::log(avplayer::AvLogInfo, "Player::SyncClock::start", "master clock begin:%lld",
+                      static_cast<long long>(m_startTime.load()));
+    }
+    while (!m_started.load() && !m_quit.load())
+        av_usleep(100);
+    return m_started.load() && !m_quit.load();
+}
+
+}  // namespace Player

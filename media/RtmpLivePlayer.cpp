@@ -1,0 +1,11 @@
+#include "RtmpLivePlayer.h"
+
+bool RtmpLivePlayer::SetPlayParam(RtmpPlayParam param)
+{
+    m_playParam = param;
+    return true;
+}
+
+RtmpPlayParam RtmpLivePlayer::GetPlayParam() { return m_playParam; }
+
+qint64 RtmpLivePlayer::GetDelayTime() { return 5000; }

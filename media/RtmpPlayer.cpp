@@ -1,0 +1,396 @@
+#include "RtmpPlayer.h"
+
+#include "AACDecoder.h"
+#include "AvLog.h"
+#include "H264Decoder.h"
+#include "Logger.h"
+#include "SyncClock.h"
+
+#include <QRunnable>
+#include <QString>
+#include <QThreadPool>
+
+#include <chrono>
+
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavutil/time.h>
+}
+
+namespace Player {
+
+namespace {
+
+constexpr int kSlowReadMs = 5000;
+
+void logToProgram(int level, const char* func, const char* text)
+{
+    Logger::instance()->Log(level, func, "%s", text);
+}
+
+long long objectId(const void* p) { return static_cast<long long>(reinterpret_cast<intptr_t>(p)); }
+
+}  // namespace
+
+RtmpPlayer::RtmpPlayer()
+{
+    avplayer::setLogHandler(&logToProgram);
+    avformat_network_init();
+}
+
+RtmpPlayer::~RtmpPlayer()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_callbackLock);
+        m_onStopped = nullptr;
+    }
+    Logger::instance()->Log(LOG_INFO, "Player::RtmpPlayer::~RtmpPlayer", "~RtmpPlayer");
+    {
+        // The stop thread uses this object: it must end before we do.
+        std::lock_guard<std::mutex> lock(m_stopLock);
+        if (m_stopThread.joinable())
+            m_stopThread.join();
+    }
+    close();
+    avformat_network_deinit();
+}
+
+void RtmpPlayer::setRenderWindow(void* window)
+{
+    Logger::instance()->Log(LOG_INFO, "Player::RtmpPlayer::setRenderWindow", "set render window:%p", window);
+    m_renderWindow.store(window);
+}
+
+void RtmpPlayer::setFlag(bool flag) { m_flag.store(flag); }
+
+void RtmpPlayer::setReadErrorCallback(std::function<void(int)> onReadError)
+{
+    std::lock_guard<std::mutex> lock(m_callbackLock);
+    m_onReadError = std::move(onReadError);
+}
+
+void RtmpPlayer::setVideoFrameCallback(std::function<void(void*, int, int)> onVideoFrame)
+{
+    m_onVideoFrame = std::move(onVideoFrame);
+}
+
+void RtmpPlayer::play(const std::string& url, std::function<void(bool, int)> onOpened)
+{
+    Logger::instance()->Log(LOG_INFO, "Player::RtmpPlayer::play", "start pull stream:%s", url.c_str());
+    std::lock_guard<std::mutex> closeLock(m_closeLock);
+    // Whatever an earlier play left ends before the new threads start.
+    closeLocked();
+    m_input.reset();
+    m_demuxStop.store(false);
+    m_decodeStop.store(false);
+    m_url = url;
+    {
+        std::lock_guard<std::mutex> lock(m_callbackLock);
+        m_onOpened = std::move(onOpened);
+    }
+    resetDecoder();
+    startThreads();
+}
+
+void RtmpPlayer::stop(std::function<void(bool, int)> onStopped)
+{
+    Logger::instance()->Log(LOG_INFO, "Player::RtmpPlayer::stop", "stop");
+    {
+        std::lock_guard<std::mutex> lock(m_callbackLock);
+        m_onStopped = std::move(onStopped);
+    }
+    // Unblock a read at once, so that the stop thread ends quickly.
+    m_input.abort();
+    std::lock_guard<std::mutex> lock(m_stopLock);
+    if (m_stopThread.joinable())
+        m_stopThread.join();  // an earlier stop; it has (nearly) finished
+    m_stopThread = std::thread([this] {
+        close();
+        std::function<void(bool, int)> done;
+        {
+            std::lock_guard<std::mutex> lock(m_callbackLock);
+            done = m_onStopped;
+        }
+        // A requested stop that closed everything is a success.
+        if (done)
+            done(true, 0);
+    });
+}
+
+void RtmpPlayer::close()
+{
+    std::lock_guard<std::mutex> lock(m_closeLock);
+    closeLocked();
+}
+
+void RtmpPlayer::closeLocked()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_callbackLock);
+        m_onOpened = nullptr;
+    }
+    m_input.abort();
+    if (m_demuxThread.joinable()) {
+        m_demuxStop.store(true);
+        m_demuxThread.join();
+    }
+    if (m_decodeThread.joinable()) {
+        m_decodeStop.store(true);
+        m_decodeThread.join();
+    }
+    if (m_syncClock)
+        m_syncClock->abort();
+    // The video decoder reads the audio decoder's clock: it goes first.
+    m_videoDecoder.reset();
+    m_audioDecoder.reset();
+    m_syncClock.reset();
+    {
+        std::lock_guard<std::mutex> lock(m_ringMutex);
+        while (AVPacket* packet = popPacket())
+            av_packet_free(&packet);
+    }
+    while (m_packetSignal.Size() > 0)
+        m_packetSignal.PopData(0);
+    m_input.close();
+}
+
+void RtmpPlayer::resetDecoder()
+{
+    Logger::instance()->Log(LOG_INFO, "Player::RtmpPlayer::resetDecoder", "reset decoder");
+    m_videoDecoder = std::make_shared<H264Decoder>(m_onVideoFrame);
+    m_audioDecoder = std::make_shared<AACDecoder>();
+    m_syncClock = std::make_shared<SyncClock>();
+    AACDecoder* audio = m_audioDecoder.get();  // outlives every reader: released after the video decoder
+    m_syncClock->setMasterClock([audio] { return audio->currentClock(); });
+    m_videoDecoder->setSyncClock(m_syncClock);
+    m_audioDecoder->setSyncClock(m_syncClock);
+    m_videoIndex.store(-1);
+    m_audioIndex.store(-1);
+    m_masterType.store(-1);
+}
+
+void RtmpPlayer::startThreads()
+{
+    m_demuxThread = std::thread(&RtmpPlayer::demuxThread, this);
+    m_decodeThread = std::thread(&RtmpPlayer::decodeThread, this);
+}
+
+int RtmpPlayer::resetContext()
+{
+    PrintTime timer("rtmp play");
+    if (m_url.empty()) {
+        Logger::instance()->Log(LOG_WARN, "Player::RtmpPlayer::resetContext", "Rtmp url is empty!");
+        return -1;
+    }
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "scan_all_pmts", "1", AV_DICT_DONT_OVERWRITE);
+    int ret = m_input.open(m_url, &options);
+    av_dict_free(&options);
+    if (ret < 0) {
+        Logger::instance()->Log(LOG_WARN, "Player::RtmpPlayer::resetContext", "Cann't open rtmp url:%s ret %d",
+                                m_url.c_str(), ret);
+        return -2;
+    }
+    av_format_inject_global_side_data(m_input.context());
+    ret = m_input.findStreamInfo();
+    if (ret < 0) {
+        Logger::instance()->Log(LOG_WARN, "Player::RtmpPlayer::resetContext", "Cann't find stream info url:%s ret %d",
+                                m_url.c_str(), ret);
+        m_input.close();
+        return -3;
+    }
+    Logger::instance()->Log(LOG_INFO, "Player::RtmpPlayer::resetContext", "rtmp find stream size %d",
+                            int(m_input.context()->nb_streams));
+    return 0;
+}
+
+int RtmpPlayer::openDecoders()
+{
+    AVFormatContext* context = m_input.context();
+    for (unsigned i = 0; i < context->nb_streams; ++i) {
+        AVStream* stream = context->streams[i];
+        const AVMediaType type = stream->codecpar->codec_type;
+        if (type == AVMEDIA_TYPE_VIDEO && m_videoIndex.load() < 0) {
+            if (m_videoDecoder->openAVCodecContext(stream) != 0) {
+                Logger::instance()->Log(LOG_WARN, "Player::RtmpPlayer::demuxThread",
+                                        "rtmp palyer open video decoder context failed!");
+                return -2;
+            }
+            m_videoIndex.store(int(i));
+        } else if (type == AVMEDIA_TYPE_AUDIO && m_audioIndex.load() < 0) {
+            if (m_audioDecoder->openAVCodecContext(stream) != 0) {
+                Logger::instance()->Log(LOG_WARN, "Player::RtmpPlayer::demuxThread",
+                                        "rtmp palyer open audio decoder context failed!");
+                return -2;
+            }
+            m_audioIndex.store(int(i));
+        }
+    }
+    if (m_videoIndex.load() < 0 && m_audioIndex.load() < 0) {
+        Logger::instance()->Log(LOG_WARN, "Player::RtmpPlayer::demuxThread", "rtmp palyer found no audio or video");
+        return -2;
+    }
+    // Without audio the video paces itself against the wall clock.
+    const int master = m_audioIndex.load() >= 0 ? SyncClock::Audio : SyncClock::Video;
+    m_syncClock->setMasterType(master);
+    m_masterType.store(master);
+    return 0;
+}
+
+void RtmpPlayer::reportOpened(bool ok, int code)
+{
+    std::function<void(bool, int)> onOpened;
+    {
+        std::lock_guard<std::mutex> lock(m_callbackLock);
+        onOpened.swap(m_onOpened);  // reported once
+    }
+    if (onOpened)
+        onOpened(ok, code);
+}
+
+void RtmpPlayer::demuxThread()
+{
+    Logger::instance()->Log(LOG_INFO, "Player::RtmpPlayer::demuxThread", "enter func : %s ,obj id = %lld",
+                            "Player::RtmpPlayer::demuxThread", objectId(this));
+    if (resetContext() < 0) {
+        if (!m_demuxStop.load()) {
+            Logger::instance()->Log(LOG_WARN, "Player::RtmpPlayer::demuxThread", "rtmp palyer resetContext failed!");
+            reportOpened(false, -1);
+        }
+        return;
+    }
+    if (openDecoders() != 0) {
+        reportOpened(false, -2);
+        return;
+    }
+    Logger::instance()->Log(LOG_INFO, "Player::RtmpPlayer::demuxThread", "rtmp palyer resetContext successed!");
+    reportOpened(true, 0);
+
+    const int videoIndex = m_videoIndex.load();
+    const int audioIndex = m_audioIndex.load();
+    while (!m_demuxStop.load()) {
+        AVPacket* packet = av_packet_alloc();
+        if (!packet)
+            break;
+        const auto start = std::chrono::steady_clock::now();
+        const int ret = m_input.read(packet);
+        const auto ms =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+        if (ms > kSlowReadMs)
+            Logger::instance()->Log(LOG_WARN, "Player::RtmpPlayer::demuxThread",
+                                    "av_read_frame duration is too long, duration = %d ms ", int(ms));
+        if (ret < 0) {
+            av_packet_free(&packet);
+            if (m_demuxStop.load() || m_input.aborted())
+                break;  // closing: not a read error
+            Logger::instance()->Log(LOG_INFO, "Player::RtmpPlayer::demuxThread", "read rtmp stream fail:%d", ret);
+            std::function<void(int)> onReadError;
+            {
+                std::lock_guard<std::mutex> lock(m_callbackLock);
+                onReadError = m_onReadError;
+            }
+            if (onReadError)
+                onReadError(ret);
+            break;
+        }
+        if (packet->stream_index != videoIndex && packet->stream_index != audioIndex) {
+            av_packet_free(&packet);  // data streams and streams without a decoder
+            continue;
+        }
+        pushPacket(packet);
+    }
+    Logger::instance()->Log(LOG_INFO, "Player::RtmpPlayer::demuxThread", "leave func : %s ,obj id = %lld",
+                            "Player::RtmpPlayer::demuxThread", objectId(this));
+}
+
+void RtmpPlayer::pushPacket(AVPacket* packet)
+{
+    std::lock_guard<std::mutex> lock(m_ringMutex);
+    m_packetRing.push(&packet, sizeof(packet));
+    m_packetSignal.PushData(0);
+}
+
+AVPacket* RtmpPlayer::popPacket()
+{
+    AVPacket* packet = nullptr;
+    if (m_packetRing.size() < sizeof(packet))
+        return nullptr;
+    m_packetRing.pop(&packet, sizeof(packet));
+    return packet;
+}
+
+void RtmpPlayer::decodeThread()
+{
+    Logger::instance()->Log(LOG_INFO, "Player::RtmpPlayer::decodeThread", "enter func : %s ,obj id = %lld",
+                            "Player::RtmpPlayer::decodeThread", objectId(this));
+    for (;;) {
+        if (m_decodeStop.load()) {
+            while (m_packetSignal.Size() > 0)
+                m_packetSignal.PopData(0);
+            break;
+        }
+        m_packetSignal.PopData(100);
+        AVPacket* packet = nullptr;
+        {
+            std::lock_guard<std::mutex> lock(m_ringMutex);
+            packet = popPacket();
+        }
+        if (!packet)
+            continue;
+        if (packet->stream_index == m_videoIndex.load())
+            m_videoDecoder->decode(packet);
+        else if (packet->stream_index == m_audioIndex.load())
+            m_audioDecoder->decode(packet);
+        av_packet_free(&packet);
+    }
+    Logger::instance()->Log(LOG_INFO, "Player::RtmpPlayer::decodeThread", "leave func : %s ,obj id = %lld",
+                            "Player::RtmpPlayer::decodeThread", objectId(this));
+}
+
+int64_t RtmpPlayer::audioFramesRendered() const
+{
+    std::lock_guard<std::mutex> lock(m_closeLock);
+    return m_audioDecoder ? m_audioDecoder->renderedFrames() : 0;
+}
+
+int64_t RtmpPlayer::videoFramesRendered() const
+{
+    std::lock_guard<std::mutex> lock(m_closeLock);
+    return m_videoDecoder ? m_videoDecoder->renderedFrames() : 0;
+}
+
+namespace {
+
+// Destroys a player on a pool thread, so that the caller never waits while
+// the player joins its threads.
+class ReleaseTask : public QRunnable {
+public:
+    explicit ReleaseTask(IRtmpPlayer* player) : m_player(player) { setAutoDelete(true); }
+    void run() override
+    {
+        Logger::instance()->Log(LOG_INFO, "ReleaseTask::run", "release rtmp player start %lld", objectId(m_player));
+        delete m_player;  // virtual destructor: any implementation
+        Logger::instance()->Log(LOG_INFO, "ReleaseTask::run", "release rtmp player finished %lld",
+                                objectId(m_player));
+    }
+
+private:
+    IRtmpPlayer* m_player;  // owned; the pool thread only
+};
+
+}  // namespace
+
+}  // namespace Player
+
+std::shared_ptr<IRtmpPlayer> createRtmpPlayer()
+{
+    return std::shared_ptr<IRtmpPlayer>(new Player::RtmpPlayer, &releaseRtmpPlayer);
+}
+
+void releaseRtmpPlayer(IRtmpPlayer* player)
+{
+    Logger::instance()->Log(LOG_INFO, "releaseRtmpPlayer", "enter releaseRtmpPlayer %p", static_cast<void*>(player));
+    if (player)
+        QThreadPool::globalInstance()->start(new Player::ReleaseTask(player));
+    Logger::instance()->Log(LOG_INFO, "releaseRtmpPlayer", "leave releaseRtmpPlayer %p", static_cast<void*>(player));
+}
