@@ -1,0 +1,197 @@
+// The updater's engine against a shaped server: error statuses, stalls and
+// replies that are not what they should be. Each ends in exactly one
+// failure report and leaves the installation as it was.
+// test-labels: e2e
+// test-sources: UpdateTestKit.cpp
+#include "HttpFixture.h"
+#include "Sha1.h"
+#include "UpdateTestKit.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+using namespace update;
+
+namespace {
+
+struct Reply {
+    int status;
+    std::string body;
+};
+
+class EngineHttp : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        server.server().Get(R"(/version/(.*))", [this](const httplib::Request&, httplib::Response& res) {
+            answer(version, res);
+        });
+        server.server().Get(R"(/latest/(.*))", [this](const httplib::Request&, httplib::Response& res) {
+            answer(latest, res);
+        });
+        server.server().Get(R"(/store/cached/(.*))", [this](const httplib::Request& req, httplib::Response& res) {
+            storeRequested = true;
+            if (stallStore) {
+                // Half of the body, then nothing.
+                res.set_content_provider(
+                    storeBytes.size(), "application/octet-stream",
+                    [this](size_t offset, size_t, httplib::DataSink& sink) {
+                        if (offset == 0)
+                            sink.write(storeBytes.data(), storeBytes.size() / 2);
+                        else
+                            server.waitForRelease();
+                        return offset == 0;
+                    });
+                return;
+            }
+            (void)req;
+            res.set_content(storeBytes, "application/octet-stream");
+        });
+        ASSERT_TRUE(server.start());
+        install = std::make_unique<kit::Install>(server.url());
+        install->installRelease("1.0.0", {{"a.txt", "a"}});
+        version = {200, kit::versionReply("1.1.0.json", "1.0.0")};
+        latest = {200, kit::manifestBody("1.1.0", {{"a.txt", storeBytes}})};
+    }
+
+    void answer(const Reply& r, httplib::Response& res)
+    {
+        if (r.status < 0) {  // stall before answering
+            server.waitForRelease();
+            return;
+        }
+        res.status = r.status;
+        res.set_content(r.body, "application/json");
+    }
+
+    std::unique_ptr<UpdateEngine> engine(long lowSpeedSec = 1)
+    {
+        auto e = std::make_unique<UpdateEngine>(install->options(lowSpeedSec));
+        e->SetReceiver(&recorder);
+        return e;
+    }
+
+    testsupport::HttpFixture server;
+    std::unique_ptr<kit::Install> install;
+    kit::Recorder recorder;
+    Reply version;
+    Reply latest;
+    std::string storeBytes = std::string(200000, 's');
+    bool stallStore = false;
+    std::atomic<bool> storeRequested{false};
+};
+
+TEST_F(EngineHttp, BadRepliesEndTheCheckWithOneFailure)
+{
+    const std::u16string noVersion = u"cannot get remote version";
+    const std::u16string badVersion = u"无法获取远程服务器软件版本";
+    const std::u16string noManifest = u"cannot get latest version";
+    struct Case {
+        const char* name;
+        Reply version;
+        Reply latest;
+        std::vector<int> kinds;
+        std::u16string text;
+    } cases[] = {
+        {"version 404 with a page", {404, "<html>not here</html>"}, {}, {kCheckFailed}, noVersion},
+        {"version 500 with a good body", {500, kit::versionReply("9.json", "1")}, {}, {kCheckFailed}, noVersion},
+        {"version stalls", {-1, ""}, {}, {kCheckFailed}, noVersion},
+        {"version not JSON", {200, "<html>proxy login</html>"}, {}, {kCheckFailed}, badVersion},
+        {"version wrong types", {200, R"({"latest-version": 2, "minimum-required": "1"})"}, {}, {kCheckFailed}, badVersion},
+        {"version lacks a key", {200, R"({"latest-version": "2.json"})"}, {}, {kCheckFailed}, badVersion},
+        {"manifest 404", {200, kit::versionReply("2.json", "1")}, {404, "{}"}, {kRemoteVersion, kCheckFailed}, noManifest},
+        {"manifest not JSON", {200, kit::versionReply("2.json", "1")}, {200, "{\"files\": ["}, {kRemoteVersion, kCheckFailed}, noManifest},
+        {"manifest an array", {200, kit::versionReply("2.json", "1")}, {200, "[1, 2]"}, {kRemoteVersion, kCheckFailed}, noManifest},
+    };
+    for (const Case& c : cases) {
+        recorder.clear();
+        version = c.version;
+        latest = c.latest;
+        auto e = engine();
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(e->CheckThread(), -1) << c.name;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)) << c.name;
+        EXPECT_EQ(recorder.kinds(), c.kinds) << c.name;
+        EXPECT_EQ(recorder.reports().back().text, c.text) << c.name;
+        EXPECT_TRUE(e->downloadList().empty()) << c.name;
+    }
+    server.releaseStalled();
+}
+
+TEST_F(EngineHttp, OnlyHttpAddressesAreFetched)
+{
+    kit::Install other("file:///etc");
+    UpdateEngine e(other.options());
+    e.SetReceiver(&recorder);
+    e.CheckThread();
+    EXPECT_EQ(recorder.kinds(), std::vector<int>{kCheckFailed});
+}
+
+TEST_F(EngineHttp, UpperCaseDigestsMatch)
+{
+    latest = {200, kit::manifestBody("1.1.0", {{"a.txt", "a"}}, /*upperDigests=*/true)};
+    auto e = engine();
+    e->CheckThread();
+    EXPECT_EQ(recorder.kinds(), (std::vector<int>{kRemoteVersion, kUpToDate}));
+}
+
+TEST_F(EngineHttp, ShortOrInvalidDigestIsAMismatch)
+{
+    for (const char* digest : {"0123456789abcdef0123456789abcdef0123456", "zz23456789abcdef0123456789abcdef01234567",
+                               "0123456789abcdef0123456789abcdef0123456789", ""}) {
+        recorder.clear();
+        latest = {200, std::string(R"({"version": "1.1.0", "files": [{"path": "a.txt", "size": 1, "digest": ")") +
+                           digest + "\"}]}"};
+        auto e = engine();
+        EXPECT_EQ(kit::runAllStages(*e, recorder), kVerifyFailed) << digest;
+        EXPECT_EQ(install->read("a.txt"), "a");
+    }
+    for (const std::string& r : server.requests())
+        EXPECT_EQ(r.find("/store/"), std::string::npos) << "nothing is fetched for an invalid digest";
+}
+
+TEST_F(EngineHttp, StalledDownloadFailsAfterTheLowSpeedTimeOut)
+{
+    stallStore = true;
+    auto e = engine();
+    EXPECT_EQ(kit::runAllStages(*e, recorder), kDownloadFailed);
+    EXPECT_EQ(recorder.texts(kDownloadFailed), std::vector<std::string>{"a.txt"});
+    EXPECT_EQ(install->read("a.txt"), "a");
+    server.releaseStalled();
+}
+
+TEST_F(EngineHttp, ClosingStopsADownloadAndWaitsForTheWorker)
+{
+    stallStore = true;
+    auto e = engine(/*lowSpeedSec=*/60);
+    e->CheckThread();
+    ASSERT_EQ(recorder.kinds().back(), kUpdateAvailable);
+    ASSERT_TRUE(e->StartDownload());
+    while (!storeRequested)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const auto start = std::chrono::steady_clock::now();
+    e->Cancel();
+    e.reset();  // waits for the worker
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+    EXPECT_EQ(recorder.kinds().back(), kDownloadFailed) << recorder.logText();
+    server.releaseStalled();
+}
+
+TEST_F(EngineHttp, ClosingDuringInstallationLetsItFinish)
+{
+    auto e = engine();
+    e->CheckThread();
+    e->DownloadThread();
+    ASSERT_EQ(recorder.kinds().back(), kAllDownloaded);
+    ASSERT_TRUE(e->StartInstall());
+    e->Cancel();
+    e.reset();
+    EXPECT_EQ(recorder.kinds().back(), kInstallComplete);
+    EXPECT_EQ(install->read("a.txt"), storeBytes);
+    EXPECT_EQ(install->ver(), latest.body);
+}
+
+}  // namespace
