@@ -1,5 +1,7 @@
 #include "UIString.h"
 
+#include <winapi/winbase.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -381,7 +383,8 @@ int CUIString::FormatV(const char16_t* pstrFormat, va_list args)
 {
     CUIString sFormat = pstrFormat;
     char16_t szBuffer[MAX_LOCAL_STRING_LEN + 1] = {0};
-    const int iRet = UIFormatV(szBuffer, MAX_LOCAL_STRING_LEN + 1, sFormat.GetData(), args);
+    const int iRet = vswprintf16(szBuffer, MAX_LOCAL_STRING_LEN + 1, sFormat.GetData(), args);
+    szBuffer[MAX_LOCAL_STRING_LEN] = 0;
     Assign(szBuffer);
     return iRet;
 }

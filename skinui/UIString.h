@@ -61,9 +61,9 @@ public:
     int ReverseFind(char16_t ch) const;
     int Replace(const char16_t* pstrFrom, const char16_t* pstrTo);
 
-    // printf-style formatting into a 64-unit buffer (63 characters and the
-    // terminator); longer output is cut at 63 units. Returns the number of
-    // units written.
+    // printf-style formatting (wide: %s takes a UTF-16 text) into a 64-unit
+    // buffer: longer output is cut at 63 units, never written past it.
+    // Returns what the formatter returned.
     int Format(const char16_t* pstrFormat, ...);
     int FormatV(const char16_t* pstrFormat, va_list args);
 
@@ -74,10 +74,3 @@ private:
     char16_t* m_pstr;
     char16_t m_szBuffer[MAX_LOCAL_STRING_LEN + 1];
 };
-
-// The library's bounded formatter (wide printf subset: %d %i %u %x %X %c %s
-// %S %p %%, flags - 0 + blank #, width, precision, l/h/ll sizes). %s takes a
-// UTF-16 text, %S a narrow (UTF-8) text. Writes at most cchDest - 1 units and
-// always terminates when cchDest > 0. Returns the units written.
-int UIFormatV(char16_t* dest, int cchDest, const char16_t* format, va_list args);
-int UIFormat(char16_t* dest, int cchDest, const char16_t* format, ...);

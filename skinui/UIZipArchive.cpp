@@ -2,6 +2,8 @@
 
 #include "UIText.h"
 
+#include <winapi/winbase.h>
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -77,22 +79,20 @@ bool UIZipArchive::openMemory(const void* data, size_t size)
     return true;
 }
 
-bool UIZipArchive::openFile(std::FILE* file)
+bool UIZipArchive::openFile(HANDLE file)
 {
     close();
-    if (!file)
+    if (!file || file == INVALID_HANDLE_VALUE)
         return false;
     m_file = file;
-    if (std::fseek(file, 0, SEEK_END) != 0) {
+    DWORD high = 0;
+    SetLastError(0);
+    const DWORD low = GetFileSize(file, &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != 0) {
         close();
         return false;
     }
-    const long size = std::ftell(file);
-    if (size < 0) {
-        close();
-        return false;
-    }
-    m_size = static_cast<uint64_t>(size);
+    m_size = (static_cast<uint64_t>(high) << 32) | low;
     if (!parseDirectory()) {
         close();
         return false;
@@ -105,7 +105,7 @@ void UIZipArchive::close()
 {
     closeMember();
     if (m_file)
-        std::fclose(m_file);
+        CloseHandle(m_file);
     m_file = nullptr;
     m_mem = nullptr;
     m_size = 0;
@@ -125,9 +125,21 @@ bool UIZipArchive::readAt(uint64_t offset, void* buf, size_t len) const
     }
     if (!m_file)
         return false;
-    if (std::fseek(m_file, static_cast<long>(offset), SEEK_SET) != 0)
+    LONG high = static_cast<LONG>(offset >> 32);
+    SetLastError(0);
+    if (SetFilePointer(m_file, static_cast<LONG>(offset & 0xFFFFFFFFu), &high, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
+        GetLastError() != 0)
         return false;
-    return std::fread(buf, 1, len, m_file) == len;
+    auto* out = static_cast<uint8_t*>(buf);
+    while (len > 0) {
+        const DWORD chunk = static_cast<DWORD>(len > 0x40000000 ? 0x40000000 : len);
+        DWORD got = 0;
+        if (!ReadFile(m_file, out, chunk, &got, nullptr) || got != chunk)
+            return false; // a short read is a failure, never partial success
+        out += got;
+        len -= got;
+    }
+    return true;
 }
 
 bool UIZipArchive::parseDirectory()

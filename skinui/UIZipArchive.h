@@ -6,10 +6,11 @@
 // The skin library's UIZip* functions are built on this.
 
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <winapi/wintypes.h>
 
 class UIZipArchive
 {
@@ -45,8 +46,8 @@ public:
 
     // The memory block is not copied and must outlive the archive.
     bool openMemory(const void* data, size_t size);
-    // Takes ownership of the stream (closed by close()).
-    bool openFile(std::FILE* file);
+    // Takes ownership of the file handle (closed by close()).
+    bool openFile(HANDLE file);
     void close();
     bool isOpen() const { return m_open; }
 
@@ -76,7 +77,7 @@ private:
 
     bool m_open = false;
     const uint8_t* m_mem = nullptr;
-    std::FILE* m_file = nullptr;
+    HANDLE m_file = nullptr;
     uint64_t m_size = 0;
     std::vector<Member> m_members;
 

@@ -6,12 +6,14 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ziptest {
 
 struct Member
 {
+    Member(std::string n, std::string d) : name(std::move(n)), data(std::move(d)) {}
     std::string name;
     std::string data;
     bool deflate = true;
