@@ -57,12 +57,15 @@ mode_t modeFor(const std::string& target, int fd)
 
 StagedInstall::StagedInstall(std::string root) : m_root(std::move(root)) {}
 
-StagedInstall::~StagedInstall()
+StagedInstall::~StagedInstall() { end(); }
+
+void StagedInstall::end()
 {
     if (m_stage.empty())
         return;
     std::error_code ec;
     fs::remove_all(m_stage, ec);
+    m_stage.clear();
 }
 
 bool StagedInstall::begin()

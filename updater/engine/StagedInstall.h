@@ -33,6 +33,8 @@ public:
     // Renames every staged file into place in the order staged; after each,
     // done(index) is called. Stops at the first failure.
     bool commit(const std::function<void(size_t)>& done);
+    // Removes the (now empty) staging folder after a complete commit.
+    void end();
     size_t count() const { return m_files.size(); }
     size_t committed() const { return m_committed; }
     const std::string& error() const { return m_error; }

@@ -153,6 +153,7 @@ int UpdateEngine::InstallFiles(const std::string& tempFolder)
         post(kInstallFailed, narrowRecord(failed < reports.size() ? reports[failed].entry : std::string()));
         return -1;
     }
+    staged.end();
 
     // Every file is in place: record the new release, then report success.
     std::string error;
