@@ -1,0 +1,200 @@
+#pragma once
+// The client library object: checks and records every call, hands the work
+// to the class-room service on the library thread and delivers the answers
+// through the program's callback from there.
+#include "ClassroomService.h"
+#include "ClientLib.h"
+#include "ClientLibTestControl.h"
+#include "Dispatcher.h"
+
+#include <QReadWriteLock>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+namespace clientlib {
+
+// The configuration map, read once at creation.
+struct LibConfig {
+    QString appData, urlRoom, urlWB, urlChat, urlMedia, appGuid;
+    QStringList urlUserHttp;
+    int userType = 0;
+    ClientLibAudioFn onAudio = nullptr;
+    ClientLibVideoFn onVideo = nullptr;
+    ClientLibPlayCatchFn playCatch = nullptr;
+    QReadWriteLock* curlLock = nullptr;
+};
+
+class ClientLibImpl : public ClientLib, public ServiceHost {
+public:
+    ClientLibImpl(ClientLibCallbackFn callback, const LibConfig& cfg, const QStringList& configProblems);
+    ~ClientLibImpl() override;
+
+    // ---- ClientLib (caller's thread) ----
+    bool LoginRoom(const QVariant& loginVars) override;
+    bool DualRoomCmd(const QVariant& map) override;
+    void LeaveRoom() override;
+    bool SendTranMsg(const QString& userId, qint64 msgType, const QVariant& reply) override;
+    bool SendTranMsgEx(const QString& userId, qint64 msgType, const QVariant& reply) override;
+    void SyncUser(const QString& userId) override;
+    void SubscribeUser(const QString& userId) override;
+    void StopAppAuth(const QString& userId) override;
+    void ResetLiveState(int a, int b) override;
+    void SetPushInfo(const QString& stream, int liveMode, int width, int height, int on) override;
+    bool SetDualVisible(bool in, bool all) override;
+    bool ReplyInvite(const QString& userId, bool accept) override;
+    void ReplyRecordCmd(int code, int reserved, const QString& msg) override;
+    void ReportDeviceState(int code, int reserved, const QString& msg) override;
+    void BindUserWebId(const QString& userId, const QString& webId) override;
+    bool EnterLiveRoom(bool teacher, const QString& token) override;
+    void ReportUserVideoInfo(const QMap<int, QString>& barUsers) override;
+    void ReportWbUserVideoInfo(const QString& userId, const QRectF& rect) override;
+    void SendPraise(const QString& userId) override;
+    bool ReplyAppAuth(const QString& userId, bool accept) override;
+    bool SetHandup(bool raised) override;
+    QString EncryptText(const QString& text, const QString& key) override;
+    QString DecryptText(const QString& text, const QString& key) override;
+    bool GetSmsCode(const QString& phone, const QString& country, int kind) override;
+    bool RegisterUser(const QString& name, const QString& password, const QString& code, const QString& phone,
+                      const QString& country) override;
+    bool ResetPassword(const QString& country, const QString& password, const QString& code,
+                       const QString& phone) override;
+    bool Login(const QString& account, const QString& password, const QString& country) override;
+    bool LoginBySmsCode(const QString& phone, const QString& code, const QString& country) override;
+    bool GetUserInfo(const QString& userId, const QString& extra) override;
+    bool FindUser(const QString& phone, const QString& country, const QString& roomId) override;
+    bool GetOrders(const QString& firstDay, const QString& lastDay, const QString& userType) override;
+    bool GetDayRooms(const QString& beginDay, const QString& endDay, const QString& userType,
+                     const QString& monthStart) override;
+    bool GetTmpRooms(const QString& kind, const QString& userType) override;
+    bool GetCourseList(const QString& groupId, const QString& courseId, const QString& userType,
+                       const QString& id) override;
+    bool EnterRoomRequest(const QString& groupId, const QString& roomId, const QString& userType,
+                          const QString& kind) override;
+    bool MakeTmpRoom(int kind, const QString& groupId) override;
+    bool ShareTmpRoom(const QString& courseId, const QString& roomId, const QString& userId) override;
+    bool GetGroups(const QString& userType) override;
+    bool GetClasses() override;
+    bool GetTmpCourse() override;
+    bool SubmitFeedback(const QVariant& category, const QString& text) override;
+    bool GetGroupMessages(const QString& groupId, const QString& extra, qint64 ts) override;
+    bool GetStudentClasses(const QString& a, const QString& b) override;
+    bool SendCommand(const QVariant& map) override;
+    QStringList GetVideoDevices() override;
+    QStringList GetInputAudioDevices() override;
+    QStringList GetOutputAudioDevices() override;
+    bool SetVideoDevice(const QString& name) override;
+    bool SetInputAudioDevice(const QString& name) override;
+    bool SetOutputAudioDevice(const QString& name) override;
+    bool EnableVideoCapture(bool on) override;
+    void StartPreviewVideo(quintptr window) override;
+    void StopPreviewVideo() override;
+    bool PlayUserVideo(const QString& userId, QWidget* view) override;
+    bool StopUserVideo(const QString& userId) override;
+    bool SetUserVideoState(const QString& userId, bool on) override;
+    bool SetUserAudioState(const QString& userId, bool on) override;
+    bool SetRecordState(const QString& streamKey, int on) override;
+    void MediaPlayCmd(const QString& url, qint64 positionMs, qint64 totalMs, const QString& type,
+                      const QString& fileName, const QString& docid) override;
+    void MediaStateCmd(const QString& url, qint64 positionMs, qint64 totalMs, const QString& type,
+                       const QString& fileName) override;
+    void MediaCloseCmd(const QString& url, qint64 positionMs) override;
+    bool SetVoiceInteraction(bool on) override;
+    bool SetCountdown(int seconds, bool start) override;
+    bool PublishQuestion(int type, int num, const QVariant& answers, qint64 id, bool showNum) override;
+    bool SubmitAnswer(int type, const QVariant& answers, qint64 id) override;
+    bool StopQuestion(const QVariant& arg) override;
+    bool SetDoodleBoard(bool on) override;
+    bool PublishNotice(qint64 id, const QString& json) override;
+    bool SetLottery(int count, qint64 id, bool start) override;
+    bool JoinLottery(qint64 id) override;
+    void ReportRecordResult(int code, int reserved, const QString& msg) override;
+    bool PushVideoFrame(const QString& userId, int width, int height, const unsigned char* pixels,
+                        const void* frameRecord, int a, int b, int c, int d, int e, int f) override;
+    bool SubmitAnswerRecord(int type, const QVariant& answers, qint64 id, const QString& token) override;
+    bool SendChatMsg(const QString& content, int type, qint64 timeSecs) override;
+    bool SetAllNoSpeak(bool on) override;
+    bool SetUserNoSpeak(const QString& userId, bool on) override;
+    bool SetUserClickAuth(const QString& userId, bool on) override;
+    bool SetUserDrawAuth(const QString& userId, bool on) override;
+    bool SetUserLinkMic(const QString& userId, bool on) override;
+    bool KickUser(const QString& userId) override;
+    bool GetProductList(const QString& lastTs) override;
+    bool GetAdProductList(const QString& lastTs) override;
+    bool ProductUp(const QVariant& product) override;
+    bool ProductDown(const QVariant& product) override;
+    bool AdProductUp(const QVariant& product) override;
+    bool AdProductDown(const QVariant& product) override;
+    bool OpenDocCmd(const QString& docId, const QVariant& cmd) override;
+    bool OpenNetFile(const QString& guid, const QString& groupId, const QString& cloudType, const QString& token,
+                     const QString& name) override;
+    bool ListNetFolder(const QString& owner, const QString& groupId, const QString& uuid) override;
+    bool RenameNetFile(const QString& owner, const QString& uuid, const QString& encodedName,
+                       const QString& groupId) override;
+    bool DeleteNetFile(const QString& owner, const QString& uuid, const QString& groupId) override;
+    bool MakeNetDir(const QString& owner, const QString& parentUuid, const QString& name,
+                    const QString& groupId) override;
+    bool AddNetFile(const QVariant& map) override;
+    bool GetNetDocStatus(const QVariant& map) override;
+
+    // ---- ServiceHost (any thread; delivery on the library thread) ----
+    void schedule(std::function<void()> task, int ms) override;
+    void deliver(const Events& events) override;
+    void log(const QString& line) override;
+    void userAudio(const QString& userId) override;
+    void userVideo(const QString& userId) override;
+    void publishRoomDoc(const QString& roomId, const DiskEntry& doc) override;
+    void publishRoomDocs(const QString& roomId, const QList<DiskEntry>& docs) override;
+    QString pageUrl(const DiskEntry& doc) override;
+
+    // ---- Test control (any thread) ----
+    void injectCommand(int code, const QVariant& payload);
+    void failNextRequest(int code);
+    void delayNextRequest(int ms);
+    void setRequestTimeout(int ms);
+    QList<ClientLibCall> calls() const;
+    void clearCalls();
+    ClassroomService* service() { return m_svc.get(); }
+    Dispatcher& dispatcher() { return m_disp; }
+
+private:
+    using Serve = std::function<QVariantMap(Failure*)>;
+
+    // Records one call (name and arguments) in the call list.
+    void record(const char* name, const QVariantList& args);
+    // Answers a request with result `code`: `serve` runs on the library
+    // thread; a pending failure or delay of the test control applies. The
+    // answer carries "code", "errMsg" and "user_data" (= userData).
+    void request(int code, const QVariantMap& userData, Serve serve);
+    // A request refused for its arguments: answered with code 400 and the
+    // reason, logged; returns false.
+    bool badRequest(const char* op, int code, const QVariantMap& userData, const QString& why);
+    // An operation without an answer refused for its arguments: logged;
+    // returns false.
+    bool refuse(const char* op, const QString& why);
+    // Consumes a pending test-control failure for an operation without an
+    // answer: true when the call must fail.
+    bool takeFailure(const char* op);
+    // Delivers what `fn` collects from the service on the library thread.
+    bool roomEvent(const char* op, std::function<bool(ClassroomService*, Events*)> fn);
+
+    ClientLibCallbackFn m_callback;  // read-only after construction
+    LibConfig m_cfg;                 // read-only after construction
+    QString m_dataError;             // read-only after construction; set when the data set failed
+    std::unique_ptr<ClassroomService> m_svc;  // made in the constructor; thread-safe itself
+
+    mutable std::mutex m_ctlLock;  // guards the members below
+    QList<ClientLibCall> m_calls;  // guarded by m_ctlLock
+    bool m_failNext = false;       // guarded by m_ctlLock
+    int m_failCode = -100;         // guarded by m_ctlLock
+    int m_delayNext = 0;           // guarded by m_ctlLock
+    int m_timeoutMs = 10000;       // guarded by m_ctlLock
+    QString m_selfDevice[3];       // guarded by m_ctlLock: camera, microphone, speaker
+
+    std::mutex m_pageLock;  // guards page-image generation on disk
+
+    Dispatcher m_disp;  // the library thread; stopped first in the destructor
+};
+
+}  // namespace clientlib
