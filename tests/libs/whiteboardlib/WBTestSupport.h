@@ -145,7 +145,7 @@ protected:
         host->resize(640, 360);
         host->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(host.get()));
-        lib = WBCreateLib(host.get(), recordAnswer, QVariant(config(urlWB())));
+        lib = WBCreateLib(host.get(), recordAnswer, QVariant(boardConfig()));
         ASSERT_NE(lib, nullptr);
         if (enterOnSetUp()) {
             ASSERT_TRUE(call([&] { return lib->EnterRoom(QVariant(loginVars())); }));
@@ -160,6 +160,7 @@ protected:
         wbdocs::ClearAllRooms();
     }
     virtual QString urlWB() const { return "https://wb.example/rqs/twbproxy"; }
+    virtual QVariantMap boardConfig() const { return config(urlWB()); }
     virtual bool enterOnSetUp() const { return true; }
 
     QWidget* board() { return lib->GetWBWidget(); }
