@@ -1,0 +1,124 @@
+// The rules under the update check: path validation, digests, manifest
+// entries read with defaults, and the file comparison.
+// test-sources: UpdateTestKit.cpp
+#include "SafePath.h"
+#include "UpdateCheck.h"
+#include "UpdateManifest.h"
+#include "UpdateTestKit.h"
+
+#include <gtest/gtest.h>
+
+using namespace update;
+
+TEST(SafePath, RelativePathsAreSplitOrRefused)
+{
+    struct Case {
+        std::string path;
+        safepath::Separators seps;
+        bool ok;
+        std::vector<std::string> names;
+        bool folder;
+    } cases[] = {
+        {"a.txt", safepath::kSlashOrBackslash, true, {"a.txt"}, false},
+        {"bin\\32bit\\Veltora", safepath::kSlashOrBackslash, true, {"bin", "32bit", "Veltora"}, false},
+        {"bin/32bit/Veltora", safepath::kSlashOrBackslash, true, {"bin", "32bit", "Veltora"}, false},
+        {"sub/", safepath::kSlashOnly, true, {"sub"}, true},
+        {"..\\x", safepath::kSlashOrBackslash, false, {}, false},
+        {"a\\..\\x", safepath::kSlashOrBackslash, false, {}, false},
+        {"a/./x", safepath::kSlashOnly, false, {}, false},
+        {"/etc/passwd", safepath::kSlashOnly, false, {}, false},
+        {"\\x", safepath::kSlashOrBackslash, false, {}, false},
+        {"C:\\x", safepath::kSlashOrBackslash, false, {}, false},
+        {"a\\b", safepath::kSlashOnly, false, {}, false},
+        {"a//b", safepath::kSlashOnly, false, {}, false},
+        {"", safepath::kSlashOnly, false, {}, false},
+        {"a\nb", safepath::kSlashOnly, false, {}, false},
+        {std::string(201, 'n'), safepath::kSlashOnly, false, {}, false},
+        {std::string(200, 'n'), safepath::kSlashOnly, true, {std::string(200, 'n')}, false},
+        {std::string(1025, 'n'), safepath::kSlashOnly, false, {}, false},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> names;
+        bool folder = false;
+        EXPECT_EQ(safepath::split(c.path, c.seps, names, &folder), c.ok) << c.path;
+        if (c.ok) {
+            EXPECT_EQ(names, c.names) << c.path;
+            EXPECT_EQ(folder, c.folder) << c.path;
+        }
+    }
+}
+
+TEST(UpdateManifest, EntriesReadWithDefaults)
+{
+    const std::string d = "0123456789ABCDEF0123456789abcdef01234567";
+    FileEntry e = parseFileEntry(json::parse(R"({"path": "bin\\a", "size": 12.9, "digest": ")" + d + "\"}"), "/inst");
+    EXPECT_EQ(e.path, "bin\\a");
+    EXPECT_EQ(e.fullPath, "/inst/bin/a");
+    EXPECT_EQ(e.size, 12);
+    EXPECT_EQ(e.digest, "0123456789abcdef0123456789abcdef01234567");
+
+    e = parseFileEntry(json::parse(R"({"path": 5, "size": "12", "digest": null})"), "/inst");
+    EXPECT_EQ(e.path, "");
+    EXPECT_EQ(e.fullPath, "");
+    EXPECT_EQ(e.size, 0);
+    EXPECT_EQ(e.digest, "");
+
+    e = parseFileEntry(json::parse(R"({"path": "..\\x", "size": 1e20, "digest": ")" + d + "0\"}"), "/inst");
+    EXPECT_EQ(e.fullPath, "") << "unsafe path";
+    EXPECT_LT(e.size, 0) << "a size out of range cannot match any file";
+    EXPECT_EQ(e.digest, "") << "41 digits";
+
+    EXPECT_TRUE(manifestFiles(json::parse("[1]"), "/i").empty());
+    EXPECT_TRUE(manifestFiles(json::parse(R"({"files": {"a": 1}})"), "/i").empty());
+    EXPECT_FALSE(parseVersionReply("not json").valid);
+    EXPECT_FALSE(parseVersionReply(R"({"latest-version": "1"})").valid);
+    VersionReply v = parseVersionReply(R"({"latest-version": "1.2.json", "minimum-required": "1.0", "x": 1})");
+    EXPECT_TRUE(v.valid);
+    EXPECT_EQ(v.latest, "1.2.json");
+    EXPECT_EQ(v.minimum, "1.0");
+}
+
+TEST(UpdateManifest, LocalManifestWithoutVersionOrFiles)
+{
+    testsupport::TempDir dir;
+    std::string version = "x";
+    FileMap files;
+    EXPECT_FALSE(readLocalManifest(dir.path() + "/missing", "/i", version, files));
+    version.clear();
+    EXPECT_TRUE(readLocalManifest(dir.write("ver", "{not json"), "/i", version, files));
+    EXPECT_EQ(version, "");
+    EXPECT_TRUE(files.empty());
+    EXPECT_TRUE(readLocalManifest(dir.write("ver2", kit::manifestBody("1.4.7", {{"a", "x"}, {"a", "y"}})), "/i",
+                                  version, files));
+    EXPECT_EQ(version, "1.4.7.json");
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files["a"].size, 1);
+}
+
+TEST(UpdateManifest, Comparison)
+{
+    auto entry = [](const std::string& path, const std::string& digest, int size = 1) {
+        FileEntry e;
+        e.path = path;
+        e.digest = digest;
+        e.size = size;
+        return e;
+    };
+    const std::string d1(40, '1'), d2(40, '2');
+    FileMap local{{"same", entry("same", d1)}, {"changed", entry("changed", d1)}, {"Case", entry("Case", d1)},
+                  {"extra", entry("extra", d1)}, {"nodigest", entry("nodigest", "")}};
+    std::vector<FileEntry> latest{entry("same", d1, 999),  // a size difference alone is no update
+                                  entry("changed", d2), entry("case", d1), entry("new", d2),
+                                  entry("nodigest", "")};
+    Comparison c = compareFiles(latest, local);
+    std::vector<std::string> paths;
+    for (const FileEntry& e : c.downloads)
+        paths.push_back(e.path);
+    EXPECT_EQ(paths, (std::vector<std::string>{"changed", "case", "new", "nodigest"}));
+    EXPECT_EQ(c.localOnly.size(), 2u);  // "Case" and "extra"
+    EXPECT_TRUE(c.needsUpdate());
+
+    Comparison onlyExtra = compareFiles({entry("same", d1)}, {{"same", entry("same", d1)}, {"x", entry("x", d1)}});
+    EXPECT_TRUE(onlyExtra.downloads.empty());
+    EXPECT_TRUE(onlyExtra.needsUpdate());
+}
