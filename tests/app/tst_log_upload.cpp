@@ -1,0 +1,159 @@
+// test-labels: e2e
+// test-sources: UploadServices.cpp
+// The log upload: the throttle, the zip of logs and crash dumps, the post to
+// "/dumpupload", and crash dumps removed only once the server took them.
+#include "CSettings.h"
+#include "CUpLoadLog.h"
+#include "PubUtils.h"
+#include "UploadServices.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+#include <zip.h>
+
+#include <map>
+
+using uploadtest::Services;
+
+namespace {
+
+std::map<std::string, std::string> zipEntries(const std::string& path)
+{
+    std::map<std::string, std::string> out;
+    int err = 0;
+    zip_t* z = zip_open(path.c_str(), ZIP_RDONLY, &err);
+    if (!z)
+        return out;
+    for (zip_int64_t i = 0; i < zip_get_num_entries(z, 0); ++i) {
+        zip_stat_t st;
+        zip_stat_index(z, zip_uint64_t(i), 0, &st);
+        std::string data(st.size, '\0');
+        zip_file_t* f = zip_fopen_index(z, zip_uint64_t(i), 0);
+        if (f) {
+            zip_fread(f, &data[0], st.size);
+            zip_fclose(f);
+        }
+        out[st.name] = data;
+    }
+    zip_close(z);
+    return out;
+}
+
+void writeFile(const QString& path, const QByteArray& data)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+class LogUploadTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Services::instance().reset();
+        Services::instance().script("/dumpupload", 200, "ok");
+        dumps = QString::fromStdString(PubUtils::GetAppData()) + "/crashDumps";
+        QDir(dumps).removeRecursively();
+        setLastUpload(QString());
+    }
+    static QString settingsFile() { return QString::fromStdString(PubUtils::GetAppData()) + "/config.ini"; }
+    static void setLastUpload(const QString& value)
+    {
+        CSettings s(settingsFile());
+        if (value.isEmpty())
+            s.remove("UploadLogTime");
+        else
+            s.SetValue("UploadLogTime", value);
+        s.sync();
+    }
+    static QString lastUpload() { return CSettings(settingsFile()).GetValue("UploadLogTime").toString(); }
+    static qlonglong nowNumber() { return QDateTime::currentDateTime().toString("yyyyMMddhhmm").toLongLong(); }
+    static bool waitIdle() { return uploadtest::waitFor([] { return CUpLoadLog::Running() == 0; }); }
+
+    QString dumps;
+};
+
+TEST_F(LogUploadTest, WithoutCrashDumpsOnlyAForcedCallUploadsAndTheTimeIsNotStored)
+{
+    EXPECT_EQ(CUpLoadLog::CheckUpload(false), "");
+    EXPECT_TRUE(Services::instance().seen().empty());
+
+    writeFile(PubUtils::GetLogDir() + "/2026-01-02-10-00-00.log", "first run\n");
+    writeFile(PubUtils::GetLogDir() + "/2026-01-03-10-00-00.log", "second run\n");
+    const std::string archive = CUpLoadLog::CheckUpload(true);
+    ASSERT_FALSE(archive.empty());
+    const QString name = QFileInfo(QString::fromStdString(archive)).fileName();
+    EXPECT_TRUE(name.startsWith("VeltoraTea") && name.endsWith("Log.zip")) << name.toStdString();
+    ASSERT_TRUE(waitIdle());
+
+    auto entries = zipEntries(archive);
+    EXPECT_EQ(entries["2026-01-02-10-00-00.log"], "first run\n");
+    EXPECT_EQ(entries["2026-01-03-10-00-00.log"], "second run\n");
+
+    auto posts = Services::instance().seen("/dumpupload");
+    ASSERT_EQ(posts.size(), 1u);
+    EXPECT_EQ(posts[0].method, "POST");
+    ASSERT_EQ(posts[0].parts.size(), 1u);
+    EXPECT_EQ(posts[0].parts[0].name, "dumpupload");
+    EXPECT_EQ(posts[0].parts[0].filename, name.toStdString());
+    EXPECT_EQ(posts[0].parts[0].contentType, "application/octet-stream");
+    QFile z(QString::fromStdString(archive));
+    ASSERT_TRUE(z.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QByteArray::fromStdString(posts[0].parts[0].content), z.readAll());
+    EXPECT_EQ(lastUpload(), "");
+}
+
+TEST_F(LogUploadTest, CrashDumpsUploadAtMostHourlyAndGoOnlyOnceTaken)
+{
+    writeFile(dumps + "/crash-1.dmp", "dump one");
+
+    // 39 (or, across a minute, 40) below now: too soon.
+    setLastUpload(QString::number(nowNumber() - 39));
+    EXPECT_EQ(CUpLoadLog::CheckUpload(false), "");
+    // A stored time later than now (clock set back) blocks as well.
+    setLastUpload(QString::number(nowNumber() + 5));
+    EXPECT_EQ(CUpLoadLog::CheckUpload(false), "");
+    EXPECT_TRUE(Services::instance().seen().empty());
+    EXPECT_TRUE(QFile::exists(dumps + "/crash-1.dmp"));
+
+    setLastUpload(QString::number(nowNumber() - 100));
+    const qlonglong before = nowNumber();
+    const std::string archive = CUpLoadLog::CheckUpload(false);
+    ASSERT_FALSE(archive.empty());
+    ASSERT_TRUE(waitIdle());
+    EXPECT_GE(lastUpload().toLongLong(), before);
+    EXPECT_EQ(zipEntries(archive)["crash-1.dmp"], "dump one");
+    EXPECT_EQ(Services::instance().seen("/dumpupload").size(), 1u);
+    EXPECT_FALSE(QFile::exists(dumps + "/crash-1.dmp"));
+}
+
+TEST_F(LogUploadTest, CrashDumpsStayWhenTheServerRefusesOrIsUnreachable)
+{
+    writeFile(dumps + "/crash-2.dmp", "dump two");
+    Services::instance().script("/dumpupload", 500, "disk full");
+    ASSERT_FALSE(CUpLoadLog::CheckUpload(true).empty());
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(Services::instance().seen("/dumpupload").size(), 1u);
+    EXPECT_TRUE(QFile::exists(dumps + "/crash-2.dmp"));
+
+    // Nothing listens on this address.
+    std::vector<QString> files{dumps + "/crash-2.dmp"};
+    ASSERT_FALSE(CUpLoadLog::UploadZip(files, "http://127.0.0.1:1/dumpupload", files).empty());
+    ASSERT_TRUE(waitIdle());
+    EXPECT_TRUE(QFile::exists(dumps + "/crash-2.dmp"));
+}
+
+TEST_F(LogUploadTest, NothingToZipStartsNoUpload)
+{
+    EXPECT_EQ(CUpLoadLog::ZipLogFiles({}), "");
+    EXPECT_EQ(CUpLoadLog::UploadZip({dumps + "/missing.dmp"}, CUpLoadLog::DumpUploadUrl()), "");
+    EXPECT_EQ(CUpLoadLog::Running(), 0);
+    EXPECT_TRUE(Services::instance().seen().empty());
+}
+
+}  // namespace
