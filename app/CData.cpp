@@ -270,4 +270,5 @@ void CData::onUpdateTimer()
 {
     ++m_tick;
     emit sgTimerUpdate(m_tick);
+    FetchMediaLinesOnTick(m_tick);
 }

@@ -110,6 +110,21 @@ public:
     QString GetGroupLogoUrl(int image) const;
     QString GetGroupLogoFile(int image) const;
 
+    // --- live configuration and media lines (GUI thread) ---
+    void DoGetLiveConfig();
+    QVariantMap GetMgLineInfo() const;
+    void SwitchMgLine(int n);
+    QString GetPushUrl() const;
+    QString GetPullUrl() const;
+    QString GetDeskTopPushUrl() const;
+    QString GetDeskTopPullUrl() const;
+    QString GetStreamName(bool record) const;
+    QVariantMap GetMgLine(int index) const { return m_mediaLines.value(QString::number(index)).toMap(); }
+    // The one-byte offset of the live configuration encoding.
+    static constexpr int kLiveConfigOffset = 3;
+    // Decodes a live configuration body (Base64, bytes raised by the offset).
+    static QByteArray DecodeLiveConfig(const QByteArray& body);
+
 signals:
     void sgTimerUpdate(int index);
     void sgSwitchLine();
@@ -125,6 +140,10 @@ private:
     CData();
     void StartGroupImageDownload(int image, const QString& url);
     void OnGroupImageDownloaded(DownThread* pDown);
+    void FetchMediaLinesOnTick(int tick);
+    void OnMediaLines(DownThread* pDown);
+    void OnLiveConfig(DownThread* pDown);
+    QString LineBase(const char* key, const char* defaultHost) const;
 
     // All fields but the status map are GUI thread only.
     int m_tick = 0;

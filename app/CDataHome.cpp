@@ -166,10 +166,11 @@ void CData::StartGroupImageDownload(int image, const QString& url)
 
 void CData::OnGroupImageDownloaded(DownThread* pDown)
 {
+    // The receiver reads the cache file itself; a failed download leaves it
+    // missing and the receiver keeps its current picture.
     int image = pDown->property("groupImage").toInt();
-    if (!pDown->GetLocalFile().isEmpty() && !DownThread::GetLoadPixmap(pDown->GetLocalFile().toStdString()).isNull())
-        emit sgDownGroupLogo(image);
-    else
+    if (pDown->GetLocalFile().isEmpty())
         Logger::instance()->Log(LOG_WARN, "CData::onDownFinish", "group image %d not loaded: %s", image,
                                 pDown->GetUrl().toUtf8().constData());
+    emit sgDownGroupLogo(image);
 }

@@ -1,0 +1,143 @@
+// Room: life, binding of the two libraries and the callback-to-signal road.
+#include "Room.h"
+
+#include "CData.h"
+#include "CSettings.h"
+#include "ClientLib.h"
+#include "CurlHandleGuard.h"
+#include "DelayCommand.h"
+#include "Logger.h"
+#include "PubUtils.h"
+#include "UrlProxy.h"
+#include "WhiteBoardLib.h"
+
+#include <QThreadPool>
+#include <QUuid>
+
+namespace {
+
+void writeLibraryLog(const QVariant& var)
+{
+    Logger::instance()->WriteLine(var.toMap().value("log").toString().toStdString());
+}
+
+void clientLibThunk(ClientLibRs code, const QVariant& var) { ClientLibCallback(static_cast<int>(code), var); }
+void wbLibThunk(WBRs code, const QVariant& var) { WBLibCallback(static_cast<int>(code), var); }
+
+}  // namespace
+
+Room* Room::instance()
+{
+    static Room room;
+    return &room;
+}
+
+Room::Room(QObject* parent) : QObject(parent)
+{
+    connect(CData::instance(), &CData::sgTimerUpdate, this, &Room::onTimerUpdate, Qt::UniqueConnection);
+    QThreadPool::globalInstance()->setMaxThreadCount(8);
+    m_delayCommand = new DelayCommand();
+    connect(m_delayCommand, &DelayCommand::sgDelayCommand, this, &Room::onDelayCommand);
+}
+
+Room::~Room()
+{
+    if (m_delayCommand) {
+        m_delayCommand->Stop();
+        m_delayCommand->wait();
+        delete m_delayCommand;
+    }
+}
+
+QString Room::EnsureAppGuid()
+{
+    QString guid = CSettings::instance()->GetValue("App/AppExtGuid", "").toString();
+    if (guid.isEmpty()) {
+        guid = QUuid::createUuid().toString();
+        guid.remove('{').remove('}');
+        CSettings::instance()->SetValue("App/AppExtGuid", guid);
+        Logger::instance()->Log(LOG_INFO, "Room::InitLib", "init guid %s", guid.toUtf8().constData());
+    }
+    return guid;
+}
+
+QVariantMap Room::BuildLibConfig() const
+{
+    auto url = [](int key) { return QString::fromUtf8(UrlProxy::GetUrl(key) ? UrlProxy::GetUrl(key) : ""); };
+    QVariantMap map;
+    map["appData"] = QString::fromStdString(PubUtils::GetAppData());
+    map["urlRoom"] = url(2);
+    map["urlWB"] = url(3);
+    map["urlChat"] = url(4);
+    map["urlMedia"] = url(5);
+    map["urlUserHttp"] = QStringList{url(8), url(9), url(11), url(12), url(16)};
+    map["userType"] = CData::instance()->GetLocalUser()->type;
+    // The room's audio, video and play-delay callbacks belong with the media
+    // engines; until a room plays media through them none is handed over.
+    map["onAudioCB"] = qlonglong(0);
+    map["onVideoCB"] = qlonglong(0);
+    map["playCatchMsFunc"] = qlonglong(0);
+    map["curlLocker"] = qlonglong(reinterpret_cast<quintptr>(CurlHandleGuard::instance()->GetLock()));
+    map["appGuid"] = CSettings::instance()->GetValue("App/AppExtGuid", "").toString();
+    return map;
+}
+
+void Room::InitLib(QWidget* parent)
+{
+    EnsureAppGuid();
+    m_libParent = parent;
+    const QVariantMap map = BuildLibConfig();
+    m_clientLib = CreateClientLib(&clientLibThunk, QVariant(map));
+    if (!m_clientLib)
+        Logger::instance()->Log(LOG_WARN, "Room::InitLib", "CreateClientLib failed!");
+    m_wbLib = WBCreateLib(parent, &wbLibThunk, QVariant(map));
+    if (!m_wbLib)
+        Logger::instance()->Log(LOG_WARN, "Room::InitLib", "WBCreateLib failed!");
+}
+
+void Room::ExitRoom()
+{
+    if (m_delayCommand)
+        m_delayCommand->Stop();
+}
+
+void Room::ReleaseLib()
+{
+    // Each library is released and cleared on its own, so a failed factory
+    // on one side never leaves the other one alive.
+    if (m_clientLib) {
+        ReleaseClientLib(m_clientLib);
+        m_clientLib = nullptr;
+    }
+    if (m_wbLib) {
+        WBReleaseLib(m_wbLib);
+        m_wbLib = nullptr;
+    }
+}
+
+void Room::onTimerUpdate(int) {}
+
+void Room::onDelayCommand(QVariant cmd, QVariant var) { emit sgClientLibCmd(cmd.toInt(), var); }
+
+void ClientLibCallback(int code, const QVariant& var)
+{
+    if (code == 0) {
+        writeLibraryLog(var);
+        return;
+    }
+    CData* data = CData::instance();
+    if (!data->IsTeacher() && data->IsLiveRoom() && (code == 134 || code == 135 || code == 137)) {
+        Room::instance()->GetDelayCommand()->AddTask(QVariant(code), var);
+        return;
+    }
+    emit Room::instance()->sgClientLibCmd(code, var);
+}
+
+void WBLibCallback(int code, const QVariant& var)
+{
+    if (code == 0) {
+        writeLibraryLog(var);
+        return;
+    }
+    emit Room::instance()->sgWBLibCmd(code, var);
+}
