@@ -67,10 +67,12 @@ void ClientLibImpl::log(const QString& line)
     m_disp.post([this, text] { m_callback(RsC_Log, QVariantMap{{"log", text}}); });
 }
 
-void ClientLibImpl::record(const char* name, const QVariantList& args)
+std::unique_lock<std::recursive_mutex> ClientLibImpl::record(const char* name, const QVariantList& args)
 {
+    std::unique_lock<std::recursive_mutex> gate(m_gate);
     std::lock_guard<std::mutex> lk(m_ctlLock);
     m_calls.append(ClientLibCall{QString::fromLatin1(name), args});
+    return gate;
 }
 
 void ClientLibImpl::request(int code, const QVariantMap& userData, Serve serve)
@@ -159,13 +161,13 @@ bool ClientLibImpl::roomEvent(const char* op, std::function<bool(ClassroomServic
 
 QString ClientLibImpl::EncryptText(const QString& text, const QString& key)
 {
-    record("EncryptText", {text, key});
+    const auto gate = record("EncryptText", {text, key});
     return EncryptTextWithKey(text, key);
 }
 
 QString ClientLibImpl::DecryptText(const QString& text, const QString& key)
 {
-    record("DecryptText", {text, key});
+    const auto gate = record("DecryptText", {text, key});
     return DecryptTextWithKey(text, key);
 }
 
@@ -173,7 +175,7 @@ QString ClientLibImpl::DecryptText(const QString& text, const QString& key)
 
 bool ClientLibImpl::Login(const QString& account, const QString& password, const QString& country)
 {
-    record("Login", {account, password, country});
+    const auto gate = record("Login", {account, password, country});
     const QVariantMap u = ud({{"account", account}, {"country", country}});
     if (account.isEmpty() || password.isEmpty())
         return badRequest("Login", RsC_Http_Login, u, QStringLiteral("账号或密码为空"));
@@ -183,7 +185,7 @@ bool ClientLibImpl::Login(const QString& account, const QString& password, const
 
 bool ClientLibImpl::LoginBySmsCode(const QString& phone, const QString& code, const QString& country)
 {
-    record("LoginBySmsCode", {phone, code, country});
+    const auto gate = record("LoginBySmsCode", {phone, code, country});
     const QVariantMap u = ud({{"phone", phone}, {"country", country}});
     if (phone.isEmpty() || code.isEmpty())
         return badRequest("LoginBySmsCode", RsC_Http_LoginByCode, u, QStringLiteral("手机号或验证码为空"));
@@ -193,7 +195,7 @@ bool ClientLibImpl::LoginBySmsCode(const QString& phone, const QString& code, co
 
 bool ClientLibImpl::GetSmsCode(const QString& phone, const QString& country, int kind)
 {
-    record("GetSmsCode", {phone, country, kind});
+    const auto gate = record("GetSmsCode", {phone, country, kind});
     const QVariantMap u = ud({{"phone", phone}, {"country", country}, {"type", kind}});
     if (phone.isEmpty()) return badRequest("GetSmsCode", RsC_Http_SmsCode, u, QStringLiteral("手机号为空"));
     request(RsC_Http_SmsCode, u, [=](Failure* f) { return m_svc->smsCode(phone, kind, f); });
@@ -203,7 +205,7 @@ bool ClientLibImpl::GetSmsCode(const QString& phone, const QString& country, int
 bool ClientLibImpl::RegisterUser(const QString& name, const QString& password, const QString& code,
                                  const QString& phone, const QString& country)
 {
-    record("RegisterUser", {name, password, code, phone, country});
+    const auto gate = record("RegisterUser", {name, password, code, phone, country});
     const QVariantMap u = ud({{"phone", phone}, {"country", country}});
     if (phone.isEmpty() || password.isEmpty() || code.isEmpty())
         return badRequest("RegisterUser", RsC_Http_Register, u, QStringLiteral("注册信息不完整"));
@@ -214,7 +216,7 @@ bool ClientLibImpl::RegisterUser(const QString& name, const QString& password, c
 bool ClientLibImpl::ResetPassword(const QString& country, const QString& password, const QString& code,
                                   const QString& phone)
 {
-    record("ResetPassword", {country, password, code, phone});
+    const auto gate = record("ResetPassword", {country, password, code, phone});
     const QVariantMap u = ud({{"phone", phone}, {"country", country}});
     if (phone.isEmpty() || password.isEmpty() || code.isEmpty())
         return badRequest("ResetPassword", RsC_Http_ResetPassword, u, QStringLiteral("重置信息不完整"));
@@ -224,14 +226,14 @@ bool ClientLibImpl::ResetPassword(const QString& country, const QString& passwor
 
 bool ClientLibImpl::GetUserInfo(const QString& userId, const QString& extra)
 {
-    record("GetUserInfo", {userId, extra});
+    const auto gate = record("GetUserInfo", {userId, extra});
     request(RsC_Http_UserInfo, ud({{"userid", userId}}), [=](Failure* f) { return m_svc->userInfo(userId, f); });
     return true;
 }
 
 bool ClientLibImpl::FindUser(const QString& phone, const QString& country, const QString& roomId)
 {
-    record("FindUser", {phone, country, roomId});
+    const auto gate = record("FindUser", {phone, country, roomId});
     const QVariantMap u = ud({{"phone", phone}, {"roomid", roomId}, {"country", country}});
     if (phone.isEmpty()) return badRequest("FindUser", RsC_Http_FindUser, u, QStringLiteral("手机号为空"));
     request(RsC_Http_FindUser, u, [=](Failure* f) { return m_svc->findUser(phone, f); });
@@ -240,7 +242,7 @@ bool ClientLibImpl::FindUser(const QString& phone, const QString& country, const
 
 bool ClientLibImpl::SubmitFeedback(const QVariant& category, const QString& text)
 {
-    record("SubmitFeedback", {category, text});
+    const auto gate = record("SubmitFeedback", {category, text});
     const QVariantMap u = ud({{"category", category}});
     bool ok = false;
     category.toInt(&ok);
@@ -257,7 +259,7 @@ bool ClientLibImpl::SubmitFeedback(const QVariant& category, const QString& text
 
 bool ClientLibImpl::GetOrders(const QString& firstDay, const QString& lastDay, const QString& userType)
 {
-    record("GetOrders", {firstDay, lastDay, userType});
+    const auto gate = record("GetOrders", {firstDay, lastDay, userType});
     const QVariantMap u = ud({{"startDay", firstDay}, {"endDay", lastDay}, {"userType", userType}});
     request(RsC_Http_Orders, u, [=](Failure* f) { return m_svc->orders(firstDay, lastDay, f); });
     return true;
@@ -266,7 +268,7 @@ bool ClientLibImpl::GetOrders(const QString& firstDay, const QString& lastDay, c
 bool ClientLibImpl::GetDayRooms(const QString& beginDay, const QString& endDay, const QString& userType,
                                 const QString& monthStart)
 {
-    record("GetDayRooms", {beginDay, endDay, userType, monthStart});
+    const auto gate = record("GetDayRooms", {beginDay, endDay, userType, monthStart});
     const QVariantMap u =
         ud({{"startDay", beginDay}, {"endDay", endDay}, {"userType", userType}, {"monthStart", monthStart}});
     request(RsC_Http_DayRooms, u, [=](Failure* f) { return m_svc->dayRooms(beginDay, f); });
@@ -275,7 +277,7 @@ bool ClientLibImpl::GetDayRooms(const QString& beginDay, const QString& endDay, 
 
 bool ClientLibImpl::GetTmpRooms(const QString& kind, const QString& userType)
 {
-    record("GetTmpRooms", {kind, userType});
+    const auto gate = record("GetTmpRooms", {kind, userType});
     const int code = kind == QLatin1String("1") ? RsC_Http_TmpRoomCount : RsC_Http_TmpRooms;
     const QVariantMap u = ud({{"kind", kind}, {"userType", userType}});
     if (kind != QLatin1String("0") && kind != QLatin1String("1"))
@@ -287,7 +289,7 @@ bool ClientLibImpl::GetTmpRooms(const QString& kind, const QString& userType)
 bool ClientLibImpl::GetCourseList(const QString& groupId, const QString& courseId, const QString& userType,
                                   const QString& id)
 {
-    record("GetCourseList", {groupId, courseId, userType, id});
+    const auto gate = record("GetCourseList", {groupId, courseId, userType, id});
     const QVariantMap u = ud({{"groupid", groupId}, {"courseid", courseId}, {"userType", userType}, {"id", id}});
     if (courseId.isEmpty()) return badRequest("GetCourseList", RsC_Http_CourseList, u, QStringLiteral("课程为空"));
     request(RsC_Http_CourseList, u, [=](Failure* f) { return m_svc->courseRooms(courseId, f); });
@@ -297,7 +299,7 @@ bool ClientLibImpl::GetCourseList(const QString& groupId, const QString& courseI
 bool ClientLibImpl::EnterRoomRequest(const QString& groupId, const QString& roomId, const QString& userType,
                                      const QString& kind)
 {
-    record("EnterRoomRequest", {groupId, roomId, userType, kind});
+    const auto gate = record("EnterRoomRequest", {groupId, roomId, userType, kind});
     QVariantMap u = ud({{"groupid", groupId}, {"roomid", roomId}, {"userType", userType}, {"kind", kind}});
     if (roomId.isEmpty()) return badRequest("EnterRoomRequest", RsC_Http_EnterRoom, u, QStringLiteral("教室为空"));
     // The room type is known only once the service found the room: the
@@ -340,7 +342,7 @@ bool ClientLibImpl::EnterRoomRequest(const QString& groupId, const QString& room
 
 bool ClientLibImpl::MakeTmpRoom(int kind, const QString& groupId)
 {
-    record("MakeTmpRoom", {kind, groupId});
+    const auto gate = record("MakeTmpRoom", {kind, groupId});
     const QVariantMap u = ud({{"type", kind}, {"groupid", groupId}});
     request(RsC_Http_MakeTmpRoom, u, [=](Failure* f) { return m_svc->makeTmpRoom(kind, groupId, f); });
     return true;
@@ -348,7 +350,7 @@ bool ClientLibImpl::MakeTmpRoom(int kind, const QString& groupId)
 
 bool ClientLibImpl::ShareTmpRoom(const QString& courseId, const QString& roomId, const QString& userId)
 {
-    record("ShareTmpRoom", {courseId, roomId, userId});
+    const auto gate = record("ShareTmpRoom", {courseId, roomId, userId});
     const QVariantMap u = ud({{"courseid", courseId}, {"roomid", roomId}, {"userid", userId}});
     if (roomId.isEmpty() || userId.isEmpty())
         return badRequest("ShareTmpRoom", RsC_Http_ShareTmpRoom, u, QStringLiteral("教室或用户为空"));
@@ -358,35 +360,35 @@ bool ClientLibImpl::ShareTmpRoom(const QString& courseId, const QString& roomId,
 
 bool ClientLibImpl::GetGroups(const QString& userType)
 {
-    record("GetGroups", {userType});
+    const auto gate = record("GetGroups", {userType});
     request(RsC_Http_Groups, ud({{"userType", userType}}), [=](Failure* f) { return m_svc->groups(f); });
     return true;
 }
 
 bool ClientLibImpl::GetClasses()
 {
-    record("GetClasses", {});
+    const auto gate = record("GetClasses", {});
     request(RsC_Http_Classes, {}, [=](Failure* f) { return m_svc->classes(f); });
     return true;
 }
 
 bool ClientLibImpl::GetStudentClasses(const QString& a, const QString& b)
 {
-    record("GetStudentClasses", {a, b});
+    const auto gate = record("GetStudentClasses", {a, b});
     request(RsC_Http_StudentClasses, {}, [=](Failure* f) { return m_svc->classes(f); });
     return true;
 }
 
 bool ClientLibImpl::GetTmpCourse()
 {
-    record("GetTmpCourse", {});
+    const auto gate = record("GetTmpCourse", {});
     request(RsC_Http_TmpCourse, {}, [=](Failure* f) { return m_svc->tmpCourse(f); });
     return true;
 }
 
 bool ClientLibImpl::GetGroupMessages(const QString& groupId, const QString& extra, qint64 ts)
 {
-    record("GetGroupMessages", {groupId, extra, ts});
+    const auto gate = record("GetGroupMessages", {groupId, extra, ts});
     const QVariantMap u = ud({{"groupid", groupId}, {"ts", ts}});
     if (groupId.isEmpty())
         return badRequest("GetGroupMessages", RsC_Http_GroupMessages, u, QStringLiteral("群组为空"));

@@ -162,7 +162,9 @@ private:
     using Serve = std::function<QVariantMap(Failure*)>;
 
     // Records one call (name and arguments) in the call list.
-    void record(const char* name, const QVariantList& args);
+    // Also takes the call gate for the rest of the operation: the returned
+    // lock keeps answers from being delivered before the operation returns.
+    [[nodiscard]] std::unique_lock<std::recursive_mutex> record(const char* name, const QVariantList& args);
     // Answers a request with result `code`: `serve` runs on the library
     // thread; a pending failure or delay of the test control applies. The
     // answer carries "code", "errMsg" and "user_data" (= userData).
@@ -194,7 +196,10 @@ private:
 
     std::mutex m_pageLock;  // guards page-image generation on disk
 
-    Dispatcher m_disp;  // the library thread; stopped first in the destructor
+    // Held by every operation for its whole run and by the library thread
+    // while it runs a task, so an answer never overtakes the call that asked.
+    std::recursive_mutex m_gate;
+    Dispatcher m_disp{&m_gate};  // the library thread; stopped first in the destructor
 };
 
 }  // namespace clientlib

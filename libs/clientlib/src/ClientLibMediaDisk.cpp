@@ -40,26 +40,26 @@ void fillRect(QImage* img, int x, int y, int w, int h, QRgb c)
 
 QStringList ClientLibImpl::GetVideoDevices()
 {
-    record("GetVideoDevices", {});
+    const auto gate = record("GetVideoDevices", {});
     return m_svc ? m_svc->cameras() : QStringList();
 }
 
 QStringList ClientLibImpl::GetInputAudioDevices()
 {
-    record("GetInputAudioDevices", {});
+    const auto gate = record("GetInputAudioDevices", {});
     return m_svc ? m_svc->mics() : QStringList();
 }
 
 QStringList ClientLibImpl::GetOutputAudioDevices()
 {
-    record("GetOutputAudioDevices", {});
+    const auto gate = record("GetOutputAudioDevices", {});
     return m_svc ? m_svc->speakers() : QStringList();
 }
 
 #define CLIENTLIB_DEVICE_OP(Op, list, slot)                                                 \
     bool ClientLibImpl::Op(const QString& name)                                             \
     {                                                                                       \
-        record(#Op, {name});                                                                \
+        const auto gate = record(#Op, {name});                                                                \
         if (!m_svc || !m_svc->list().contains(name))                                        \
             return refuse(#Op, QStringLiteral("unknown device \"%1\"").arg(name));          \
         std::lock_guard<std::mutex> lk(m_ctlLock);                                          \
@@ -74,21 +74,21 @@ CLIENTLIB_DEVICE_OP(SetOutputAudioDevice, speakers, 2)
 
 bool ClientLibImpl::EnableVideoCapture(bool on)
 {
-    record("EnableVideoCapture", {on});
+    const auto gate = record("EnableVideoCapture", {on});
     return !takeFailure("EnableVideoCapture");
 }
 
 void ClientLibImpl::StartPreviewVideo(quintptr window)
 {
-    record("StartPreviewVideo", {QVariant::fromValue<qulonglong>(window)});
+    const auto gate = record("StartPreviewVideo", {QVariant::fromValue<qulonglong>(window)});
     if (window == 0) refuse("StartPreviewVideo", QStringLiteral("no window"));
 }
 
-void ClientLibImpl::StopPreviewVideo() { record("StopPreviewVideo", {}); }
+void ClientLibImpl::StopPreviewVideo() { const auto gate = record("StopPreviewVideo", {}); }
 
 bool ClientLibImpl::PlayUserVideo(const QString& userId, QWidget* view)
 {
-    record("PlayUserVideo", {userId, QVariant::fromValue<qulonglong>(reinterpret_cast<quintptr>(view))});
+    const auto gate = record("PlayUserVideo", {userId, QVariant::fromValue<qulonglong>(reinterpret_cast<quintptr>(view))});
     if (userId.isEmpty()) return refuse("PlayUserVideo", QStringLiteral("empty user id"));
     if (!m_svc || !m_svc->hasUser(userId)) return refuse("PlayUserVideo", QStringLiteral("user %1 is not in the room").arg(userId));
     if (takeFailure("PlayUserVideo")) return false;
@@ -98,7 +98,7 @@ bool ClientLibImpl::PlayUserVideo(const QString& userId, QWidget* view)
 
 bool ClientLibImpl::StopUserVideo(const QString& userId)
 {
-    record("StopUserVideo", {userId});
+    const auto gate = record("StopUserVideo", {userId});
     if (userId.isEmpty()) return refuse("StopUserVideo", QStringLiteral("empty user id"));
     return true;
 }
@@ -106,23 +106,23 @@ bool ClientLibImpl::StopUserVideo(const QString& userId)
 void ClientLibImpl::MediaPlayCmd(const QString& url, qint64 positionMs, qint64 totalMs, const QString& type,
                                  const QString& fileName, const QString& docid)
 {
-    record("MediaPlayCmd", {url, positionMs, totalMs, type, fileName, docid});
+    const auto gate = record("MediaPlayCmd", {url, positionMs, totalMs, type, fileName, docid});
 }
 
 void ClientLibImpl::MediaStateCmd(const QString& url, qint64 positionMs, qint64 totalMs, const QString& type,
                                   const QString& fileName)
 {
-    record("MediaStateCmd", {url, positionMs, totalMs, type, fileName});
+    const auto gate = record("MediaStateCmd", {url, positionMs, totalMs, type, fileName});
 }
 
 void ClientLibImpl::MediaCloseCmd(const QString& url, qint64 positionMs)
 {
-    record("MediaCloseCmd", {url, positionMs});
+    const auto gate = record("MediaCloseCmd", {url, positionMs});
 }
 
 bool ClientLibImpl::SendCommand(const QVariant& map)
 {
-    record("SendCommand", {map});
+    const auto gate = record("SendCommand", {map});
     if (!isMap(map)) return refuse("SendCommand", QStringLiteral("command is not a map"));
     if (map.toMap().value(QStringLiteral("desId")).toString().isEmpty())
         return refuse("SendCommand", QStringLiteral("command without \"desId\""));
@@ -134,7 +134,7 @@ bool ClientLibImpl::PushVideoFrame(const QString& userId, int width, int height,
 {
     Q_UNUSED(frameRecord);
     // Frames come many times a second: only their shape is recorded.
-    record("PushVideoFrame", {userId, width, height, pixels != nullptr, a, b, c, d, e, f});
+    const auto gate = record("PushVideoFrame", {userId, width, height, pixels != nullptr, a, b, c, d, e, f});
     if (!pixels || width <= 0 || height <= 0) return refuse("PushVideoFrame", QStringLiteral("empty frame"));
     return true;
 }
@@ -234,7 +234,7 @@ void ClientLibImpl::publishRoomDocs(const QString& roomId, const QList<DiskEntry
 
 bool ClientLibImpl::OpenDocCmd(const QString& docId, const QVariant& cmd)
 {
-    record("OpenDocCmd", {docId, cmd});
+    const auto gate = record("OpenDocCmd", {docId, cmd});
     const QVariantMap u = isMap(cmd) ? cmd.toMap() : QVariantMap{{"docid", docId}};
     if (docId.isEmpty()) return badRequest("OpenDocCmd", RsC_Http_MediaUrl, u, QStringLiteral("文档为空"));
     if (!isMap(cmd)) return badRequest("OpenDocCmd", RsC_Http_MediaUrl, u, QStringLiteral("媒体命令不是映射"));
@@ -245,7 +245,7 @@ bool ClientLibImpl::OpenDocCmd(const QString& docId, const QVariant& cmd)
 bool ClientLibImpl::OpenNetFile(const QString& guid, const QString& groupId, const QString& cloudType,
                                 const QString& token, const QString& name)
 {
-    record("OpenNetFile", {guid, groupId, cloudType, token, name});
+    const auto gate = record("OpenNetFile", {guid, groupId, cloudType, token, name});
     const QVariantMap u{{"guid", guid}, {"groupid", groupId}, {"cloudType", cloudType}, {"fileName", name},
                         {"userType", cloudType == QLatin1String("1") ? QStringLiteral("teacher") : QStringLiteral("group")}};
     if (guid.isEmpty()) return badRequest("OpenNetFile", RsC_Http_OpenNetFile, u, QStringLiteral("文件为空"));
@@ -255,7 +255,7 @@ bool ClientLibImpl::OpenNetFile(const QString& guid, const QString& groupId, con
 
 bool ClientLibImpl::ListNetFolder(const QString& owner, const QString& groupId, const QString& uuid)
 {
-    record("ListNetFolder", {owner, groupId, uuid});
+    const auto gate = record("ListNetFolder", {owner, groupId, uuid});
     const QVariantMap u{{"userType", owner}, {"groupid", groupId}, {"uuid", uuid}};
     if (owner.isEmpty() || uuid.isEmpty())
         return badRequest("ListNetFolder", RsC_Http_NetFolderList, u, QStringLiteral("云盘类型或目录为空"));
@@ -266,7 +266,7 @@ bool ClientLibImpl::ListNetFolder(const QString& owner, const QString& groupId, 
 bool ClientLibImpl::RenameNetFile(const QString& owner, const QString& uuid, const QString& encodedName,
                                   const QString& groupId)
 {
-    record("RenameNetFile", {owner, uuid, encodedName, groupId});
+    const auto gate = record("RenameNetFile", {owner, uuid, encodedName, groupId});
     const QVariantMap u{{"userType", owner}, {"groupid", groupId}, {"uuid", uuid}, {"name", encodedName}};
     if (owner.isEmpty() || uuid.isEmpty())
         return badRequest("RenameNetFile", RsC_Http_NetRename, u, QStringLiteral("云盘类型或文件为空"));
@@ -280,7 +280,7 @@ bool ClientLibImpl::RenameNetFile(const QString& owner, const QString& uuid, con
 
 bool ClientLibImpl::DeleteNetFile(const QString& owner, const QString& uuid, const QString& groupId)
 {
-    record("DeleteNetFile", {owner, uuid, groupId});
+    const auto gate = record("DeleteNetFile", {owner, uuid, groupId});
     const QVariantMap u{{"userType", owner}, {"groupid", groupId}, {"uuid", uuid}};
     if (owner.isEmpty() || uuid.isEmpty())
         return badRequest("DeleteNetFile", RsC_Http_NetDelete, u, QStringLiteral("云盘类型或文件为空"));
@@ -291,7 +291,7 @@ bool ClientLibImpl::DeleteNetFile(const QString& owner, const QString& uuid, con
 bool ClientLibImpl::MakeNetDir(const QString& owner, const QString& parentUuid, const QString& name,
                                const QString& groupId)
 {
-    record("MakeNetDir", {owner, parentUuid, name, groupId});
+    const auto gate = record("MakeNetDir", {owner, parentUuid, name, groupId});
     const QVariantMap u{{"userType", owner}, {"groupid", groupId}, {"puuid", parentUuid}, {"name", name}};
     if (owner.isEmpty() || parentUuid.isEmpty() || name.isEmpty())
         return badRequest("MakeNetDir", RsC_Http_NetMakeDir, u, QStringLiteral("云盘类型、目录或名称为空"));
@@ -301,7 +301,7 @@ bool ClientLibImpl::MakeNetDir(const QString& owner, const QString& parentUuid, 
 
 bool ClientLibImpl::AddNetFile(const QVariant& map)
 {
-    record("AddNetFile", {map});
+    const auto gate = record("AddNetFile", {map});
     const QVariantMap reg = map.toMap();
     if (!isMap(map)) return badRequest("AddNetFile", RsC_Http_NetAddFile, {}, QStringLiteral("登记信息不是映射"));
     request(RsC_Http_NetAddFile, reg, [=](Failure* f) { return m_svc->addFile(reg, f); });
@@ -310,7 +310,7 @@ bool ClientLibImpl::AddNetFile(const QVariant& map)
 
 bool ClientLibImpl::GetNetDocStatus(const QVariant& map)
 {
-    record("GetNetDocStatus", {map});
+    const auto gate = record("GetNetDocStatus", {map});
     const QVariantMap q = map.toMap();
     if (!isMap(map)) return badRequest("GetNetDocStatus", RsC_Http_NetDocStatus, {}, QStringLiteral("查询信息不是映射"));
     const QString docId = q.value(QStringLiteral("docid")).toString();

@@ -34,7 +34,7 @@ bool optionList(const QVariant& v, QList<int>* out)
 
 bool ClientLibImpl::LoginRoom(const QVariant& loginVars)
 {
-    record("LoginRoom", {loginVars});
+    const auto gate = record("LoginRoom", {loginVars});
     if (!isList(loginVars)) {
         log(QStringLiteral("LoginRoom refused: login variables are not a list"));
         injectCommand(RsC_Room_LoginResult,
@@ -85,20 +85,20 @@ bool ClientLibImpl::LoginRoom(const QVariant& loginVars)
 
 void ClientLibImpl::LeaveRoom()
 {
-    record("LeaveRoom", {});
+    const auto gate = record("LeaveRoom", {});
     if (m_svc) m_svc->leaveRoom();
 }
 
 bool ClientLibImpl::DualRoomCmd(const QVariant& map)
 {
-    record("DualRoomCmd", {map});
+    const auto gate = record("DualRoomCmd", {map});
     if (!isMap(map)) return refuse("DualRoomCmd", QStringLiteral("argument is not a map"));
     return !takeFailure("DualRoomCmd");
 }
 
 bool ClientLibImpl::EnterLiveRoom(bool teacher, const QString& token)
 {
-    record("EnterLiveRoom", {teacher, token});
+    const auto gate = record("EnterLiveRoom", {teacher, token});
     if (token.isEmpty()) return refuse("EnterLiveRoom", QStringLiteral("empty token"));
     if (takeFailure("EnterLiveRoom")) return false;
     if (m_cfg.playCatch) {
@@ -110,69 +110,69 @@ bool ClientLibImpl::EnterLiveRoom(bool teacher, const QString& token)
 
 bool ClientLibImpl::SendTranMsg(const QString& userId, qint64 msgType, const QVariant& reply)
 {
-    record("SendTranMsg", {userId, msgType, reply});
+    const auto gate = record("SendTranMsg", {userId, msgType, reply});
     if (userId.isEmpty()) return refuse("SendTranMsg", QStringLiteral("empty user id"));
     return !takeFailure("SendTranMsg");
 }
 
 bool ClientLibImpl::SendTranMsgEx(const QString& userId, qint64 msgType, const QVariant& reply)
 {
-    record("SendTranMsgEx", {userId, msgType, reply});
+    const auto gate = record("SendTranMsgEx", {userId, msgType, reply});
     if (userId.isEmpty()) return refuse("SendTranMsgEx", QStringLiteral("empty user id"));
     return !takeFailure("SendTranMsgEx");
 }
 
 void ClientLibImpl::SyncUser(const QString& userId)
 {
-    record("SyncUser", {userId});
+    const auto gate = record("SyncUser", {userId});
     if (userId.isEmpty()) refuse("SyncUser", QStringLiteral("empty user id"));
 }
 
 void ClientLibImpl::SubscribeUser(const QString& userId)
 {
-    record("SubscribeUser", {userId});
+    const auto gate = record("SubscribeUser", {userId});
     if (userId.isEmpty()) refuse("SubscribeUser", QStringLiteral("empty user id"));
 }
 
 void ClientLibImpl::StopAppAuth(const QString& userId)
 {
-    record("StopAppAuth", {userId});
+    const auto gate = record("StopAppAuth", {userId});
     if (userId.isEmpty()) refuse("StopAppAuth", QStringLiteral("empty user id"));
 }
 
-void ClientLibImpl::ResetLiveState(int a, int b) { record("ResetLiveState", {a, b}); }
+void ClientLibImpl::ResetLiveState(int a, int b) { const auto gate = record("ResetLiveState", {a, b}); }
 
 void ClientLibImpl::SetPushInfo(const QString& stream, int liveMode, int width, int height, int on)
 {
-    record("SetPushInfo", {stream, liveMode, width, height, on});
+    const auto gate = record("SetPushInfo", {stream, liveMode, width, height, on});
 }
 
 bool ClientLibImpl::SetDualVisible(bool in, bool all)
 {
-    record("SetDualVisible", {in, all});
+    const auto gate = record("SetDualVisible", {in, all});
     return !takeFailure("SetDualVisible");
 }
 
 bool ClientLibImpl::ReplyInvite(const QString& userId, bool accept)
 {
-    record("ReplyInvite", {userId, accept});
+    const auto gate = record("ReplyInvite", {userId, accept});
     if (userId.isEmpty()) return refuse("ReplyInvite", QStringLiteral("empty user id"));
     return !takeFailure("ReplyInvite");
 }
 
 void ClientLibImpl::ReplyRecordCmd(int code, int reserved, const QString& msg)
 {
-    record("ReplyRecordCmd", {code, reserved, msg});
+    const auto gate = record("ReplyRecordCmd", {code, reserved, msg});
 }
 
 void ClientLibImpl::ReportDeviceState(int code, int reserved, const QString& msg)
 {
-    record("ReportDeviceState", {code, reserved, msg});
+    const auto gate = record("ReportDeviceState", {code, reserved, msg});
 }
 
 void ClientLibImpl::BindUserWebId(const QString& userId, const QString& webId)
 {
-    record("BindUserWebId", {userId, webId});
+    const auto gate = record("BindUserWebId", {userId, webId});
     if (userId.isEmpty() || webId.isEmpty()) refuse("BindUserWebId", QStringLiteral("empty id"));
 }
 
@@ -180,24 +180,24 @@ void ClientLibImpl::ReportUserVideoInfo(const QMap<int, QString>& barUsers)
 {
     QVariantMap m;
     for (auto it = barUsers.begin(); it != barUsers.end(); ++it) m.insert(QString::number(it.key()), it.value());
-    record("ReportUserVideoInfo", {m});
+    const auto gate = record("ReportUserVideoInfo", {m});
 }
 
 void ClientLibImpl::ReportWbUserVideoInfo(const QString& userId, const QRectF& rect)
 {
-    record("ReportWbUserVideoInfo", {userId, rect});
+    const auto gate = record("ReportWbUserVideoInfo", {userId, rect});
     if (userId.isEmpty()) refuse("ReportWbUserVideoInfo", QStringLiteral("empty user id"));
 }
 
 void ClientLibImpl::SendPraise(const QString& userId)
 {
-    record("SendPraise", {userId});
+    const auto gate = record("SendPraise", {userId});
     if (userId.isEmpty()) refuse("SendPraise", QStringLiteral("empty user id"));
 }
 
 bool ClientLibImpl::ReplyAppAuth(const QString& userId, bool accept)
 {
-    record("ReplyAppAuth", {userId, accept});
+    const auto gate = record("ReplyAppAuth", {userId, accept});
     const QVariantMap u{{"userId", userId}, {"accept", accept}};
     if (userId.isEmpty()) return badRequest("ReplyAppAuth", RsC_Http_AppAuth, u, QStringLiteral("用户为空"));
     request(RsC_Http_AppAuth, u, [](Failure*) { return QVariantMap(); });
@@ -206,7 +206,7 @@ bool ClientLibImpl::ReplyAppAuth(const QString& userId, bool accept)
 
 bool ClientLibImpl::SetHandup(bool raised)
 {
-    record("SetHandup", {raised});
+    const auto gate = record("SetHandup", {raised});
     return roomEvent("SetHandup", [](ClassroomService* s, Events*) { return s->inRoom(); });
 }
 
@@ -214,7 +214,7 @@ bool ClientLibImpl::SetHandup(bool raised)
 
 bool ClientLibImpl::SendChatMsg(const QString& content, int type, qint64 timeSecs)
 {
-    record("SendChatMsg", {content, type, timeSecs});
+    const auto gate = record("SendChatMsg", {content, type, timeSecs});
     if (content.isEmpty()) return refuse("SendChatMsg", QStringLiteral("empty message"));
     if (type != 1 && type != 2) return refuse("SendChatMsg", QStringLiteral("unknown message type %1").arg(type));
     return roomEvent("SendChatMsg",
@@ -223,7 +223,7 @@ bool ClientLibImpl::SendChatMsg(const QString& content, int type, qint64 timeSec
 
 bool ClientLibImpl::SetAllNoSpeak(bool on)
 {
-    record("SetAllNoSpeak", {on});
+    const auto gate = record("SetAllNoSpeak", {on});
     return roomEvent("SetAllNoSpeak", [=](ClassroomService* s, Events* ev) {
         if (!s->inRoom()) return false;
         s->setAllNoSpeak(on, ev);
@@ -234,7 +234,7 @@ bool ClientLibImpl::SetAllNoSpeak(bool on)
 #define CLIENTLIB_USER_FLAG(Op, flag)                                                               \
     bool ClientLibImpl::Op(const QString& userId, bool on)                                          \
     {                                                                                               \
-        record(#Op, {userId, on});                                                                  \
+        const auto gate = record(#Op, {userId, on});                                                                  \
         if (userId.isEmpty()) return refuse(#Op, QStringLiteral("empty user id"));                  \
         return roomEvent(#Op,                                                                       \
                          [=](ClassroomService* s, Events* ev) { return s->setUserFlag(userId, flag, on, ev); }); \
@@ -249,14 +249,14 @@ CLIENTLIB_USER_FLAG(SetUserAudioState, "mic")
 
 bool ClientLibImpl::SetUserLinkMic(const QString& userId, bool on)
 {
-    record("SetUserLinkMic", {userId, on});
+    const auto gate = record("SetUserLinkMic", {userId, on});
     if (userId.isEmpty()) return refuse("SetUserLinkMic", QStringLiteral("empty user id"));
     return roomEvent("SetUserLinkMic", [=](ClassroomService* s, Events* ev) { return s->linkMic(userId, on, ev); });
 }
 
 bool ClientLibImpl::KickUser(const QString& userId)
 {
-    record("KickUser", {userId});
+    const auto gate = record("KickUser", {userId});
     if (userId.isEmpty()) return refuse("KickUser", QStringLiteral("empty user id"));
     return roomEvent("KickUser", [=](ClassroomService* s, Events* ev) { return s->kickUser(userId, ev); });
 }
@@ -265,7 +265,7 @@ bool ClientLibImpl::KickUser(const QString& userId)
 
 bool ClientLibImpl::SetVoiceInteraction(bool on)
 {
-    record("SetVoiceInteraction", {on});
+    const auto gate = record("SetVoiceInteraction", {on});
     return roomEvent("SetVoiceInteraction", [=](ClassroomService* s, Events* ev) {
         if (!s->inRoom()) return false;
         s->setVoiceInteraction(on, ev);
@@ -275,7 +275,7 @@ bool ClientLibImpl::SetVoiceInteraction(bool on)
 
 bool ClientLibImpl::SetCountdown(int seconds, bool start)
 {
-    record("SetCountdown", {seconds, start});
+    const auto gate = record("SetCountdown", {seconds, start});
     if (start && seconds <= 0) return refuse("SetCountdown", QStringLiteral("no time set"));
     return roomEvent("SetCountdown", [=](ClassroomService* s, Events* ev) {
         if (!s->inRoom()) return false;
@@ -286,7 +286,7 @@ bool ClientLibImpl::SetCountdown(int seconds, bool start)
 
 bool ClientLibImpl::PublishQuestion(int type, int num, const QVariant& answers, qint64 id, bool showNum)
 {
-    record("PublishQuestion", {type, num, answers, id, showNum});
+    const auto gate = record("PublishQuestion", {type, num, answers, id, showNum});
     QList<int> right;
     if (!optionList(answers, &right)) return refuse("PublishQuestion", QStringLiteral("answers are not a list of numbers"));
     return roomEvent("PublishQuestion", [=](ClassroomService* s, Events* ev) {
@@ -296,7 +296,7 @@ bool ClientLibImpl::PublishQuestion(int type, int num, const QVariant& answers, 
 
 bool ClientLibImpl::SubmitAnswer(int type, const QVariant& answers, qint64 id)
 {
-    record("SubmitAnswer", {type, answers, id});
+    const auto gate = record("SubmitAnswer", {type, answers, id});
     QList<int> options;
     if (!optionList(answers, &options) || options.isEmpty())
         return refuse("SubmitAnswer", QStringLiteral("answers are not a list of numbers"));
@@ -305,7 +305,7 @@ bool ClientLibImpl::SubmitAnswer(int type, const QVariant& answers, qint64 id)
 
 bool ClientLibImpl::SubmitAnswerRecord(int type, const QVariant& answers, qint64 id, const QString& token)
 {
-    record("SubmitAnswerRecord", {type, answers, id, token});
+    const auto gate = record("SubmitAnswerRecord", {type, answers, id, token});
     QList<int> options;
     if (!optionList(answers, &options)) return refuse("SubmitAnswerRecord", QStringLiteral("answers are not a list"));
     return !takeFailure("SubmitAnswerRecord");
@@ -313,13 +313,13 @@ bool ClientLibImpl::SubmitAnswerRecord(int type, const QVariant& answers, qint64
 
 bool ClientLibImpl::StopQuestion(const QVariant& arg)
 {
-    record("StopQuestion", {arg});
+    const auto gate = record("StopQuestion", {arg});
     return roomEvent("StopQuestion", [](ClassroomService* s, Events* ev) { return s->stopQuestion(ev); });
 }
 
 bool ClientLibImpl::SetDoodleBoard(bool on)
 {
-    record("SetDoodleBoard", {on});
+    const auto gate = record("SetDoodleBoard", {on});
     return roomEvent("SetDoodleBoard", [=](ClassroomService* s, Events* ev) {
         if (!s->inRoom()) return false;
         s->setDoodleBoard(on, ev);
@@ -329,7 +329,7 @@ bool ClientLibImpl::SetDoodleBoard(bool on)
 
 bool ClientLibImpl::PublishNotice(qint64 id, const QString& json)
 {
-    record("PublishNotice", {id, json});
+    const auto gate = record("PublishNotice", {id, json});
     return roomEvent("PublishNotice", [=](ClassroomService* s, Events* ev) {
         if (!s->inRoom()) return false;
         s->publishNotice(id, json, ev);
@@ -339,14 +339,14 @@ bool ClientLibImpl::PublishNotice(qint64 id, const QString& json)
 
 bool ClientLibImpl::SetLottery(int count, qint64 id, bool start)
 {
-    record("SetLottery", {count, id, start});
+    const auto gate = record("SetLottery", {count, id, start});
     if (id == 0) return refuse("SetLottery", QStringLiteral("lottery id 0"));
     return roomEvent("SetLottery", [=](ClassroomService* s, Events* ev) { return s->setLottery(count, id, start, ev); });
 }
 
 bool ClientLibImpl::JoinLottery(qint64 id)
 {
-    record("JoinLottery", {id});
+    const auto gate = record("JoinLottery", {id});
     const QVariantMap st = m_svc ? m_svc->state() : QVariantMap();
     if (id == 0 || st.value(QStringLiteral("lotteryId")).toLongLong() != id)
         return refuse("JoinLottery", QStringLiteral("no lottery %1").arg(id));
@@ -355,12 +355,12 @@ bool ClientLibImpl::JoinLottery(qint64 id)
 
 void ClientLibImpl::ReportRecordResult(int code, int reserved, const QString& msg)
 {
-    record("ReportRecordResult", {code, reserved, msg});
+    const auto gate = record("ReportRecordResult", {code, reserved, msg});
 }
 
 bool ClientLibImpl::SetRecordState(const QString& streamKey, int on)
 {
-    record("SetRecordState", {streamKey, on});
+    const auto gate = record("SetRecordState", {streamKey, on});
     if (streamKey.isEmpty()) return refuse("SetRecordState", QStringLiteral("empty stream key"));
     return !takeFailure("SetRecordState");
 }
@@ -369,7 +369,7 @@ bool ClientLibImpl::SetRecordState(const QString& streamKey, int on)
 
 bool ClientLibImpl::GetProductList(const QString& lastTs)
 {
-    record("GetProductList", {lastTs});
+    const auto gate = record("GetProductList", {lastTs});
     return roomEvent("GetProductList", [=](ClassroomService* s, Events* ev) {
         if (!s->inRoom()) return false;
         s->productList(false, lastTs, ev);
@@ -379,7 +379,7 @@ bool ClientLibImpl::GetProductList(const QString& lastTs)
 
 bool ClientLibImpl::GetAdProductList(const QString& lastTs)
 {
-    record("GetAdProductList", {lastTs});
+    const auto gate = record("GetAdProductList", {lastTs});
     return roomEvent("GetAdProductList", [=](ClassroomService* s, Events* ev) {
         if (!s->inRoom()) return false;
         s->productList(true, lastTs, ev);
@@ -390,7 +390,7 @@ bool ClientLibImpl::GetAdProductList(const QString& lastTs)
 #define CLIENTLIB_PRODUCT_OP(Op, ad, up)                                                             \
     bool ClientLibImpl::Op(const QVariant& product)                                                  \
     {                                                                                                \
-        record(#Op, {product});                                                                      \
+        const auto gate = record(#Op, {product});                                                                      \
         if (!isMap(product)) return refuse(#Op, QStringLiteral("product is not a map"));             \
         const QVariantMap p = product.toMap();                                                       \
         return roomEvent(#Op, [=](ClassroomService* s, Events* ev) { return s->productUpDown(ad, up, p, ev); }); \

@@ -4,7 +4,7 @@
 
 namespace clientlib {
 
-Dispatcher::Dispatcher()
+Dispatcher::Dispatcher(std::recursive_mutex* gate) : m_gate(gate)
 {
     std::unique_lock<std::mutex> lk(m_lock);
     m_thread = std::thread([this] { run(); });
@@ -50,7 +50,12 @@ void Dispatcher::run()
         Task task = std::move(first->second);
         m_tasks.erase(first);
         lk.unlock();
-        task();
+        if (m_gate) {
+            std::lock_guard<std::recursive_mutex> gate(*m_gate);
+            task();
+        } else {
+            task();
+        }
         lk.lock();
     }
 }
