@@ -93,6 +93,9 @@ QDateTime timeOn(const QDate& day, const QString& text, const QDateTime& now)
         const int minutes = text.mid(3).toInt();
         QDateTime t = now.addSecs(qint64(minutes) * 60);
         t.setTime(QTime(t.time().hour(), t.time().minute(), 0));
+        // Near midnight the lesson stays on its own day.
+        if (t.date() < day) return QDateTime(day, QTime(0, 0, 0));
+        if (t.date() > day) return QDateTime(day, QTime(23, 59, 0));
         return t;
     }
     QTime tm = QTime::fromString(text, QStringLiteral("hh:mm:ss"));
