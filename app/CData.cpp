@@ -2,10 +2,7 @@
 // and the one-second tick.
 #include "CData.h"
 
-#if __has_include("AppUpdater.h")
 #include "AppUpdater.h"
-#define VT_HAS_UPDATER 1
-#endif
 #include "Logger.h"
 
 #include <QDateTime>
@@ -34,16 +31,12 @@ CData::CData() : QObject(nullptr), m_localUser(std::string())
     system.type = "1";
     m_groups.push_back(system);
 
-#ifdef VT_HAS_UPDATER
     m_updater = new AppUpdater();
-#endif
 }
 
 CData::~CData()
 {
-#ifdef VT_HAS_UPDATER
     delete m_updater;
-#endif
     m_updater = nullptr;
 }
 

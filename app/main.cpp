@@ -1,6 +1,8 @@
 // The entry of Veltora: application set-up in a fixed order, then the main
 // window and the event loop.
+#include "CData.h"
 #include "CSettings.h"
+#include "CrashDumper.h"
 #include "GlobalConstants.h"
 #include "Logger.h"
 #include "MainWindow.h"
@@ -40,8 +42,9 @@ int main(int argc, char** argv)
     if (!CheckSingleInstance("vtmaintea"))
         return 0;
 
-    // Crash dumps go to the data folder's "crashDumps".
+    // Crash dumps go to the data folder's "crashDumps"; no message boxes.
     const std::string dumpFolder = PubUtils::GetAppData() + "/crashDumps";
+    CrashDumper crashDumper(false, dumpFolder.c_str());
 
     QGuiApplication::setQuitOnLastWindowClosed(false);
 
@@ -53,7 +56,7 @@ int main(int argc, char** argv)
     font.setFamily("Microsoft YaHei");
     QApplication::setFont(font);
 
-    app->setStyleSheet(loadStyleSheet(true));
+    app->setStyleSheet(loadStyleSheet(CData::instance()->IsTeacher()));
 
     QTranslator translator;
     const char* qm = QLocale::system().language() == QLocale::Chinese ? vt::kTranslationChinese : vt::kTranslationOther;
