@@ -249,11 +249,8 @@ bool WhiteBoardImpl::SetBackground(const QString& file, bool custom)
 
 bool WhiteBoardImpl::SetDrawAuth(bool pen, bool click)
 {
-    if (!m_canvas)
-        return fail("SetDrawAuth", "the board widget is gone");
-    m_canvas->setDrawAuth(pen, click);
     m_thread->log(QString("draw auth pen %1 click %2").arg(pen).arg(click));
-    return true;
+    return applyToBoard("SetDrawAuth", true, QString(), [pen, click](WBCanvas& c) { c.setDrawAuth(pen, click); });
 }
 
 bool WhiteBoardImpl::RemoveUser()
@@ -275,12 +272,8 @@ QWidget* WhiteBoardImpl::GetWBWidget()
 
 bool WhiteBoardImpl::SetTool(int tool)
 {
-    if (!WBCanvas::isKnownTool(tool))
-        return fail("SetTool", QString("unknown tool %1").arg(tool));
-    if (!m_canvas)
-        return fail("SetTool", "the board widget is gone");
-    m_canvas->setTool(tool);
-    return true;
+    return applyToBoard("SetTool", WBCanvas::isKnownTool(tool), QString("unknown tool %1").arg(tool),
+                        [tool](WBCanvas& c) { c.setTool(tool); });
 }
 
 bool WhiteBoardImpl::InsertObject(int kind, const QString& path, const QVariant& extra)
@@ -334,49 +327,49 @@ bool WhiteBoardImpl::InsertObject(int kind, const QString& path, const QVariant&
     return true;
 }
 
+bool WhiteBoardImpl::applyToBoard(const char* operation, bool valid, const QString& why,
+                                  const std::function<void(WBCanvas&)>& apply)
+{
+    if (!valid)
+        return fail(operation, why);
+    if (!m_canvas)
+        return fail(operation, "the board widget is gone");
+    apply(*m_canvas);
+    return true;
+}
+
 bool WhiteBoardImpl::SetPenWidth(int width)
 {
-    if (width < 1 || width > 64)
-        return fail("SetPenWidth", QString("width %1 out of range").arg(width));
-    if (m_canvas)
-        m_canvas->setPenWidth(width);
-    return true;
+    return applyToBoard("SetPenWidth", width >= 1 && width <= 64,
+                        QString("width %1 out of range").arg(width),
+                        [width](WBCanvas& c) { c.setPenWidth(width); });
 }
 
 bool WhiteBoardImpl::SetPenColor(int rgb)
 {
-    if (!validRgb(rgb))
-        return fail("SetPenColor", QString("colour 0x%1 out of range").arg(uint(rgb), 0, 16));
-    if (m_canvas)
-        m_canvas->setPenColor(QColor::fromRgb(QRgb(rgb)));
-    return true;
+    return applyToBoard("SetPenColor", validRgb(rgb),
+                        QString("colour 0x%1 out of range").arg(uint(rgb), 0, 16),
+                        [rgb](WBCanvas& c) { c.setPenColor(QColor::fromRgb(QRgb(rgb))); });
 }
 
 bool WhiteBoardImpl::SetTextColor(int rgb)
 {
-    if (!validRgb(rgb))
-        return fail("SetTextColor", QString("colour 0x%1 out of range").arg(uint(rgb), 0, 16));
-    if (m_canvas)
-        m_canvas->setTextColor(QColor::fromRgb(QRgb(rgb)));
-    return true;
+    return applyToBoard("SetTextColor", validRgb(rgb),
+                        QString("colour 0x%1 out of range").arg(uint(rgb), 0, 16),
+                        [rgb](WBCanvas& c) { c.setTextColor(QColor::fromRgb(QRgb(rgb))); });
 }
 
 bool WhiteBoardImpl::SetFontSize(int size)
 {
-    if (size < 6 || size > 200)
-        return fail("SetFontSize", QString("size %1 out of range").arg(size));
     // Taken silently: a report here would come back as another SetFontSize.
-    if (m_canvas)
-        m_canvas->setFontSize(size);
-    return true;
+    return applyToBoard("SetFontSize", size >= 6 && size <= 200,
+                        QString("size %1 out of range").arg(size),
+                        [size](WBCanvas& c) { c.setFontSize(size); });
 }
 
 bool WhiteBoardImpl::ClearBoard()
 {
-    if (!m_canvas)
-        return fail("ClearBoard", "the board widget is gone");
-    m_canvas->clearPage();
-    return true;
+    return applyToBoard("ClearBoard", true, QString(), [](WBCanvas& c) { c.clearPage(); });
 }
 
 bool WhiteBoardImpl::findDoc(const QString& docId, WBDocInfo* doc)

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QVariantMap>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -57,6 +58,9 @@ public:
 
 private:
     bool fail(const QString& operation, const QString& why);
+    // Refuses invalid input, or a board widget that is gone; else applies.
+    bool applyToBoard(const char* operation, bool valid, const QString& why,
+                      const std::function<void(WBCanvas&)>& apply);
     bool findDoc(const QString& docId, WBDocInfo* doc);
     static QString pageSource(const WBDocInfo& doc, int page);
     // Loads one document page on the library thread and shows it (GUI).
@@ -69,7 +73,7 @@ private:
 
     const Config m_config;                      // set once
     std::unique_ptr<WBCallbackThread> m_thread; // made in the constructor
-    WBImageSource m_images;                     // used on the library thread
+    WBImageSource m_images;                     // const; used from both threads
     int m_hubListener = 0;                      // GUI thread only
 
     QPointer<QWidget> m_container;                // GUI thread only
