@@ -139,8 +139,7 @@ bool UploadDoc::AcceptReply(const char* func, const std::string& reply, long sta
 bool UploadDoc::UploadDocument(const DocRoute& route)
 {
     Logger* log = Logger::instance();
-    const QVariantMap params = m_param.toMap();
-    const std::string parent = params.value("parent").toString().toStdString();
+    const std::string parent = m_param.toMap().value("parent").toString().toStdString();
     const std::string path = m_filePath.toStdString();
     const std::string name = fileNameOf(path);
 
@@ -202,23 +201,8 @@ bool UploadDoc::UploadDocument(const DocRoute& route)
         return false;
 
     const json& data = uploadhttp::JsonObject(answer, "data");
-    if (uploadhttp::JsonInt(data, "exist") == 1) {
-        const std::string docid = uploadhttp::JsonString(data, "docid");
-        if (docid.empty()) {
-            m_errMsg = QStringLiteral("上传课件失败, 返回数据缺少docid");
-            log->Log(LOG_WARN, route.func, "check answer without docid %s", reply.c_str());
-            return false;
-        }
-        log->Log(LOG_INFO, route.func, "upload file is exist %s", docid.c_str());
-        QVariantMap result = params;
-        result["name"] = QString::fromStdString(name);
-        result["docid"] = QString::fromStdString(docid);
-        result["exist"] = qint64(uploadhttp::JsonInt(data, "exist"));
-        result["md5"] = QString::fromStdString(uploadhttp::JsonString(data, "md5"));
-        result["url"] = QString::fromStdString(uploadhttp::JsonString(data, "url"));
-        m_result = result;
-        return true;
-    }
+    if (uploadhttp::JsonInt(data, "exist") == 1)
+        return TakeDocument(route.func, data, name, true, reply);
 
     // Not stored yet: post the file on the same handle.
     reply.clear();
@@ -251,19 +235,27 @@ bool UploadDoc::UploadDocument(const DocRoute& route)
 
     if (!AcceptReply(route.func, reply, uploadhttp::ResponseCode(h), answer, false))
         return false;
-    const std::string docid = uploadhttp::JsonString(uploadhttp::JsonObject(answer, "data"), "docid");
+    return TakeDocument(route.func, uploadhttp::JsonObject(answer, "data"), name, false, reply);
+}
+
+bool UploadDoc::TakeDocument(const char* func, const json& data, const std::string& name, bool stored, const std::string& reply)
+{
+    const std::string docid = uploadhttp::JsonString(data, "docid");
     if (docid.empty()) {
         m_errMsg = QStringLiteral("上传课件失败, 返回数据缺少docid");
-        log->Log(LOG_WARN, route.func, "upload answer without docid %s", reply.c_str());
+        Logger::instance()->Log(LOG_WARN, func, "answer without docid %s", reply.c_str());
         return false;
     }
-    log->Log(LOG_INFO, route.func, "upload file ok %s", docid.c_str());
-    QVariantMap result = params;
+    if (stored)
+        Logger::instance()->Log(LOG_INFO, func, "upload file is exist %s", docid.c_str());
+    else
+        Logger::instance()->Log(LOG_INFO, func, "upload file ok %s", docid.c_str());
+    QVariantMap result = m_param.toMap();
     result["name"] = QString::fromStdString(name);
     result["docid"] = QString::fromStdString(docid);
-    result["exist"] = 0;
-    result["md5"] = QString();
-    result["url"] = QString();
+    result["exist"] = stored ? QVariant(qint64(uploadhttp::JsonInt(data, "exist"))) : QVariant(0);
+    result["md5"] = QString::fromStdString(stored ? uploadhttp::JsonString(data, "md5") : std::string());
+    result["url"] = QString::fromStdString(stored ? uploadhttp::JsonString(data, "url") : std::string());
     m_result = result;
     return true;
 }

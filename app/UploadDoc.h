@@ -55,7 +55,10 @@ private:
     // Judges a document service answer; on failure sets the error text and
     // logs. answer receives the parsed reply.
     bool AcceptReply(const char* func, const std::string& reply, long status, nlohmann::json& answer, bool isCheck);
-    bool PostReport(const std::string& url, const char* func, int reportType, bool logSuccess);
+    // Keeps the result map of a stored (stored) or just uploaded document;
+    // false, with the reason, when the answer names no document id.
+    bool TakeDocument(const char* func, const nlohmann::json& data, const std::string& name, bool stored,
+                      const std::string& reply);
     // CURLOPT_XFERINFOFUNCTION of the multipart requests: emits UpProgress on
     // the job given as its data; never aborts a transfer.
     static int OnUpProgress(void* clientp, curl_off_t dltotal, curl_off_t dlnow, curl_off_t ultotal, curl_off_t ulnow);
