@@ -184,6 +184,10 @@ int RtmpPlayer::resetContext()
     }
     AVDictionary* options = nullptr;
     av_dict_set(&options, "scan_all_pmts", "1", AV_DICT_DONT_OVERWRITE);
+    // A live stream starts at once: decide from its first key frame instead
+    // of reading seconds of it (a stream of one kind is known within 1 s).
+    av_dict_set(&options, "fpsprobesize", "0", 0);
+    av_dict_set(&options, "analyzeduration", "1000000", 0);
     int ret = m_input.open(m_url, &options);
     av_dict_free(&options);
     if (ret < 0) {

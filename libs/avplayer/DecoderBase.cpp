@@ -249,9 +249,10 @@ void DecoderBase::renderThread()
             clock = m_syncClock;
         }
         if (!clock || !clock->start(type)) {
-            if (m_renderStop.load()) {
-                freeDecodedFrame(frame);
-                break;
+            if (m_renderStop.load() || (clock && clock->aborted())) {
+                freeDecodedFrame(frame);  // closing: the stop request follows
+                av_usleep(1000);
+                continue;
             }
             avplayer::log(avplayer::AvLogWarn, "Player::DecoderBase::renderThread",
                           "cann't start sync clock. current sync type is :%d", type);

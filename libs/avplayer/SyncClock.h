@@ -32,6 +32,7 @@ public:
     bool start(int type);
     // Ends every wait in start() for good (the player is closing).
     void abort() { m_quit.store(true); }
+    bool aborted() const { return m_quit.load(); }
     bool started() const { return m_started.load(); }
     int64_t startTime() const { return m_startTime.load(); }
 

@@ -1,0 +1,99 @@
+#include "StreamPublisher.h"
+
+#include "TestPaths.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace mediatest {
+
+namespace {
+
+int spawn(const std::vector<std::string>& args)
+{
+    const std::string ffmpeg = testsupport::findProgram("ffmpeg");
+    if (ffmpeg.empty())
+        return -1;
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(ffmpeg.c_str()));
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int devnull = open("/dev/null", O_RDWR);
+        if (devnull >= 0) {
+            dup2(devnull, 0);
+            dup2(devnull, 1);
+        }
+        execv(ffmpeg.c_str(), argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+}  // namespace
+
+std::vector<std::string> StreamPublisher::arguments(const std::string& url, const PublishOptions& o)
+{
+    std::vector<std::string> a = {"-hide_banner", "-loglevel", "error", "-nostdin", "-re"};
+    if (!o.inputFile.empty()) {
+        if (!o.inputFormat.empty())
+            a.insert(a.end(), {"-f", o.inputFormat});
+        a.insert(a.end(), {"-i", o.inputFile, "-c", "copy"});
+    } else {
+        if (o.video)
+            a.insert(a.end(), {"-f", "lavfi", "-i",
+                               o.picture + "=size=" + std::to_string(o.width) + "x" + std::to_string(o.height) +
+                                   ":rate=25"});
+        if (o.audio)
+            a.insert(a.end(), {"-f", "lavfi", "-i",
+                               "sine=frequency=1000:sample_rate=" + std::to_string(o.audioRate)});
+        if (o.video)
+            a.insert(a.end(), {"-c:v", "libx264", "-preset", "ultrafast", "-tune", "zerolatency", "-g", "25",
+                               "-pix_fmt", "yuv420p"});
+        else
+            a.push_back("-vn");
+        if (o.audio)
+            a.insert(a.end(), {"-c:a", "aac", "-ac", std::to_string(o.audioChannels)});
+        else
+            a.push_back("-an");
+    }
+    a.insert(a.end(), {"-f", "flv", url});
+    return a;
+}
+
+bool StreamPublisher::start(const std::string& url, const PublishOptions& options)
+{
+    stop();
+    const int pid = spawn(arguments(url, options));
+    if (pid <= 0)
+        return false;
+    m_pid = pid;
+    return true;
+}
+
+void StreamPublisher::kill()
+{
+    if (m_pid <= 0)
+        return;
+    ::kill(m_pid, SIGKILL);
+    waitpid(m_pid, nullptr, 0);
+    m_pid = 0;
+}
+
+void StreamPublisher::stop() { kill(); }
+
+bool runFfmpeg(const std::vector<std::string>& args)
+{
+    const int pid = spawn(args);
+    if (pid <= 0)
+        return false;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+}  // namespace mediatest

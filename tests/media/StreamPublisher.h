@@ -1,0 +1,45 @@
+#pragma once
+// Publishes a generated stream with the ffmpeg CLI (lavfi pictures and
+// tones, 1 s key-frame interval) and ends it by its pid.
+#include <string>
+#include <vector>
+
+namespace mediatest {
+
+struct PublishOptions {
+    bool video = true;
+    bool audio = true;
+    std::string picture = "smptebars";  // lavfi source
+    int width = 320;
+    int height = 240;
+    int audioRate = 48000;
+    int audioChannels = 1;
+    // When set, this file is streamed (copied) instead of generating pictures.
+    std::string inputFile;
+    std::string inputFormat;
+};
+
+class StreamPublisher {
+public:
+    StreamPublisher() = default;
+    ~StreamPublisher() { stop(); }
+    StreamPublisher(const StreamPublisher&) = delete;
+    StreamPublisher& operator=(const StreamPublisher&) = delete;
+
+    bool start(const std::string& url, const PublishOptions& options = PublishOptions());
+    // SIGKILL (like a publisher that dies) and reap.
+    void kill();
+    void stop();
+    bool running() const { return m_pid > 0; }
+
+    static std::vector<std::string> arguments(const std::string& url, const PublishOptions& options);
+
+private:
+    int m_pid = 0;
+};
+
+// Runs the ffmpeg CLI to completion with these arguments (after "ffmpeg");
+// true on exit status 0.
+bool runFfmpeg(const std::vector<std::string>& args);
+
+}  // namespace mediatest
