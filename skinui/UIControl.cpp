@@ -15,11 +15,11 @@ long parseLong(const char16_t* s, char16_t** end)
 
 // "l,t,r,b": exactly one separator character after each number (never past
 // the terminator).
-void parseInts(const char16_t* s, long* out, int n)
+void parseInts(const char16_t* s, LONG* out, int n)
 {
     char16_t* p = const_cast<char16_t*>(s);
     for (int i = 0; i < n; ++i) {
-        out[i] = parseLong(p, &p);
+        out[i] = static_cast<LONG>(parseLong(p, &p));
         if (i + 1 < n && *p)
             ++p;
     }
@@ -476,18 +476,18 @@ void CControlUI::SetVirtualWindow(const char16_t* pstrValue)
 void CControlUI::SetAttribute(const char16_t* pstrName, const char16_t* pstrValue)
 {
     if (wcscmp(pstrName, u"pos") == 0) {
-        long v[4];
+        LONG v[4];
         parseInts(pstrValue, v, 4);
         SIZE szXY = {v[0] >= 0 ? v[0] : v[2], v[1] >= 0 ? v[1] : v[3]};
         SetFixedXY(szXY);
         SetFixedWidth(static_cast<int>(v[2] - v[0]));
         SetFixedHeight(static_cast<int>(v[3] - v[1]));
     } else if (wcscmp(pstrName, u"relativepos") == 0) {
-        long v[4];
+        LONG v[4];
         parseInts(pstrValue, v, 4);
         SetRelativePos(static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]), static_cast<int>(v[3]));
     } else if (wcscmp(pstrName, u"padding") == 0) {
-        long v[4];
+        LONG v[4];
         parseInts(pstrValue, v, 4);
         RECT rcPadding = {v[0], v[1], v[2], v[3]};
         SetPadding(rcPadding);
@@ -508,7 +508,7 @@ void CControlUI::SetAttribute(const char16_t* pstrName, const char16_t* pstrValu
             SetBorderSize(_wtoi(pstrValue));
             SetBorderSides(0, 0, 0, 0);
         } else {
-            long v[4];
+            LONG v[4];
             parseInts(pstrValue, v, 4);
             SetBorderSides(static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]),
                            static_cast<int>(v[3]));
@@ -524,7 +524,7 @@ void CControlUI::SetAttribute(const char16_t* pstrName, const char16_t* pstrValu
     } else if (wcscmp(pstrName, u"borderstyle") == 0) {
         SetBorderStyle(_wtoi(pstrValue));
     } else if (wcscmp(pstrName, u"borderround") == 0) {
-        long v[2];
+        LONG v[2];
         parseInts(pstrValue, v, 2);
         SIZE cxyRound = {v[0], v[1]};
         SetBorderRound(cxyRound);

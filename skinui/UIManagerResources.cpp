@@ -88,8 +88,8 @@ void CUIWindowManager::SetTransparent(int nOpacity)
     HMODULE user32 = GetModuleHandleW(u"User32.dll");
     if (!user32)
         user32 = LoadLibraryW(u"User32.dll");
-    auto fSet = user32 ? reinterpret_cast<PFUNCSETLAYEREDWINDOWATTR>(
-                             GetProcAddress(user32, "SetLayeredWindowAttributes"))
+    auto fSet = user32 ? reinterpret_cast<PFUNCSETLAYEREDWINDOWATTR>(reinterpret_cast<void*>(
+                             GetProcAddress(user32, "SetLayeredWindowAttributes")))
                        : nullptr;
     if (!fSet)
         return;
