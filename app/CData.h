@@ -13,15 +13,39 @@
 #include <QObject>
 #include <QReadWriteLock>
 #include <QStringList>
+#include <QJsonObject>
+#include <QList>
+#include <QPair>
 #include <QVariant>
 
 #include <map>
 #include <string>
 #include <vector>
 
+#include <functional>
+
 class AppUpdater;
 class DownThread;
 class QTimer;
+
+// What relayed requests need of the media side and of the room shell. The
+// parts that own these things fill the entries they serve; an empty entry
+// answers as "not available" (no stream, no devices, not recording).
+struct TranServices {
+    using DeviceList = QList<QPair<QString, QString>>;  // (id/name, display name)
+    std::function<QString()> pushUrl;        // the room pusher's push URL
+    std::function<QString()> playUrl;        // the live player's play URL
+    std::function<QString()> recordAddress;  // broadcast server address + stream key while it works
+    std::function<DeviceList()> cameras;
+    std::function<DeviceList()> mics;
+    std::function<QString()> currentCamera;
+    std::function<QString()> currentMic;
+    std::function<void(const QString&)> setCamera;
+    std::function<void(const QString&)> setMic;
+    // Shows the restart prompt and calls onClosed once the teacher closed
+    // it; one prompt serves every request (a new request re-targets it).
+    std::function<void(std::function<void()> onClosed)> showRestartPrompt;
+};
 
 class CData : public QObject {
     Q_OBJECT
@@ -125,6 +149,14 @@ public:
     // Decodes a live configuration body (Base64, bytes raised by the offset).
     static QByteArray DecodeLiveConfig(const QByteArray& body);
 
+    // --- relayed messages (GUI thread) ---
+    // Handles one relayed request; the reply goes back through the client
+    // library (SendTranMsg, or SendTranMsgEx when alt is set).
+    void DoTranRs(const QVariant& msg, bool alt);
+    void SetTranServices(const TranServices& services) { m_tranServices = services; }
+    // The reply of one request kind, without sending it (1006 not included).
+    QVariant BuildTranReply(qint64 msgType, const QJsonObject& fields);
+
 signals:
     void sgTimerUpdate(int index);
     void sgSwitchLine();
@@ -144,6 +176,12 @@ private:
     void OnMediaLines(DownThread* pDown);
     void OnLiveConfig(DownThread* pDown);
     QString LineBase(const char* key, const char* defaultHost) const;
+    void SendTranReply(bool alt, const QString& userId, qint64 msgType, const QVariant& reply);
+    QJsonObject TranStatus() const;
+    QJsonObject TranDeviceList();
+    QJsonObject TranSelectDevice(const QJsonObject& fields);
+    QJsonObject TranSwitchLine(const QJsonObject& fields);
+    void TranRestart(bool alt, const QString& userId, qint64 msgType);
 
     // All fields but the status map are GUI thread only.
     int m_tick = 0;
@@ -176,6 +214,7 @@ private:
     std::string m_lastCameras;
     std::string m_lastMics;
     QString m_groupId;
+    TranServices m_tranServices;
 
     static constexpr qint64 kSvrTimeUnset = 10000000;
 };

@@ -38,6 +38,10 @@ public:
     int GetPlayType() const { return m_playType; }
     int GetShareType() const { return m_shareType; }
     QString GetPlayStream() const { return m_playStream; }
+    // Averages of the recent delay, CPU and memory samples.
+    qint64 GetDelayAvg() const { return m_delayAvg; }
+    qint64 GetCpuAvg() const { return m_cpuAvg; }
+    qint64 GetMemAvg() const { return m_memAvg; }
 
     // The configuration map both libraries are made from.
     QVariantMap BuildLibConfig() const;
@@ -63,6 +67,10 @@ private:
     int m_shareType = 0;
     int m_playType = 0;
     QString m_playStream;
+    int m_speedTests = 0;
+    qint64 m_delayAvg = 10000;
+    qint64 m_cpuAvg = 0;
+    qint64 m_memAvg = 0;
     DelayCommand* m_delayCommand = nullptr;  // its worker thread emits queued to this object
 };
 
