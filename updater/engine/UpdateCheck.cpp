@@ -73,7 +73,7 @@ bool getRemoteVersion(const CheckSettings& s, HttpTransfer& http, CheckObserver&
     result.latestVersion = reply.latest;
     result.minimumVersion = reply.minimum;
     observer.log("remote version " + reply.latest + ", minimum " + reply.minimum);
-    observer.remoteVersion(reply.latest);
+    observer.remoteVersion(reply.latest, reply.minimum);
     return true;
 }
 
@@ -109,6 +109,7 @@ CheckResult runUpdateCheck(const CheckSettings& s, CheckObserver& observer)
     FileMap localFiles;
     if (!readLocalManifest(s.localManifestPath, s.installFolder, result.localVersion, localFiles))
         scanFolder(s.installFolder, s.installFolder, observer, localFiles);
+    observer.localVersion(result.localVersion);
 
     if (version::compare(result.localVersion, result.latestVersion) >= 0) {
         observer.log("installed version " + result.localVersion + " is current");

@@ -22,7 +22,9 @@ public:
     virtual void versionRequestFailed(const HttpTransfer::Result& result) = 0;
     // A 200 reply without string "latest-version" and "minimum-required".
     virtual void versionReplyMalformed(size_t bodySize) = 0;
-    virtual void remoteVersion(const std::string& latest) = 0;
+    virtual void remoteVersion(const std::string& latest, const std::string& minimum) = 0;
+    // The installed version ("" without a local manifest), known before upToDate() or updateAvailable().
+    virtual void localVersion(const std::string&) {}
     // The manifest request failed, or its 200 reply is not a JSON object.
     virtual void manifestFailed(const HttpTransfer::Result& result, size_t bodySize) = 0;
     virtual void upToDate() = 0;

@@ -39,7 +39,7 @@ public:
     {
         m_engine.post(kCheckFailed, textRecord(u"无法获取远程服务器软件版本"));
     }
-    void remoteVersion(const std::string& latest) override { m_engine.post(kRemoteVersion, narrowRecord(latest)); }
+    void remoteVersion(const std::string& latest, const std::string&) override { m_engine.post(kRemoteVersion, narrowRecord(latest)); }
     void manifestFailed(const HttpTransfer::Result&, size_t) override
     {
         m_engine.post(kCheckFailed, textRecord(u"cannot get latest version"));
