@@ -128,5 +128,7 @@ typedef void (*WBLibCallbackFunc)(WBRs code, const QVariant& var);
 // Null when the parent, the callback or the config is unusable.
 WBLIB_EXPORT CWhiteBoardLib* WBCreateLib(QWidget* parent, WBLibCallbackFunc callback,
                                          const QVariant& config);
-// Once, at closing. No callback follows it.
+// Once, at closing. No callback follows it. The board widget and the page
+// controls stay with their Qt parents (the program may still hold them) and
+// no longer reach the library.
 WBLIB_EXPORT void WBReleaseLib(CWhiteBoardLib* lib);

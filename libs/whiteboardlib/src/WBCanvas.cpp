@@ -290,7 +290,12 @@ void WBCanvas::paintEvent(QPaintEvent*)
 void WBCanvas::mousePressEvent(QMouseEvent* e)
 {
     if (e->button() != Qt::LeftButton || !drawingTool()) {
-        e->ignore(); // click-through: the document or the program gets it
+        // Click-through: the document or the program gets it, unless clicks
+        // on the document are not allowed.
+        if (m_tool == 0 && !m_clickAuth)
+            e->accept();
+        else
+            e->ignore();
         return;
     }
     setFocus();

@@ -91,8 +91,8 @@ private:
     QColor m_penColor = QColor(0xFD, 0x2C, 0x0A);
     QColor m_textColor = QColor(0xFD, 0x2C, 0x0A);
     int m_fontSize = 18;
-    bool m_penAuth = true;
-    bool m_clickAuth = true;
+    bool m_penAuth = true;   // the drawing tools work
+    bool m_clickAuth = true; // click-through reaches what lies under the board
     QImage m_background;
 
     QMap<QString, Page> m_pages; // by pageKey()

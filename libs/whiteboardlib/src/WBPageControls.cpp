@@ -55,14 +55,13 @@ WBPageControls::WBPageControls(WBCanvas* canvas, QWidget* container) : m_canvas(
     QObject::connect(m_prev, &QToolButton::clicked, canvas, &WBCanvas::goPrevious);
     QObject::connect(m_next, &QToolButton::clicked, canvas, &WBCanvas::goNext);
     QObject::connect(add, &QToolButton::clicked, canvas, &WBCanvas::addBoardPage);
-    QObject::connect(canvas, &WBCanvas::pageStateChanged, m_page, [this] { refresh(); });
+    m_follow = QObject::connect(canvas, &WBCanvas::pageStateChanged, m_page, [this] { refresh(); });
     refresh();
 }
 
 WBPageControls::~WBPageControls()
 {
-    delete m_page.data();
-    delete m_add.data();
+    QObject::disconnect(m_follow);
 }
 
 void WBPageControls::refresh()

@@ -2,9 +2,11 @@
 // (previous, "page/count", next) and an add widget (a new board page), for
 // one classroom, plus the two overlay notices shown over them while a page
 // image loads or after it failed. The program reparents them; the library
-// keeps only guarded pointers. GUI thread only.
+// keeps only guarded pointers and never deletes them (their Qt parent does).
+// GUI thread only.
 #pragma once
 
+#include <QMetaObject>
 #include <QPointer>
 #include <QString>
 
@@ -18,7 +20,7 @@ class WBPageControls
 public:
     // The widgets start hidden, as children of container.
     WBPageControls(WBCanvas* canvas, QWidget* container);
-    ~WBPageControls(); // deletes the widgets that still exist
+    ~WBPageControls(); // the widgets stop following the board
 
     QWidget* pageWidget() const { return m_page; }
     QWidget* addWidget() const { return m_add; }
@@ -32,6 +34,7 @@ private:
     QPointer<QToolButton> m_prev;
     QPointer<QToolButton> m_next;
     QPointer<QWidget> m_add;
+    QMetaObject::Connection m_follow; // the board's page state to refresh()
 };
 
 // A small notice label (loading, failure) that the program places over the

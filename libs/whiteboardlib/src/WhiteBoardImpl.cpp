@@ -75,12 +75,13 @@ WhiteBoardImpl::WhiteBoardImpl(QWidget* parent, WBLibCallbackFunc callback, cons
     m_loadingNotice = makeNotice(parent, "WBLoadingNotice", QString::fromUtf8("页面加载中…"));
     m_failedNotice = makeNotice(parent, "WBFailedNotice", QString::fromUtf8("页面加载失败"));
 
-    QObject::connect(m_canvas, &WBCanvas::textSizePicked, m_canvas, [this](int size) {
+    m_canvasLinks << QObject::connect(m_canvas, &WBCanvas::textSizePicked, m_canvas, [this](int size) {
         QVariantMap m;
         m["fontSize"] = size;
         m_thread->post(RsWB_FontSize, m);
     });
-    QObject::connect(m_canvas, &WBCanvas::docPageWanted, m_canvas, [this](const QString& id, int page) {
+    m_canvasLinks << QObject::connect(m_canvas, &WBCanvas::docPageWanted, m_canvas,
+                                      [this](const QString& id, int page) {
         WBDocInfo doc;
         if (findDoc(id, &doc))
             loadDocPage(doc, page, false);
@@ -98,13 +99,15 @@ WhiteBoardImpl::WhiteBoardImpl(QWidget* parent, WBLibCallbackFunc callback, cons
 
 WhiteBoardImpl::~WhiteBoardImpl()
 {
+    // The widgets stay with their Qt parents: the program may hold them (it
+    // reparents the page controls and makes children of the board) until its
+    // own windows go. They only stop reaching the library.
+    for (const auto& link : m_canvasLinks)
+        QObject::disconnect(link);
     RoomDocHub::instance().unsubscribe(m_hubListener);
     m_thread->stop();
     m_mainPages.reset();
     m_dualPages.reset();
-    delete m_loadingNotice.data();
-    delete m_failedNotice.data();
-    delete m_canvas.data();
 }
 
 bool WhiteBoardImpl::fail(const QString& operation, const QString& why)

@@ -8,6 +8,8 @@
 #include "WBCallbackThread.h"
 #include "WBImageSource.h"
 
+#include <QList>
+#include <QMetaObject>
 #include <QPointer>
 #include <QString>
 #include <QVariantMap>
@@ -35,7 +37,7 @@ public:
     };
 
     WhiteBoardImpl(QWidget* parent, WBLibCallbackFunc callback, const Config& config);
-    ~WhiteBoardImpl() override; // stops the thread, then removes the widgets
+    ~WhiteBoardImpl() override; // stops the thread; the widgets stay with their parents
 
     bool EnterRoom(const QVariant& loginVars) override;
     bool SetDualRoom(const QVariant& dualRoom) override;
@@ -78,6 +80,7 @@ private:
 
     QPointer<QWidget> m_container;                // GUI thread only
     QPointer<WBCanvas> m_canvas;                  // GUI thread only
+    QList<QMetaObject::Connection> m_canvasLinks; // GUI thread only: the board's links to this object
     std::unique_ptr<WBPageControls> m_mainPages;  // GUI thread only
     std::unique_ptr<WBPageControls> m_dualPages;  // GUI thread only
     QPointer<QWidget> m_loadingNotice;            // GUI thread only

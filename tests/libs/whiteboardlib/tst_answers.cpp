@@ -2,6 +2,7 @@
 // returned, with the codes and payload keys the program reads; bad input.
 #include "WBTestSupport.h"
 
+#include <QAbstractButton>
 #include <QLineEdit>
 #include <QTemporaryDir>
 
@@ -215,16 +216,31 @@ TEST(Factory, RefusesUnusableArguments)
     WBReleaseLib(lib);
 }
 
-TEST(Factory, NothingIsAnsweredAfterRelease)
+TEST_F(Answers, AfterReleaseTheWidgetsStayButNothingIsAnswered)
 {
-    Recorder::get().clear();
-    QWidget host;
-    CWhiteBoardLib* lib = WBCreateLib(&host, recordAnswer, QVariant(config()));
-    ASSERT_NE(lib, nullptr);
+    // A text to select later, and the page controls the program would hold.
+    lib->SetTool(WBTool_Text);
+    lib->SetFontSize(36);
+    click(QPoint(100, 100));
+    QTest::keyClicks(board()->findChild<QLineEdit*>("WBTextEditor"), "Big");
+    QTest::keyClick(board()->findChild<QLineEdit*>("WBTextEditor"), Qt::Key_Return);
+    lib->SetFontSize(14);
+    lib->SetTool(WBTool_Select);
+    const auto pages = Recorder::get().ofCode(RsWB_AddPageWidget).first().map;
+    QPointer<QWidget> add = reinterpret_cast<QWidget*>(static_cast<quintptr>(pages.value("addWdg").toLongLong()));
+    QPointer<QWidget> widget = board();
     for (int i = 0; i < 20; ++i)
         lib->SetTool(100 + i); // each queues a log line
+
     WBReleaseLib(lib);
+    lib = nullptr;
     const int seen = Recorder::get().answers().size();
+    ASSERT_FALSE(widget.isNull());
+    ASSERT_FALSE(add.isNull());
+    EXPECT_EQ(widget->parentWidget(), host.get());
+    // Using them reaches no library: no crash, no answer.
+    QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, QPoint(110, 110));
+    QTest::mouseClick(static_cast<QAbstractButton*>(add.data()), Qt::LeftButton);
     QTest::qWait(50);
     EXPECT_EQ(Recorder::get().answers().size(), seen);
 }

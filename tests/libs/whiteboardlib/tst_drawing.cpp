@@ -14,6 +14,16 @@ class Drawing : public BoardFixture
 {
 };
 
+struct PressCounter : QObject
+{
+    int presses = 0;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        presses += e->type() == QEvent::MouseButtonPress;
+        return false;
+    }
+};
+
 } // namespace
 
 TEST_F(Drawing, PenDrawsInTheChosenColourAndWidth)
@@ -167,6 +177,16 @@ TEST_F(Drawing, ClickThroughAndNoPenAuthorityDrawNothing)
     lib->SetTool(WBTool_Click);
     drag(QPoint(50, 100), QPoint(590, 100));
     EXPECT_TRUE(isColor(pixel(320, 100), kWhite, 0));
+
+    // Clicks go through to what lies under the board, unless not allowed.
+    PressCounter under;
+    host->installEventFilter(&under);
+    click(QPoint(320, 100));
+    EXPECT_EQ(under.presses, 1);
+    lib->SetDrawAuth(true, false);
+    click(QPoint(320, 100));
+    EXPECT_EQ(under.presses, 1);
+    lib->SetDrawAuth(true, true);
 
     lib->SetTool(WBTool_Pen);
     lib->SetDrawAuth(false, false);
