@@ -1,0 +1,33 @@
+// test-labels: e2e
+// Microphone mixer and speaker volume against a private PulseAudio server's
+// null sink and null source.
+#include "CMixerInfo.h"
+#include "MemoryVolumeBackend.h"
+#include "PulseFixture.h"
+#include "PulseVolumeBackend.h"
+#include "SystemInfo.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+testsupport::TempHome* g_home = new testsupport::TempHome;
+}
+
+TEST(Volumes, PulseAudioNullSinkEndToEnd)
+{
+    testsupport::PulseFixture pulse;
+    if (!pulse.installed())
+        GTEST_SKIP() << "pulseaudio is not installed";
+    ASSERT_TRUE(pulse.start()) << pulse.error();
+    auto* backend = new PulseVolumeBackend(pulse.server());
+    VolumeBackend::Install(std::unique_ptr<VolumeBackend>(backend));
+    ASSERT_TRUE(backend->SetVolume(VolumeDevice::Playback, backend->DefaultDevice(VolumeDevice::Playback), 0));
+    SetSpeakerVolume(40);
+    EXPECT_EQ(GetSpeakerVolume(), 40);
+    CMixerInfo mic(backend);
+    ASSERT_TRUE(mic.Init(CMixerInfo::kWaveInDestination, 0, 100));
+    mic.SetValue(50);
+    EXPECT_EQ(mic.GetValue(), 50);  // 65536 x 50 / 100 = 32768 exactly
+    VolumeBackend::Install(std::unique_ptr<VolumeBackend>(new MemoryVolumeBackend));
+}
