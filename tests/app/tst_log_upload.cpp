@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 #include <gtest/gtest.h>
 #include <zip.h>
@@ -51,6 +52,15 @@ void writeFile(const QString& path, const QByteArray& data)
     f.write(data);
 }
 
+// Files made in the same millisecond count once in the creation-time
+// listing; let the clock move on before the next one.
+void nextMillisecond()
+{
+    const qint64 start = QDateTime::currentMSecsSinceEpoch();
+    while (QDateTime::currentMSecsSinceEpoch() < start + 2)
+        QThread::usleep(200);
+}
+
 class LogUploadTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -83,7 +93,9 @@ TEST_F(LogUploadTest, WithoutCrashDumpsOnlyAForcedCallUploadsAndTheTimeIsNotStor
     EXPECT_EQ(CUpLoadLog::CheckUpload(false), "");
     EXPECT_TRUE(Services::instance().seen().empty());
 
+    nextMillisecond();  // apart from the program's own log file
     writeFile(PubUtils::GetLogDir() + "/2026-01-02-10-00-00.log", "first run\n");
+    nextMillisecond();
     writeFile(PubUtils::GetLogDir() + "/2026-01-03-10-00-00.log", "second run\n");
     const std::string archive = CUpLoadLog::CheckUpload(true);
     ASSERT_FALSE(archive.empty());
