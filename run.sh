@@ -73,4 +73,4 @@ done
 kill "$APP_PID" 2>/dev/null || true
 wait "$APP_PID" 2>/dev/null || true
 echo "Screenshots:"
-for f in "${shots[@]:-}"; do [ -n "$f" ] && echo "  $f"; done
+for f in "${shots[@]:-}"; do if [ -n "$f" ]; then echo "  $f"; fi; done
