@@ -1,49 +1,18 @@
 #include "UIControl.h"
 
+#include "UIAttrParse.h"
 #include "UIRender.h"
 
 #include <cstring>
 
 namespace {
 
-// Decimal integer with an optional sign; parsing stops at the first
-// non-digit. *end points behind the number.
-long parseLong(const char16_t* s, char16_t** end)
-{
-    return wcstol16(s, end, 10);
-}
-
-// "l,t,r,b": exactly one separator character after each number (never past
-// the terminator).
-void parseInts(const char16_t* s, LONG* out, int n)
-{
-    char16_t* p = const_cast<char16_t*>(s);
-    for (int i = 0; i < n; ++i) {
-        out[i] = static_cast<LONG>(parseLong(p, &p));
-        if (i + 1 < n && *p)
-            ++p;
-    }
-}
-
-DWORD parseColour(const char16_t* s)
-{
-    if (*s == u'#')
-        s = ::CharNextW(s);
-    char16_t* end = nullptr;
-    return static_cast<DWORD>(wcstoul16(s, &end, 16));
-}
-
 // The background colours also skip blanks and control characters before "#".
 DWORD parseBkColour(const char16_t* s)
 {
     while (*s > u'\0' && *s <= u' ')
-        s = ::CharNextW(s);
-    return parseColour(s);
-}
-
-bool isTrue(const char16_t* s)
-{
-    return wcscmp(s, u"true") == 0;
+        ++s;
+    return UIParseColour(s);
 }
 
 } // namespace
@@ -477,18 +446,18 @@ void CControlUI::SetAttribute(const char16_t* pstrName, const char16_t* pstrValu
 {
     if (wcscmp(pstrName, u"pos") == 0) {
         LONG v[4];
-        parseInts(pstrValue, v, 4);
+        UIParseInts(pstrValue, v, 4);
         SIZE szXY = {v[0] >= 0 ? v[0] : v[2], v[1] >= 0 ? v[1] : v[3]};
         SetFixedXY(szXY);
         SetFixedWidth(static_cast<int>(v[2] - v[0]));
         SetFixedHeight(static_cast<int>(v[3] - v[1]));
     } else if (wcscmp(pstrName, u"relativepos") == 0) {
         LONG v[4];
-        parseInts(pstrValue, v, 4);
+        UIParseInts(pstrValue, v, 4);
         SetRelativePos(static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]), static_cast<int>(v[3]));
     } else if (wcscmp(pstrName, u"padding") == 0) {
         LONG v[4];
-        parseInts(pstrValue, v, 4);
+        UIParseInts(pstrValue, v, 4);
         RECT rcPadding = {v[0], v[1], v[2], v[3]};
         SetPadding(rcPadding);
     } else if (wcscmp(pstrName, u"bkcolor") == 0 || wcscmp(pstrName, u"bkcolor1") == 0) {
@@ -498,18 +467,18 @@ void CControlUI::SetAttribute(const char16_t* pstrName, const char16_t* pstrValu
     } else if (wcscmp(pstrName, u"bkcolor3") == 0) {
         SetBkColor3(parseBkColour(pstrValue));
     } else if (wcscmp(pstrName, u"bordercolor") == 0) {
-        SetBorderColor(parseColour(pstrValue));
+        SetBorderColor(UIParseColour(pstrValue));
     } else if (wcscmp(pstrName, u"focusbordercolor") == 0) {
-        SetFocusBorderColor(parseColour(pstrValue));
+        SetFocusBorderColor(UIParseColour(pstrValue));
     } else if (wcscmp(pstrName, u"colorhsl") == 0) {
-        SetColorHSL(isTrue(pstrValue));
+        SetColorHSL(UIIsTrue(pstrValue));
     } else if (wcscmp(pstrName, u"bordersize") == 0) {
         if (!wcschr(pstrValue, u',')) {
             SetBorderSize(_wtoi(pstrValue));
             SetBorderSides(0, 0, 0, 0);
         } else {
             LONG v[4];
-            parseInts(pstrValue, v, 4);
+            UIParseInts(pstrValue, v, 4);
             SetBorderSides(static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]),
                            static_cast<int>(v[3]));
         }
@@ -525,7 +494,7 @@ void CControlUI::SetAttribute(const char16_t* pstrName, const char16_t* pstrValu
         SetBorderStyle(_wtoi(pstrValue));
     } else if (wcscmp(pstrName, u"borderround") == 0) {
         LONG v[2];
-        parseInts(pstrValue, v, 2);
+        UIParseInts(pstrValue, v, 2);
         SIZE cxyRound = {v[0], v[1]};
         SetBorderRound(cxyRound);
     } else if (wcscmp(pstrName, u"bkimage") == 0) {
@@ -551,19 +520,19 @@ void CControlUI::SetAttribute(const char16_t* pstrName, const char16_t* pstrValu
     } else if (wcscmp(pstrName, u"userdata") == 0) {
         SetUserData(pstrValue);
     } else if (wcscmp(pstrName, u"enabled") == 0) {
-        SetEnabled(isTrue(pstrValue));
+        SetEnabled(UIIsTrue(pstrValue));
     } else if (wcscmp(pstrName, u"mouse") == 0) {
-        SetMouseEnabled(isTrue(pstrValue));
+        SetMouseEnabled(UIIsTrue(pstrValue));
     } else if (wcscmp(pstrName, u"keyboard") == 0) {
-        SetKeyboardEnabled(isTrue(pstrValue));
+        SetKeyboardEnabled(UIIsTrue(pstrValue));
     } else if (wcscmp(pstrName, u"visible") == 0) {
-        SetVisible(isTrue(pstrValue));
+        SetVisible(UIIsTrue(pstrValue));
     } else if (wcscmp(pstrName, u"float") == 0) {
-        SetFloat(isTrue(pstrValue));
+        SetFloat(UIIsTrue(pstrValue));
     } else if (wcscmp(pstrName, u"shortcut") == 0) {
         SetShortcut(pstrValue[0]);
     } else if (wcscmp(pstrName, u"menu") == 0) {
-        SetContextMenuUsed(isTrue(pstrValue));
+        SetContextMenuUsed(UIIsTrue(pstrValue));
     } else if (wcscmp(pstrName, u"virtualwnd") == 0) {
         SetVirtualWindow(pstrValue);
     }

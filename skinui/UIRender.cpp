@@ -2,6 +2,8 @@
 // gradients, lines, rectangles and plain text; clip narrowing.
 #include "UIRender.h"
 
+#include "UIAttrParse.h"
+
 #include <cmath>
 #include <cstring>
 #include <mutex>
@@ -45,20 +47,11 @@ bool meets(const RECT& a, const RECT& b)
     return ::IntersectRect(&t, &a, &b) != FALSE;
 }
 
-// "l,t,r,b" with one separator character after each number.
 void parseRect(const char16_t* s, RECT& rc)
 {
-    char16_t* p = const_cast<char16_t*>(s);
-    long v[4];
-    for (int i = 0; i < 4; ++i) {
-        v[i] = wcstol16(p, &p, 10);
-        if (i < 3 && *p)
-            ++p;
-    }
-    rc.left = v[0];
-    rc.top = v[1];
-    rc.right = v[2];
-    rc.bottom = v[3];
+    LONG v[4];
+    UIParseInts(s, v, 4);
+    rc = RECT{v[0], v[1], v[2], v[3]};
 }
 
 struct ImageState
@@ -429,10 +422,7 @@ bool CUIRenderEngine::DrawImageString(HDC hDC, CUIWindowManager* pManager, const
                 } else if (sItem == u"corner") {
                     parseRect(sValue, st.corner);
                 } else if (sItem == u"mask") {
-                    const char16_t* v = sValue;
-                    if (*v == u'#')
-                        ++v;
-                    st.mask = static_cast<DWORD>(wcstoul16(v, nullptr, 16));
+                    st.mask = UIParseColour(sValue);
                 } else if (sItem == u"fade") {
                     st.fade = static_cast<BYTE>(_wtoi(sValue));
                 } else if (sItem == u"hole") {
