@@ -155,3 +155,28 @@ TEST(CDataLive, LiveConfigurationSetsLayoutAndEntersTheRoom)
     qint64 ms = name.section('_', 3).toLongLong();
     EXPECT_LE(qAbs(QDateTime::currentMSecsSinceEpoch() - ms), 5000);
 }
+
+TEST(CDataLive, RelayedLineSwitch)
+{
+    // Runs after the lines are known (the first test of this file).
+    CData* data = CData::instance();
+    ASSERT_EQ(data->GetMgLineInfo()["count"].toInt(), 3);
+    auto request = [&](const char* json) {
+        data->DoTranRs(QVariantMap{{"userId", "peer"}, {"msgType", 1003}, {"msgJson", json}}, false);
+    };
+    QSignalSpy switched(data, &CData::sgSwitchLine);
+    ASSERT_TRUE(data->SetLoginVar({"tok", "ab", "u1", "T", "g7", "2"}));
+    const int cur = data->GetMgLineInfo()["line"].toInt();
+    request(QString(R"({"lineId":"%1"})").arg(cur).toUtf8().constData());  // the selected line: no switch
+    EXPECT_EQ(switched.count(), 0);
+    request(R"({"lineId":"0"})");
+    EXPECT_EQ(data->GetMgLineInfo()["line"].toInt(), 0);
+    EXPECT_EQ(switched.count(), cur == 0 ? 0 : 1);
+
+    // Outside a live room the line changes but the stream is not restarted.
+    ASSERT_TRUE(data->SetLoginVar({"tok", "ab", "u1", "T", "g7", "3"}));
+    switched.clear();
+    request(R"({"lineId":"2"})");
+    EXPECT_EQ(data->GetMgLineInfo()["line"].toInt(), 2);
+    EXPECT_EQ(switched.count(), 0);
+}
