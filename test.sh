@@ -3,6 +3,7 @@
 #   ./test.sh                 all tests
 #   ./test.sh -L e2e          extra arguments go to ctest
 # VELTORA_BUILD_DIR chooses the build folder (default: build).
+# VELTORA_TSAN=0 skips the ThreadSanitizer pass over the threaded tests.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -11,12 +12,23 @@ bash tools/install-deps.sh
 BUILD_DIR=${VELTORA_BUILD_DIR:-build}
 JOBS=${VELTORA_JOBS:-$(nproc)}
 export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/ccache}
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD_DIR" -j "$JOBS"
 
 # Tests that need a real X server carry the label xvfb; one private Xvfb
 # serves the whole run. Everything else runs on Qt's offscreen platform.
-cd "$BUILD_DIR"
-xvfb-run -a -s "-screen 0 1600x1000x24 -nolisten tcp" \
-  ctest --output-on-failure --timeout 600 -j "$JOBS" "$@"
+XVFB=(xvfb-run -a -s "-screen 0 1600x1000x24 -nolisten tcp")
+(cd "$BUILD_DIR" && "${XVFB[@]}" ctest --output-on-failure --timeout 600 -j "$JOBS" "$@")
+
+# The threaded tests once more under ThreadSanitizer (only with no ctest
+# arguments, i.e. a full run).
+if [ "${VELTORA_TSAN:-1}" != "0" ] && [ $# -eq 0 ]; then
+  TSAN_DIR="${BUILD_DIR}-tsan"
+  cmake -S . -B "$TSAN_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTORA_SANITIZE=thread \
+    -DVELTORA_BUILD_BENCH=OFF >/dev/null
+  cmake --build "$TSAN_DIR" -j "$JOBS" --target tsan_tests
+  (cd "$TSAN_DIR" && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" "${XVFB[@]}" \
+    ctest --output-on-failure --timeout 900 -j "$JOBS" -L tsan)
+fi

@@ -2,7 +2,8 @@
 #
 # Every tst_*.cpp in the calling folder becomes one test executable, linked
 # with LIBS and the test support library. Marker lines inside a test file:
-#   // test-labels: e2e xvfb     CTest labels of all its tests
+#   // test-labels: e2e xvfb     CTest labels of all its tests ("tsan": also
+#                                run in the ThreadSanitizer pass of test.sh)
 #   // test-libs: foo bar         extra libraries for this file only
 #   // test-sources: a.cpp        extra sources for this file only
 # QT: the tests get the shared main that builds a QApplication (offscreen
@@ -34,6 +35,9 @@ function(veltora_add_test_dir)
     endif()
     if(NOT labels)
       set(labels unit)
+    endif()
+    if("tsan" IN_LIST labels)
+      set_property(GLOBAL APPEND PROPERTY VELTORA_TSAN_TESTS ${target})
     endif()
     set(env "VELTORA_SOURCE_DIR=${CMAKE_SOURCE_DIR};VELTORA_BINARY_DIR=${CMAKE_BINARY_DIR}")
     if(NOT "xvfb" IN_LIST labels)
