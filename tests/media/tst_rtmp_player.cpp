@@ -1,10 +1,14 @@
 // test-labels: e2e
 // test-sources: PlayerTestSupport.cpp StreamPublisher.cpp
 // The own live-stream player against a private nginx-rtmp fed by the ffmpeg CLI.
+#include "OwnRtmpLivePlayer.h"
 #include "PlayerTestSupport.h"
 #include "RtmpPlayer.h"
 #include "StreamPublisher.h"
 #include "TestPaths.h"
+#include "VideoRenderWidget.h"
+
+#include <QSignalSpy>
 
 #include <QThreadPool>
 
@@ -294,4 +298,42 @@ TEST_F(RtmpPlayerTest, PictureSizeChangeMidStreamIsReportedAtItsRealSize)
     const QImage picture = m_frames.last();
     EXPECT_TRUE(looksLike(barColour(picture, 1), 191, 191, 0)) << std::hex << barColour(picture, 1);
     EXPECT_TRUE(looksLike(barColour(picture, 6), 0, 0, 191)) << std::hex << barColour(picture, 6);
+}
+
+TEST_F(RtmpPlayerTest, LivePlayerRecoversWhenThePublisherComesBack)
+{
+    ASSERT_TRUE(m_publisher.start(url()));
+    VideoRenderWidget widget;
+    widget.resize(320, 240);
+    widget.show();
+    OwnRtmpLivePlayer live;
+    live.setStallTimeout(2000000);
+    QSignalSpy failures(&live, &RtmpLivePlayer::sgRtmpPlayFailed);
+    RtmpPlayParam param = live.GetPlayParam();
+    param.playUrl = QString::fromStdString(url());
+    param.renderWidget = &widget;
+    live.SetPlayParam(param);
+    ASSERT_TRUE(live.StartTask());
+    ASSERT_TRUE(waitFor([&] { return live.picturesShown() > 5; }, 15000));
+    EXPECT_TRUE(looksLike(barColour(widget.picture(), 2), 0, 191, 191));
+
+    // The publisher dies: the break is reported and replayed until it is back.
+    const int early = failures.count();  // a slow first open may already have counted
+    m_publisher.kill();
+    ASSERT_TRUE(waitFor([&] { return failures.count() > early; }, 10000));
+    EXPECT_EQ(failures.at(0).at(0).toInt(), 1);
+    ASSERT_TRUE(m_publisher.start(url()));
+    const int before = live.picturesShown();
+    ASSERT_TRUE(waitFor([&] { return live.picturesShown() > before + 5; }, 15000));
+    for (int i = 0; i < failures.count(); ++i)
+        EXPECT_EQ(failures.at(i).at(0).toInt(), i + 1);  // counted in order
+    EXPECT_EQ(live.failTimes(), failures.count());
+    EXPECT_TRUE(live.IsPlaying());
+
+    live.StopTask();
+    const int reported = failures.count();
+    m_publisher.kill();
+    waitFor([] { return false; }, 1500);
+    EXPECT_EQ(failures.count(), reported);  // a stopped player reports nothing
+    EXPECT_FALSE(live.IsPlaying());
 }

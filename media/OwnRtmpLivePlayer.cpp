@@ -1,0 +1,125 @@
+#include "OwnRtmpLivePlayer.h"
+
+#include "IRtmpPlayer.h"
+#include "Logger.h"
+#include "RtmpPlayer.h"
+#include "VideoRenderWidget.h"
+
+#include <QMetaObject>
+
+OwnRtmpLivePlayer::OwnRtmpLivePlayer() : m_link(std::make_shared<Link>())
+{
+    m_link->target = this;
+    m_retry.setSingleShot(true);
+    connect(&m_retry, &QTimer::timeout, this, [this] {
+        if (m_playing)
+            startPlayer();
+    });
+}
+
+OwnRtmpLivePlayer::~OwnRtmpLivePlayer()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_link->lock);
+        m_link->target = nullptr;
+    }
+    StopTask();
+}
+
+bool OwnRtmpLivePlayer::StartTask()
+{
+    if (m_playing)
+        StopTask();
+    m_playing = true;
+    m_failTimes = 0;
+    m_pictures = 0;
+    if (auto* widget = qobject_cast<VideoRenderWidget*>(m_playParam.renderWidget))
+        widget->setPlaying(true);
+    startPlayer();
+    return true;
+}
+
+bool OwnRtmpLivePlayer::StopTask()
+{
+    m_playing = false;
+    m_retry.stop();
+    dropPlayer();
+    if (auto* widget = qobject_cast<VideoRenderWidget*>(m_playParam.renderWidget))
+        widget->setPlaying(false);
+    return true;
+}
+
+void OwnRtmpLivePlayer::post(const std::shared_ptr<Link>& link, std::function<void(OwnRtmpLivePlayer*)> fn)
+{
+    std::lock_guard<std::mutex> lock(link->lock);
+    OwnRtmpLivePlayer* target = link->target;
+    if (target)
+        QMetaObject::invokeMethod(target, [target, fn] { fn(target); }, Qt::QueuedConnection);
+}
+
+void OwnRtmpLivePlayer::startPlayer()
+{
+    dropPlayer();
+    const int generation = ++m_generation;
+    std::shared_ptr<Link> link = m_link;
+    m_player = createRtmpPlayer();
+    if (m_stallTimeoutUs != 0)
+        static_cast<Player::RtmpPlayer*>(m_player.get())->setInterruptTimeout(m_stallTimeoutUs);
+    m_player->setFlag(m_playParam.flag);
+    m_player->setRenderWindow(m_playParam.renderWidget);
+    if (!m_playParam.flag) {
+        m_player->setVideoFrameCallback([link, generation](void* pixels, int width, int height) {
+            QImage picture = QImage(static_cast<const uchar*>(pixels), width, height, width * 4,
+                                    QImage::Format_ARGB32)
+                                 .copy();
+            post(link, [generation, picture](OwnRtmpLivePlayer* self) { self->onPicture(generation, picture); });
+        });
+    }
+    m_player->setReadErrorCallback([link, generation](int error) {
+        post(link, [generation, error](OwnRtmpLivePlayer* self) { self->onReadError(generation, error); });
+    });
+    m_player->play(m_playParam.playUrl.toStdString(), [link, generation](bool ok, int code) {
+        post(link, [generation, ok, code](OwnRtmpLivePlayer* self) { self->onOpened(generation, ok, code); });
+    });
+}
+
+void OwnRtmpLivePlayer::dropPlayer()
+{
+    ++m_generation;  // whatever the old player still reports is stale
+    m_player.reset();  // destroyed on a pool thread
+}
+
+void OwnRtmpLivePlayer::onOpened(int generation, bool ok, int code)
+{
+    if (generation != m_generation || ok)
+        return;
+    failed(generation, QString("open failed %1").arg(code));
+}
+
+void OwnRtmpLivePlayer::onReadError(int generation, int error)
+{
+    if (generation != m_generation)
+        return;
+    failed(generation, QString("read failed %1").arg(error));
+}
+
+void OwnRtmpLivePlayer::failed(int generation, const QString& why)
+{
+    if (!m_playing || generation != m_generation)
+        return;
+    ++m_failTimes;
+    Logger::instance()->Log(LOG_WARN, "OwnRtmpLivePlayer::failed", "own player replay %d url %s (%s)", m_failTimes,
+                            m_playParam.playUrl.toUtf8().constData(), why.toUtf8().constData());
+    dropPlayer();
+    emit sgRtmpPlayFailed(m_failTimes, QString());
+    m_retry.start(kRetryMs);
+}
+
+void OwnRtmpLivePlayer::onPicture(int generation, const QImage& picture)
+{
+    if (generation != m_generation || !m_playing)
+        return;
+    ++m_pictures;
+    if (auto* widget = qobject_cast<VideoRenderWidget*>(m_playParam.renderWidget))
+        widget->setPicture(picture);
+}
