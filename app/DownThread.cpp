@@ -5,11 +5,13 @@
 #include "PubUtils.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QThread>
 #include <QThreadPool>
 
 #include <curl/curl.h>
+
+#include <cstdio>
 
 #include <memory>
 
@@ -68,25 +70,34 @@ size_t DownThread::onWrite(char* ptr, size_t size, size_t nmemb, void* self)
 {
     auto* me = static_cast<DownThread*>(self);
     const size_t len = size * nmemb;
+    me->received += len;
     if (me->cacheFile) {
+        // Straight into the cache file: memory stays flat whatever the size.
         if (me->cacheFile->write(ptr, qint64(len)) != qint64(len))
             return 0;  // a short write aborts the transfer (disk full, say)
-        if (!me->dataOverCap && me->data.size() + len > kMemoryCap) {
-            me->dataOverCap = true;
-            std::string().swap(me->data);
-        }
-        if (me->dataOverCap)
-            return len;
+        return len;
     }
     me->data.append(ptr, len);
     return len;
+}
+
+QString DownThread::GetData() const
+{
+    if (!data.empty() || !succeeded || localPath.empty())
+        return QString::fromStdString(data);
+    // The body went to the cache file; read it back when it is of a size
+    // that callers handle in memory.
+    QFile file(QString::fromStdString(localPath));
+    if (file.size() > qint64(kMemoryCap) || !file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(file.readAll());
 }
 
 bool DownThread::doDown()
 {
     static const char* const func = "DownThread::doDown";
     data.clear();
-    dataOverCap = false;
+    received = 0;
     succeeded = false;
     httpStatus = 0;
 
@@ -99,8 +110,8 @@ bool DownThread::doDown()
     // The cache file is written beside its final name and renamed into place
     // only when the whole body arrived with a success status.
     if (!localPath.empty()) {
-        cacheFile = new QSaveFile(QString::fromStdString(localPath));
-        if (!cacheFile->open(QIODevice::WriteOnly)) {
+        cacheFile = new QTemporaryFile(QString::fromStdString(localPath) + ".XXXXXX.part");
+        if (!cacheFile->open()) {
             Logger::instance()->Log(LOG_WARN, func, "QFile open %s error: %s", localPath.c_str(),
                                     cacheFile->errorString().toUtf8().constData());
             delete cacheFile;
@@ -124,6 +135,7 @@ bool DownThread::doDown()
         curl_easy_setopt(handle, CURLOPT_SSL_ENABLE_ALPN, 0L);
     curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorBuffer);
+    curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, 256L * 1024);
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &DownThread::onWrite);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, this);
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, long(connectTimeoutSec));
@@ -141,7 +153,7 @@ bool DownThread::doDown()
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &httpStatus);
     CurlHandleGuard::instance()->Cleanup(handle);
 
-    const bool gotBody = !data.empty() || dataOverCap;
+    const bool gotBody = received > 0;
     if (code != CURLE_OK) {
         Logger::instance()->Log(LOG_WARN, func, "http down %s error %s, times %d", url.c_str(),
                                 errorBuffer[0] ? errorBuffer : curl_easy_strerror(code), tries);
@@ -155,12 +167,12 @@ bool DownThread::doDown()
     }
 
     if (cacheFile) {
-        if (succeeded && !cacheFile->commit()) {
+        // A failed try's temporary file is removed with the object, so
+        // nothing of it reaches the cache.
+        if (succeeded && !commitCacheFile()) {
             Logger::instance()->Log(LOG_WARN, func, "QFile write %s error: %s", localPath.c_str(),
                                     cacheFile->errorString().toUtf8().constData());
             localPath.clear();
-        } else if (!succeeded) {
-            cacheFile->cancelWriting();  // nothing of a failed try reaches the cache
         }
         delete cacheFile;
         cacheFile = nullptr;
@@ -168,6 +180,22 @@ bool DownThread::doDown()
     if (!succeeded)
         data.clear();
     return succeeded;
+}
+
+bool DownThread::commitCacheFile()
+{
+    if (!cacheFile->flush())
+        return false;
+    cacheFile->setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                              | QFileDevice::ReadOther);
+    // rename() replaces an existing file in one step: a reader sees the old
+    // file or the new one, never a part, and parallel downloads of one URL
+    // each put a whole file in place.
+    const QByteArray from = QFile::encodeName(cacheFile->fileName());
+    if (::rename(from.constData(), localPath.c_str()) != 0)
+        return false;
+    cacheFile->setAutoRemove(false);
+    return true;
 }
 
 bool DownThread::HasCacheFile(std::string url, std::string& localPath)

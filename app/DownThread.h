@@ -1,6 +1,6 @@
 #pragma once
 // One HTTP download on a pool thread, reported by the signal finish. The body
-// is collected in memory and, when asked, written to a cache file named from
+// is collected in memory or, when asked, streamed to a cache file named from
 // the whole URL (PubUtils::GetUrlLocalFile), so that later displays can load
 // the picture without a download.
 //
@@ -19,7 +19,7 @@
 #include <string>
 
 class QThreadPool;
-class QSaveFile;
+class QTemporaryFile;
 
 class DownThread : public QObject, public QRunnable {
     Q_OBJECT
@@ -34,9 +34,10 @@ public:
     QString GetUrl() const { return QString::fromStdString(url); }
     // The cache file, or empty when none was written.
     QString GetLocalFile() const { return QString::fromStdString(localPath); }
-    // The body of the last try; empty when the download failed (or, for a
-    // body streamed to its cache file, when it exceeded kMemoryCap).
-    QString GetData() const { return QString::fromStdString(data); }
+    // The body of the last try; empty when the download failed. A body
+    // that went to the cache file is read back from it (empty above
+    // kMemoryCap).
+    QString GetData() const;
     // Whether the last try fetched a body with a success status.
     bool Succeeded() const { return succeeded; }
     // The HTTP status of the last try; 0 when none was received.
@@ -47,8 +48,7 @@ public:
     // A picture from a local file, or from the cache file of a URL.
     static QPixmap GetLoadPixmap(std::string pathOrUrl);
 
-    // A body streamed to a cache file is kept in memory as well only up to
-    // this size, so large downloads use constant memory.
+    // The largest cache file GetData reads back into memory.
     static constexpr size_t kMemoryCap = 8u << 20;
 
     // Settings a caller may change between construction and Start (set on
@@ -65,7 +65,7 @@ public:
     // after finish.
     int tries = 0;               // failed tries so far
     int type;                    // the caller's number, handed back unchanged
-    std::string data;            // the response body of the last try
+    std::string data;            // the response body of the last try, when not going to a cache file
     std::string localPath;       // cache file; empty = memory only
 
 signals:
@@ -76,11 +76,12 @@ protected:
 
 private:
     bool doDown();
+    bool commitCacheFile();
     static size_t onWrite(char* ptr, size_t size, size_t nmemb, void* self);
 
     std::string url;             // set by the constructor only
     bool succeeded = false;      // pool thread, read after finish
     long httpStatus = 0;         // pool thread, read after finish
-    QSaveFile* cacheFile = nullptr;  // pool thread only, during one try
-    bool dataOverCap = false;    // pool thread only, during one try
+    QTemporaryFile* cacheFile = nullptr;  // pool thread only, during one try
+    size_t received = 0;         // body bytes of the current try; pool thread only
 };

@@ -128,7 +128,15 @@ TEST_F(DownThreadTest, GoodReplyInMemoryAndInCache)
     EXPECT_EQ(cached->GetLocalFile().toStdString(), expectPath);
     runAndWait(cached.get());
     ASSERT_TRUE(fileExists(expectPath));
-    EXPECT_EQ(readFile(expectPath), cached->data);
+    EXPECT_FALSE(readFile(expectPath).empty());
+    EXPECT_TRUE(cached->data.empty());  // streamed to the file, not held in memory
+    EXPECT_FALSE(cached->GetData().isEmpty());
+
+    // A text body in the cache reads back whole through GetData.
+    std::unique_ptr<DownThread> json(new DownThread(http.url("/ok.json"), 1, true));
+    runAndWait(json.get());
+    EXPECT_EQ(json->GetData(), "{\"ok\":1}");
+    QDir(QString::fromStdString(PubUtils::GetTempDir())).remove(json->GetLocalFile());
     std::string path;
     EXPECT_TRUE(DownThread::HasCacheFile(http.url("/real.png"), path));
     EXPECT_EQ(path, expectPath);
