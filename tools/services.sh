@@ -87,11 +87,11 @@ CONF
   mkdir -p "$program_dir"
   {
     echo "[production]"
-    for role in config web room cms docs mirror live snapshot report log dump monitor update; do
+    for role in config web room cms docs mirror live snapshot report log dump files monitor update; do
       echo "$role=$base"
     done
     echo "[test]"
-    for role in config room cms docs mirror live snapshot report log dump monitor update; do
+    for role in config room cms docs mirror live snapshot report log dump files monitor update; do
       echo "$role=$base"
     done
   } >"$program_dir/endpoints.ini"
