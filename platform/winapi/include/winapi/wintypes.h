@@ -102,7 +102,7 @@ typedef HICON HCURSOR;
 typedef HINSTANCE HMODULE;
 typedef HANDLE HGLOBAL;
 typedef HANDLE HLOCAL;
-typedef int (*FARPROC)();
+typedef void (*FARPROC)();  // cast to the real type before calling
 
 #define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
 #define MAX_PATH 260
