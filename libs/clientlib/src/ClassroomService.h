@@ -30,6 +30,8 @@ public:
     virtual ~ServiceHost() = default;
     // Runs `task` on the library thread after `ms`.
     virtual void schedule(std::function<void()> task, int ms) = 0;
+    // Runs slow `task` (downloads) on a thread of its own after `ms`.
+    virtual void scheduleSlow(std::function<void()> task, int ms) = 0;
     // Delivers events through the callback (library thread only).
     virtual void deliver(const Events& events) = 0;
     // One log line (code 0 and stderr).
@@ -43,6 +45,11 @@ public:
     // The page-image address of a document ("xxxx" for the page number),
     // making the pages when the data set gives none.
     virtual QString pageUrl(const DiskEntry& doc) = 0;
+    // Converts an uploaded document into page images from `source` (an
+    // http(s) address or a local file; empty: plain pages). Answers the
+    // page-image address and sets *pages, or "" with the reason in *error.
+    // Slow (it may download): never called under the service lock.
+    virtual QString convertUpload(const DiskEntry& doc, const QString& source, int* pages, QString* error) = 0;
 };
 
 // A failed request: the result code and the message.

@@ -42,21 +42,24 @@ ClientLibImpl::ClientLibImpl(ClientLibCallbackFn callback, const LibConfig& cfg,
     }
     m_timeoutMs = data.requestTimeoutMs > 0 ? data.requestTimeoutMs : 10000;
     if (m_dataError.isEmpty()) m_svc = std::make_unique<ClassroomService>(this, data);
-    if (m_cfg.curlLock) {
-        // Whatever this library ever does with libcurl handles happens under
-        // the program's lock; taking it once here proves the address usable.
-        QWriteLocker guard(m_cfg.curlLock);
-    }
 }
 
-ClientLibImpl::~ClientLibImpl() { m_disp.stop(); }
+ClientLibImpl::~ClientLibImpl()
+{
+    m_disp.stop();
+    m_convert.stop();
+}
 
 // ---- Delivery ---------------------------------------------------------------
 
 void ClientLibImpl::schedule(std::function<void()> task, int ms) { m_disp.post(std::move(task), ms); }
 
+void ClientLibImpl::scheduleSlow(std::function<void()> task, int ms) { m_convert.post(std::move(task), ms); }
+
 void ClientLibImpl::deliver(const Events& events)
 {
+    if (events.isEmpty()) return;
+    std::lock_guard<std::recursive_mutex> gate(m_gate);
     for (const auto& e : events) m_callback(static_cast<ClientLibRs>(e.first), e.second);
 }
 
@@ -64,7 +67,7 @@ void ClientLibImpl::log(const QString& line)
 {
     const QString text = QStringLiteral("clientlib: ") + line;
     fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-    m_disp.post([this, text] { m_callback(RsC_Log, QVariantMap{{"log", text}}); });
+    m_disp.post([this, text] { deliver({{RsC_Log, QVariantMap{{"log", text}}}}); });
 }
 
 std::unique_lock<std::recursive_mutex> ClientLibImpl::record(const char* name, const QVariantList& args)

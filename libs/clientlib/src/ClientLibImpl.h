@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <memory>
+#include <memory>
 #include <mutex>
 
 namespace clientlib {
@@ -140,6 +141,7 @@ public:
 
     // ---- ServiceHost (any thread; delivery on the library thread) ----
     void schedule(std::function<void()> task, int ms) override;
+    void scheduleSlow(std::function<void()> task, int ms) override;
     void deliver(const Events& events) override;
     void log(const QString& line) override;
     void userAudio(const QString& userId) override;
@@ -147,6 +149,7 @@ public:
     void publishRoomDoc(const QString& roomId, const DiskEntry& doc) override;
     void publishRoomDocs(const QString& roomId, const QList<DiskEntry>& docs) override;
     QString pageUrl(const DiskEntry& doc) override;
+    QString convertUpload(const DiskEntry& doc, const QString& source, int* pages, QString* error) override;
 
     // ---- Test control (any thread) ----
     void injectCommand(int code, const QVariant& payload);
@@ -178,6 +181,9 @@ private:
     // Consumes a pending test-control failure for an operation without an
     // answer: true when the call must fail.
     bool takeFailure(const char* op);
+    // Downloads an http(s) address with libcurl; every handle is made and
+    // cleaned up under the program's curl lock ("curlLocker").
+    bool fetch(const QString& url, QByteArray* body, QString* error);
     // Delivers what `fn` collects from the service on the library thread.
     bool roomEvent(const char* op, std::function<bool(ClassroomService*, Events*)> fn);
 
@@ -197,9 +203,11 @@ private:
     std::mutex m_pageLock;  // guards page-image generation on disk
 
     // Held by every operation for its whole run and by the library thread
-    // while it runs a task, so an answer never overtakes the call that asked.
+    // while it delivers through the callback, so an answer never overtakes
+    // the call that asked. Never held during slow work.
     std::recursive_mutex m_gate;
-    Dispatcher m_disp{&m_gate};  // the library thread; stopped first in the destructor
+    Dispatcher m_disp;     // the library thread; stopped first in the destructor
+    Dispatcher m_convert;  // the conversion thread (downloads); stopped second
 };
 
 }  // namespace clientlib

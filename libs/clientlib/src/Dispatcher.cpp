@@ -4,7 +4,7 @@
 
 namespace clientlib {
 
-Dispatcher::Dispatcher(std::recursive_mutex* gate) : m_gate(gate)
+Dispatcher::Dispatcher()
 {
     std::unique_lock<std::mutex> lk(m_lock);
     m_thread = std::thread([this] { run(); });
@@ -50,12 +50,7 @@ void Dispatcher::run()
         Task task = std::move(first->second);
         m_tasks.erase(first);
         lk.unlock();
-        if (m_gate) {
-            std::lock_guard<std::recursive_mutex> gate(*m_gate);
-            task();
-        } else {
-            task();
-        }
+        task();
         lk.lock();
     }
 }

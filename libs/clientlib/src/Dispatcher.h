@@ -19,9 +19,7 @@ public:
     using Task = std::function<void()>;
     using Clock = std::chrono::steady_clock;
 
-    // gate: when given, held while each task runs, so that a task never runs
-    // while a caller holds it (the library holds it during every operation).
-    explicit Dispatcher(std::recursive_mutex* gate = nullptr);
+    Dispatcher();
     ~Dispatcher();
     Dispatcher(const Dispatcher&) = delete;
     Dispatcher& operator=(const Dispatcher&) = delete;
@@ -43,7 +41,6 @@ private:
     std::map<std::pair<Clock::time_point, quint64>, Task> m_tasks;  // guarded by m_lock
     quint64 m_seq = 0;                                          // guarded by m_lock
     bool m_stopping = false;                                    // guarded by m_lock
-    std::recursive_mutex* m_gate;                               // read-only after construction
     std::thread m_thread;                                       // owner thread only (start/join)
     std::thread::id m_threadId;                                 // written before any task runs, then read-only
 };

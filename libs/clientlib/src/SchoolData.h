@@ -56,6 +56,7 @@ struct DiskEntry {
     int pageNum = 0;
     int duration = 0;
     bool converted = true;
+    bool convertFailed = false;
 };
 
 struct ChatLine {

@@ -223,12 +223,31 @@ QVariantMap ClassroomService::addFile(const QVariantMap& reg, Failure* f)
     }
     d.converted = false;
     list->append(d);
-    // The conversion into pages takes a while, as on a real disk.
-    const QString guid = d.guid;
-    m_host->schedule(
-        [this, guid] {
+    // The conversion into pages takes a while, as on a real disk: from the
+    // stored copy on the upload server when its address is known, else from
+    // the local file the upload was made from.
+    const QString url = reg.value(QStringLiteral("url")).toString();
+    const QString source = (url.startsWith(QLatin1String("http://")) || url.startsWith(QLatin1String("https://")))
+                               ? url
+                               : reg.value(QStringLiteral("filePath")).toString();
+    const DiskEntry doc = d;
+    m_host->scheduleSlow(
+        [this, doc, source] {
+            QString error;
+            int pages = doc.pageNum;
+            const QString pageUrl =
+                doc.docType == QLatin1String("media") ? QString() : m_host->convertUpload(doc, source, &pages, &error);
+            const bool ok = doc.docType == QLatin1String("media") || !pageUrl.isEmpty();
+            if (!ok) m_host->log(QStringLiteral("conversion of %1 failed: %2").arg(doc.name, error));
             std::lock_guard<std::mutex> lk2(m_lock);
-            if (DiskEntry* e = findDoc(guid)) e->converted = true;
+            if (DiskEntry* e = findDoc(doc.guid)) {
+                e->converted = ok;
+                e->convertFailed = !ok;
+                if (ok && !pageUrl.isEmpty()) {
+                    e->pageUrl = pageUrl;
+                    e->pageNum = pages;
+                }
+            }
         },
         m_data.convertMs);
     return {{"uuid", d.uuid}, {"guid", d.guid}};
@@ -241,7 +260,7 @@ QVariantMap ClassroomService::docStatus(const QString& owner, const QString& gro
     QList<DiskEntry>* list = disk(owner, groupId, f);
     if (!list) return {};
     for (const DiskEntry& e : *list)
-        if (e.fileType != 0 && e.guid == docId) return {{"status", e.converted ? 1 : 0}, {"docid", docId}};
+        if (e.fileType != 0 && e.guid == docId) return {{"status", e.converted ? 1 : (e.convertFailed ? -1 : 0)}, {"docid", docId}};
     fail(f, 404, QStringLiteral("文件不存在"));
     return {};
 }

@@ -1,0 +1,114 @@
+// Client library: an uploaded picture is fetched back from the upload server
+// for its conversion, with the libcurl handle made under the program's lock.
+// test-labels: e2e
+#include "ClientLibProbe.h"
+
+#include "HttpFixture.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QReadWriteLock>
+
+using namespace cltest;
+
+namespace {
+
+Recorder& rec() { return Recorder::instance(); }
+
+int docStatus(ClientLib* lib, const QString& guid)
+{
+    rec().clear();
+    lib->GetNetDocStatus(QVariantMap{{"groupid", "81"}, {"userType", "teacher"}, {"docid", guid}});
+    Received r;
+    EXPECT_TRUE(rec().waitFor(RsC_Http_NetDocStatus, &r));
+    return r.map().value("status").toInt();
+}
+
+int waitStatus(ClientLib* lib, const QString& guid)
+{
+    int status = 0;
+    for (int i = 0; i < 250 && status == 0; ++i) {
+        status = docStatus(lib, guid);
+        if (status == 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return status;
+}
+
+QString addUpload(ClientLib* lib, const QString& name, const QString& url)
+{
+    rec().clear();
+    lib->AddNetFile(QVariantMap{{"fileName", name}, {"parentid", "0"}, {"groupid", "81"}, {"userType", "teacher"},
+                                {"filetype", 1}, {"url", url}, {"exist", 1}});
+    Received r;
+    EXPECT_TRUE(rec().waitFor(RsC_Http_NetAddFile, &r));
+    return r.map().value("guid").toString();
+}
+
+}  // namespace
+
+TEST(ClientLibUpload, PictureIsFetchedUnderTheCurlLockAndBecomesItsPage)
+{
+    QImage pic(64, 48, QImage::Format_RGB32);
+    pic.fill(qRgb(10, 200, 30));
+    QByteArray png;
+    QBuffer buf(&png);
+    buf.open(QIODevice::WriteOnly);
+    pic.save(&buf, "PNG");
+
+    testsupport::HttpFixture http;
+    http.server().Get("/store/pic.png", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_content(png.toStdString(), "image/png");
+    });
+    ASSERT_TRUE(http.start());
+
+    static QReadWriteLock curlLock;
+    LibFixture lib(testSchoolJson(),
+                   QVariantMap{{"curlLocker", QVariant::fromValue<qlonglong>(reinterpret_cast<qlonglong>(&curlLock))}});
+    lib.login();
+
+    // While the program holds the lock the library makes no handle: nothing
+    // is fetched and the document stays in conversion, but the library goes
+    // on answering.
+    curlLock.lockForWrite();
+    const QString guid = addUpload(lib.lib(), "pic.png", QString::fromStdString(http.url("/store/pic.png")));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(docStatus(lib.lib(), guid), 0);
+    EXPECT_TRUE(http.requests().empty());
+    curlLock.unlock();
+    ASSERT_EQ(waitStatus(lib.lib(), guid), 1);
+    ASSERT_EQ(http.requests().size(), 1u);
+
+    rec().clear();
+    lib->ListNetFolder("teacher", "81", "0");
+    Received r;
+    ASSERT_TRUE(rec().waitFor(RsC_Http_NetFolderList, &r));
+    QString url;
+    for (const QVariant& v : r.map().value("listFiles").toList())
+        if (v.toMap().value("guid").toString() == guid) url = v.toMap().value("file_url").toString();
+    const QImage page(url.replace("xxxx", "0001"));
+    ASSERT_FALSE(page.isNull());
+    EXPECT_EQ(page.size(), QSize(64, 48));
+    EXPECT_EQ(page.pixel(5, 5), qRgb(10, 200, 30));
+}
+
+TEST(ClientLibUpload, BrokenUploadFailsItsConversionWithALogLine)
+{
+    testsupport::HttpFixture http;
+    http.server().Get("/store/bad.png", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("not a picture", "image/png");
+    });
+    ASSERT_TRUE(http.start());
+    LibFixture lib;
+    lib.login();
+    struct Case {
+        const char* name;
+        QString file, url;
+    } cases[] = {
+        {"missing", "gone.png", QString::fromStdString(http.url("/store/gone.png"))},
+        {"not a picture", "bad.png", QString::fromStdString(http.url("/store/bad.png"))},
+    };
+    for (const Case& c : cases) {
+        const QString guid = addUpload(lib.lib(), c.file, c.url);
+        EXPECT_EQ(waitStatus(lib.lib(), guid), -1) << c.name;
+    }
+}
