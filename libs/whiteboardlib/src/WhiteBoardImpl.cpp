@@ -69,6 +69,7 @@ WhiteBoardImpl::WhiteBoardImpl(QWidget* parent, WBLibCallbackFunc callback, cons
     : m_config(config), m_thread(new WBCallbackThread(callback)), m_images(config.curlLock),
       m_container(parent)
 {
+    m_guiGuard.reset(new QObject);
     m_canvas = new WBCanvas(parent);
     m_canvas->show();
     m_mainPages.reset(new WBPageControls(m_canvas, parent));
@@ -106,6 +107,7 @@ WhiteBoardImpl::~WhiteBoardImpl()
         QObject::disconnect(link);
     RoomDocHub::instance().unsubscribe(m_hubListener);
     m_thread->stop();
+    m_guiGuard.reset(); // drops what the library thread left for the GUI thread
     m_mainPages.reset();
     m_dualPages.reset();
 }
@@ -442,7 +444,7 @@ void WhiteBoardImpl::loadDocPage(const WBDocInfo& doc, int page, bool countAll)
             m_thread->log(QString("page %1 of document %2 failed: %3")
                               .arg(page).arg(QString::fromStdString(doc.docId), err));
         const QString id = QString::fromStdString(doc.docId);
-        QMetaObject::invokeMethod(canvas, [this, canvas, seq, id, page, count, img] {
+        QMetaObject::invokeMethod(m_guiGuard.get(), [this, canvas, seq, id, page, count, img] {
             if (!canvas || seq != m_loadSeq)
                 return; // left the room, or a later page was asked for
             reportNotice(RsWB_ShowPageWidget, m_loadingNotice, false);

@@ -78,6 +78,9 @@ private:
     WBImageSource m_images;                     // const; used from both threads
     int m_hubListener = 0;                      // GUI thread only
 
+    // Context of the work the library thread hands back to the GUI thread
+    // that needs this object; deleted (dropping that work) after the thread stopped.
+    std::unique_ptr<QObject> m_guiGuard;          // GUI thread only
     QPointer<QWidget> m_container;                // GUI thread only
     QPointer<WBCanvas> m_canvas;                  // GUI thread only
     QList<QMetaObject::Connection> m_canvasLinks; // GUI thread only: the board's links to this object

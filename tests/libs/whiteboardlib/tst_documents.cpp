@@ -221,3 +221,19 @@ TEST_F(Documents, MissingPagesAndBadRequestsFailClearly)
     settle();
     EXPECT_TRUE(Recorder::get().logged("no document nosuch"));
 }
+
+TEST_F(Documents, ReleasingWhilePagesLoadIsSafe)
+{
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_TRUE(lib->OpenDocPages("deck", "0001"));
+        ASSERT_TRUE(lib->OpenDocPages("deck", "0002"));
+        QTest::qWait(i); // let some loads finish and some not
+    }
+    QPointer<QWidget> widget = board();
+    WBReleaseLib(lib);
+    lib = nullptr;
+    const int seen = Recorder::get().answers().size();
+    QTest::qWait(50); // what was on its way is dropped
+    EXPECT_EQ(Recorder::get().answers().size(), seen);
+    EXPECT_FALSE(widget.isNull());
+}
