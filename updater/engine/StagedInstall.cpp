@@ -131,10 +131,8 @@ int StagedInstall::openFile(const std::string& target)
 bool StagedInstall::finishFile(int fd)
 {
     const std::string& target = m_files.back().target;
-    bool ok = fsync(fd) == 0;
-    if (!ok)
-        m_error = errnoText("cannot write the file for " + target);
-    if (ok && fchmod(fd, modeFor(target, fd)) != 0) {
+    bool ok = true;
+    if (fchmod(fd, modeFor(target, fd)) != 0) {
         m_error = errnoText("cannot set the mode of the file for " + target);
         ok = false;
     }
@@ -184,8 +182,25 @@ bool StagedInstall::stageCopy(const std::string& source, const std::string& targ
     return finishFile(out);
 }
 
+bool StagedInstall::syncStage()
+{
+    // One sync of the file system for all staged files instead of one per file.
+    int fd = ::open(m_stage.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0 || syncfs(fd) != 0) {
+        m_error = errnoText("cannot sync the staged files");
+        if (fd >= 0)
+            ::close(fd);
+        return false;
+    }
+    ::close(fd);
+    return true;
+}
+
 bool StagedInstall::commit(const std::function<void(size_t)>& done)
 {
+    // Every staged file is on disk before the first one replaces an old file.
+    if (m_committed == 0 && !m_files.empty() && !syncStage())
+        return false;
     for (; m_committed < m_files.size(); ++m_committed) {
         const Staged& s = m_files[m_committed];
         if (std::rename(s.temp.c_str(), s.target.c_str()) != 0) {
@@ -195,7 +210,8 @@ bool StagedInstall::commit(const std::function<void(size_t)>& done)
         if (done)
             done(m_committed);
     }
-    return true;
+    // The renames are on disk before anything (the local manifest) follows.
+    return m_files.empty() || syncStage();
 }
 
 bool StagedInstall::writeWhole(const std::string& path, const std::string& data, std::string& error)

@@ -23,15 +23,16 @@ public:
     // Reserves a staged file for target and opens it for writing; returns the
     // descriptor, or -1 with error(). finishFile() completes it.
     int openFile(const std::string& target);
-    // Syncs, sets the mode and closes the file opened last; false on a write error.
+    // Sets the mode and closes the file opened last; false on a write error.
     bool finishFile(int fd);
     // Copies a whole file into a staged file for target.
     bool stageCopy(const std::string& source, const std::string& target);
     // Makes target's missing folders (inside the root only).
     bool makeFolders(const std::string& folder);
 
-    // Renames every staged file into place in the order staged; after each,
-    // done(index) is called. Stops at the first failure.
+    // Syncs the staged files to disk, then renames every one into place in
+    // the order staged, calling done(index) after each, and syncs again.
+    // Stops at the first failure.
     bool commit(const std::function<void(size_t)>& done);
     // Removes the (now empty) staging folder after a complete commit.
     void end();
@@ -43,6 +44,8 @@ public:
     static bool writeWhole(const std::string& path, const std::string& data, std::string& error);
 
 private:
+    bool syncStage();
+
     struct Staged {
         std::string temp;
         std::string target;
