@@ -1,0 +1,148 @@
+// The sync clock, frame timing and pacing of the decoders, and the SDL
+// output's queue cap.
+#include "DecoderBase.h"
+#include "SDLRenderAudio.h"
+#include "SyncClock.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <future>
+#include <vector>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/frame.h>
+}
+
+using Player::DecodedFrame;
+using Player::DecoderBase;
+using Player::SyncClock;
+
+namespace {
+
+// A decoder whose render thread never runs: the pacing is driven by hand.
+class ProbeDecoder : public DecoderBase {
+public:
+    explicit ProbeDecoder(int type) : m_type(type) {}
+    int syncType() override { return m_type; }
+    void onDecodeFrame(DecodedFrame*) override {}
+
+private:
+    int m_type;
+};
+
+}  // namespace
+
+TEST(SyncClock, OthersWaitForTheMasterAndAbortEndsTheWait)
+{
+    {
+        SyncClock clock;
+        auto video = std::async(std::launch::async, [&] { return clock.start(SyncClock::Video); });
+        EXPECT_EQ(video.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
+        EXPECT_TRUE(clock.start(SyncClock::Audio));
+        EXPECT_TRUE(video.get());
+        EXPECT_GT(clock.startTime(), 0);
+    }
+    {
+        // No audio ever comes: closing ends the wait instead of hanging.
+        SyncClock clock;
+        auto video = std::async(std::launch::async, [&] { return clock.start(SyncClock::Video); });
+        clock.abort();
+        EXPECT_FALSE(video.get());
+    }
+    {
+        // A stream without audio: the video is the master and starts at once.
+        SyncClock clock;
+        clock.setMasterType(SyncClock::Video);
+        EXPECT_TRUE(clock.start(SyncClock::Video));
+        EXPECT_EQ(clock.masterClock(), 0.0);
+    }
+}
+
+TEST(DecoderPacing, VideoFollowsTheMasterClock)
+{
+    struct Case {
+        double masterOffset;  // master clock minus the frame's time
+        double wait;
+    };
+    // 0.5 s late: show at once; 0.5 s early: wait twice the frame delay;
+    // 10 s or more apart: no correction.
+    const Case cases[] = {{0.0, 0.04}, {0.5, 0.0}, {-0.5, 0.08}, {20.0, 0.04}, {-20.0, 0.04}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.masterOffset);
+        auto clock = std::make_shared<SyncClock>();
+        double master = 0;
+        clock->setMasterClock([&master] { return master; });
+        ProbeDecoder video(SyncClock::Video);
+        video.setSyncClock(clock);
+        const double now = 1000.0;
+        master = 10.0;
+        video.frameWait(10.0, now);  // first frame: the timer starts here
+        master = 10.04 + c.masterOffset;
+        EXPECT_NEAR(video.frameWait(10.04, now), c.wait, 1e-9);
+    }
+}
+
+TEST(DecoderPacing, FirstFrameJumpAndShortWaits)
+{
+    ProbeDecoder audio(SyncClock::Audio);
+    // A first frame 5 s into the stream counts as a jump: the initial 0.04 s.
+    EXPECT_NEAR(audio.frameWait(5.0, 1000.0), 0.01, 1e-9);  // timer reset: min(delay, 10 ms)
+    EXPECT_NEAR(audio.frameWait(5.04, 1000.0), 0.04, 1e-9);
+    // A frame whose time goes backwards keeps the last delay.
+    EXPECT_NEAR(audio.frameWait(5.0, 1000.0), 0.04, 1e-9);
+    // Falling behind the timer resets it: at most 10 ms.
+    EXPECT_NEAR(audio.frameWait(5.08, 2000.0), 0.01, 1e-9);
+}
+
+TEST(DecoderTiming, FrameTimesFromTheStreamTimeBase)
+{
+    AVFormatContext* format = avformat_alloc_context();
+    AVStream* stream = avformat_new_stream(format, nullptr);
+    stream->time_base = AVRational{1, 1000};
+    stream->codecpar->codec_type = AVMEDIA_TYPE_AUDIO;
+    stream->codecpar->codec_id = AV_CODEC_ID_PCM_S16LE;
+    stream->codecpar->sample_rate = 44100;
+    stream->codecpar->format = AV_SAMPLE_FMT_S16;
+    av_channel_layout_default(&stream->codecpar->ch_layout, 1);
+    {
+        ProbeDecoder decoder(SyncClock::Audio);
+        ASSERT_EQ(decoder.openAVCodecContext(stream), 0);
+        AVFrame* frame = av_frame_alloc();
+        frame->best_effort_timestamp = 1500;
+        frame->pkt_duration = 40;
+        EXPECT_DOUBLE_EQ(decoder.framePts(frame), 1.5);
+        frame->best_effort_timestamp = AV_NOPTS_VALUE;  // takes the predicted time
+        EXPECT_DOUBLE_EQ(decoder.framePts(frame), 1.54);
+        EXPECT_DOUBLE_EQ(decoder.framePts(frame), 1.58);
+        av_frame_free(&frame);
+    }
+    {
+        ProbeDecoder decoder(SyncClock::Audio);
+        EXPECT_EQ(decoder.openAVCodecContext(nullptr), -1);
+        stream->codecpar->codec_id = AVCodecID(0x7fff0000);  // no such decoder
+        EXPECT_EQ(decoder.openAVCodecContext(stream), -2);
+        EXPECT_EQ(decoder.decode(nullptr), -1);
+    }
+    avformat_free_context(format);
+}
+
+TEST(SDLRenderAudio, QueueHoldsAtMostAboutOneSecond)
+{
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    SDLRenderAudio audio(44100, 1);
+    if (!audio.isOpen())
+        GTEST_SKIP() << "no SDL audio driver";
+    std::vector<int16_t> block(4410, 1000);
+    for (int i = 0; i < 50; ++i)  // five seconds at once
+        audio.onAudioFrame(block.data(), int(block.size()), 0);
+    EXPECT_LE(audio.queuedBytes(), audio.maxQueuedBytes());
+    EXPECT_EQ(audio.maxQueuedBytes(), 88200u);
+    const double pending = audio.pendingSeconds();
+    EXPECT_GT(pending, 0.5);
+    EXPECT_LT(pending, 1.2);
+    audio.clear();
+    EXPECT_EQ(audio.queuedBytes(), 0u);
+}
