@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 using namespace update;
@@ -128,6 +129,16 @@ TEST_F(EngineHttp, OnlyHttpAddressesAreFetched)
     e.SetReceiver(&recorder);
     e.CheckThread();
     EXPECT_EQ(recorder.kinds(), std::vector<int>{kCheckFailed});
+}
+
+TEST_F(EngineHttp, ManualDownloadPageIsAnHttpAddress)
+{
+    const std::string config = install->dataFolder() + "/config.ini";
+    const std::string base = testsupport::readFile(config);
+    std::ofstream(config, std::ios::app) << "DownloadURL=https://download.example/teacher\n";
+    EXPECT_EQ(engine()->GetDownloadUrl(), "https://download.example/teacher");
+    std::ofstream(config) << base << "DownloadURL=file:///etc/passwd\n";
+    EXPECT_EQ(engine()->GetDownloadUrl(), "");
 }
 
 TEST_F(EngineHttp, UpperCaseDigestsMatch)

@@ -92,7 +92,9 @@ std::string UpdateEngine::defaultUpdateUrl() { return "http://update.example:80"
 
 std::string UpdateEngine::GetDownloadUrl() const
 {
-    return IniFile(datafolder::settingsFile()).value(kSection, "DownloadURL", "", 1024);
+    // Only an http or https page is ever opened.
+    std::string url = IniFile(datafolder::settingsFile()).value(kSection, "DownloadURL", "", 1024);
+    return HttpTransfer::allowedUrl(url) ? url : std::string();
 }
 
 void UpdateEngine::post(int kind, std::unique_ptr<UpdateProgress> record)

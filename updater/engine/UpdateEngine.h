@@ -58,7 +58,8 @@ public:
     int DownloadFiles(const std::string& tempFolder);
     int InstallFiles(const std::string& tempFolder);
 
-    // The configured manual download page ("DownloadURL"), read when asked.
+    // The configured manual download page ("DownloadURL"), read when asked;
+    // empty unless it is an http or https address.
     std::string GetDownloadUrl() const;
 
     // Read after the stage that filled them has ended (Wait()).
