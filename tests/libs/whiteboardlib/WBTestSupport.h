@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QMutex>
 #include <QPainter>
@@ -188,6 +189,18 @@ protected:
             QApplication::sendEvent(board(), &move);
         }
         QTest::mouseRelease(board(), Qt::LeftButton, Qt::NoModifier, points.last());
+    }
+    // With the text tool: a click, the text typed, Return. False when no
+    // editor opened or it did not close.
+    bool writeText(QPoint at, const QString& text)
+    {
+        click(at);
+        auto* editor = board()->findChild<QLineEdit*>("WBTextEditor");
+        if (!editor)
+            return false;
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        return waitFor([&] { return board()->findChild<QLineEdit*>("WBTextEditor") == nullptr; });
     }
     void click(QPoint at)
     {

@@ -99,11 +99,7 @@ TEST_F(Answers, FontSizeIsReportedForSelectedTextButNeverForSetFontSize)
 
     // A 36 px text, then the size set to 14: selecting the text reports 36.
     lib->SetTool(WBTool_Text);
-    click(QPoint(100, 100));
-    auto* editor = board()->findChild<QLineEdit*>("WBTextEditor");
-    ASSERT_NE(editor, nullptr);
-    QTest::keyClicks(editor, "Big");
-    QTest::keyClick(editor, Qt::Key_Return);
+    ASSERT_TRUE(writeText(QPoint(100, 100), "Big"));
     lib->SetFontSize(14);
     lib->SetTool(WBTool_Select);
     click(QPoint(110, 110));
@@ -221,9 +217,7 @@ TEST_F(Answers, AfterReleaseTheWidgetsStayButNothingIsAnswered)
     // A text to select later, and the page controls the program would hold.
     lib->SetTool(WBTool_Text);
     lib->SetFontSize(36);
-    click(QPoint(100, 100));
-    QTest::keyClicks(board()->findChild<QLineEdit*>("WBTextEditor"), "Big");
-    QTest::keyClick(board()->findChild<QLineEdit*>("WBTextEditor"), Qt::Key_Return);
+    ASSERT_TRUE(writeText(QPoint(100, 100), "Big"));
     lib->SetFontSize(14);
     lib->SetTool(WBTool_Select);
     const auto pages = Recorder::get().ofCode(RsWB_AddPageWidget).first().map;

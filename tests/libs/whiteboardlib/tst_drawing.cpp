@@ -86,30 +86,18 @@ TEST_F(Drawing, TextToolWritesTypedTextInTheTextColourAndSize)
     lib->SetTool(WBTool_Text);
     lib->SetTextColor(0x0000FF);
     lib->SetFontSize(36);
-    click(QPoint(60, 60));
-    auto* editor = board()->findChild<QLineEdit*>("WBTextEditor");
-    ASSERT_NE(editor, nullptr);
-    QTest::keyClicks(editor, "HHHH");
-    QTest::keyClick(editor, Qt::Key_Return);
-    ASSERT_TRUE(waitFor([&] { return board()->findChild<QLineEdit*>("WBTextEditor") == nullptr; }));
+    ASSERT_TRUE(writeText(QPoint(60, 60), "HHHH"));
     const int big = inkIn(QRect(60, 60, 200, 50));
     EXPECT_GT(big, 150);
 
     // The same text at 14 px inks far less; an empty text nothing.
     lib->SetFontSize(14);
-    click(QPoint(60, 200));
-    editor = board()->findChild<QLineEdit*>("WBTextEditor");
-    ASSERT_NE(editor, nullptr);
-    QTest::keyClicks(editor, "HHHH");
-    QTest::keyClick(editor, Qt::Key_Return);
-    ASSERT_TRUE(waitFor([&] { return board()->findChild<QLineEdit*>("WBTextEditor") == nullptr; }));
+    ASSERT_TRUE(writeText(QPoint(60, 200), "HHHH"));
     const int small = inkIn(QRect(60, 200, 200, 50));
     EXPECT_GT(small, 10);
     EXPECT_LT(small * 2, big);
 
-    click(QPoint(60, 290));
-    QTest::keyClick(board()->findChild<QLineEdit*>("WBTextEditor"), Qt::Key_Return);
-    ASSERT_TRUE(waitFor([&] { return board()->findChild<QLineEdit*>("WBTextEditor") == nullptr; }));
+    ASSERT_TRUE(writeText(QPoint(60, 290), ""));
     EXPECT_EQ(inkIn(QRect(60, 290, 200, 50)), 0);
 }
 
