@@ -164,6 +164,8 @@ private:
     QVariantMap questionResult() const;
     QList<DiskEntry>* disk(const QString& owner, const QString& groupId, Failure* f);
     DiskEntry* findEntry(QList<DiskEntry>* list, const QString& uuid);
+    // "0" (the root) or a folder of the list; else the failure 404.
+    bool folderExists(QList<DiskEntry>* list, const QString& uuid, Failure* f);
     DiskEntry* findDoc(const QString& guid);
     QVariantMap entryMap(const DiskEntry& e) const;
     QString pageUrlFor(const DiskEntry& e) const;

@@ -78,44 +78,50 @@ std::unique_lock<std::recursive_mutex> ClientLibImpl::record(const char* name, c
     return gate;
 }
 
+ClientLibImpl::Pending ClientLibImpl::takePending()
+{
+    std::lock_guard<std::mutex> lk(m_ctlLock);
+    Pending p{m_failNext, m_failCode, m_delayNext, m_timeoutMs};
+    m_failNext = false;
+    m_delayNext = 0;
+    return p;
+}
+
 void ClientLibImpl::request(int code, const QVariantMap& userData, Serve serve)
 {
-    bool failNow;
-    int failCode, delay, timeout;
-    {
-        std::lock_guard<std::mutex> lk(m_ctlLock);
-        failNow = m_failNext;
-        failCode = m_failCode;
-        delay = m_delayNext;
-        timeout = m_timeoutMs;
-        m_failNext = false;
-        m_delayNext = 0;
-    }
+    requestEx(code, userData, [serve](Failure* f, QVariantMap*) { return serve(f); });
+}
+
+void ClientLibImpl::requestEx(int code, const QVariantMap& userData, ServeEx serve)
+{
+    const Pending p = takePending();
     auto answer = [this, code, userData](int rc, const QString& msg) {
         deliver({{code, QVariantMap{{"code", rc}, {"errMsg", msg}, {"user_data", userData}}}});
     };
-    if (failNow) {
-        m_disp.post([answer, failCode] { answer(failCode, QStringLiteral("网络请求失败")); }, timeout);
+    if (p.fail) {
+        const int failCode = p.failCode;
+        m_disp.post([answer, failCode] { answer(failCode, QStringLiteral("网络请求失败")); }, p.timeoutMs);
         return;
     }
-    if (delay >= timeout) {
-        m_disp.post([answer] { answer(-101, QStringLiteral("请求超时")); }, timeout);
+    if (p.delayMs >= p.timeoutMs) {
+        m_disp.post([answer] { answer(-101, QStringLiteral("请求超时")); }, p.timeoutMs);
         return;
     }
     m_disp.post(
         [this, code, userData, serve] {
             Failure f;
             QVariantMap result;
+            QVariantMap data = userData;
             if (!m_svc)
                 f = Failure{-102, QStringLiteral("数据加载失败: ") + m_dataError};
             else
-                result = serve(&f);
+                result = serve(&f, &data);
             result.insert(QStringLiteral("code"), f.code);
             result.insert(QStringLiteral("errMsg"), f.errMsg);
-            result.insert(QStringLiteral("user_data"), userData);
+            result.insert(QStringLiteral("user_data"), data);
             deliver({{code, result}});
         },
-        delay);
+        p.delayMs);
 }
 
 bool ClientLibImpl::badRequest(const char* op, int code, const QVariantMap& userData, const QString& why)
@@ -148,12 +154,7 @@ bool ClientLibImpl::roomEvent(const char* op, std::function<bool(ClassroomServic
 {
     if (takeFailure(op)) return false;
     if (!m_svc) return refuse(op, QStringLiteral("no data set"));
-    int delay;
-    {
-        std::lock_guard<std::mutex> lk(m_ctlLock);
-        delay = m_delayNext;
-        m_delayNext = 0;
-    }
+    const int delay = takePending().delayMs;
     auto events = std::make_shared<Events>();
     if (!fn(m_svc.get(), events.get())) return refuse(op, QStringLiteral("not possible now"));
     m_disp.post([this, events] { deliver(*events); }, delay);
@@ -305,41 +306,13 @@ bool ClientLibImpl::EnterRoomRequest(const QString& groupId, const QString& room
     const auto gate = record("EnterRoomRequest", {groupId, roomId, userType, kind});
     QVariantMap u = ud({{"groupid", groupId}, {"roomid", roomId}, {"userType", userType}, {"kind", kind}});
     if (roomId.isEmpty()) return badRequest("EnterRoomRequest", RsC_Http_EnterRoom, u, QStringLiteral("教室为空"));
-    // The room type is known only once the service found the room: the
-    // answer's user_data is completed on the library thread.
-    bool failNow, tooLate;
-    int failCode, delay, timeout;
-    {
-        std::lock_guard<std::mutex> lk(m_ctlLock);
-        failNow = m_failNext;
-        failCode = m_failCode;
-        delay = m_delayNext;
-        timeout = m_timeoutMs;
-        tooLate = delay >= timeout;
-        if (!failNow && !tooLate) m_delayNext = 0;
-    }
-    if (failNow || tooLate) {
-        request(RsC_Http_EnterRoom, u, Serve());
-        return true;
-    }
-    Q_UNUSED(failCode);
-    m_disp.post(
-        [this, u, roomId, kind] {
-            Failure f;
-            QString roomType;
-            QVariantMap result;
-            if (!m_svc)
-                f = Failure{-102, QStringLiteral("数据加载失败: ") + m_dataError};
-            else
-                result = m_svc->enterRoom(roomId, kind, &roomType, &f);
-            QVariantMap data = u;
-            data.insert(QStringLiteral("roomType"), roomType);
-            result.insert(QStringLiteral("code"), f.code);
-            result.insert(QStringLiteral("errMsg"), f.errMsg);
-            result.insert(QStringLiteral("user_data"), data);
-            deliver({{RsC_Http_EnterRoom, result}});
-        },
-        delay);
+    // The room type is known only once the service found the room.
+    requestEx(RsC_Http_EnterRoom, u, [=](Failure* f, QVariantMap* data) {
+        QString roomType;
+        QVariantMap result = m_svc->enterRoom(roomId, kind, &roomType, f);
+        data->insert(QStringLiteral("roomType"), roomType);
+        return result;
+    });
     return true;
 }
 

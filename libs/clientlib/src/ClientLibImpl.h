@@ -163,6 +163,14 @@ public:
 
 private:
     using Serve = std::function<QVariantMap(Failure*)>;
+    // As Serve, and may complete the answer's user_data.
+    using ServeEx = std::function<QVariantMap(Failure*, QVariantMap* userData)>;
+    // The test control's pending failure and delay, consumed.
+    struct Pending {
+        bool fail;
+        int failCode, delayMs, timeoutMs;
+    };
+    Pending takePending();
 
     // Records one call (name and arguments) in the call list.
     // Also takes the call gate for the rest of the operation: the returned
@@ -172,6 +180,7 @@ private:
     // thread; a pending failure or delay of the test control applies. The
     // answer carries "code", "errMsg" and "user_data" (= userData).
     void request(int code, const QVariantMap& userData, Serve serve);
+    void requestEx(int code, const QVariantMap& userData, ServeEx serve);
     // A request refused for its arguments: answered with code 400 and the
     // reason, logged; returns false.
     bool badRequest(const char* op, int code, const QVariantMap& userData, const QString& why);

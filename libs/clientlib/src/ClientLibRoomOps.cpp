@@ -43,21 +43,11 @@ bool ClientLibImpl::LoginRoom(const QVariant& loginVars)
         return false;
     }
     const QStringList vars = loginVars.toStringList();
-    bool failNow;
-    int failCode, delay, timeout;
-    {
-        std::lock_guard<std::mutex> lk(m_ctlLock);
-        failNow = m_failNext;
-        failCode = m_failCode;
-        delay = m_delayNext;
-        timeout = m_timeoutMs;
-        m_failNext = false;
-        m_delayNext = 0;
-    }
-    if (failNow || delay >= timeout) {
+    const Pending p = takePending();
+    if (p.fail || p.delayMs >= p.timeoutMs) {
         // The room service cannot be reached: the connection fails (2) and
         // the login is answered as failed after the time-out.
-        const int code = failNow ? failCode : -101;
+        const int code = p.fail ? p.failCode : -101;
         m_disp.post(
             [this, code] {
                 deliver({{RsC_Room_ConnectFailed, QVariantMap{{"type", QStringLiteral("main")}, {"code", code}}},
@@ -65,7 +55,7 @@ bool ClientLibImpl::LoginRoom(const QVariant& loginVars)
                           QVariantMap{{"type", QStringLiteral("main")}, {"code", code}, {"regOk", false},
                                       {"result", QStringLiteral("连接房间服务超时")}, {"isok", false}}}});
             },
-            timeout);
+            p.timeoutMs);
         return true;
     }
     m_disp.post(
@@ -79,7 +69,7 @@ bool ClientLibImpl::LoginRoom(const QVariant& loginVars)
                                        {"result", QStringLiteral("数据加载失败")}, {"isok", false}}});
             deliver(ev);
         },
-        delay);
+        p.delayMs);
     return true;
 }
 

@@ -67,6 +67,15 @@ DiskEntry* ClassroomService::findDoc(const QString& guid)
     return nullptr;
 }
 
+bool ClassroomService::folderExists(QList<DiskEntry>* list, const QString& uuid, Failure* f)
+{
+    if (uuid == QLatin1String("0")) return true;  // the root
+    const DiskEntry* dir = findEntry(list, uuid);
+    if (dir && dir->fileType == 0) return true;
+    fail(f, 404, QStringLiteral("目录不存在"));
+    return false;
+}
+
 QString ClassroomService::pageUrlFor(const DiskEntry& e) const
 {
     if (e.docType == QLatin1String("media")) return e.mediaUrl;
@@ -88,13 +97,7 @@ QVariantMap ClassroomService::listFolder(const QString& owner, const QString& gr
     std::lock_guard<std::mutex> lk(m_lock);
     QList<DiskEntry>* list = disk(owner, groupId, f);
     if (!list) return {};
-    if (uuid != QLatin1String("0")) {
-        const DiskEntry* dir = findEntry(list, uuid);
-        if (!dir || dir->fileType != 0) {
-            fail(f, 404, QStringLiteral("目录不存在"));
-            return {};
-        }
-    }
+    if (!folderExists(list, uuid, f)) return {};
     QVariantList files;
     for (const DiskEntry& e : *list)
         if (e.puuid == uuid) files << entryMap(e);
@@ -111,13 +114,7 @@ QVariantMap ClassroomService::makeDir(const QString& owner, const QString& group
         fail(f, 400, QStringLiteral("目录名不能为空"));
         return {};
     }
-    if (parent != QLatin1String("0")) {
-        const DiskEntry* dir = findEntry(list, parent);
-        if (!dir || dir->fileType != 0) {
-            fail(f, 404, QStringLiteral("目录不存在"));
-            return {};
-        }
-    }
+    if (!folderExists(list, parent, f)) return {};
     for (const DiskEntry& e : *list)
         if (e.puuid == parent && e.name == name) {
             fail(f, 409, QStringLiteral("同名文件已存在"));
@@ -195,13 +192,7 @@ QVariantMap ClassroomService::addFile(const QVariantMap& reg, Failure* f)
         fail(f, 400, QStringLiteral("缺少文件名"));
         return {};
     }
-    if (parent != QLatin1String("0")) {
-        const DiskEntry* dir = findEntry(list, parent);
-        if (!dir || dir->fileType != 0) {
-            fail(f, 404, QStringLiteral("目录不存在"));
-            return {};
-        }
-    }
+    if (!folderExists(list, parent, f)) return {};
     DiskEntry d;
     const int seq = m_nextId++;
     d.uuid = QStringLiteral("d-u%1").arg(seq);
