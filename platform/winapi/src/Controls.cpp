@@ -17,6 +17,13 @@ void registerSystemClasses()
     });
 }
 
+void notifyParent(HWND hwnd, WORD code)
+{
+    HWND parent = GetParent(hwnd);
+    if (parent)
+        SendMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), code), reinterpret_cast<LPARAM>(hwnd));
+}
+
 }  // namespace winapi
 
 void InitCommonControls() { winapi::registerSystemClasses(); }

@@ -13,3 +13,29 @@ LRESULT CALLBACK tooltipProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK datePickerProc(HWND, UINT, WPARAM, LPARAM);
 
 }  // namespace winapi
+
+#include <memory>
+
+#include "Core.h"
+
+namespace winapi {
+
+// The state a built-in control keeps with its window (created at
+// WM_NCCREATE, freed with the window).
+template <typename T>
+T* controlState(HWND hwnd, bool create = false)
+{
+    auto w = findWindow(hwnd);
+    if (!w)
+        return nullptr;
+    if (!w->controlData && create) {
+        w->controlData = new T;
+        w->freeControlData = [](void* p) { delete static_cast<T*>(p); };
+    }
+    return static_cast<T*>(w->controlData);
+}
+
+// Sends a WM_COMMAND notification to the control's parent.
+void notifyParent(HWND hwnd, WORD code);
+
+}  // namespace winapi
