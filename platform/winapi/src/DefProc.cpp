@@ -84,7 +84,7 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
                 input().activate(hwnd);
                 if (hit == HTCAPTION && w->maximized)
                     return 0;
-                input().beginDrag(hwnd, hit);
+                input().beginDrag(hwnd, hit, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
             }
         }
         return 0;
@@ -107,7 +107,7 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             ShowWindow(hwnd, SW_RESTORE);
             break;
         case SC_MOVE:
-            input().beginDrag(hwnd, HTCAPTION);
+            input().beginDrag(hwnd, HTCAPTION, input().cursorPos());
             break;
         default:
             break;

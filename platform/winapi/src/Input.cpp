@@ -296,7 +296,7 @@ void inputWindowDestroyed(HWND hwnd)
     }
 }
 
-void Input::beginDrag(HWND top, int hit)
+void Input::beginDrag(HWND top, int hit, POINT start)
 {
     auto w = findWindow(top);
     if (!w)
@@ -304,7 +304,7 @@ void Input::beginDrag(HWND top, int hit)
     std::lock_guard<std::recursive_mutex> lock(m_mutex);
     m_dragHwnd = top;
     m_dragHit = hit;
-    m_dragStart = m_cursor;
+    m_dragStart = start;
     m_dragRect = screenRect(*w);
 }
 

@@ -27,7 +27,7 @@ public:
     void windowGone(HWND hwnd);
     // DefWindowProc: a press on the caption or a sizing edge starts a drag
     // that follows the mouse until the button goes up.
-    void beginDrag(HWND top, int hit);
+    void beginDrag(HWND top, int hit, POINT start);
     bool dragging();
 
     // Sends a device event to the queue of the window it concerns.
