@@ -29,6 +29,14 @@ union UIMessageMapFunctions
     void (CNotifyPump::*pfn_Notify_vn)(UINotifyMsg&);
 };
 
+// A (wParam, lParam) handler as stored in a map entry of signature UISig_lwl.
+inline UI_PMSG UINotifyHandlerLwl(void (CNotifyPump::*pfn)(WPARAM, LPARAM))
+{
+    UIMessageMapFunctions mmf;
+    mmf.pfn_Notify_lwl = pfn;
+    return mmf.pfn;
+}
+
 struct UINotifyMapEntry
 {
     CUIString sMsgType;

@@ -1,0 +1,232 @@
+// The window base and the skinned window base on the headless backend:
+// centring, notification maps, caption hit testing, round corners, closing,
+// a skin from an in-binary zip resource, and the load failure exit.
+#include "SkinTestSupport.h"
+#include "WindowImplBase.h"
+#include "ZipBuilder.h"
+
+#include <gtest/gtest.h>
+
+using namespace skintest;
+
+namespace {
+
+class NamedClass : public CControlUI
+{
+public:
+    explicit NamedClass(const char16_t* cls) : m_cls(cls) {}
+    const char16_t* GetClass() const override { return m_cls; }
+
+private:
+    const char16_t* m_cls;
+};
+
+class SkinCallback : public IDialogBuilderCallback
+{
+public:
+    CControlUI* CreateControl(const char16_t* cls) override
+    {
+        if (wcscmp(cls, u"Container") == 0)
+            return new TestContainer;
+        if (wcscmp(cls, u"Button") == 0)
+            return new NamedClass(u"ButtonUI");
+        if (wcscmp(cls, u"Label") == 0)
+            return new NamedClass(u"LabelUI");
+        return nullptr;
+    }
+};
+
+const char kSkin[] =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+    "<Window size=\"500,300\" caption=\"0,0,0,50\" roundcorner=\"5,5\" sizebox=\"4,4,4,4\">"
+    "<Container bkcolor=\"#FF3060A0\">"
+    "<Label name=\"title\" float=\"true\" pos=\"10,10,300,40\"/>"
+    "<Button name=\"btnOK\" float=\"true\" pos=\"320,10,400,40\"/>"
+    "</Container></Window>";
+
+class SkinWindow : public WindowImplBase
+{
+public:
+    int inits = 0;
+    std::vector<std::u16string> clicks;
+    std::u16string file = u"main.xml";
+    UILIB_RESOURCETYPE source = UILIB_ZIPRESOURCE;
+
+protected:
+    const char16_t* GetWindowClassName() const override { return u"SkinTestWindow"; }
+    CUIString GetSkinFile() override { return file.c_str(); }
+    CUIString GetSkinFolder() override { return u""; }
+    UILIB_RESOURCETYPE GetSkinSource() override { return source; }
+    void InitWindow() override { ++inits; }
+    void OnClick(UINotifyMsg& msg) override { clicks.emplace_back(msg.pSender->GetName().GetData()); }
+    CControlUI* CreateControl(const char16_t* cls) override { return callback.CreateControl(cls); }
+    void OnFinalMessage(HWND hWnd) override { WindowImplBase::OnFinalMessage(hWnd); }
+
+    SkinCallback callback;
+};
+
+void registerSkinZip()
+{
+    static const std::string zip = ziptest::build({{"main.xml", kSkin}});
+    static bool done = false;
+    if (!done) {
+        winapi::registerResource(u"ZIPRES", u"#100", reinterpret_cast<const unsigned char*>(zip.data()), zip.size());
+        done = true;
+    }
+}
+
+} // namespace
+
+TEST(WindowBase, CenterWindowOnTheWorkArea)
+{
+    winapi::selectBackend(winapi::Backend::Headless);
+    winapi::headless::setScreen(1920, 1080, RECT{0, 0, 1920, 1040});
+    HostWindow w;
+    ASSERT_NE(w.open(3, 4, 500, 400), nullptr);
+    w.CenterWindow();
+    RECT rc{};
+    ::GetWindowRect(w.GetHWND(), &rc);
+    EXPECT_EQ(rc.left, 710);
+    EXPECT_EQ(rc.top, 320);
+    HostWindow wide;
+    ASSERT_NE(wide.open(0, 0, 2500, 300), nullptr);
+    wide.CenterWindow();
+    ::GetWindowRect(wide.GetHWND(), &rc);
+    EXPECT_EQ(rc.left, 0);
+}
+
+namespace {
+
+class PumpUnderTest : public CNotifyPump
+{
+public:
+    std::vector<std::string> calls;
+    void OnAnyClick(UINotifyMsg&) { calls.push_back("any"); }
+    void OnOk(UINotifyMsg&) { calls.push_back("ok"); }
+    void OnSel(WPARAM w, LPARAM) { calls.push_back("sel" + std::to_string(w)); }
+    static const UINotifyMap* GetThisMessageMap()
+    {
+        static const UINotifyMapEntry entries[] = {
+            {CUIString(u"click"), CUIString(), UISig_vn, static_cast<UI_PMSG>(&PumpUnderTest::OnAnyClick)},
+            {CUIString(u"click"), CUIString(u"btnOK"), UISig_vn, static_cast<UI_PMSG>(&PumpUnderTest::OnOk)},
+            {CUIString(), CUIString(), UISig_end, nullptr},
+        };
+        static const UINotifyMap map = {&PumpBase::GetThisMessageMap, entries};
+        return &map;
+    }
+    const UINotifyMap* GetMessageMap() const override { return GetThisMessageMap(); }
+
+    struct PumpBase : CNotifyPump
+    {
+        static const UINotifyMap* GetThisMessageMap()
+        {
+            static const UINotifyMapEntry entries[] = {
+                {CUIString(u"selectchanged"), CUIString(), UISig_lwl,
+                 UINotifyHandlerLwl(static_cast<void (CNotifyPump::*)(WPARAM, LPARAM)>(&PumpUnderTest::OnSel))},
+                {CUIString(), CUIString(), UISig_end, nullptr},
+            };
+            static const UINotifyMap map = {&CNotifyPump::GetThisMessageMap, entries};
+            return &map;
+        }
+    };
+};
+
+} // namespace
+
+TEST(WindowBase, NotifyMapPrefersTheNamedEntryAndFallsThrough)
+{
+    PumpUnderTest pump;
+    CControlUI ok, next;
+    ok.SetName(u"btnOK");
+    next.SetName(u"btnNext");
+    UINotifyMsg msg;
+    msg.sType = u"click";
+    msg.pSender = &ok;
+    msg.wParam = 0;
+    msg.lParam = 0;
+    EXPECT_TRUE(pump.DispatchNotify(msg));
+    msg.pSender = &next;
+    EXPECT_TRUE(pump.DispatchNotify(msg));
+    msg.sType = u"selectchanged";
+    msg.wParam = 3;
+    EXPECT_TRUE(pump.DispatchNotify(msg));
+    msg.sType = u"unknown";
+    EXPECT_FALSE(pump.DispatchNotify(msg));
+    EXPECT_EQ(pump.calls, (std::vector<std::string>{"ok", "any", "sel3"}));
+}
+
+class SkinnedWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        winapi::selectBackend(winapi::Backend::Headless);
+        winapi::headless::setScreen(1920, 1080, RECT{0, 0, 1920, 1040});
+        CUIWindowManager::SetModuleInstance(::GetModuleHandleW(nullptr));
+        registerSkinZip();
+    }
+    void TearDown() override { CUIWindowManager::Shutdown(); }
+};
+
+TEST_F(SkinnedWindowTest, SkinFromZipResourceHitTestAndClose)
+{
+    SkinWindow w;
+    ASSERT_NE(w.Create(nullptr, u"skin", WS_POPUP | WS_VISIBLE, 0, 100, 100, 500, 300), nullptr);
+    EXPECT_EQ(w.inits, 1);
+    ASSERT_NE(w.GetManager().FindControl(u"btnOK"), nullptr);
+    ::InvalidateRect(w.GetHWND(), nullptr, FALSE);
+    pump();
+    const winapi::Picture pic = winapi::captureWindow(w.GetHWND());
+    ASSERT_EQ(pic.width, 500);
+    EXPECT_EQ(pic.at(250, 150) & 0xFFFFFF, 0x3060A0u);
+
+    auto hit = [&](int x, int y) {
+        return ::SendMessageW(w.GetHWND(), WM_NCHITTEST, 0, MAKELPARAM(100 + x, 100 + y));
+    };
+    EXPECT_EQ(hit(200, 20), HTCAPTION); // on the label
+    EXPECT_EQ(hit(350, 20), HTCLIENT);  // on the button
+    EXPECT_EQ(hit(200, 60), HTCLIENT);  // below the caption band
+    EXPECT_EQ(hit(1, 150), HTLEFT);     // size box
+    EXPECT_EQ(hit(498, 298), HTBOTTOMRIGHT);
+
+    // Round corners: the region is one pixel larger than the window.
+    HRGN rgn = ::CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(::GetWindowRgn(w.GetHWND(), rgn), 0);
+    RECT box{};
+    ::GetRgnBox(rgn, &box);
+    EXPECT_EQ(box.right, 501);
+    EXPECT_EQ(box.bottom, 301);
+    ::DeleteObject(rgn);
+
+    // A click on the button reaches OnClick through the notification map.
+    w.GetManager().SendNotify(w.GetManager().FindControl(u"btnOK"), u"click");
+    ASSERT_EQ(w.clicks.size(), 1u);
+    EXPECT_EQ(w.clicks[0], u"btnOK");
+
+    // Alt+F4 arrives as WM_CLOSE; the default closing destroys the window.
+    ::SendMessageW(w.GetHWND(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    pump();
+    EXPECT_EQ(w.GetHWND(), nullptr);
+}
+
+TEST_F(SkinnedWindowTest, MissingSkinShowsMessageAndExits)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            SkinWindow w;
+            w.file = u"no-such-skin.xml";
+            w.Create(nullptr, u"skin", WS_POPUP, 0, 0, 0, 200, 100);
+            std::exit(0); // never reached
+        },
+        ::testing::ExitedWithCode(kSkinLoadFailureExitCode), "");
+    EXPECT_EXIT(
+        {
+            SkinWindow w;
+            w.source = UILIB_FILE;
+            w.file = u"<Window><a x='1'/></Window>";
+            w.Create(nullptr, u"skin", WS_POPUP, 0, 0, 0, 200, 100);
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(kSkinLoadFailureExitCode), "");
+}
