@@ -277,6 +277,12 @@ public:
 // Makes the library from the configuration map (a QVariantMap: "appData",
 // "urlRoom", "urlWB", "urlChat", "urlMedia", "urlUserHttp", "userType",
 // "onAudioCB", "onVideoCB", "playCatchMsFunc", "curlLocker", "appGuid").
+// The three functions and the lock travel as 64-bit integers (qlonglong).
+// "curlLocker" is the program's QReadWriteLock: every libcurl handle the
+// library makes is created and cleaned up under its write lock. The audio
+// and video functions receive a linked student's sound and a played user's
+// camera picture, from the library's thread. Page images of documents are
+// written under "<appData>/clientlib/pages/".
 // Null when the callback is null or the config is not a map (the reason goes
 // to stderr). The class-room data set is the built-in demo school, or the
 // JSON file named by VELTORA_CLIENTLIB_DATA; when that file cannot be read,
@@ -284,6 +290,6 @@ public:
 // and stderr) and answers every request with code -102 and the reason.
 extern "C++" CLIENTLIB_API ClientLib* CreateClientLib(ClientLibCallbackFn callback, const QVariant& config);
 
-// Stops the library's thread (no callback runs after it returns) and frees
-// the object. Null is allowed.
+// Stops the library's threads (no callback runs after it returns) and frees
+// the object. Null is allowed. Not from inside the callback (refused there).
 extern "C++" CLIENTLIB_API void ReleaseClientLib(ClientLib* lib);

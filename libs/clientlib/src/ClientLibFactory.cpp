@@ -77,7 +77,17 @@ ClientLib* CreateClientLib(ClientLibCallbackFn callback, const QVariant& config)
     return new ClientLibImpl(callback, cfg, problems);
 }
 
-void ReleaseClientLib(ClientLib* lib) { delete lib; }
+void ReleaseClientLib(ClientLib* lib)
+{
+    if (!lib) return;
+    // From inside the callback the library would have to join its own
+    // thread: refused (the object stays) rather than crash.
+    if (impl(lib)->dispatcher().onLibraryThread()) {
+        fprintf(stderr, "clientlib: ReleaseClientLib called from the library's own thread; refused\n");
+        return;
+    }
+    delete lib;
+}
 
 namespace ClientLibTestControl {
 

@@ -120,6 +120,12 @@ void ClassroomService::loginRoom(const QStringList& vars, Events* ev)
         if (DiskEntry* d = findDoc(guid)) docs << *d;
     m_host->publishRoomDocs(m_roomId, docs);
     scheduleStudents(m_gen);
+    // The room ends the course when the lesson's time is over.
+    const qint64 untilEnd = QDateTime::currentDateTime().msecsTo(lesson->end);
+    if (untilEnd > 0 && untilEnd < 0x7fffffff)
+        later(m_gen, int(untilEnd), [](Events* e) {
+            e->append({110, QVariantMap{{"roomtype", 0}, {"des", QStringLiteral("课程已结束")}}});
+        });
 }
 
 void ClassroomService::leaveRoom()

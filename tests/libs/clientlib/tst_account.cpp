@@ -157,3 +157,27 @@ TEST(ClientLibCalls, RecordsEveryCallInOrder)
     EXPECT_EQ(calls[1].name, "GetGroups");
     EXPECT_EQ(calls[2].name, "SendPraise");
 }
+
+namespace {
+ClientLib* g_self = nullptr;
+std::atomic<bool> g_releaseTried{false};
+void releasingCallback(ClientLibRs, const QVariant&)
+{
+    if (g_releaseTried.exchange(true)) return;
+    ReleaseClientLib(g_self);  // refused from the library's own thread
+}
+}  // namespace
+
+TEST(ClientLibCreate, ReleaseFromInsideTheCallbackIsRefusedWithoutACrash)
+{
+    testsupport::TempDir dir;
+    testsupport::ScopedEnv env("VELTORA_CLIENTLIB_DATA", dir.write("s.json", testSchoolJson()));
+    g_releaseTried = false;
+    g_self = CreateClientLib(&releasingCallback, QVariant(QVariantMap{{"appData", QString::fromStdString(dir.path())}}));
+    ASSERT_NE(g_self, nullptr);
+    g_self->GetClasses();  // any answer reaches the callback
+    for (int i = 0; i < 500 && !g_releaseTried; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(g_releaseTried);
+    ReleaseClientLib(g_self);  // the real release, from the caller's thread
+    g_self = nullptr;
+}
