@@ -39,6 +39,7 @@ ClientLibImpl::ClientLibImpl(ClientLibCallbackFn callback, const LibConfig& cfg,
                 .arg(data.courses.size())
                 .arg(data.lessons.size())
                 .arg(data.students.size()));
+        for (const QString& w : data.warnings) log(QStringLiteral("data set %1: %2").arg(source, w));
     }
     m_timeoutMs = data.requestTimeoutMs > 0 ? data.requestTimeoutMs : 10000;
     if (m_dataError.isEmpty()) m_svc = std::make_unique<ClassroomService>(this, data);

@@ -105,7 +105,7 @@ QDateTime timeOn(const QDate& day, const QString& text, const QDateTime& now)
 
 QString stamp(const QDateTime& t) { return t.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")); }
 
-void readDisk(const json& list, const QDateTime& now, QList<DiskEntry>* out)
+void readDisk(const json& list, const QDateTime& now, QList<DiskEntry>* out, QStringList* warnings)
 {
     for (const auto& e : list) {
         DiskEntry d;
@@ -126,7 +126,10 @@ void readDisk(const json& list, const QDateTime& now, QList<DiskEntry>* out)
         d.createTime = str(e, "create_time");
         if (d.createTime.isEmpty()) d.createTime = stamp(now.addDays(-30));
         d.updateTime = d.createTime;
-        if (d.uuid.isEmpty()) continue;  // an entry without id cannot be addressed
+        if (d.uuid.isEmpty()) {  // an entry without id cannot be addressed
+            warnings->append(QStringLiteral("disk entry \"%1\" without uuid left out").arg(d.name));
+            continue;
+        }
         if (d.fileType != 0 && d.guid.isEmpty()) d.guid = d.uuid;
         out->append(d);
     }
@@ -183,7 +186,10 @@ bool ParseSchoolData(const QByteArray& text, const QDateTime& now, SchoolData* o
         course.liveType = str(c, "live_type");
         if (course.liveType.isEmpty()) course.liveType = QStringLiteral("3");
         course.roomType = int(num(c, "room_type", 2));
-        if (course.classId == 0) continue;
+        if (course.classId == 0) {
+            d.warnings << QStringLiteral("course \"%1\" without class_id left out").arg(course.name);
+            continue;
+        }
         d.courses.append(course);
         auto addLesson = [&](const QDateTime& begin, int minutes, const QString& name, bool playback) {
             LessonRec l;
@@ -228,7 +234,10 @@ bool ParseSchoolData(const QByteArray& text, const QDateTime& now, SchoolData* o
         l.fixedStatus = int(num(r, "status"));
         l.begin = timeOn(today.addDays(int(num(r, "dayOffset"))), str(r, "time"), now);
         l.end = l.begin.addSecs(num(r, "minutes", 15) * 60);
-        if (!l.roomId.isEmpty()) d.tmpRooms.append(l);
+        if (!l.roomId.isEmpty())
+            d.tmpRooms.append(l);
+        else
+            d.warnings << QStringLiteral("temporary room \"%1\" without room_id left out").arg(l.name);
     }
 
     for (const auto& g : arr(root, "groups")) {
@@ -247,14 +256,17 @@ bool ParseSchoolData(const QByteArray& text, const QDateTime& now, SchoolData* o
         }
         std::sort(group.msgs.begin(), group.msgs.end(),
                   [](const GroupMsgRec& a, const GroupMsgRec& b) { return a.id > b.id; });
-        if (group.id != 0) d.groups.append(group);
+        if (group.id != 0)
+            d.groups.append(group);
+        else
+            d.warnings << QStringLiteral("group \"%1\" without id left out").arg(group.name);
     }
 
     const json& disk = obj(root, "disk");
     for (auto it = disk.begin(); it != disk.end(); ++it) {
         if (!it->is_array()) continue;
         QList<DiskEntry> entries;
-        readDisk(*it, now, &entries);
+        readDisk(*it, now, &entries, &d.warnings);
         d.disks.insert(QString::fromStdString(it.key()), entries);
     }
     if (!d.disks.contains(QStringLiteral("teacher"))) d.disks.insert(QStringLiteral("teacher"), {});
@@ -274,7 +286,10 @@ bool ParseSchoolData(const QByteArray& text, const QDateTime& now, SchoolData* o
             if (a.is_number_integer()) st.answers << a.get<int>();
         for (const auto& c : arr(s, "chat"))
             st.chat.append(ChatLine{int(num(c, "afterMs")), str(c, "msg")});
-        if (!st.userId.isEmpty()) d.students.append(st);
+        if (!st.userId.isEmpty())
+            d.students.append(st);
+        else
+            d.warnings << QStringLiteral("student \"%1\" without userId left out").arg(st.userName);
     }
     for (const auto& p : arr(root, "products")) d.products << toVariant(p);
     for (const auto& p : arr(root, "adProducts")) d.adProducts << toVariant(p);

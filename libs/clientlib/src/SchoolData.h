@@ -91,6 +91,7 @@ struct SchoolData {
     QList<StudentRec> students;
     QVariantList products, adProducts;
     QStringList cameras, mics, speakers;
+    QStringList warnings;  // entries left out for missing fields
 };
 
 // Reads the data set: the file named by VELTORA_CLIENTLIB_DATA when set,

@@ -132,6 +132,27 @@ TEST(ClientLibData, BrokenDataSetAnswersEveryRequestWithTheReason)
     }
 }
 
+TEST(ClientLibData, EntriesWithoutTheirIdsAreLeftOutWithALogLine)
+{
+    LibFixture lib(R"({"teacher": {"account": "1", "password": "2", "userId": "3"},
+                       "courses": [{"class_name": "无编号"}, {"class_id": 9, "class_name": "有编号"}],
+                       "students": [{"userName": "无名"}]})");
+    EXPECT_TRUE(rec().waitFor(RsC_Log, nullptr, 2000, [](const Received& x) {
+        return x.map().value("log").toString().contains("course \"无编号\" without class_id");
+    }));
+    EXPECT_TRUE(rec().waitFor(RsC_Log, nullptr, 2000, [](const Received& x) {
+        return x.map().value("log").toString().contains("student \"无名\" without userId");
+    }));
+    rec().clear();
+    lib->Login("1", "2", "86");
+    ASSERT_TRUE(rec().waitFor(RsC_Http_Login, nullptr));
+    rec().clear();
+    lib->GetClasses();
+    Received r;
+    ASSERT_TRUE(rec().waitFor(RsC_Http_Classes, &r));
+    ASSERT_EQ(r.map().value("classes").toList().size(), 1);
+}
+
 TEST(ClientLibData, BuiltInDemoSchoolLogsInWithItsTeacher)
 {
     LibFixture lib("");  // the compiled-in school
