@@ -1,7 +1,7 @@
 // The updater's engine against a shaped server: error statuses, stalls and
 // replies that are not what they should be. Each ends in exactly one
 // failure report and leaves the installation as it was.
-// test-labels: e2e
+// test-labels: e2e tsan
 // test-sources: UpdateTestKit.cpp
 #include "HttpFixture.h"
 #include "Sha1.h"
@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <mutex>
 #include <fstream>
 #include <thread>
 
@@ -28,10 +29,10 @@ protected:
     void SetUp() override
     {
         server.server().Get(R"(/version/(.*))", [this](const httplib::Request&, httplib::Response& res) {
-            answer(version, res);
+            answer(reply(version), res);
         });
         server.server().Get(R"(/latest/(.*))", [this](const httplib::Request&, httplib::Response& res) {
-            answer(latest, res);
+            answer(reply(latest), res);
         });
         server.server().Get(R"(/store/cached/(.*))", [this](const httplib::Request& req, httplib::Response& res) {
             storeRequested = true;
@@ -54,8 +55,22 @@ protected:
         ASSERT_TRUE(server.start());
         install = std::make_unique<kit::Install>(server.url());
         install->installRelease("1.0.0", {{"a.txt", "a"}});
-        version = {200, kit::versionReply("1.1.0.json", "1.0.0")};
-        latest = {200, kit::manifestBody("1.1.0", {{"a.txt", storeBytes}})};
+        setReplies({200, kit::versionReply("1.1.0.json", "1.0.0")}, {200, kit::manifestBody("1.1.0", {{"a.txt", storeBytes}})});
+    }
+
+    void TearDown() override { server.stop(); }
+
+    // The replies are set by the test between requests and read by the server's threads.
+    Reply reply(const Reply& r)
+    {
+        std::lock_guard<std::mutex> g(replyLock);
+        return r;
+    }
+    void setReplies(const Reply& v, const Reply& l)
+    {
+        std::lock_guard<std::mutex> g(replyLock);
+        version = v;
+        latest = l;
     }
 
     void answer(const Reply& r, httplib::Response& res)
@@ -78,10 +93,11 @@ protected:
     testsupport::HttpFixture server;
     std::unique_ptr<kit::Install> install;
     kit::Recorder recorder;
-    Reply version;
-    Reply latest;
+    std::mutex replyLock;
+    Reply version;  // guarded by replyLock
+    Reply latest;   // guarded by replyLock
     std::string storeBytes = std::string(200000, 's');
-    bool stallStore = false;
+    std::atomic<bool> stallStore{false};
     std::atomic<bool> storeRequested{false};
 };
 
@@ -109,8 +125,7 @@ TEST_F(EngineHttp, BadRepliesEndTheCheckWithOneFailure)
     };
     for (const Case& c : cases) {
         recorder.clear();
-        version = c.version;
-        latest = c.latest;
+        setReplies(c.version, c.latest);
         auto e = engine();
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(e->CheckThread(), -1) << c.name;
@@ -143,7 +158,7 @@ TEST_F(EngineHttp, ManualDownloadPageIsAnHttpAddress)
 
 TEST_F(EngineHttp, UpperCaseDigestsMatch)
 {
-    latest = {200, kit::manifestBody("1.1.0", {{"a.txt", "a"}}, /*upperDigests=*/true)};
+    setReplies(version, {200, kit::manifestBody("1.1.0", {{"a.txt", "a"}}, /*upperDigests=*/true)});
     auto e = engine();
     e->CheckThread();
     EXPECT_EQ(recorder.kinds(), (std::vector<int>{kRemoteVersion, kUpToDate}));
@@ -154,8 +169,8 @@ TEST_F(EngineHttp, ShortOrInvalidDigestIsAMismatch)
     for (const char* digest : {"0123456789abcdef0123456789abcdef0123456", "zz23456789abcdef0123456789abcdef01234567",
                                "0123456789abcdef0123456789abcdef0123456789", ""}) {
         recorder.clear();
-        latest = {200, std::string(R"({"version": "1.1.0", "files": [{"path": "a.txt", "size": 1, "digest": ")") +
-                           digest + "\"}]}"};
+        setReplies(version, {200, std::string(R"({"version": "1.1.0", "files": [{"path": "a.txt", "size": 1, "digest": ")") +
+                                      digest + "\"}]}"});
         auto e = engine();
         EXPECT_EQ(kit::runAllStages(*e, recorder), kVerifyFailed) << digest;
         EXPECT_EQ(install->read("a.txt"), "a");
@@ -202,7 +217,7 @@ TEST_F(EngineHttp, ClosingDuringInstallationLetsItFinish)
     e.reset();
     EXPECT_EQ(recorder.kinds().back(), kInstallComplete);
     EXPECT_EQ(install->read("a.txt"), storeBytes);
-    EXPECT_EQ(install->ver(), latest.body);
+    EXPECT_EQ(install->ver(), reply(latest).body);
 }
 
 }  // namespace
