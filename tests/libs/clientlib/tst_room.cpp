@@ -81,6 +81,37 @@ TEST(ClientLibRoom, EntryAnswersLoginVariablesAndRoomLoginReportsTheRoom)
     EXPECT_EQ(answer(RsC_Class_Type).value("type").toInt(), 2);
 }
 
+TEST(ClientLibRoom, PlaybackAndRecordingRoomsAnswerTheirRoomTypes)
+{
+    LibFixture lib;
+    lib.login();
+    // The course's past lesson has a recording: kind "5" plays it back.
+    rec().clear();
+    lib->GetCourseList("81", "71", "1", "71");
+    const QVariantMap past = answer(RsC_Http_CourseList).value("rooms").toList().value(0).toMap();
+    ASSERT_EQ(past.value("status").toInt(), 1);
+    rec().clear();
+    lib->EnterRoomRequest("81", past.value("room_id").toString(), "1", "5");
+    QVariantMap entry = answer(RsC_Http_EnterRoom);
+    EXPECT_EQ(entry.value("code").toInt(), 0);
+    EXPECT_EQ(entry.value("user_data").toMap().value("roomType").toString(), "5");
+    EXPECT_EQ(entry.value("ltParame").toStringList().size(), 6);
+    rec().clear();
+    lib->EnterRoomRequest("81", past.value("room_id").toString(), "1", "2");  // over: no live entry
+    EXPECT_NE(answer(RsC_Http_EnterRoom).value("code").toInt(), 0);
+
+    // A recording room is made and entered with kind "4".
+    rec().clear();
+    lib->MakeTmpRoom(4, "81");
+    const QVariantMap made = answer(RsC_Http_MakeTmpRoom);
+    ASSERT_EQ(made.value("code").toInt(), 0);
+    rec().clear();
+    lib->EnterRoomRequest("81", made.value("room_id").toString(), "1", "4");
+    entry = answer(RsC_Http_EnterRoom);
+    EXPECT_EQ(entry.value("code").toInt(), 0);
+    EXPECT_EQ(entry.value("user_data").toMap().value("roomType").toString(), "4");
+}
+
 TEST(ClientLibRoom, RoomEntryAndLoginFailures)
 {
     LibFixture lib;
@@ -312,7 +343,7 @@ TEST(ClientLibRoom, LiveRoomUsesLiveCodesAndTheMediaCallbacks)
     EXPECT_TRUE(rec().waitFor(RsC_Log, nullptr, 5000, [](const Received& r) {
         return r.map().value("log").toString().contains("play delay 1234 ms");
     }));
-    for (int i = 0; i < 200 && (g_audioFrames < 5 || g_videoFrames < 1); ++i)
+    for (int i = 0; i < 1000 && (g_audioFrames < 5 || g_videoFrames < 1); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(g_audioFrames.load(), 5);
     EXPECT_EQ(g_audioThread.load(), lib.libThread());
