@@ -150,7 +150,13 @@ TEST_F(BuilderTest, FailuresAreTracedAndNull)
     {
         // A control under a parent that is no container ends the build.
         CDialogBuilder builder;
-        EXPECT_EQ(builder.Create(u"<Window><Rec><Rec/></Rec></Window>", nullptr, &cb, &host.pm), nullptr);
+        RecordingControl notAContainer;
+        EXPECT_EQ(builder.Create(u"<Window><Rec/><Rec/></Window>", nullptr, &cb, &host.pm, &notAContainer), nullptr);
+    }
+    {
+        // No control at all at a level.
+        CDialogBuilder builder;
+        EXPECT_EQ(builder.Create(u"<Window><Font name=\"x\"/></Window>", nullptr, &cb, &host.pm), nullptr);
         EXPECT_TRUE(traced(u"CDialogBuilder::_Parse reutn null"));
     }
     {

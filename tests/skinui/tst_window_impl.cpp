@@ -180,8 +180,10 @@ TEST_F(SkinnedWindowTest, SkinFromZipResourceHitTestAndClose)
     ASSERT_EQ(pic.width, 500);
     EXPECT_EQ(pic.at(250, 150) & 0xFFFFFF, 0x3060A0u);
 
+    RECT wr{};
+    ::GetWindowRect(w.GetHWND(), &wr);
     auto hit = [&](int x, int y) {
-        return ::SendMessageW(w.GetHWND(), WM_NCHITTEST, 0, MAKELPARAM(100 + x, 100 + y));
+        return ::SendMessageW(w.GetHWND(), WM_NCHITTEST, 0, MAKELPARAM(wr.left + x, wr.top + y));
     };
     EXPECT_EQ(hit(200, 20), HTCAPTION); // on the label
     EXPECT_EQ(hit(350, 20), HTCLIENT);  // on the button
