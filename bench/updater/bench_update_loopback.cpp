@@ -80,24 +80,36 @@ Server& server()
     return s;
 }
 
-void BM_EngineUpdate(benchmark::State& state)
+// The server, or null (and the benchmark skipped) when nginx did not start.
+Server* readyServer(benchmark::State& state)
 {
     Server& s = server();
-    if (!s.ok) {
-        state.SkipWithError("nginx did not start");
+    if (s.ok)
+        return &s;
+    state.SkipWithError("nginx did not start");
+    return nullptr;
+}
+
+// Folders made and removed outside the timing.
+struct Folders {
+    testsupport::TempDir install;
+    testsupport::TempDir temp;
+};
+
+void BM_EngineUpdate(benchmark::State& state)
+{
+    Server* s = readyServer(state);
+    if (!s)
         return;
-    }
     for (auto _ : state) {
         state.PauseTiming();
-        // Made and removed outside the timing.
         auto home = std::make_unique<testsupport::TempHome>();
-        auto install = std::make_unique<testsupport::TempDir>();
-        auto temp = std::make_unique<testsupport::TempDir>();
+        auto folders = std::make_unique<Folders>();
         datafolder::makePath(home->dataFolder());
-        std::ofstream(home->dataFolder() + "/config.ini") << "[VeltoraTea]\nUpdateUrl=" << s.nginx.httpUrl() << "\n";
+        std::ofstream(home->dataFolder() + "/config.ini") << "[VeltoraTea]\nUpdateUrl=" << s->nginx.httpUrl() << "\n";
         update::UpdateEngine::Options o;
-        o.installFolder = install->path();
-        o.tempBase = temp->path();
+        o.installFolder = folders->install.path();
+        o.tempBase = folders->temp.path();
         auto engine = std::make_unique<update::UpdateEngine>(o);
         Silent receiver;
         engine->SetReceiver(&receiver);
@@ -114,8 +126,7 @@ void BM_EngineUpdate(benchmark::State& state)
         if (receiver.last != update::kInstallComplete)
             state.SkipWithError("the update did not complete");
         engine.reset();
-        temp.reset();
-        install.reset();
+        folders.reset();
         home.reset();
         state.ResumeTiming();
     }
@@ -125,23 +136,19 @@ BENCHMARK(BM_EngineUpdate)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRea
 
 void BM_CurlSha1sumCp(benchmark::State& state)
 {
-    Server& s = server();
-    if (!s.ok) {
-        state.SkipWithError("nginx did not start");
+    Server* s = readyServer(state);
+    if (!s)
         return;
-    }
     for (auto _ : state) {
         state.PauseTiming();
-        auto install = std::make_unique<testsupport::TempDir>();
-        auto temp = std::make_unique<testsupport::TempDir>();
-        const std::string cmd = std::string(SHELL_FETCH_SCRIPT) + " '" + s.list + "' '" + s.nginx.httpUrl() + "' '" +
-                                temp->path() + "' '" + install->path() + "'";
+        auto folders = std::make_unique<Folders>();
+        const std::string cmd = std::string(SHELL_FETCH_SCRIPT) + " '" + s->list + "' '" + s->nginx.httpUrl() + "' '" +
+                                folders->temp.path() + "' '" + folders->install.path() + "'";
         state.ResumeTiming();
         if (std::system(cmd.c_str()) != 0)
             state.SkipWithError("the script failed");
         state.PauseTiming();
-        temp.reset();
-        install.reset();
+        folders.reset();
         state.ResumeTiming();
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(kTotalBytes));
