@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <algorithm>
 
 using namespace update;
 using kit::ReleaseFile;
@@ -184,6 +185,26 @@ TEST_F(EngineNginx, ArchiveEntriesAreUnpacked)
     EXPECT_EQ(install->read("plugins/audio/sub/a.txt"), "in a folder");
     EXPECT_EQ(modeOf("plugins/audio/b.bin"), 0755u);
     EXPECT_EQ(install->ver(), kit::manifestBody("1.1.0", release));
+}
+
+TEST_F(EngineNginx, SharedDigestsAndFilesAroundTheBufferSize)
+{
+    const size_t buffer = UpdateEngine::kDownloadBuffer;
+    install->installRelease("1.0.0", {{"a.txt", "a"}});
+    const std::vector<ReleaseFile> release = {{"twin1.txt", "same bytes"},
+                                              {"sub\\twin2.txt", "same bytes"},
+                                              {"exact.bin", std::string(buffer, 'e')},
+                                              {"over.bin", std::string(buffer + 1, 'o')},
+                                              {"empty.txt", ""}};
+    publish("1.1.0", release);
+    auto e = engine();
+    ASSERT_EQ(kit::runAllStages(*e, recorder), kInstallComplete) << recorder.logText();
+    for (const ReleaseFile& f : release) {
+        std::string rel = f.path;
+        std::replace(rel.begin(), rel.end(), '\\', '/');
+        EXPECT_EQ(install->read(rel), f.bytes) << rel;
+    }
+    EXPECT_EQ(recorder.texts(kFileDownloaded).size(), release.size());
 }
 
 // A manifest or an archive that tries to write outside the installation ends

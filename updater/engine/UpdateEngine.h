@@ -38,7 +38,8 @@ public:
     UpdateEngine(const UpdateEngine&) = delete;
     UpdateEngine& operator=(const UpdateEngine&) = delete;
 
-    // The receiver of the reports; set before the first stage starts.
+    // The receiver of the reports; set before the first stage starts. Its
+    // post() only hands the report on: it must not start or wait for a stage.
     void SetReceiver(IUpdateProgress* receiver) { m_receiver = receiver; }
 
     // Start a stage on the worker thread after the previous one has ended.
