@@ -1,0 +1,232 @@
+// bench_player [--runs N] [--seconds S] [--gop FRAMES] [--no-ffplay]
+//
+// Starts a private nginx-rtmp and publishes a 1280x720 25 fps test picture
+// with a tone (key frame every --gop frames) with the ffmpeg CLI, then on the
+// same stream:
+//  1. the own player: play() to the first rendered picture, N runs (median);
+//     a run without any picture within 15 s counts as a dropped video;
+//  2. the ffmpeg CLI: launch to its first decoded frame (-frames:v 1), N runs;
+//  3. the own player playing S seconds: CPU seconds and resident memory;
+//  4. ffplay playing S seconds (needs a display; run under xvfb-run): the same.
+#include "IRtmpPlayer.h"
+#include "NginxFixture.h"
+#include "TestPaths.h"
+
+#include <QCoreApplication>
+#include <QThreadPool>
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int spawn(const std::vector<std::string>& args, bool quiet = true)
+{
+    std::vector<char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (quiet) {
+            freopen("/dev/null", "w", stdout);
+            freopen("/dev/null", "w", stderr);
+        }
+        freopen("/dev/null", "r", stdin);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+double median(std::vector<double> v)
+{
+    if (v.empty())
+        return -1;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// utime + stime of a process in seconds, and its resident set in MB.
+double processCpu(int pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(in, line);
+    const size_t close = line.rfind(')');
+    if (close == std::string::npos)
+        return 0;
+    std::vector<std::string> fields;
+    size_t pos = close + 2;
+    while (pos < line.size()) {
+        size_t next = line.find(' ', pos);
+        fields.push_back(line.substr(pos, next - pos));
+        if (next == std::string::npos)
+            break;
+        pos = next + 1;
+    }
+    if (fields.size() < 13)
+        return 0;
+    return (std::stod(fields[11]) + std::stod(fields[12])) / double(sysconf(_SC_CLK_TCK));
+}
+
+double residentMb(int pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stod(line.substr(6)) / 1024.0;
+    return 0;
+}
+
+struct Usage {
+    double cpu = 0;
+    double rssStart = 0;
+    double rssMax = 0;
+    double rssEnd = 0;
+};
+
+Usage sample(int pid, int seconds, const std::function<void()>& tick = {})
+{
+    Usage u;
+    const double cpu0 = processCpu(pid);
+    for (int s = 0; s < seconds * 10; ++s) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (tick)
+            tick();
+        if (s % 10 == 9) {
+            const double rss = residentMb(pid);
+            if (u.rssStart == 0)
+                u.rssStart = rss;
+            u.rssMax = std::max(u.rssMax, rss);
+            u.rssEnd = rss;
+        }
+    }
+    u.cpu = processCpu(pid) - cpu0;
+    return u;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    int runs = 10, seconds = 60, gop = 25;
+    bool ffplay = true;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--runs" && i + 1 < argc)
+            runs = std::atoi(argv[++i]);
+        else if (a == "--seconds" && i + 1 < argc)
+            seconds = std::atoi(argv[++i]);
+        else if (a == "--gop" && i + 1 < argc)
+            gop = std::atoi(argv[++i]);
+        else if (a == "--no-ffplay")
+            ffplay = false;
+    }
+    if (!getenv("SDL_AUDIODRIVER"))
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+
+    testsupport::NginxFixture::Options options;
+    options.rtmp = true;
+    testsupport::NginxFixture nginx(options);
+    if (!nginx.start()) {
+        fprintf(stderr, "nginx: %s\n", nginx.error().c_str());
+        return 1;
+    }
+    const std::string url = nginx.rtmpUrl("bench");
+    const int publisher = spawn({"ffmpeg", "-hide_banner", "-re", "-f", "lavfi", "-i",
+                                 "testsrc2=size=1280x720:rate=25", "-f", "lavfi", "-i",
+                                 "sine=frequency=1000:sample_rate=48000", "-c:v", "libx264", "-preset", "ultrafast",
+                                 "-tune", "zerolatency", "-g", std::to_string(gop), "-pix_fmt", "yuv420p", "-c:a",
+                                 "aac", "-f", "flv", url});
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+
+    // 1. The own player.
+    std::vector<double> ownFirst;
+    int dropped = 0;
+    for (int r = 0; r < runs; ++r) {
+        std::atomic<int64_t> firstUs{-1};
+        const auto start = Clock::now();
+        auto player = createRtmpPlayer();
+        player->setVideoFrameCallback([&](void*, int, int) {
+            int64_t expected = -1;
+            firstUs.compare_exchange_strong(
+                expected, std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count());
+        });
+        player->play(url, [](bool, int) {});
+        while (firstUs.load() < 0 && Clock::now() - start < std::chrono::seconds(15))
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        if (firstUs.load() < 0)
+            ++dropped;
+        else
+            ownFirst.push_back(firstUs.load() / 1000.0);
+        player.reset();
+        QThreadPool::globalInstance()->waitForDone();
+    }
+
+    // 2. The ffmpeg CLI.
+    std::vector<double> cliFirst;
+    for (int r = 0; r < runs; ++r) {
+        const auto start = Clock::now();
+        const int pid = spawn({"ffmpeg", "-hide_banner", "-i", url, "-frames:v", "1", "-f", "null", "-"});
+        int status = 0;
+        waitpid(pid, &status, 0);
+        cliFirst.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+
+    // 3. The own player for a while.
+    Usage own;
+    {
+        auto player = createRtmpPlayer();
+        std::atomic<int> frames{0};
+        player->setVideoFrameCallback([&](void*, int, int) { frames.fetch_add(1); });
+        player->play(url, [](bool, int) {});
+        own = sample(getpid(), seconds);
+        printf("own player rendered %d pictures in %d s\n", frames.load(), seconds);
+        player.reset();
+        QThreadPool::globalInstance()->waitForDone();
+    }
+
+    // 4. ffplay for a while.
+    Usage ref;
+    bool ffplayRan = false;
+    if (ffplay && getenv("DISPLAY")) {
+        const int pid = spawn({"ffplay", "-hide_banner", "-loglevel", "error", url});
+        ref = sample(pid, seconds);
+        ffplayRan = true;
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+    }
+
+    kill(publisher, SIGTERM);
+    waitpid(publisher, nullptr, 0);
+
+    printf("\nstream: 1280x720 25 fps, key frame every %d frames, loopback nginx-rtmp\n", gop);
+    printf("first picture, own player : median %.0f ms over %zu runs (video dropped in %d of %d runs)\n",
+           median(ownFirst), ownFirst.size(), dropped, runs);
+    printf("first frame, ffmpeg CLI   : median %.0f ms over %zu runs\n", median(cliFirst), cliFirst.size());
+    printf("own player, %d s          : CPU %.1f s (%.0f%% of a core), RSS start %.0f MB max %.0f MB end %.0f MB\n",
+           seconds, own.cpu, 100 * own.cpu / seconds, own.rssStart, own.rssMax, own.rssEnd);
+    if (ffplayRan)
+        printf("ffplay, %d s              : CPU %.1f s (%.0f%% of a core), RSS start %.0f MB max %.0f MB end %.0f MB\n",
+               seconds, ref.cpu, 100 * ref.cpu / seconds, ref.rssStart, ref.rssMax, ref.rssEnd);
+    else
+        printf("ffplay                    : not run (no DISPLAY; use run_player_bench.sh)\n");
+    return 0;
+}
