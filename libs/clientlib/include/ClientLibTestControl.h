@@ -29,9 +29,10 @@ CLIENTLIB_API void InjectCommand(ClientLib* lib, int code, const QVariant& paylo
 // operation without an answer that is hit by it returns false instead.
 CLIENTLIB_API void FailNextRequest(ClientLib* lib, int code = -100);
 
-// The answer to the next request comes `ms` later than it would. When that
-// reaches the request time-out, the request is answered as not served
-// (code -101, "请求超时") at the time-out instead.
+// The answer to the next request (or the room's echo of the next room
+// operation) comes `ms` later than it would. When that reaches the request
+// time-out, a request is answered as not served (code -101, "请求超时") at
+// the time-out instead.
 CLIENTLIB_API void DelayNextRequest(ClientLib* lib, int ms);
 
 // Time-out of requests that cannot be served (default 10000 ms).

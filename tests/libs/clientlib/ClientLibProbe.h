@@ -208,6 +208,16 @@ private:
     ClientLib* m_lib = nullptr;
 };
 
+inline Recorder& rec() { return Recorder::instance(); }
+
+// The payload of the first command `code` (matching `pred`), waited for.
+inline QVariantMap answer(int code, std::function<bool(const Received&)> pred = nullptr)
+{
+    Received r;
+    EXPECT_TRUE(Recorder::instance().waitFor(code, &r, 5000, pred)) << code;
+    return r.map();
+}
+
 // The room id of today's lesson named `name` in the test school.
 inline QString todayRoom(ClientLib* lib, const QString& name)
 {

@@ -3,12 +3,6 @@
 
 using namespace cltest;
 
-namespace {
-
-Recorder& rec() { return Recorder::instance(); }
-
-}  // namespace
-
 TEST(ClientLibCreate, RefusesMissingCallbackOrNonMapConfig)
 {
     EXPECT_EQ(CreateClientLib(nullptr, QVariant(QVariantMap())), nullptr);

@@ -13,15 +13,6 @@ using namespace cltest;
 
 namespace {
 
-Recorder& rec() { return Recorder::instance(); }
-
-QVariantMap answer(int code)
-{
-    Received r;
-    EXPECT_TRUE(rec().waitFor(code, &r)) << code;
-    return r.map();
-}
-
 // Lists a folder and answers its entries by name.
 QMap<QString, QVariantMap> list(ClientLib* lib, const QString& owner, const QString& uuid, int* code = nullptr)
 {

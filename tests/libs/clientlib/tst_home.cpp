@@ -7,15 +7,6 @@ using namespace cltest;
 
 namespace {
 
-Recorder& rec() { return Recorder::instance(); }
-
-QVariantMap answer(int code)
-{
-    Received r;
-    EXPECT_TRUE(rec().waitFor(code, &r)) << code;
-    return r.map();
-}
-
 const QString kToday = QDate::currentDate().toString("yyyy-MM-dd");
 
 }  // namespace

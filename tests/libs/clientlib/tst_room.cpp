@@ -8,15 +8,6 @@ using namespace cltest;
 
 namespace {
 
-Recorder& rec() { return Recorder::instance(); }
-
-QVariantMap answer(int code, std::function<bool(const Received&)> pred = nullptr)
-{
-    Received r;
-    EXPECT_TRUE(rec().waitFor(code, &r, 5000, pred)) << code;
-    return r.map();
-}
-
 std::function<bool(const Received&)> keyIs(const char* key, const QVariant& value)
 {
     return [key, value](const Received& r) { return r.map().value(key) == value; };

@@ -7,8 +7,6 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-Recorder& rec() { return Recorder::instance(); }
-
 qint64 msSince(Clock::time_point t0, const Received& r)
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(r.at - t0).count();

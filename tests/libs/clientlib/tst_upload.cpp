@@ -13,8 +13,6 @@ using namespace cltest;
 
 namespace {
 
-Recorder& rec() { return Recorder::instance(); }
-
 int docStatus(ClientLib* lib, const QString& guid)
 {
     rec().clear();
