@@ -131,8 +131,17 @@ double DecoderBase::framePts(AVFrame* frame)
 
 void DecoderBase::pushFrame(DecodedFrame* frame)
 {
-    std::lock_guard<std::mutex> lock(m_frameLock);
-    m_frames.push_back(frame);
+    DecodedFrame* dropped = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(m_frameLock);
+        m_frames.push_back(frame);
+        if (m_frames.size() > kMaxQueuedFrames) {
+            // Rendering stalls (a master that never starts): keep the newest.
+            dropped = m_frames.front();
+            m_frames.pop_front();
+        }
+    }
+    freeDecodedFrame(dropped);
 }
 
 DecodedFrame* DecoderBase::popFrame()

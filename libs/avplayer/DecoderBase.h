@@ -30,6 +30,10 @@ void freeDecodedFrame(DecodedFrame* frame);
 
 class DecoderBase {
 public:
+    // Frames waiting beyond this many push the oldest out (memory stays flat
+    // while rendering stalls; a live stream moves on anyway).
+    static constexpr size_t kMaxQueuedFrames = 300;
+
     DecoderBase();
     virtual ~DecoderBase();
     DecoderBase(const DecoderBase&) = delete;

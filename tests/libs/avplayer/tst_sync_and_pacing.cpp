@@ -1,12 +1,19 @@
 // The sync clock, frame timing and pacing of the decoders, and the SDL
 // output's queue cap.
+#include "AACDecoder.h"
+#include "AudioRender.h"
 #include "DecoderBase.h"
+#include "IAudioFrameCallback.h"
 #include "SDLRenderAudio.h"
 #include "SyncClock.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <cstring>
+#include <random>
+#include <thread>
 #include <future>
 #include <vector>
 
@@ -145,4 +152,88 @@ TEST(SDLRenderAudio, QueueHoldsAtMostAboutOneSecond)
     EXPECT_LT(pending, 1.2);
     audio.clear();
     EXPECT_EQ(audio.queuedBytes(), 0u);
+}
+
+namespace {
+
+// An output that says how much is still waiting to be heard.
+class PendingOutput : public IAudioFrameCallback {
+public:
+    void onAudioFrame(const void*, int, int64_t) override {}
+    void clear() override {}
+    std::string name() override { return "pending"; }
+    double pendingSeconds() override { return pending.load(); }
+    std::atomic<double> pending{0.0};
+};
+
+DecodedFrame* silentFrame(double pts, int samples)
+{
+    auto* decoded = static_cast<DecodedFrame*>(malloc(sizeof(DecodedFrame)));
+    decoded->frame = av_frame_alloc();
+    decoded->frame->format = AV_SAMPLE_FMT_S16;
+    decoded->frame->sample_rate = 44100;
+    decoded->frame->nb_samples = samples;
+    av_channel_layout_default(&decoded->frame->ch_layout, 1);
+    av_frame_get_buffer(decoded->frame, 0);
+    memset(decoded->frame->data[0], 0, size_t(samples) * 2);
+    decoded->pts = pts;
+    return decoded;
+}
+
+}  // namespace
+
+TEST(AudioClock, FollowsWhatIsBeingHeard)
+{
+    auto* output = new PendingOutput;
+    auto render = std::make_shared<AudioRender>(44100, 1, output);
+    Player::AACDecoder decoder(render);
+    auto clock = std::make_shared<SyncClock>();
+    decoder.setSyncClock(clock);
+    decoder.pushFrame(silentFrame(7.0, 4410));  // 7.0 s to 7.1 s
+    for (int i = 0; i < 500 && decoder.renderedFrames() < 1; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ASSERT_EQ(decoder.renderedFrames(), 1);
+    output->pending = 0.3;  // 0.3 s of it still queued: 6.8 s is playing
+    EXPECT_NEAR(decoder.currentClock(), 6.8, 1e-6);
+    output->pending = 0.0;
+    EXPECT_NEAR(decoder.currentClock(), 7.1, 1e-6);
+    // An output that plays nothing: the time of the frame plus the wall time.
+    output->pending = -1.0;
+    EXPECT_GE(decoder.currentClock(), 7.0);
+    EXPECT_LT(decoder.currentClock(), 8.0);
+}
+
+TEST(DecoderQueue, StaysBoundedWhileRenderingStalls)
+{
+    ProbeDecoder decoder(SyncClock::Video);  // no render thread: nothing is taken
+    for (size_t i = 0; i < DecoderBase::kMaxQueuedFrames + 50; ++i)
+        decoder.pushFrame(silentFrame(double(i), 1));
+    EXPECT_EQ(decoder.queuedFrames(), DecoderBase::kMaxQueuedFrames);
+    DecodedFrame* oldest = decoder.popFrame();
+    EXPECT_EQ(oldest->pts, 50.0);
+    Player::freeDecodedFrame(oldest);
+}
+
+TEST(DecoderInput, CorruptPacketsDecodeToNothing)
+{
+    AVFormatContext* format = avformat_alloc_context();
+    AVStream* stream = avformat_new_stream(format, nullptr);
+    stream->time_base = AVRational{1, 1000};
+    stream->codecpar->codec_type = AVMEDIA_TYPE_VIDEO;
+    stream->codecpar->codec_id = AV_CODEC_ID_H264;
+    {
+        ProbeDecoder decoder(SyncClock::Video);
+        ASSERT_EQ(decoder.openAVCodecContext(stream), 0);
+        std::mt19937 rng(3);
+        for (int i = 0; i < 50; ++i) {
+            AVPacket* packet = av_packet_alloc();
+            av_new_packet(packet, 2000);
+            for (int b = 0; b < 2000; ++b)
+                packet->data[b] = uint8_t(rng());
+            packet->pts = packet->dts = i * 40;
+            EXPECT_LE(decoder.decode(packet), 1);
+            av_packet_free(&packet);
+        }
+    }
+    avformat_free_context(format);
 }
