@@ -211,6 +211,42 @@ TEST_F(SkinnedWindowTest, SkinFromZipResourceHitTestAndClose)
     EXPECT_EQ(w.GetHWND(), nullptr);
 }
 
+TEST_F(SkinnedWindowTest, DraggedByItsCaptionNotByItsButton)
+{
+    SkinWindow w;
+    ASSERT_NE(w.Create(nullptr, u"skin", WS_POPUP | WS_VISIBLE, 0, 0, 0, 500, 300), nullptr);
+    ::SetWindowPos(w.GetHWND(), nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ::InvalidateRect(w.GetHWND(), nullptr, FALSE);
+    pump();
+    RECT before{};
+    ::GetWindowRect(w.GetHWND(), &before);
+    // Press on the label inside the caption band and drag.
+    winapi::headless::mouseMove(before.left + 200, before.top + 20);
+    winapi::headless::mouseDown(before.left + 200, before.top + 20);
+    pump();
+    winapi::headless::mouseMove(before.left + 230, before.top + 40);
+    pump();
+    winapi::headless::mouseMove(before.left + 250, before.top + 50);
+    winapi::headless::mouseUp(before.left + 250, before.top + 50);
+    pump();
+    RECT after{};
+    ::GetWindowRect(w.GetHWND(), &after);
+    EXPECT_EQ(after.left - before.left, 50);
+    EXPECT_EQ(after.top - before.top, 30);
+    // A press on the button clicks, it does not drag.
+    winapi::headless::mouseMove(after.left + 350, after.top + 20);
+    winapi::headless::mouseDown(after.left + 350, after.top + 20);
+    pump();
+    winapi::headless::mouseMove(after.left + 380, after.top + 40);
+    winapi::headless::mouseUp(after.left + 380, after.top + 40);
+    pump();
+    RECT still{};
+    ::GetWindowRect(w.GetHWND(), &still);
+    EXPECT_EQ(still.left, after.left);
+    EXPECT_EQ(still.top, after.top);
+    ::DestroyWindow(w.GetHWND());
+}
+
 TEST_F(SkinnedWindowTest, MissingSkinShowsMessageAndExits)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
