@@ -38,6 +38,13 @@ CLIENTLIB_API void DelayNextRequest(ClientLib* lib, int ms);
 // Time-out of requests that cannot be served (default 10000 ms).
 CLIENTLIB_API void SetRequestTimeout(ClientLib* lib, int ms);
 
+// Makes the next operation stop inside, once it has been recorded, until
+// ResumeCall: for checks that nothing is delivered while an operation runs.
+// WaitCallHeld waits (at most `ms`) until an operation stopped so.
+CLIENTLIB_API void HoldNextCall(ClientLib* lib);
+CLIENTLIB_API bool WaitCallHeld(ClientLib* lib, int ms);
+CLIENTLIB_API void ResumeCall(ClientLib* lib);
+
 // The calls made so far, in order; ClearCalls forgets them.
 CLIENTLIB_API QList<ClientLibCall> Calls(ClientLib* lib);
 CLIENTLIB_API void ClearCalls(ClientLib* lib);

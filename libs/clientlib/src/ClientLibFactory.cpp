@@ -111,6 +111,18 @@ void SetRequestTimeout(ClientLib* lib, int ms)
     if (lib) impl(lib)->setRequestTimeout(ms);
 }
 
+void HoldNextCall(ClientLib* lib)
+{
+    if (lib) impl(lib)->holdNextCall();
+}
+
+bool WaitCallHeld(ClientLib* lib, int ms) { return lib && impl(lib)->waitCallHeld(ms); }
+
+void ResumeCall(ClientLib* lib)
+{
+    if (lib) impl(lib)->resumeCall();
+}
+
 QList<ClientLibCall> Calls(ClientLib* lib) { return lib ? impl(lib)->calls() : QList<ClientLibCall>(); }
 
 void ClearCalls(ClientLib* lib)

@@ -74,8 +74,14 @@ void ClientLibImpl::log(const QString& line)
 std::unique_lock<std::recursive_mutex> ClientLibImpl::record(const char* name, const QVariantList& args)
 {
     std::unique_lock<std::recursive_mutex> gate(m_gate);
-    std::lock_guard<std::mutex> lk(m_ctlLock);
+    std::unique_lock<std::mutex> lk(m_ctlLock);
     m_calls.append(ClientLibCall{QString::fromLatin1(name), args});
+    if (m_holdNext) {  // test control: stop here, the gate held
+        m_holdNext = false;
+        m_held = true;
+        m_heldChanged.notify_all();
+        m_heldChanged.wait(lk, [this] { return !m_held; });
+    }
     return gate;
 }
 
@@ -397,6 +403,25 @@ void ClientLibImpl::setRequestTimeout(int ms)
 {
     std::lock_guard<std::mutex> lk(m_ctlLock);
     m_timeoutMs = qMax(1, ms);
+}
+
+void ClientLibImpl::holdNextCall()
+{
+    std::lock_guard<std::mutex> lk(m_ctlLock);
+    m_holdNext = true;
+}
+
+bool ClientLibImpl::waitCallHeld(int ms)
+{
+    std::unique_lock<std::mutex> lk(m_ctlLock);
+    return m_heldChanged.wait_for(lk, std::chrono::milliseconds(ms), [this] { return m_held; });
+}
+
+void ClientLibImpl::resumeCall()
+{
+    std::lock_guard<std::mutex> lk(m_ctlLock);
+    m_held = false;
+    m_heldChanged.notify_all();
 }
 
 QList<ClientLibCall> ClientLibImpl::calls() const

@@ -10,6 +10,7 @@
 #include <QReadWriteLock>
 
 #include <atomic>
+#include <condition_variable>
 #include <memory>
 #include <memory>
 #include <mutex>
@@ -156,6 +157,9 @@ public:
     void failNextRequest(int code);
     void delayNextRequest(int ms);
     void setRequestTimeout(int ms);
+    void holdNextCall();
+    bool waitCallHeld(int ms);
+    void resumeCall();
     QList<ClientLibCall> calls() const;
     void clearCalls();
     ClassroomService* service() { return m_svc.get(); }
@@ -208,6 +212,9 @@ private:
     int m_delayNext = 0;           // guarded by m_ctlLock
     int m_timeoutMs = 10000;       // guarded by m_ctlLock
     QString m_selfDevice[3];       // guarded by m_ctlLock: camera, microphone, speaker
+    bool m_holdNext = false;       // guarded by m_ctlLock
+    bool m_held = false;           // guarded by m_ctlLock
+    std::condition_variable m_heldChanged;  // signalled under m_ctlLock
 
     std::mutex m_pageLock;  // guards page-image generation on disk
 

@@ -27,7 +27,7 @@ struct Received {
     int code = 0;
     QVariant payload;
     quint64 thread = 0;
-    bool duringCall = false;  // an operation of the test was still running
+    bool duringCall = false;  // delivered on the calling thread inside an operation
     std::chrono::steady_clock::time_point at;
     QVariantMap map() const { return payload.toMap(); }
 };
@@ -47,7 +47,7 @@ public:
         rec.code = int(code);
         rec.payload = var;
         rec.thread = quint64(std::hash<std::thread::id>()(std::this_thread::get_id()));
-        rec.duringCall = r.m_inCall.load() > 0;
+        rec.duringCall = r.m_inCall.load() > 0 && rec.thread == r.m_caller.load();
         rec.at = std::chrono::steady_clock::now();
         std::lock_guard<std::mutex> lk(r.m_lock);
         r.m_items.push_back(rec);
@@ -94,6 +94,7 @@ public:
             explicit Guard(std::atomic<int>& c) : n(c) { ++n; }
             ~Guard() { --n; }
         } g(m_inCall);
+        m_caller = quint64(std::hash<std::thread::id>()(std::this_thread::get_id()));
         return f();
     }
 
@@ -102,6 +103,7 @@ private:
     std::condition_variable m_cv;
     std::vector<Received> m_items;
     std::atomic<int> m_inCall{0};
+    std::atomic<quint64> m_caller{0};
 };
 
 // A small school for the tests: quick simulated students that join only when

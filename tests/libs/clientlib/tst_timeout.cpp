@@ -149,3 +149,20 @@ TEST(ClientLibTimeout, WrongArgumentTypesAreRefusedWithALogLine)
     EXPECT_FALSE(lib->SetCountdown(10, true));
     EXPECT_TRUE(lib->SetCountdown(10, true));
 }
+
+TEST(ClientLibTimeout, NothingIsDeliveredWhileAnOperationRuns)
+{
+    LibFixture lib;
+    lib.login();
+    rec().clear();
+    ClientLibTestControl::HoldNextCall(lib.lib());
+    std::thread caller([&] { lib->GetGroups("1"); });
+    ASSERT_TRUE(ClientLibTestControl::WaitCallHeld(lib.lib(), 5000));
+    // A command due now waits for the running operation.
+    ClientLibTestControl::InjectCommand(lib.lib(), RsC_Notice, QVariantMap{{"id", qint64(1)}, {"msg", "x"}});
+    EXPECT_FALSE(rec().waitFor(RsC_Notice, nullptr, 300));
+    ClientLibTestControl::ResumeCall(lib.lib());
+    caller.join();
+    EXPECT_TRUE(rec().waitFor(RsC_Notice, nullptr));
+    EXPECT_TRUE(rec().waitFor(RsC_Http_Groups, nullptr));
+}
