@@ -9,15 +9,13 @@
 // (PopData(0) until it answers nothing) before destroying it.
 #include "Logger.h"
 
-#include <QDeadlineTimer>
-#include <QReadWriteLock>
-#include <QWaitCondition>
-#include <QWriteLocker>
-
 #include <cxxabi.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <deque>
+#include <mutex>
 #include <string>
 #include <type_traits>
 #include <typeinfo>
@@ -47,9 +45,7 @@ public:
     // name starts the queue's log texts; empty pops are logged at every
     // logEvery-th consecutive time-out (from the fifth on).
     explicit CDataWaitFiFo(const std::string& name = std::string(), int logEvery = 30)
-        : m_lock(new QReadWriteLock(QReadWriteLock::NonRecursive)),
-          m_cond(new QWaitCondition),
-          m_name(name),
+        : m_name(name),
           m_logEvery(logEvery > 0 ? logEvery : 1)
     {
         const std::string prefix = "CDataWaitFiFo<" + fifo_detail::elementName<T>() + ">::";
@@ -57,11 +53,7 @@ public:
         m_pushFunc = prefix + "PushData";
     }
 
-    ~CDataWaitFiFo()
-    {
-        delete m_cond;
-        delete m_lock;
-    }
+    ~CDataWaitFiFo() = default;
 
     CDataWaitFiFo(const CDataWaitFiFo&) = delete;
     CDataWaitFiFo& operator=(const CDataWaitFiFo&) = delete;
@@ -71,26 +63,25 @@ public:
     {
         size_t n;
         {
-            QWriteLocker locker(m_lock);
+            std::lock_guard<std::mutex> g(m_lock);
             m_queue.push_back(item);
             n = m_queue.size();
         }
         if (n > 500 && n % 100 == 0)
             Logger::instance()->Log(LOG_INFO, m_pushFunc.c_str(), "%s push more num:%d", m_name.c_str(), int(n));
-        m_cond->wakeAll();
+        m_cond.notify_all();
     }
 
     // The oldest element, or T() when none arrived within timeoutMs
     // milliseconds (0: do not wait). The consumer thread.
     T PopData(unsigned long timeoutMs)
     {
-        QWriteLocker locker(m_lock);
+        std::unique_lock<std::mutex> g(m_lock);
         if (m_queue.empty()) {
             // The emptiness test and the wait happen under the lock, so a push
             // between them cannot be missed.
-            QDeadlineTimer deadline{qint64(timeoutMs)};
-            while (m_queue.empty() && timeoutMs > 0 && !deadline.hasExpired())
-                m_cond->wait(m_lock, deadline);
+            if (timeoutMs > 0)
+                m_cond.wait_for(g, std::chrono::milliseconds(timeoutMs), [this] { return !m_queue.empty(); });
             if (m_queue.empty()) {
                 ++m_emptyPops;
                 if (m_emptyPops >= 5 && m_emptyPops % m_logEvery == 0)
@@ -108,7 +99,7 @@ public:
     // The element count; the owners use it to decide whether to drain.
     size_t Size() const
     {
-        QReadLocker locker(m_lock);
+        std::lock_guard<std::mutex> g(m_lock);
         return m_queue.size();
     }
 
@@ -116,8 +107,8 @@ public:
 
 private:
     std::deque<T> m_queue;        // guarded by m_lock
-    QReadWriteLock* m_lock;       // owned; not recursive
-    QWaitCondition* m_cond;       // owned; woken after every push
+    mutable std::mutex m_lock;    // guards m_queue and m_emptyPops; not recursive
+    std::condition_variable m_cond;  // notified after every push
     int m_emptyPops = 0;          // guarded by m_lock (consumer side)
     std::string m_name;           // set by the constructor only
     int m_logEvery;               // set by the constructor only

@@ -1,6 +1,6 @@
 #include "DelayCommand.h"
 
-#include <QMutexLocker>
+#include <chrono>
 
 DelayCommand::DelayCommand(Clock& clock) : m_clock(clock)
 {
@@ -15,7 +15,7 @@ DelayCommand::~DelayCommand()
 
 void DelayCommand::SetDelayProvider(DelayProvider provider)
 {
-    QMutexLocker g(&m_providerLock);
+    std::lock_guard<std::mutex> g(m_providerLock);
     m_provider = std::move(provider);
 }
 
@@ -38,8 +38,8 @@ void DelayCommand::Stop()
     // Wake the worker wherever it waits: in the queue's pop (a zero item
     // answers "nothing") or in its pause between checks.
     m_tasks.PushData(nullptr);
-    QMutexLocker g(&m_wakeLock);
-    m_wake.wakeAll();
+    std::lock_guard<std::mutex> g(m_wakeLock);
+    m_wake.notify_all();
 }
 
 void DelayCommand::AddTask(QVariant cmd, QVariant var)
@@ -59,7 +59,7 @@ int DelayCommand::RemainingFor(const TaskInfo* task)
 {
     qint64 delay = 0;
     {
-        QMutexLocker g(&m_providerLock);
+        std::lock_guard<std::mutex> g(m_providerLock);
         if (m_provider)
             delay = m_provider();
     }
@@ -70,9 +70,9 @@ int DelayCommand::RemainingFor(const TaskInfo* task)
 
 void DelayCommand::PauseStep()
 {
-    QMutexLocker g(&m_wakeLock);
+    std::unique_lock<std::mutex> g(m_wakeLock);
     if (m_running.load())
-        m_wake.wait(&m_wakeLock, kReleaseWithinMs);
+        m_wake.wait_for(g, std::chrono::milliseconds(kReleaseWithinMs));
 }
 
 void DelayCommand::DropQueued()

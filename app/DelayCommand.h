@@ -7,13 +7,13 @@
 #include "CDataWaitFiFo.h"
 #include "Clock.h"
 
-#include <QMutex>
 #include <QThread>
 #include <QVariant>
-#include <QWaitCondition>
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 
 class DelayCommand : public QThread {
     Q_OBJECT
@@ -68,9 +68,9 @@ private:
     std::atomic<bool> m_running{false};        // written on the GUI thread, read by the worker
     CDataWaitFiFo<TaskInfo*> m_tasks{"", 10000000};  // the queue's own lock
     Clock& m_clock;                            // set by the constructor only
-    QMutex m_providerLock;                     // guards m_provider
+    std::mutex m_providerLock;                 // guards m_provider
     DelayProvider m_provider;                  // guarded by m_providerLock
-    QMutex m_wakeLock;                         // pairs with m_wake
-    QWaitCondition m_wake;                     // wakes the worker's pause early on Stop
+    std::mutex m_wakeLock;                     // pairs with m_wake
+    std::condition_variable m_wake;            // wakes the worker's pause early on Stop
     std::atomic<quint64> m_checks{0};          // atomic
 };

@@ -2,17 +2,18 @@
 
 #include <QDebug>
 #include <QGlobalStatic>
-#include <QList>
-#include <QMutexLocker>
 #include <QSharedPointer>
 #include <QThreadStorage>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
 // Every living scheduler, in any thread.
 struct Registry {
-    QMutex lock;                            // guards schedulers; always taken before a scheduler's map lock
-    QList<GEosObserverScheduler*> schedulers;  // guarded by lock
+    std::mutex lock;                        // guards schedulers; always taken before a scheduler's map lock
+    std::vector<GEosObserverScheduler*> schedulers;  // guarded by lock
 };
 
 Q_GLOBAL_STATIC(Registry, g_registry)
@@ -25,8 +26,8 @@ QThreadStorage<QSharedPointer<GEosObserverScheduler>> g_perThread;
 GEosObserverScheduler::GEosObserverScheduler()
 {
     if (Registry* r = g_registry()) {
-        QMutexLocker g(&r->lock);
-        r->schedulers.append(this);
+        std::lock_guard<std::mutex> g(r->lock);
+        r->schedulers.push_back(this);
     }
 }
 
@@ -34,15 +35,15 @@ GEosObserverScheduler::~GEosObserverScheduler()
 {
     if (!g_registry.isDestroyed()) {
         Registry* r = g_registry();
-        QMutexLocker g(&r->lock);
-        r->schedulers.removeAll(this);
+        std::lock_guard<std::mutex> g(r->lock);
+        r->schedulers.erase(std::remove(r->schedulers.begin(), r->schedulers.end(), this), r->schedulers.end());
     }
     {
-        QMutexLocker g(&publisherLock);
+        std::lock_guard<std::mutex> g(publisherLock);
         publishers.clear();
     }
     {
-        QMutexLocker g(&subscriberLock);
+        std::lock_guard<std::mutex> g(subscriberLock);
         subscribers.clear();
     }
     // The dispatchers are children and go with this object.
@@ -65,14 +66,13 @@ GEosObserverDispatcher* GEosObserverScheduler::GetSubscriberDispatcher(const QSt
         return d;
     d = new GEosObserverDispatcher(this);
     {
-        QMutexLocker g(&subscriberLock);
+        std::lock_guard<std::mutex> g(subscriberLock);
         subscribers.insert(topic, d);
     }
     Registry* r = g_registry();
-    QMutexLocker g(&r->lock);
-    const QList<GEosObserverScheduler*> all = r->schedulers;
-    for (GEosObserverScheduler* s : all) {
-        QMutexLocker pg(&s->publisherLock);
+    std::lock_guard<std::mutex> g(r->lock);
+    for (GEosObserverScheduler* s : r->schedulers) {
+        std::lock_guard<std::mutex> pg(s->publisherLock);
         if (GEosObserverDispatcher* p = s->publishers.value(topic, nullptr))
             QObject::connect(p, &GEosObserverDispatcher::updated, d, &GEosObserverDispatcher::updated);
     }
@@ -86,14 +86,13 @@ GEosObserverDispatcher* GEosObserverScheduler::GetPublisherDispatcher(const QStr
         return p;
     p = new GEosObserverDispatcher(this);
     {
-        QMutexLocker g(&publisherLock);
+        std::lock_guard<std::mutex> g(publisherLock);
         publishers.insert(topic, p);
     }
     Registry* r = g_registry();
-    QMutexLocker g(&r->lock);
-    const QList<GEosObserverScheduler*> all = r->schedulers;
-    for (GEosObserverScheduler* s : all) {
-        QMutexLocker sg(&s->subscriberLock);
+    std::lock_guard<std::mutex> g(r->lock);
+    for (GEosObserverScheduler* s : r->schedulers) {
+        std::lock_guard<std::mutex> sg(s->subscriberLock);
         if (GEosObserverDispatcher* d = s->subscribers.value(topic, nullptr)) {
             bool ok = bool(QObject::connect(p, &GEosObserverDispatcher::updated, d, &GEosObserverDispatcher::updated));
             qDebug() << "Eos connect " << topic << " :" << ok;

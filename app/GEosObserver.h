@@ -11,10 +11,11 @@
 // There is no unsubscribe: a connection ends with its receiver, and a
 // thread's dispatchers go with its scheduler when the thread ends.
 #include <QHash>
-#include <QMutex>
 #include <QObject>
 #include <QString>
 #include <QVariantList>
+
+#include <mutex>
 
 class GEosObserverDispatcher : public QObject {
     Q_OBJECT
@@ -47,8 +48,8 @@ public:
 private:
     GEosObserverScheduler();
 
-    QMutex publisherLock;    // guards publishers while it changes and when other threads read it
-    QMutex subscriberLock;   // guards subscribers likewise
+    std::mutex publisherLock;    // guards publishers while it changes and when other threads read it
+    std::mutex subscriberLock;   // guards subscribers likewise
     QHash<QString, GEosObserverDispatcher*> publishers;   // written by the own thread under publisherLock
     QHash<QString, GEosObserverDispatcher*> subscribers;  // written by the own thread under subscriberLock
 };

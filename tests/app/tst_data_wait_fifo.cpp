@@ -5,8 +5,8 @@
 #include "Logger.h"
 #include "TempDir.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QSignalSpy>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -137,9 +137,22 @@ struct DelayFixture : ::testing::Test {
     ManualClock clock{1000000};
     std::atomic<qint64> delay{5000};
     DelayCommand dc{clock};
-    QSignalSpy spy{&dc, &DelayCommand::sgDelayCommand};
+    // The released commands, recorded on this thread through a queued
+    // connection, as the room controller receives them.
+    struct Released {
+        QList<QList<QVariant>> items;
+        int count() const { return items.size(); }
+        const QList<QVariant>& at(int i) const { return items.at(i); }
+    } spy;
+    QObject receiver;
 
-    void SetUp() override { dc.SetDelayProvider([this] { return delay.load(); }); }
+    void SetUp() override
+    {
+        dc.SetDelayProvider([this] { return delay.load(); });
+        QObject::connect(&dc, &DelayCommand::sgDelayCommand, &receiver,
+                         [this](QVariant cmd, QVariant var) { spy.items.append({cmd, var}); },
+                         Qt::QueuedConnection);
+    }
     // Lets the worker look at the clock at least twice more.
     void settle()
     {
