@@ -689,11 +689,10 @@ bool CUIWindowManager::PreFilterMessage(UINT uMsg, WPARAM wParam, LPARAM lParam,
     switch (uMsg) {
     case WM_KEYDOWN: {
         if (wParam == VK_TAB) {
-            if (m_pFocus && m_pFocus->IsVisible() && m_pFocus->IsEnabled() && classContains(m_pFocus, u"RichEditUI")) {
-                auto* wantsTab = static_cast<bool*>(m_pFocus->GetInterface(u"WantTab"));
-                if (wantsTab && *wantsTab)
-                    return false;
-            }
+            // A rich edit control that wants the Tab key answers "WantTab".
+            if (m_pFocus && m_pFocus->IsVisible() && m_pFocus->IsEnabled() &&
+                classContains(m_pFocus, u"RichEditUI") && m_pFocus->GetInterface(u"WantTab"))
+                return false;
             SetNextTabStop(::GetKeyState(VK_SHIFT) >= 0);
             return true;
         }

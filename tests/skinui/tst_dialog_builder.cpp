@@ -166,6 +166,18 @@ TEST_F(BuilderTest, FailuresAreTracedAndNull)
     }
 }
 
+TEST_F(BuilderTest, TraceLinesAreBounded)
+{
+    const std::u16string longName(2000, u'x');
+    UITrace(u"未知控件:%s", longName.c_str());
+    ASSERT_FALSE(traces().empty());
+    EXPECT_LE(traces().back().size(), 511u);
+    EXPECT_EQ(traces().back().back(), u'\n');
+    CUIString s;
+    s.Format(u"%s", longName.c_str());
+    EXPECT_EQ(s.GetLength(), 63);
+}
+
 TEST(ControlAttributes, TableOfEdgeCases)
 {
     CControlUI c;

@@ -51,12 +51,14 @@ public:
     std::vector<std::u16string> clicks;
     std::u16string file = u"main.xml";
     UILIB_RESOURCETYPE source = UILIB_ZIPRESOURCE;
+    int resourceId = 100;
 
 protected:
     const char16_t* GetWindowClassName() const override { return u"SkinTestWindow"; }
     CUIString GetSkinFile() override { return file.c_str(); }
     CUIString GetSkinFolder() override { return u""; }
     UILIB_RESOURCETYPE GetSkinSource() override { return source; }
+    int GetSkinResourceId() override { return resourceId; }
     void InitWindow() override { ++inits; }
     void OnClick(UINotifyMsg& msg) override { clicks.emplace_back(msg.pSender->GetName().GetData()); }
     CControlUI* CreateControl(const char16_t* cls) override { return callback.CreateControl(cls); }
@@ -263,6 +265,15 @@ TEST_F(SkinnedWindowTest, MissingSkinShowsMessageAndExits)
             SkinWindow w;
             w.source = UILIB_FILE;
             w.file = u"<Window><a x='1'/></Window>";
+            w.Create(nullptr, u"skin", WS_POPUP, 0, 0, 0, 200, 100);
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(kSkinLoadFailureExitCode), "");
+    // A missing skin resource does not leave an empty window either.
+    EXPECT_EXIT(
+        {
+            SkinWindow w;
+            w.resourceId = 4711;
             w.Create(nullptr, u"skin", WS_POPUP, 0, 0, 0, 200, 100);
             std::exit(0);
         },
