@@ -49,6 +49,7 @@ public:
     std::string error() const { return m_nginx ? m_nginx->error() : "not started"; }
 
 private:
+    testsupport::TempHome m_home;  // the program's log lands here
     testsupport::TempDir m_dir;
     std::unique_ptr<testsupport::NginxFixture> m_nginx;
 };
