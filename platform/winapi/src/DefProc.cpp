@@ -136,8 +136,12 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         FillRect(reinterpret_cast<HDC>(wParam), &r, brush);
         return 1;
     }
-    case WM_PRINTCLIENT:
     case WM_PRINT:
+        // The client part is what the window paints for WM_PRINTCLIENT.
+        if (lParam & (PRF_CLIENT | PRF_CHILDREN | PRF_NONCLIENT))
+            SendMessageW(hwnd, WM_PRINTCLIENT, wParam, lParam);
+        return 0;
+    case WM_PRINTCLIENT:
         return 0;
     case WM_WINDOWPOSCHANGED: {
         auto* wp = reinterpret_cast<WINDOWPOS*>(lParam);

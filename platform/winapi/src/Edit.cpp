@@ -148,12 +148,9 @@ void moveCaret(HWND hwnd, EditState& s, int to, bool extend)
     InvalidateRect(hwnd, nullptr, FALSE);
 }
 
-void paint(HWND hwnd, EditState& s)
+void paintTo(HWND hwnd, EditState& s, HDC dc)
 {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    if (!dc)
-        return;
+    int saved = SaveDC(dc);
     RECT rc;
     GetClientRect(hwnd, &rc);
     DWORD style = styleOf(hwnd);
@@ -177,9 +174,7 @@ void paint(HWND hwnd, EditState& s)
     int y = std::max(0, (int(rc.bottom) - h) / 2);
     int left = s.leftMargin - s.scroll;
     RECT textArea{s.leftMargin, 0, std::max<LONG>(s.leftMargin, rc.right - s.rightMargin), rc.bottom};
-    HRGN clip = CreateRectRgnIndirect(&textArea);
-    SelectClipRgn(dc, clip);
-    DeleteObject(clip);
+    IntersectClipRect(dc, textArea.left, textArea.top, textArea.right, textArea.bottom);
     int bkMode = GetBkMode(dc);
     SetBkMode(dc, TRANSPARENT);
     if (!t.empty())
@@ -197,8 +192,16 @@ void paint(HWND hwnd, EditState& s)
         RECT caret{cx, y, cx + 1, y + h};
         FillRect(dc, &caret, GetSysColorBrush(COLOR_WINDOWTEXT));
     }
-    SelectClipRgn(dc, nullptr);
     SelectObject(dc, oldFont);
+    RestoreDC(dc, saved);
+}
+
+void paint(HWND hwnd, EditState& s)
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    if (dc)
+        paintTo(hwnd, s, dc);
     EndPaint(hwnd, &ps);
 }
 
@@ -290,6 +293,9 @@ LRESULT CALLBACK editProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 1;
     case WM_PAINT:
         paint(hwnd, *s);
+        return 0;
+    case WM_PRINTCLIENT:
+        paintTo(hwnd, *s, reinterpret_cast<HDC>(wParam));
         return 0;
     case WM_LBUTTONDOWN: {
         if (GetFocus() != hwnd)

@@ -428,6 +428,8 @@ BOOL UnregisterClassW(LPCWSTR className, HINSTANCE instance)
 BOOL GetClassInfoExW(HINSTANCE instance, LPCWSTR className, LPWNDCLASSEXW wc)
 {
     auto c = findClass(className, instance, true);
+    if (!c && instance)
+        c = findClass(className, nullptr, true);  // the system's classes are seen from every module
     if (!c || !wc) {
         SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
         return FALSE;

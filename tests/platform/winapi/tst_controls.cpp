@@ -155,6 +155,20 @@ TEST(WinapiControls, EditTypingNotificationsAndStyles)
     winapi::Picture pic = winapi::captureWindow(p);
     EXPECT_EQ(pic.at(10 + 118, 10 + 2), 0xFF00C800u);
 
+    // Printing the child into a parent's picture, moved by the origin.
+    HDC mem = CreateCompatibleDC(nullptr);
+    HBITMAP bmp = CreateCompatibleBitmap(mem, 300, 200);
+    HGDIOBJ oldBmp = SelectObject(mem, bmp);
+    POINT oldOrg;
+    SetWindowOrgEx(mem, -10, -10, &oldOrg);
+    SendMessageW(edit, WM_PRINT, reinterpret_cast<WPARAM>(mem), PRF_CLIENT | PRF_NONCLIENT);
+    SetWindowOrgEx(mem, oldOrg.x, oldOrg.y, nullptr);
+    EXPECT_EQ(GetPixel(mem, 10 + 118, 10 + 2), RGB(0, 200, 0));
+    EXPECT_EQ(GetPixel(mem, 5, 5), RGB(0, 0, 0));
+    SelectObject(mem, oldBmp);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+
     // Password mode: the text is kept, the picture shows the mask.
     SendMessageW(edit, EM_SETPASSWORDCHAR, u'*', 0);
     EXPECT_EQ(SendMessageW(edit, EM_GETPASSWORDCHAR, 0, 0), u'*');
