@@ -16,7 +16,7 @@ struct Entry {
     const char* path;  // appended to the host
 };
 
-// Production table. Keys 0, 1 and 17 are shared by both tables.
+// Production table; the test table follows it (see EndpointTables).
 const Entry kProduction[] = {
     {0, "config", "/pc/pcupdate.json"},
     {1, "web", "/download_pc.html"},
@@ -40,26 +40,11 @@ const Entry kProduction[] = {
     {19, "monitor", "/"},
 };
 
-// The test table's own entries; the keys missing here take the production value.
-const Entry kTest[] = {
-    {2, "room", "/rqs/trproxy"},
-    {3, "room", "/rqs/twbproxy"},
-    {4, "room", "/rqs/tchatsvr"},
-    {5, "room", "/rqs/mgsvr"},
-    {6, "room", "/rqs/liveconfig"},
-    {7, "config", "/pc/TestTeaMediaLine.json"},
-    {8, "cms", ""},
-    {9, "cms", ""},
-    {10, "docs", ""},
-    {11, "cms", ""},
-    {12, "cms", ""},
-    {13, "mirror", "/mirror/xspeed"},
-    {14, "live", "/live/#/playkbackclass"},
-    {15, "snapshot", "/shadow"},
-    {16, "report", ""},
-    {18, "log", "/"},
-    {19, "monitor", "/"},
-};
+// Keys whose test value is the production one.
+bool sharedByBothTables(int key)
+{
+    return key == 0 || key == 1 || key == 17;
+}
 
 std::string host(const IniFile& ini, const char* section, const char* role, const std::string& fallback)
 {
@@ -78,13 +63,14 @@ EndpointTables* g_tables = nullptr;  // made once inside g_initOnce, never freed
 EndpointTables::EndpointTables(const IniFile& deployment)
 {
     for (const Entry& e : kProduction) {
-        std::string h = host(deployment, "production", e.role, std::string("https://") + e.role + ".example");
-        m_production[e.key] = h + e.path;
-        m_test[e.key] = m_production[e.key];
-    }
-    for (const Entry& e : kTest) {
-        std::string h = host(deployment, "test", e.role, std::string("https://test-") + e.role + ".example");
-        m_test[e.key] = h + e.path;
+        const std::string role = e.role;
+        m_production[e.key] = host(deployment, "production", e.role, "https://" + role + ".example") + e.path;
+        // The test table has hosts of its own, and its own media line list,
+        // except for the keys both tables share.
+        m_test[e.key] = sharedByBothTables(e.key)
+                            ? m_production[e.key]
+                            : host(deployment, "test", e.role, "https://test-" + role + ".example")
+                                  + (e.key == 7 ? "/pc/TestTeaMediaLine.json" : e.path);
     }
 }
 

@@ -30,6 +30,32 @@ struct SuccessRequest {
     bool success = false;
 };
 
+// Monitors of playback devices are no microphones.
+bool isMonitor(const pa_source_info* i) { return i->monitor_of_sink != PA_INVALID_INDEX; }
+bool isMonitor(const pa_sink_info*) { return false; }
+
+// One list entry of a source or sink list.
+template <typename Info>
+void onListEntry(pa_context*, const Info* i, int eol, void* user)
+{
+    auto* r = static_cast<ListRequest*>(user);
+    if (eol > 0 || !i || isMonitor(i))
+        return;
+    r->out->push_back({i->description ? i->description : i->name, i->name});
+}
+
+// The one answer of a source or sink lookup by name.
+template <typename Info>
+void onInfo(pa_context*, const Info* i, int eol, void* user)
+{
+    auto* r = static_cast<InfoRequest*>(user);
+    if (eol > 0 || !i)
+        return;
+    r->found = true;
+    r->volume = pa_cvolume_avg(&i->volume);
+    r->channels = i->volume.channels;
+}
+
 }  // namespace
 
 PulseVolumeBackend::PulseVolumeBackend(std::string server, int timeoutMs)
@@ -140,28 +166,9 @@ bool PulseVolumeBackend::ListDevices(VolumeDevice kind, std::vector<VolumeLine>&
     if (!connectLocked())
         return false;
     ListRequest req{&out, kind == VolumeDevice::Capture};
-    pa_operation* op;
-    if (req.capture) {
-        op = pa_context_get_source_info_list(
-            m_context,
-            [](pa_context*, const pa_source_info* i, int eol, void* user) {
-                auto* r = static_cast<ListRequest*>(user);
-                if (eol > 0 || !i || i->monitor_of_sink != PA_INVALID_INDEX)
-                    return;
-                r->out->push_back({i->description ? i->description : i->name, i->name});
-            },
-            &req);
-    } else {
-        op = pa_context_get_sink_info_list(
-            m_context,
-            [](pa_context*, const pa_sink_info* i, int eol, void* user) {
-                auto* r = static_cast<ListRequest*>(user);
-                if (eol > 0 || !i)
-                    return;
-                r->out->push_back({i->description ? i->description : i->name, i->name});
-            },
-            &req);
-    }
+    pa_operation* op = req.capture
+                           ? pa_context_get_source_info_list(m_context, &onListEntry<pa_source_info>, &req)
+                           : pa_context_get_sink_info_list(m_context, &onListEntry<pa_sink_info>, &req);
     return runLocked(op);
 }
 
@@ -191,32 +198,10 @@ bool PulseVolumeBackend::getInfoLocked(VolumeDevice kind, const std::string& id,
                                        uint8_t& channels)
 {
     InfoRequest req;
-    pa_operation* op;
-    if (kind == VolumeDevice::Capture) {
-        op = pa_context_get_source_info_by_name(
-            m_context, id.c_str(),
-            [](pa_context*, const pa_source_info* i, int eol, void* user) {
-                auto* r = static_cast<InfoRequest*>(user);
-                if (eol > 0 || !i)
-                    return;
-                r->found = true;
-                r->volume = pa_cvolume_avg(&i->volume);
-                r->channels = i->volume.channels;
-            },
-            &req);
-    } else {
-        op = pa_context_get_sink_info_by_name(
-            m_context, id.c_str(),
-            [](pa_context*, const pa_sink_info* i, int eol, void* user) {
-                auto* r = static_cast<InfoRequest*>(user);
-                if (eol > 0 || !i)
-                    return;
-                r->found = true;
-                r->volume = pa_cvolume_avg(&i->volume);
-                r->channels = i->volume.channels;
-            },
-            &req);
-    }
+    pa_operation* op =
+        kind == VolumeDevice::Capture
+            ? pa_context_get_source_info_by_name(m_context, id.c_str(), &onInfo<pa_source_info>, &req)
+            : pa_context_get_sink_info_by_name(m_context, id.c_str(), &onInfo<pa_sink_info>, &req);
     if (!runLocked(op) || !req.found)
         return false;
     volume = req.volume;

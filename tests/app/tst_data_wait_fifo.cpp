@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "DelayCommand.h"
 #include "Logger.h"
+#include "QtWait.h"
 #include "TempDir.h"
 
 #include <QCoreApplication>
@@ -119,19 +120,7 @@ TEST(DataWaitFiFo, StructElementsNameTheStructInLogs)
 namespace {
 
 // Waits (processing events) until pred holds; false after maxMs.
-template <typename Pred>
-bool waitFor(Pred pred, int maxMs = 10000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!pred()) {
-        if (t.elapsed() > maxMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    return true;
-}
+using testsupport::waitUntil;
 
 struct DelayFixture : ::testing::Test {
     ManualClock clock{1000000};
@@ -157,7 +146,7 @@ struct DelayFixture : ::testing::Test {
     void settle()
     {
         quint64 c = dc.Checks();
-        ASSERT_TRUE(waitFor([&] { return dc.Checks() >= c + 2; }));
+        ASSERT_TRUE(waitUntil([&] { return dc.Checks() >= c + 2; }));
         QCoreApplication::processEvents();
     }
 };
@@ -191,7 +180,7 @@ TEST_F(DelayFixture, ReleasesAtDueTimeInArrivalOrder)
     EXPECT_EQ(spy.count(), 0);
 
     clock.advance(1);  // within 100 ms of arrival + 5000
-    ASSERT_TRUE(waitFor([&] { return spy.count() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return spy.count() == 1; }));
     EXPECT_EQ(spy.at(0).at(0).toInt(), 101);
     EXPECT_EQ(spy.at(0).at(1).toString(), "a");
     settle();
@@ -203,13 +192,13 @@ TEST_F(DelayFixture, ReleasesAtDueTimeInArrivalOrder)
     settle();
     EXPECT_EQ(spy.count(), 1);
     clock.advance(3000);
-    ASSERT_TRUE(waitFor([&] { return spy.count() == 2; }));
+    ASSERT_TRUE(waitUntil([&] { return spy.count() == 2; }));
     EXPECT_EQ(spy.at(1).at(0).toInt(), 102);
 
     // With no delay a command leaves at once.
     delay = 0;
     dc.AddTask(103, QVariant());
-    ASSERT_TRUE(waitFor([&] { return spy.count() == 3; }));
+    ASSERT_TRUE(waitUntil([&] { return spy.count() == 3; }));
     dc.Stop();
 }
 
@@ -234,7 +223,7 @@ TEST_F(DelayFixture, StoppedQueueDropsAndStopsPromptly)
     delay = 0;
     dc.Start();
     dc.AddTask(5, QVariant());
-    ASSERT_TRUE(waitFor([&] { return spy.count() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return spy.count() == 1; }));
     EXPECT_EQ(spy.at(0).at(0).toInt(), 5);
     dc.Stop();
     ASSERT_TRUE(dc.wait(5000));
@@ -243,7 +232,7 @@ TEST_F(DelayFixture, StoppedQueueDropsAndStopsPromptly)
 TEST_F(DelayFixture, StopWhileIdleEndsWithoutWaitingForThePopTimeOut)
 {
     dc.Start();
-    ASSERT_TRUE(waitFor([&] { return dc.isRunning(); }));
+    ASSERT_TRUE(waitUntil([&] { return dc.isRunning(); }));
     dc.Stop();  // the worker sits in a one-second pop; Stop wakes it
     ASSERT_TRUE(dc.wait(5000));
     EXPECT_FALSE(dc.IsRunning());

@@ -1,6 +1,7 @@
 // The publish/subscribe bus: same-thread delivery inside the publish call,
 // delivery across threads in publication order, argument-less slots.
 #include "GEosObserver.h"
+#include "QtWait.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -38,19 +39,7 @@ public:
 
 namespace {
 
-template <typename Pred>
-bool waitFor(Pred pred, int maxMs = 10000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!pred()) {
-        if (t.elapsed() > maxMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    return true;
-}
+using testsupport::waitUntil;
 
 // A thread with an event loop and a receiver living on it.
 struct LoopThread {
@@ -116,7 +105,7 @@ TEST(EosBus, AcrossThreadsInOrderWhicheverSideComesFirst)
         for (int i = 1; i <= kCount; ++i)
             GEosPublish("t.cross", {i});
     });
-    ASSERT_TRUE(waitFor([&] { return sub.receiver->count() == kCount + 1 && mainReceiver.count() == kCount; }));
+    ASSERT_TRUE(waitUntil([&] { return sub.receiver->count() == kCount + 1 && mainReceiver.count() == kCount; }));
     std::vector<int> expectMain;
     for (int i = 1; i <= kCount; ++i)
         expectMain.push_back(i);
@@ -130,7 +119,7 @@ TEST(EosBus, AcrossThreadsInOrderWhicheverSideComesFirst)
 
     // The main thread publishes; the worker receives it through its loop.
     GEosPublish("t.cross", {-5});
-    ASSERT_TRUE(waitFor([&] { return sub.receiver->count() == kCount + 2; }));
+    ASSERT_TRUE(waitUntil([&] { return sub.receiver->count() == kCount + 2; }));
     EXPECT_EQ(sub.receiver->got.back(), -5);
 }
 
@@ -144,7 +133,7 @@ TEST(EosBus, EndedThreadsLeaveTheBus)
         ASSERT_TRUE(t->wait(10000));
         delete t;
     }
-    ASSERT_TRUE(waitFor([&] { return r.bare.load() == 3; }));
+    ASSERT_TRUE(waitUntil([&] { return r.bare.load() == 3; }));
     // A topic subscribed anew after those threads ended wires without touching them.
     BusReceiver late;
     GEosSubscribe("t.ended2", &late, SLOT(onBare()));
