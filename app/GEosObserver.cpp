@@ -60,45 +60,45 @@ GEosObserverScheduler* GEosObserverScheduler::instance()
 
 GEosObserverDispatcher* GEosObserverScheduler::GetSubscriberDispatcher(const QString& topic, bool create)
 {
-    // Only this thread changes the map, so reading it here needs no lock.
-    GEosObserverDispatcher* d = subscribers.value(topic, nullptr);
-    if (d || !create)
-        return d;
-    d = new GEosObserverDispatcher(this);
-    {
-        std::lock_guard<std::mutex> g(subscriberLock);
-        subscribers.insert(topic, d);
-    }
-    Registry* r = g_registry();
-    std::lock_guard<std::mutex> g(r->lock);
-    for (GEosObserverScheduler* s : r->schedulers) {
-        std::lock_guard<std::mutex> pg(s->publisherLock);
-        if (GEosObserverDispatcher* p = s->publishers.value(topic, nullptr))
-            QObject::connect(p, &GEosObserverDispatcher::updated, d, &GEosObserverDispatcher::updated);
-    }
-    return d;
+    return GetDispatcher(topic, create, false);
 }
 
 GEosObserverDispatcher* GEosObserverScheduler::GetPublisherDispatcher(const QString& topic, bool create)
 {
-    GEosObserverDispatcher* p = publishers.value(topic, nullptr);
-    if (p || !create)
-        return p;
-    p = new GEosObserverDispatcher(this);
+    return GetDispatcher(topic, create, true);
+}
+
+GEosObserverDispatcher* GEosObserverScheduler::GetDispatcher(const QString& topic, bool create, bool publisher)
+{
+    QHash<QString, GEosObserverDispatcher*>& mine = publisher ? publishers : subscribers;
+    std::mutex& mineLock = publisher ? publisherLock : subscriberLock;
+    // Only this thread changes its own maps, so reading here needs no lock.
+    GEosObserverDispatcher* d = mine.value(topic, nullptr);
+    if (d || !create)
+        return d;
+    d = new GEosObserverDispatcher(this);
     {
-        std::lock_guard<std::mutex> g(publisherLock);
-        publishers.insert(topic, p);
+        std::lock_guard<std::mutex> g(mineLock);
+        mine.insert(topic, d);
     }
+    // Wire the new dispatcher to the other side's dispatchers of the topic
+    // in every thread (this one included): publishers to subscribers.
     Registry* r = g_registry();
     std::lock_guard<std::mutex> g(r->lock);
     for (GEosObserverScheduler* s : r->schedulers) {
-        std::lock_guard<std::mutex> sg(s->subscriberLock);
-        if (GEosObserverDispatcher* d = s->subscribers.value(topic, nullptr)) {
-            bool ok = bool(QObject::connect(p, &GEosObserverDispatcher::updated, d, &GEosObserverDispatcher::updated));
+        std::mutex& theirLock = publisher ? s->subscriberLock : s->publisherLock;
+        const QHash<QString, GEosObserverDispatcher*>& theirs = publisher ? s->subscribers : s->publishers;
+        std::lock_guard<std::mutex> tg(theirLock);
+        GEosObserverDispatcher* other = theirs.value(topic, nullptr);
+        if (!other)
+            continue;
+        GEosObserverDispatcher* from = publisher ? d : other;
+        GEosObserverDispatcher* to = publisher ? other : d;
+        bool ok = bool(QObject::connect(from, &GEosObserverDispatcher::updated, to, &GEosObserverDispatcher::updated));
+        if (publisher)
             qDebug() << "Eos connect " << topic << " :" << ok;
-        }
     }
-    return p;
+    return d;
 }
 
 void GEosSubscribe(const char* topic, QObject* receiver, const char* slot)

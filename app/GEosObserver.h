@@ -47,6 +47,7 @@ public:
 
 private:
     GEosObserverScheduler();
+    GEosObserverDispatcher* GetDispatcher(const QString& topic, bool create, bool publisher);
 
     std::mutex publisherLock;    // guards publishers while it changes and when other threads read it
     std::mutex subscriberLock;   // guards subscribers likewise
