@@ -45,7 +45,7 @@ CLIENTLIB_API void HoldNextCall(ClientLib* lib);
 CLIENTLIB_API bool WaitCallHeld(ClientLib* lib, int ms);
 CLIENTLIB_API void ResumeCall(ClientLib* lib);
 
-// The calls made so far, in order; ClearCalls forgets them.
+// The calls made so far (the latest 20000), in order; ClearCalls forgets them.
 CLIENTLIB_API QList<ClientLibCall> Calls(ClientLib* lib);
 CLIENTLIB_API void ClearCalls(ClientLib* lib);
 

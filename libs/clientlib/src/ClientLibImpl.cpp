@@ -15,6 +15,8 @@
 namespace clientlib {
 namespace {
 
+const int kMaxCalls = 20000;
+
 QVariantMap ud(std::initializer_list<std::pair<QString, QVariant>> items)
 {
     QVariantMap m;
@@ -76,6 +78,9 @@ std::unique_lock<std::recursive_mutex> ClientLibImpl::record(const char* name, c
     std::unique_lock<std::recursive_mutex> gate(m_gate);
     std::unique_lock<std::mutex> lk(m_ctlLock);
     m_calls.append(ClientLibCall{QString::fromLatin1(name), args});
+    // A whole teaching day of calls (video frames among them) must not pile
+    // up: only the latest ones are kept.
+    while (m_calls.size() > kMaxCalls) m_calls.removeFirst();
     if (m_holdNext) {  // test control: stop here, the gate held
         m_holdNext = false;
         m_held = true;

@@ -196,3 +196,13 @@ TEST(ClientLibCreate, ReleaseFromInsideTheCallbackIsRefusedWithoutACrash)
     ReleaseClientLib(g_self);  // the real release, from the caller's thread
     g_self = nullptr;
 }
+
+TEST(ClientLibCalls, CallListKeepsOnlyTheLatestCalls)
+{
+    LibFixture lib;
+    const unsigned char pixel[4] = {0, 0, 0, 0};
+    for (int i = 0; i < 20100; ++i) lib->PushVideoFrame("", 1, 1, pixel, nullptr, i, 0, 0, 0, 0, 0);
+    const QList<ClientLibCall> calls = ClientLibTestControl::Calls(lib.lib());
+    ASSERT_EQ(calls.size(), 20000);
+    EXPECT_EQ(calls.last().args.value(4).toInt(), 20099);
+}
