@@ -5,6 +5,7 @@
 #include "Core.h"
 #include "Gdi.h"
 #include "Input.h"
+#include "TextConv.h"
 #include "winapi/winbase.h"
 
 using namespace winapi;
@@ -159,16 +160,8 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             backend().titleChanged(*w);
         return TRUE;
     }
-    case WM_GETTEXT: {
-        auto* buffer = reinterpret_cast<LPWSTR>(lParam);
-        int max = int(wParam);
-        if (!buffer || max <= 0)
-            return 0;
-        int n = std::min<int>(int(w->text.size()), max - 1);
-        std::copy(w->text.begin(), w->text.begin() + n, buffer);
-        buffer[n] = 0;
-        return n;
-    }
+    case WM_GETTEXT:
+        return copyTextOut(w->text, wParam, lParam);
     case WM_GETTEXTLENGTH:
         return LRESULT(w->text.size());
     case WM_SETICON: {

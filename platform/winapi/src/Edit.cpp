@@ -9,6 +9,7 @@
 
 #include "Controls.h"
 #include "Input.h"
+#include "TextConv.h"
 #include "winapi/commctrl.h"
 #include "winapi/wingdi.h"
 
@@ -257,16 +258,8 @@ LRESULT CALLBACK editProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             notifyParent(hwnd, EN_CHANGE);
         return TRUE;
     }
-    case WM_GETTEXT: {
-        auto* buffer = reinterpret_cast<LPWSTR>(lParam);
-        int max = int(wParam);
-        if (!buffer || max <= 0)
-            return 0;
-        int n = std::min<int>(int(s->text.size()), max - 1);
-        std::copy(s->text.begin(), s->text.begin() + n, buffer);
-        buffer[n] = 0;
-        return n;
-    }
+    case WM_GETTEXT:
+        return copyTextOut(s->text, wParam, lParam);
     case WM_GETTEXTLENGTH:
         return LRESULT(s->text.size());
     case WM_SETFONT:

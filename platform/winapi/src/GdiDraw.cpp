@@ -28,18 +28,6 @@ COLORREF brushColor(HBRUSH brush, bool* isNull)
     return b->color;
 }
 
-void fillRectangle(cairo_t* cr, double l, double t, double r, double b, COLORREF c)
-{
-    if (r <= l || b <= t)
-        return;
-    cairo_save(cr);
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    setColor(cr, c);
-    cairo_rectangle(cr, safeCoord(l), safeCoord(t), safeCoord(r) - safeCoord(l), safeCoord(b) - safeCoord(t));
-    cairo_fill(cr);
-    cairo_restore(cr);
-}
-
 // Sets up the pen; false for PS_NULL.
 bool usePen(cairo_t* cr, const DC& dc)
 {

@@ -135,6 +135,8 @@ struct Paint {
 };
 
 void setColor(cairo_t* cr, COLORREF c);
+// An opaque fill of [l, r) x [t, b) in logical coordinates.
+void fillRectangle(cairo_t* cr, double l, double t, double r, double b, COLORREF c);
 std::shared_ptr<Font> defaultFont();
 std::shared_ptr<Font> dcFont(const DC& dc);
 PangoContext* threadContext();

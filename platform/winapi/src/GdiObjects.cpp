@@ -337,6 +337,18 @@ void setColor(cairo_t* cr, COLORREF c)
     cairo_set_source_rgb(cr, GetRValue(c) / 255.0, GetGValue(c) / 255.0, GetBValue(c) / 255.0);
 }
 
+void fillRectangle(cairo_t* cr, double l, double t, double r, double b, COLORREF c)
+{
+    if (r <= l || b <= t)
+        return;
+    cairo_save(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    setColor(cr, c);
+    cairo_rectangle(cr, safeCoord(l), safeCoord(t), safeCoord(r) - safeCoord(l), safeCoord(b) - safeCoord(t));
+    cairo_fill(cr);
+    cairo_restore(cr);
+}
+
 }  // namespace gdi
 }  // namespace winapi
 
@@ -516,6 +528,19 @@ DWORD GetObjectType(HGDIOBJ obj)
     return DWORD(o->kind);
 }
 
+namespace {
+// Copies a description into the caller's buffer (its size without one).
+template <typename T>
+int copyOut(const T& value, int size, LPVOID buffer)
+{
+    if (!buffer)
+        return int(sizeof(T));
+    int n = std::max(0, std::min<int>(size, int(sizeof(T))));
+    std::memcpy(buffer, &value, size_t(n));
+    return n;
+}
+}  // namespace
+
 int GetObjectW(HGDIOBJ obj, int size, LPVOID buffer)
 {
     auto o = object(obj);
@@ -523,12 +548,7 @@ int GetObjectW(HGDIOBJ obj, int size, LPVOID buffer)
         return 0;
     switch (o->kind) {
     case Kind::Font: {
-        auto f = std::static_pointer_cast<Font>(o);
-        if (!buffer)
-            return sizeof(LOGFONTW);
-        int n = std::min<int>(size, sizeof(LOGFONTW));
-        std::memcpy(buffer, &f->lf, size_t(std::max(0, n)));
-        return n;
+        return copyOut(std::static_pointer_cast<Font>(o)->lf, size, buffer);
     }
     case Kind::Bitmap: {
         auto b = std::static_pointer_cast<Bitmap>(o);
@@ -540,29 +560,15 @@ int GetObjectW(HGDIOBJ obj, int size, LPVOID buffer)
         bm.bmPlanes = 1;
         bm.bmBitsPixel = 32;
         bm.bmBits = b->dib ? cairo_image_surface_get_data(b->surface) : nullptr;
-        if (!buffer)
-            return sizeof(BITMAP);
-        int n = std::min<int>(size, sizeof(BITMAP));
-        std::memcpy(buffer, &bm, size_t(std::max(0, n)));
-        return n;
+        return copyOut(bm, size, buffer);
     }
     case Kind::Pen: {
         auto p = std::static_pointer_cast<Pen>(o);
-        LOGPEN lp{UINT(p->style), POINT{p->width, 0}, p->color};
-        if (!buffer)
-            return sizeof(LOGPEN);
-        int n = std::min<int>(size, sizeof(LOGPEN));
-        std::memcpy(buffer, &lp, size_t(std::max(0, n)));
-        return n;
+        return copyOut(LOGPEN{UINT(p->style), POINT{p->width, 0}, p->color}, size, buffer);
     }
     case Kind::Brush: {
         auto b = std::static_pointer_cast<Brush>(o);
-        LOGBRUSH lb{b->style, b->color, 0};
-        if (!buffer)
-            return sizeof(LOGBRUSH);
-        int n = std::min<int>(size, sizeof(LOGBRUSH));
-        std::memcpy(buffer, &lb, size_t(std::max(0, n)));
-        return n;
+        return copyOut(LOGBRUSH{b->style, b->color, 0}, size, buffer);
     }
     default:
         return 0;
@@ -574,8 +580,6 @@ int GetObjectA(HGDIOBJ obj, int size, LPVOID buffer)
     auto f = objectAs<Font>(obj, Kind::Font);
     if (!f)
         return GetObjectW(obj, size, buffer);
-    if (!buffer)
-        return sizeof(LOGFONTA);
     LOGFONTA a{};
     std::memcpy(&a, &f->lf, offsetof(LOGFONTW, lfFaceName));
     std::string face = toUtf8(f->lf.lfFaceName);
@@ -584,9 +588,7 @@ int GetObjectA(HGDIOBJ obj, int size, LPVOID buffer)
     while (n > 0 && n < face.size() && (static_cast<unsigned char>(face[n]) & 0xC0) == 0x80)
         --n;
     std::memcpy(a.lfFaceName, face.data(), n);
-    int out = std::min<int>(size, sizeof(LOGFONTA));
-    std::memcpy(buffer, &a, size_t(std::max(0, out)));
-    return out;
+    return copyOut(a, size, buffer);
 }
 
 int GetDeviceCaps(HDC, int index)
@@ -608,56 +610,38 @@ int GetDeviceCaps(HDC, int index)
     }
 }
 
-BOOL SetWindowOrgEx(HDC hdc, int x, int y, LPPOINT old)
+namespace {
+// Origins of the logical coordinate system: set (or move) one and report
+// its previous value.
+BOOL changeOrigin(HDC hdc, POINT DCState::*origin, POINT value, bool relative, LPPOINT old)
 {
     auto dc = dcOf(hdc);
     if (!dc)
         return FALSE;
+    POINT& p = dc->state.*origin;
     if (old)
-        *old = dc->state.windowOrg;
-    dc->state.windowOrg = POINT{x, y};
+        *old = p;
+    p = relative ? POINT{p.x + value.x, p.y + value.y} : value;
     return TRUE;
 }
 
-BOOL GetWindowOrgEx(HDC hdc, LPPOINT pt)
+BOOL readOrigin(HDC hdc, POINT DCState::*origin, LPPOINT pt)
 {
     auto dc = dcOf(hdc);
     if (!dc || !pt)
         return FALSE;
-    *pt = dc->state.windowOrg;
+    *pt = dc->state.*origin;
     return TRUE;
 }
+}  // namespace
 
-BOOL SetViewportOrgEx(HDC hdc, int x, int y, LPPOINT old)
-{
-    auto dc = dcOf(hdc);
-    if (!dc)
-        return FALSE;
-    if (old)
-        *old = dc->state.viewportOrg;
-    dc->state.viewportOrg = POINT{x, y};
-    return TRUE;
-}
-
-BOOL GetViewportOrgEx(HDC hdc, LPPOINT pt)
-{
-    auto dc = dcOf(hdc);
-    if (!dc || !pt)
-        return FALSE;
-    *pt = dc->state.viewportOrg;
-    return TRUE;
-}
-
+BOOL SetWindowOrgEx(HDC hdc, int x, int y, LPPOINT old) { return changeOrigin(hdc, &DCState::windowOrg, POINT{x, y}, false, old); }
+BOOL GetWindowOrgEx(HDC hdc, LPPOINT pt) { return readOrigin(hdc, &DCState::windowOrg, pt); }
+BOOL SetViewportOrgEx(HDC hdc, int x, int y, LPPOINT old) { return changeOrigin(hdc, &DCState::viewportOrg, POINT{x, y}, false, old); }
+BOOL GetViewportOrgEx(HDC hdc, LPPOINT pt) { return readOrigin(hdc, &DCState::viewportOrg, pt); }
 BOOL OffsetViewportOrgEx(HDC hdc, int dx, int dy, LPPOINT old)
 {
-    auto dc = dcOf(hdc);
-    if (!dc)
-        return FALSE;
-    if (old)
-        *old = dc->state.viewportOrg;
-    dc->state.viewportOrg.x += dx;
-    dc->state.viewportOrg.y += dy;
-    return TRUE;
+    return changeOrigin(hdc, &DCState::viewportOrg, POINT{dx, dy}, true, old);
 }
 
 BOOL GdiFlush() { return TRUE; }

@@ -152,18 +152,6 @@ const TEXTMETRICW& metrics(Font& f)
     return f.tm;
 }
 
-void fill(cairo_t* cr, double l, double t, double r, double b, COLORREF c)
-{
-    if (r <= l || b <= t)
-        return;
-    cairo_save(cr);
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    setColor(cr, c);
-    cairo_rectangle(cr, safeCoord(l), safeCoord(t), safeCoord(r) - safeCoord(l), safeCoord(b) - safeCoord(t));
-    cairo_fill(cr);
-    cairo_restore(cr);
-}
-
 void show(cairo_t* cr, PangoLayout* l, double x, double y, COLORREF color)
 {
     cairo_save(cr);
@@ -360,7 +348,7 @@ BOOL textOut(HDC hdc, int x, int y, const RECT* clipRect, LPCWSTR text, int coun
         cairo_clip(p.cr);
     }
     if (dc->state.bkMode == OPAQUE)
-        fill(p.cr, px, py, px + w, py + h, dc->state.bkColor);
+        fillRectangle(p.cr, px, py, px + w, py + h, dc->state.bkColor);
     show(p.cr, l, px, py, dc->state.textColor);
     return TRUE;
 }
@@ -377,7 +365,7 @@ BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCWSTR 
     if ((options & ETO_OPAQUE) && rect) {
         Paint p(hdc);
         if (p)
-            fill(p.cr, rect->left, rect->top, rect->right, rect->bottom, dc->state.bkColor);
+            fillRectangle(p.cr, rect->left, rect->top, rect->right, rect->bottom, dc->state.bkColor);
     }
     if (!text || count == 0)
         return TRUE;
@@ -484,7 +472,7 @@ int DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT format)
             cairo_clip(p.cr);
         }
         if (dc->state.bkMode == OPAQUE)
-            fill(p.cr, double(x + logical.x), double(y), double(x + logical.x + textW), double(y + textH),
+            fillRectangle(p.cr, double(x + logical.x), double(y), double(x + logical.x + textW), double(y + textH),
                  dc->state.bkColor);
         show(p.cr, l, double(x), double(y), dc->state.textColor);
     }

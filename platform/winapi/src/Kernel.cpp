@@ -125,6 +125,20 @@ timespec fromFileTime(const FILETIME& ft)
     return ts;
 }
 
+SYSTEMTIME systemTime(const tm& t, long milliseconds)
+{
+    SYSTEMTIME st{};
+    st.wYear = WORD(t.tm_year + 1900);
+    st.wMonth = WORD(t.tm_mon + 1);
+    st.wDayOfWeek = WORD(t.tm_wday);
+    st.wDay = WORD(t.tm_mday);
+    st.wHour = WORD(t.tm_hour);
+    st.wMinute = WORD(t.tm_min);
+    st.wSecond = WORD(t.tm_sec);
+    st.wMilliseconds = WORD(milliseconds);
+    return st;
+}
+
 DWORD attributesOf(const std::string& path, const struct stat& st)
 {
     DWORD a = 0;
@@ -728,14 +742,7 @@ BOOL FileTimeToSystemTime(const FILETIME* ft, LPSYSTEMTIME st)
     timespec ts = fromFileTime(*ft);
     tm t{};
     gmtime_r(&ts.tv_sec, &t);
-    st->wYear = WORD(t.tm_year + 1900);
-    st->wMonth = WORD(t.tm_mon + 1);
-    st->wDayOfWeek = WORD(t.tm_wday);
-    st->wDay = WORD(t.tm_mday);
-    st->wHour = WORD(t.tm_hour);
-    st->wMinute = WORD(t.tm_min);
-    st->wSecond = WORD(t.tm_sec);
-    st->wMilliseconds = WORD(ts.tv_nsec / 1000000);
+    *st = systemTime(t, ts.tv_nsec / 1000000);
     return TRUE;
 }
 
@@ -932,15 +939,17 @@ DWORD GetTempPathW(DWORD size, LPWSTR buffer)
     return DWORD(d.size());
 }
 
-HANDLE FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data)
+namespace {
+template <typename Data, typename Conv>
+HANDLE findFirstOf(const std::string& pattern, Data* data, Conv conv)
 {
-    if (!pattern || !data)
+    if (!data)
         return INVALID_HANDLE_VALUE;
     std::shared_ptr<FindObject> f;
     HANDLE h = findFirst(pattern, f);
     if (h == INVALID_HANDLE_VALUE)
         return h;
-    if (!fillFind(*f, data, narrowName)) {
+    if (!fillFind(*f, data, conv)) {
         CloseHandle(h);
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
@@ -948,37 +957,29 @@ HANDLE FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data)
     return h;
 }
 
-BOOL FindNextFileA(HANDLE find, LPWIN32_FIND_DATAA data)
+template <typename Data, typename Conv>
+BOOL findNextOf(HANDLE find, Data* data, Conv conv)
 {
     auto o = kernelObject(find);
     if (!o || o->kind != KernelObject::Find || !data)
         return FALSE;
-    return fillFind(static_cast<FindObject&>(*o), data, narrowName) ? TRUE : FALSE;
+    return fillFind(static_cast<FindObject&>(*o), data, conv) ? TRUE : FALSE;
 }
+}  // namespace
+
+HANDLE FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data)
+{
+    return pattern ? findFirstOf(pattern, data, narrowName) : INVALID_HANDLE_VALUE;
+}
+
+BOOL FindNextFileA(HANDLE find, LPWIN32_FIND_DATAA data) { return findNextOf(find, data, narrowName); }
 
 HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data)
 {
-    if (!pattern || !data)
-        return INVALID_HANDLE_VALUE;
-    std::shared_ptr<FindObject> f;
-    HANDLE h = findFirst(toUtf8(pattern), f);
-    if (h == INVALID_HANDLE_VALUE)
-        return h;
-    if (!fillFind(*f, data, wideName)) {
-        CloseHandle(h);
-        SetLastError(ERROR_FILE_NOT_FOUND);
-        return INVALID_HANDLE_VALUE;
-    }
-    return h;
+    return pattern ? findFirstOf(toUtf8(pattern), data, wideName) : INVALID_HANDLE_VALUE;
 }
 
-BOOL FindNextFileW(HANDLE find, LPWIN32_FIND_DATAW data)
-{
-    auto o = kernelObject(find);
-    if (!o || o->kind != KernelObject::Find || !data)
-        return FALSE;
-    return fillFind(static_cast<FindObject&>(*o), data, wideName) ? TRUE : FALSE;
-}
+BOOL FindNextFileW(HANDLE find, LPWIN32_FIND_DATAW data) { return findNextOf(find, data, wideName); }
 
 BOOL FindClose(HANDLE find) { return CloseHandle(find); }
 
@@ -1100,14 +1101,7 @@ void GetLocalTime(LPSYSTEMTIME st)
     gettimeofday(&tv, nullptr);
     tm t{};
     localtime_r(&tv.tv_sec, &t);
-    st->wYear = WORD(t.tm_year + 1900);
-    st->wMonth = WORD(t.tm_mon + 1);
-    st->wDayOfWeek = WORD(t.tm_wday);
-    st->wDay = WORD(t.tm_mday);
-    st->wHour = WORD(t.tm_hour);
-    st->wMinute = WORD(t.tm_min);
-    st->wSecond = WORD(t.tm_sec);
-    st->wMilliseconds = WORD(tv.tv_usec / 1000);
+    *st = systemTime(t, tv.tv_usec / 1000);
 }
 
 void GetSystemTime(LPSYSTEMTIME st)

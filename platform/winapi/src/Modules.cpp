@@ -80,41 +80,20 @@ HMODULE GetModuleHandleA(LPCSTR name)
 
 DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size)
 {
-    if (!buffer || size == 0)
-        return 0;
     if (module && module != programModule()) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return 0;
     }
-    std::string p = exePath();
-    if (p.size() >= size) {
-        // Truncated as Windows does: size - 1 characters and the terminator.
-        std::memcpy(buffer, p.data(), size - 1);
-        buffer[size - 1] = 0;
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return size;
-    }
-    std::memcpy(buffer, p.c_str(), p.size() + 1);
-    return DWORD(p.size());
+    return copyTruncated(exePath(), buffer, size);
 }
 
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size)
 {
-    if (!buffer || size == 0)
-        return 0;
     if (module && module != programModule()) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return 0;
     }
-    std::u16string p = fromUtf8(exePath());
-    if (p.size() >= size) {
-        std::memcpy(buffer, p.data(), (size - 1) * sizeof(char16_t));
-        buffer[size - 1] = 0;
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return size;
-    }
-    std::memcpy(buffer, p.c_str(), (p.size() + 1) * sizeof(char16_t));
-    return DWORD(p.size());
+    return copyTruncated(fromUtf8(exePath()), buffer, size);
 }
 
 HMODULE LoadLibraryW(LPCWSTR name)

@@ -44,6 +44,17 @@ void windowDrawn(HWND hwnd, const RECT& r)
     backend().dirty(*t, d);
 }
 
+// A rectangle cut to the window (one pixel of slack), so huge values
+// cannot overflow; false when nothing is left.
+bool clampToWindow(const Window& w, RECT& r)
+{
+    r.left = std::max<LONG>(r.left, -1);
+    r.top = std::max<LONG>(r.top, -1);
+    r.right = std::min<LONG>(r.right, w.width() + 1);
+    r.bottom = std::min<LONG>(r.bottom, w.height() + 1);
+    return r.right > r.left && r.bottom > r.top;
+}
+
 }  // namespace winapi
 
 using namespace winapi;
@@ -58,14 +69,7 @@ BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase)
         return TRUE;
     }
     RECT r = *rect;
-    if (r.right <= r.left || r.bottom <= r.top)
-        return TRUE;
-    // Clamped first, so huge rectangles cannot overflow the width.
-    r.left = std::max<LONG>(r.left, -1);
-    r.top = std::max<LONG>(r.top, -1);
-    r.right = std::min<LONG>(r.right, w->width() + 1);
-    r.bottom = std::min<LONG>(r.bottom, w->height() + 1);
-    if (r.right <= r.left || r.bottom <= r.top)
+    if (!clampToWindow(*w, r))
         return TRUE;
     cairo_rectangle_int_t ri{r.left, r.top, r.right - r.left, r.bottom - r.top};
     cairo_region_t* reg = cairo_region_create_rectangle(&ri);
@@ -96,11 +100,7 @@ BOOL ValidateRect(HWND hwnd, const RECT* rect)
         w->erasePending = false;
     } else {
         RECT r = *rect;
-        r.left = std::max<LONG>(r.left, -1);
-        r.top = std::max<LONG>(r.top, -1);
-        r.right = std::min<LONG>(r.right, w->width() + 1);
-        r.bottom = std::min<LONG>(r.bottom, w->height() + 1);
-        if (r.right > r.left && r.bottom > r.top) {
+        if (clampToWindow(*w, r)) {
             cairo_rectangle_int_t ri{r.left, r.top, r.right - r.left, r.bottom - r.top};
             cairo_region_subtract_rectangle(w->update, &ri);
         }

@@ -456,19 +456,26 @@ DWORD GetMessagePos()
 
 BOOL IsDialogMessageW(HWND, LPMSG) { return FALSE; }
 
+namespace {
+// The queue that runs a window's timers (the caller's for thread timers).
+std::shared_ptr<ThreadQueue> timerQueue(HWND hwnd)
+{
+    if (!hwnd)
+        return currentQueue();
+    auto w = findWindow(hwnd);
+    if (!w) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    return w->queue;
+}
+}  // namespace
+
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc)
 {
-    std::shared_ptr<ThreadQueue> q;
-    if (hwnd) {
-        auto w = findWindow(hwnd);
-        if (!w) {
-            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-            return 0;
-        }
-        q = w->queue;
-    } else {
-        q = currentQueue();
-    }
+    std::shared_ptr<ThreadQueue> q = timerQueue(hwnd);
+    if (!q)
+        return 0;
     elapseMs = std::max<UINT>(elapseMs, 10);
     std::lock_guard<std::mutex> lock(q->mutex);
     if (!hwnd) {
@@ -500,15 +507,9 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc)
 
 BOOL KillTimer(HWND hwnd, UINT_PTR id)
 {
-    std::shared_ptr<ThreadQueue> q;
-    if (hwnd) {
-        auto w = findWindow(hwnd);
-        if (!w)
-            return FALSE;
-        q = w->queue;
-    } else {
-        q = currentQueue();
-    }
+    std::shared_ptr<ThreadQueue> q = timerQueue(hwnd);
+    if (!q)
+        return FALSE;
     std::lock_guard<std::mutex> lock(q->mutex);
     auto it = std::find_if(q->timers.begin(), q->timers.end(),
                            [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; });

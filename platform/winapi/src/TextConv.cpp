@@ -1,6 +1,9 @@
 #include "TextConv.h"
 
+#include <algorithm>
 #include <cwctype>
+
+#include "winapi/winbase.h"
 
 namespace winapi {
 
@@ -119,6 +122,36 @@ std::string posixPath(const std::string& path)
 }
 
 std::string posixPath(const char16_t* path) { return posixPath(toUtf8(path)); }
+
+LRESULT copyTextOut(const std::u16string& text, WPARAM max, LPARAM buffer)
+{
+    auto* out = reinterpret_cast<char16_t*>(buffer);
+    if (!out || max == 0)
+        return 0;
+    size_t n = std::min<size_t>(text.size(), size_t(max) - 1);
+    std::copy(text.begin(), text.begin() + long(n), out);
+    out[n] = 0;
+    return LRESULT(n);
+}
+
+template <typename Char>
+DWORD copyTruncated(const std::basic_string<Char>& s, Char* buffer, DWORD size)
+{
+    if (!buffer || size == 0)
+        return 0;
+    if (s.size() >= size) {
+        std::copy(s.begin(), s.begin() + long(size - 1), buffer);
+        buffer[size - 1] = 0;
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return size;
+    }
+    std::copy(s.begin(), s.end(), buffer);
+    buffer[s.size()] = 0;
+    return DWORD(s.size());
+}
+
+template DWORD copyTruncated<char>(const std::string&, char*, DWORD);
+template DWORD copyTruncated<char16_t>(const std::u16string&, char16_t*, DWORD);
 
 char16_t fold16(char16_t c)
 {
