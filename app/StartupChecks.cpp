@@ -38,3 +38,9 @@ bool CheckSingleInstance(const char* name)
 }
 
 SingleInstance* SingleInstanceGuard() { return g_guard; }
+
+void ReleaseSingleInstance()
+{
+    delete g_guard;
+    g_guard = nullptr;
+}

@@ -16,3 +16,5 @@ bool CheckSingleInstance(const char* name);
 
 // The process-wide instance guard made by CheckSingleInstance (null before).
 SingleInstance* SingleInstanceGuard();
+// Gives the instance up (before this process starts its successor).
+void ReleaseSingleInstance();

@@ -324,7 +324,6 @@ void SetSpeakerVolume(int volume)
 void RestartProgram()
 {
     // The new process must be able to claim the single instance.
-    if (SingleInstance* guard = SingleInstanceGuard())
-        delete guard;
+    ReleaseSingleInstance();
     QProcess::startDetached(QCoreApplication::applicationFilePath(), QStringList());
 }
