@@ -101,6 +101,8 @@ struct DCState {
     ~DCState();
 };
 
+// A device context belongs to the thread that draws with it; the handle
+// table itself is guarded by a lock.
 struct DC {
     enum Type { WindowDC, MemoryDC, ScreenDC } type = MemoryDC;
     HWND hwnd = nullptr;

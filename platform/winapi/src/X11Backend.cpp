@@ -581,22 +581,23 @@ private:
         }
     }
 
-    Display* m_display = nullptr;
+    Display* m_display = nullptr;  // guarded by m_xlock (every call that uses it)
+    // Set in open() before the reader starts, read-only afterwards:
     int m_screen = 0;
     ::Window m_root = 0;
     GC m_gc = nullptr;
     bool m_shape = false;
     Atom m_deleteWindow = 0, m_protocols = 0, m_motifHints = 0, m_netName = 0, m_utf8 = 0, m_netIcon = 0,
          m_opacity = 0, m_workArea = 0;
-    std::mutex m_xlock;  // serialises every use of m_display
-    std::atomic<bool> m_dead{false};
+    std::mutex m_xlock;               // serialises every use of m_display
+    std::atomic<bool> m_dead{false};  // atomic: the connection broke
     std::mutex m_mapLock;
     std::map<::Window, HWND> m_windows;  // guarded by m_mapLock
     std::map<HWND, ::Window> m_handles;  // guarded by m_mapLock
     std::map<HWND, RECT> m_dirty;        // guarded by m_mapLock
     std::map<unsigned, Cursor> m_cursors;  // guarded by m_xlock
-    int m_wake[2] = {-1, -1};
-    std::thread m_reader;
+    int m_wake[2] = {-1, -1};  // set in open(); wakes the reader thread
+    std::thread m_reader;      // the reader thread (detached)
 };
 
 void ioErrorExit(Display*, void* self)
