@@ -287,7 +287,8 @@ public:
 // to stderr). The class-room data set is the built-in demo school, or the
 // JSON file named by VELTORA_CLIENTLIB_DATA; when that file cannot be read,
 // is not JSON or lacks fields, the library still starts, logs why (code 0
-// and stderr) and answers every request with code -102 and the reason.
+// and stderr) and answers every request, after the request time-out, with
+// code -102 and the reason.
 extern "C++" CLIENTLIB_API ClientLib* CreateClientLib(ClientLibCallbackFn callback, const QVariant& config);
 
 // Stops the library's threads (no callback runs after it returns) and frees

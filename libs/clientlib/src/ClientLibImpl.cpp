@@ -119,15 +119,17 @@ void ClientLibImpl::requestEx(int code, const QVariantMap& userData, ServeEx ser
         m_disp.post([answer] { answer(-101, QStringLiteral("请求超时")); }, p.timeoutMs);
         return;
     }
+    if (!m_svc) {  // no service to ask: not served, after the time-out
+        const QString msg = QStringLiteral("数据加载失败: ") + m_dataError;
+        m_disp.post([answer, msg] { answer(-102, msg); }, p.timeoutMs);
+        return;
+    }
     m_disp.post(
         [this, code, userData, serve] {
             Failure f;
             QVariantMap result;
             QVariantMap data = userData;
-            if (!m_svc)
-                f = Failure{-102, QStringLiteral("数据加载失败: ") + m_dataError};
-            else
-                result = serve(&f, &data);
+            result = serve(&f, &data);
             result.insert(QStringLiteral("code"), f.code);
             result.insert(QStringLiteral("errMsg"), f.errMsg);
             result.insert(QStringLiteral("user_data"), data);

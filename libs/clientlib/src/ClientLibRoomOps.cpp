@@ -44,10 +44,10 @@ bool ClientLibImpl::LoginRoom(const QVariant& loginVars)
     }
     const QStringList vars = loginVars.toStringList();
     const Pending p = takePending();
-    if (p.fail || p.delayMs >= p.timeoutMs) {
+    if (p.fail || p.delayMs >= p.timeoutMs || !m_svc) {
         // The room service cannot be reached: the connection fails (2) and
         // the login is answered as failed after the time-out.
-        const int code = p.fail ? p.failCode : -101;
+        const int code = p.fail ? p.failCode : (m_svc ? -101 : -102);
         m_disp.post(
             [this, code] {
                 deliver({{RsC_Room_ConnectFailed, QVariantMap{{"type", QStringLiteral("main")}, {"code", code}}},
@@ -61,12 +61,7 @@ bool ClientLibImpl::LoginRoom(const QVariant& loginVars)
     m_disp.post(
         [this, vars] {
             Events ev;
-            if (m_svc)
-                m_svc->loginRoom(vars, &ev);
-            else
-                ev.append({RsC_Room_LoginResult,
-                           QVariantMap{{"type", QStringLiteral("main")}, {"code", -102}, {"regOk", false},
-                                       {"result", QStringLiteral("数据加载失败")}, {"isok", false}}});
+            m_svc->loginRoom(vars, &ev);
             deliver(ev);
         },
         p.delayMs);

@@ -116,6 +116,7 @@ TEST(ClientLibData, BrokenDataSetAnswersEveryRequestWithTheReason)
         EXPECT_TRUE(rec().waitFor(RsC_Log, nullptr, 2000, [&](const Received& x) {
             return x.map().value("log").toString().contains(c.reason);
         })) << c.name;
+        ClientLibTestControl::SetRequestTimeout(lib.lib(), 50);
         rec().clear();
         EXPECT_TRUE(lib->Login("1", "2", "86"));
         Received r;
