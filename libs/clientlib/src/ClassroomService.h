@@ -146,7 +146,7 @@ public:
     QVariantMap state() const;
 
 private:
-    // All below: guarded by m_lock.
+    // Helpers: called with m_lock held (later() takes it itself).
     QVariantMap lessonMap(const LessonRec& l, const QDateTime& now) const;
     QVariantList teacherList() const;
     const LessonRec* findLesson(const QString& roomId) const;
@@ -173,38 +173,38 @@ private:
     // the current one, delivering what it collects.
     void later(quint64 gen, int ms, std::function<void(Events*)> fn);
 
-    ServiceHost* m_host;              // not owned; outlives the service
+    ServiceHost* m_host;              // not owned, outlives the service; set once, read by any thread
     mutable std::mutex m_lock;        // guards everything below
-    SchoolData m_data;
-    bool m_loggedIn = false;
-    QMap<QString, QString> m_registered;  // phone -> password
-    QMap<QString, QString> m_smsSent;     // phone -> code sent
-    QVariantList m_feedback;
-    int m_nextId = 1;
+    SchoolData m_data;  // guarded by m_lock
+    bool m_loggedIn = false;  // guarded by m_lock
+    QMap<QString, QString> m_registered;  // guarded by m_lock; phone -> password
+    QMap<QString, QString> m_smsSent;     // guarded by m_lock; phone -> code sent
+    QVariantList m_feedback;  // guarded by m_lock
+    int m_nextId = 1;  // guarded by m_lock
 
     // Room session.
-    quint64 m_gen = 0;  // bumped on every room login and leave
-    bool m_inRoom = false;
-    QStringList m_loginVars;
-    QString m_roomId;
-    QString m_chatId;
-    QMap<QString, RoomUser> m_users;  // online users, the teacher first by id
-    QStringList m_joinOrder;
-    bool m_chatAll = true;
-    bool m_voiceOn = false;
-    bool m_doodleOn = false;
-    qint64 m_noticeId = 0;
-    QString m_notice;
-    qint64 m_questionId = 0;
-    int m_questionType = 0, m_questionNum = 0;
-    bool m_questionShowNum = false;
-    QList<int> m_questionRight;
-    qint64 m_questionStart = 0;
-    QMap<QString, QList<int>> m_answers;  // userId -> options
-    qint64 m_lotteryId = 0;
-    int m_lotteryCount = 0;
-    QStringList m_lotteryJoined;
-    QString m_upProduct[2];
+    quint64 m_gen = 0;  // guarded by m_lock; bumped on every room login and leave
+    bool m_inRoom = false;  // guarded by m_lock
+    QStringList m_loginVars;  // guarded by m_lock
+    QString m_roomId;  // guarded by m_lock
+    QString m_chatId;  // guarded by m_lock
+    QMap<QString, RoomUser> m_users;  // guarded by m_lock; users in the room by id, the teacher among them
+    QStringList m_joinOrder;  // guarded by m_lock
+    bool m_chatAll = true;  // guarded by m_lock
+    bool m_voiceOn = false;  // guarded by m_lock
+    bool m_doodleOn = false;  // guarded by m_lock
+    qint64 m_noticeId = 0;  // guarded by m_lock
+    QString m_notice;  // guarded by m_lock
+    qint64 m_questionId = 0;  // guarded by m_lock
+    int m_questionType = 0, m_questionNum = 0;  // guarded by m_lock
+    bool m_questionShowNum = false;  // guarded by m_lock
+    QList<int> m_questionRight;  // guarded by m_lock
+    qint64 m_questionStart = 0;  // guarded by m_lock
+    QMap<QString, QList<int>> m_answers;  // guarded by m_lock; userId -> options
+    qint64 m_lotteryId = 0;  // guarded by m_lock
+    int m_lotteryCount = 0;  // guarded by m_lock
+    QStringList m_lotteryJoined;  // guarded by m_lock
+    QString m_upProduct[2];  // guarded by m_lock
 };
 
 }  // namespace clientlib
