@@ -99,11 +99,11 @@ public:
     }
 
 private:
-    std::mutex m_lock;
-    std::condition_variable m_cv;
-    std::vector<Received> m_items;
-    std::atomic<int> m_inCall{0};
-    std::atomic<quint64> m_caller{0};
+    std::mutex m_lock;               // guards m_items
+    std::condition_variable m_cv;    // signalled under m_lock when a command arrives
+    std::vector<Received> m_items;   // guarded by m_lock
+    std::atomic<int> m_inCall{0};    // atomic: calls of the test under way
+    std::atomic<quint64> m_caller{0};  // atomic: the thread that made the last call
 };
 
 // A small school for the tests: quick simulated students that join only when
