@@ -2,6 +2,7 @@
 // window manager.
 #include "UIControl.h"
 #include "UIManager.h"
+#include "UIManagerInternal.h"
 #include "UIRender.h"
 
 #include <cstring>

@@ -279,28 +279,32 @@ bool CUIMarkup::ParseElements()
         return true;
     };
 
+    // Ends the run on top of the stack: 1 = the document is done, 0 = go on
+    // with the outer run, -1 = failed.
+    auto endRun = [&]() -> int {
+        const Frame done = stack.back();
+        stack.pop_back();
+        if (stack.empty())
+            return 1;
+        return closeOwner(done) ? 0 : -1;
+    };
+
     for (;;) {
         Frame& f = stack.back();
         SkipWhitespace(pstrText);
         if (*pstrText == 0 && f.parent <= 1) {
             // The run ends with the text.
-            const Frame done = f;
-            stack.pop_back();
-            if (stack.empty())
-                return true;
-            if (!closeOwner(done))
-                return false;
+            const int r = endRun();
+            if (r != 0)
+                return r > 0;
             continue;
         }
         if (*pstrText != u'<')
             return Fail(u"Expected start tag", pstrText);
         if (pstrText[1] == u'/') {
-            const Frame done = f;
-            stack.pop_back();
-            if (stack.empty())
-                return true;
-            if (!closeOwner(done))
-                return false;
+            const int r = endRun();
+            if (r != 0)
+                return r > 0;
             continue;
         }
         if (pstrText[1] == u'!' || pstrText[1] == u'?') {
@@ -351,12 +355,9 @@ bool CUIMarkup::ParseElements()
             // The text ends inside this element: accepted at the top levels.
             *pstrNameEnd = 0;
             *pstrDest = 0;
-            const Frame done = stack.back();
-            stack.pop_back();
-            if (stack.empty())
-                return true;
-            if (!closeOwner(done))
-                return false;
+            const int r = endRun();
+            if (r != 0)
+                return r > 0;
             continue;
         }
         if (*pstrText != u'<')

@@ -158,19 +158,28 @@ bool CWindowWnd::RegisterDerivedClass()
     return ret != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-LRESULT CALLBACK CWindowWnd::StaticWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+// Finds the object of a window in the creation record (WM_NCCREATE) or in
+// its storage; at WM_NCDESTROY the object lets go of the window.
+LRESULT CWindowWnd::routeMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, bool inProperty)
 {
     CWindowWnd* pThis = nullptr;
     if (uMsg == WM_NCCREATE) {
         auto* lpcs = reinterpret_cast<LPCREATESTRUCTW>(lParam);
         pThis = static_cast<CWindowWnd*>(lpcs->lpCreateParams);
         pThis->m_hWnd = hWnd;
-        ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pThis));
+        if (inProperty)
+            ::SetPropW(hWnd, u"WndX", static_cast<HANDLE>(pThis));
+        else
+            ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pThis));
     } else {
-        pThis = reinterpret_cast<CWindowWnd*>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+        pThis = inProperty ? static_cast<CWindowWnd*>(::GetPropW(hWnd, u"WndX"))
+                           : reinterpret_cast<CWindowWnd*>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA));
         if (uMsg == WM_NCDESTROY && pThis) {
             const LRESULT lRes = ::CallWindowProcW(pThis->m_OldWndProc, hWnd, uMsg, wParam, lParam);
-            ::SetWindowLongPtrW(pThis->m_hWnd, GWLP_USERDATA, 0L);
+            if (inProperty)
+                ::RemovePropW(hWnd, u"WndX");
+            else
+                ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, 0L);
             pThis->m_hWnd = nullptr;
             pThis->OnFinalMessage(hWnd);
             return lRes;
@@ -181,27 +190,14 @@ LRESULT CALLBACK CWindowWnd::StaticWindowProc(HWND hWnd, UINT uMsg, WPARAM wPara
     return ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
 
+LRESULT CALLBACK CWindowWnd::StaticWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    return routeMessage(hWnd, uMsg, wParam, lParam, false);
+}
+
 LRESULT CALLBACK CWindowWnd::StaticPropWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
-    CWindowWnd* pThis = nullptr;
-    if (uMsg == WM_NCCREATE) {
-        auto* lpcs = reinterpret_cast<LPCREATESTRUCTW>(lParam);
-        pThis = static_cast<CWindowWnd*>(lpcs->lpCreateParams);
-        ::SetPropW(hWnd, u"WndX", static_cast<HANDLE>(pThis));
-        pThis->m_hWnd = hWnd;
-    } else {
-        pThis = static_cast<CWindowWnd*>(::GetPropW(hWnd, u"WndX"));
-        if (uMsg == WM_NCDESTROY && pThis) {
-            const LRESULT lRes = ::CallWindowProcW(pThis->m_OldWndProc, hWnd, uMsg, wParam, lParam);
-            ::RemovePropW(hWnd, u"WndX");
-            pThis->m_hWnd = nullptr;
-            pThis->OnFinalMessage(hWnd);
-            return lRes;
-        }
-    }
-    if (pThis)
-        return pThis->HandleMessage(uMsg, wParam, lParam);
-    return ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
+    return routeMessage(hWnd, uMsg, wParam, lParam, true);
 }
 
 LRESULT CWindowWnd::SendToWindow(UINT uMsg, WPARAM wParam, LPARAM lParam)

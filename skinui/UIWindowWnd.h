@@ -100,6 +100,7 @@ protected:
 
     static LRESULT CALLBACK StaticWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK StaticPropWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    static LRESULT routeMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, bool inProperty);
 
     HWND m_hWnd;
     WNDPROC m_OldWndProc;

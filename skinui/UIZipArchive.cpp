@@ -285,6 +285,22 @@ void UIZipArchive::closeMember()
     m_current = -1;
 }
 
+// Hands the next block of compressed data to zlib when its input is used up.
+bool UIZipArchive::refillInput()
+{
+    Stream& s = *m_stream;
+    if (s.z.avail_in != 0 || s.inputLeft == 0)
+        return true;
+    const Member& m = m_members[static_cast<size_t>(m_current)];
+    const size_t n = static_cast<size_t>(std::min<uint64_t>(s.inputLeft, sizeof s.in));
+    if (!readAt(s.dataOffset + (m.compressedSize - s.inputLeft), s.in, n))
+        return false;
+    s.inputLeft -= n;
+    s.z.next_in = s.in;
+    s.z.avail_in = static_cast<uInt>(n);
+    return true;
+}
+
 // Called once all expected bytes are out: the member must end here and its
 // CRC must match.
 UIZipArchive::ReadResult UIZipArchive::finishCheck()
@@ -295,14 +311,8 @@ UIZipArchive::ReadResult UIZipArchive::finishCheck()
         // The deflate stream must end without producing anything more.
         uint8_t probe[1];
         for (;;) {
-            if (s.z.avail_in == 0 && s.inputLeft > 0) {
-                const size_t n = static_cast<size_t>(std::min<uint64_t>(s.inputLeft, sizeof s.in));
-                if (!readAt(s.dataOffset + (m.compressedSize - s.inputLeft), s.in, n))
-                    return ReadInflateFailed;
-                s.inputLeft -= n;
-                s.z.next_in = s.in;
-                s.z.avail_in = static_cast<uInt>(n);
-            }
+            if (!refillInput())
+                return ReadInflateFailed;
             s.z.next_out = probe;
             s.z.avail_out = sizeof probe;
             const int rc = inflate(&s.z, Z_NO_FLUSH);
@@ -348,14 +358,8 @@ UIZipArchive::ReadResult UIZipArchive::readMember(void* buf, size_t len, size_t*
         s.z.next_out = out;
         s.z.avail_out = static_cast<uInt>(want);
         while (s.z.avail_out > 0) {
-            if (s.z.avail_in == 0 && s.inputLeft > 0) {
-                const size_t n = static_cast<size_t>(std::min<uint64_t>(s.inputLeft, sizeof s.in));
-                if (!readAt(s.dataOffset + (m.compressedSize - s.inputLeft), s.in, n))
-                    return ReadInflateFailed;
-                s.inputLeft -= n;
-                s.z.next_in = s.in;
-                s.z.avail_in = static_cast<uInt>(n);
-            }
+            if (!refillInput())
+                return ReadInflateFailed;
             const uInt before = s.z.avail_out;
             const int rc = inflate(&s.z, Z_NO_FLUSH);
             if (rc == Z_STREAM_END) {

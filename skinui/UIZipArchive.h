@@ -74,6 +74,7 @@ private:
     bool readAt(uint64_t offset, void* buf, size_t len) const;
     bool parseDirectory();
     ReadResult finishCheck();
+    bool refillInput();
 
     bool m_open = false;
     const uint8_t* m_mem = nullptr;
