@@ -157,6 +157,20 @@ TEST(ClientLibData, BuiltInDemoSchoolLogsInWithItsTeacher)
     ASSERT_TRUE(rec().waitFor(RsC_Http_Login, &r));
     EXPECT_EQ(r.map().value("code").toInt(), 0);
     EXPECT_FALSE(lib->GetVideoDevices().isEmpty());
+    // A month of lessons around today, with a class under way today.
+    const QDate today = QDate::currentDate();
+    rec().clear();
+    lib->GetOrders(today.addDays(-30).toString("yyyy-MM-dd"), today.addDays(30).toString("yyyy-MM-dd"), "1");
+    EXPECT_GE(answer(RsC_Http_Orders).value("calePoints").toStringList().size(), 20);
+    rec().clear();
+    lib->GetDayRooms(today.toString("yyyy-MM-dd"), today.toString("yyyy-MM-dd"), "1", today.toString("yyyy-MM-dd"));
+    bool underWay = false;
+    for (const QVariant& v : answer(RsC_Http_DayRooms).value("ltRooms").toList())
+        underWay = underWay || v.toMap().value("status").toInt() == 0;
+    EXPECT_TRUE(underWay);
+    rec().clear();
+    lib->GetGroupMessages("301", "", 0);
+    EXPECT_FALSE(answer(RsC_Http_GroupMessages).value("datalist").toList().isEmpty());
 }
 
 TEST(ClientLibCalls, RecordsEveryCallInOrder)
