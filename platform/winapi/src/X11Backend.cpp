@@ -22,6 +22,7 @@
 #include "Backend.h"
 #include "Gdi.h"
 #include "Input.h"
+#include "TextConv.h"
 
 namespace winapi {
 
@@ -190,6 +191,7 @@ public:
         sh.width = w.width();
         sh.height = w.height();
         XSetWMNormalHints(m_display, xw, &sh);
+        storeTitle(xw, w.text);
         {
             std::lock_guard<std::mutex> l(m_mapLock);
             m_windows[xw] = w.handle;
@@ -288,14 +290,10 @@ public:
     void titleChanged(Window& w) override
     {
         ::Window xw = xwindow(w.handle);
-        std::string t;
-        for (char16_t c : w.text)
-            if (c < 0x80)
-                t.push_back(char(c));
         std::lock_guard<std::mutex> lock(m_xlock);
         if (m_dead || !xw)
             return;
-        XStoreName(m_display, xw, t.c_str());
+        storeTitle(xw, w.text);
         XFlush(m_display);
     }
 
@@ -431,6 +429,15 @@ public:
     }
 
 private:
+    // caller holds m_xlock
+    void storeTitle(::Window xw, const std::u16string& text)
+    {
+        std::string utf8 = toUtf8(text);
+        XStoreName(m_display, xw, utf8.c_str());
+        XChangeProperty(m_display, xw, m_netName, m_utf8, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(utf8.data()), int(utf8.size()));
+    }
+
     ::Window xwindow(HWND h)
     {
         std::lock_guard<std::mutex> l(m_mapLock);

@@ -1,8 +1,12 @@
+// test-libs: PkgConfig::CAIRO
 // Pixel probes of blits, alpha blending, gradients, shapes and clipping;
 // text measurement and DrawText rectangles with the CJK font.
 #include <gtest/gtest.h>
 
+#include <cairo.h>
+
 #include <climits>
+#include <cstdio>
 #include <cstring>
 
 #include "windows.h"
@@ -373,5 +377,15 @@ TEST(WinapiGdi, WindowPaintingAndPictures)
     pic = winapi::captureWindow(hwnd);
     EXPECT_EQ(pic.at(5, 5), 0xFF0000FFu);
     EXPECT_EQ(pic.at(20, 20), 0xFFFFFFFFu);
+    // The same picture as a PNG file.
+    std::string png = ::testing::TempDir() + "winapi_dump.png";
+    ASSERT_TRUE(winapi::dumpWindowPng(hwnd, png));
+    cairo_surface_t* back = cairo_image_surface_create_from_png(png.c_str());
+    ASSERT_EQ(cairo_surface_status(back), CAIRO_STATUS_SUCCESS);
+    EXPECT_EQ(cairo_image_surface_get_width(back), 50);
+    auto* px = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(back));
+    EXPECT_EQ(px[5 * (cairo_image_surface_get_stride(back) / 4) + 5], 0xFF0000FFu);
+    cairo_surface_destroy(back);
+    std::remove(png.c_str());
     DestroyWindow(hwnd);
 }

@@ -318,3 +318,46 @@ TEST(WinapiMessages, CaptionDragMovesTheWindow)
     EXPECT_EQ(r.right - r.left, 200);
     DestroyWindow(hwnd);
 }
+
+TEST(WinapiMessages, VirtualScreenAndWorkArea)
+{
+    winapi::headless::setScreen(1920, 1080, RECT{0, 0, 1920, 1040});
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(nullptr, MONITOR_DEFAULTTONEAREST), &mi));
+    EXPECT_EQ(mi.rcWork.bottom, 1040);
+    EXPECT_EQ(mi.rcMonitor.bottom, 1080);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1920);
+    // Maximising asks WM_GETMINMAXINFO and takes its answer.
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+        if (m == WM_GETMINMAXINFO) {
+            auto* mmi = reinterpret_cast<MINMAXINFO*>(l);
+            mmi->ptMaxPosition = POINT{0, 0};
+            mmi->ptMaxSize = POINT{1920, 1040};
+        }
+        return DefWindowProcW(h, m, w, l);
+    };
+    wc.lpszClassName = u"MaxWin";
+    RegisterClassW(&wc);
+    HWND hwnd = CreateWindowExW(0, u"MaxWin", nullptr, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 500, 400, nullptr,
+                                nullptr, nullptr, nullptr);
+    ShowWindow(hwnd, SW_SHOWMAXIMIZED);
+    EXPECT_TRUE(IsZoomed(hwnd));
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    EXPECT_EQ(r.bottom, 1040);
+    EXPECT_EQ(r.right, 1920);
+    ShowWindow(hwnd, SW_RESTORE);
+    GetWindowRect(hwnd, &r);
+    EXPECT_EQ(r.left, 100);
+    EXPECT_EQ(r.right, 600);
+    // Alt+F4 arrives as a close.
+    SetFocus(hwnd);
+    winapi::headless::keyDown(VK_MENU);
+    winapi::headless::keyDown(VK_F4);
+    winapi::headless::keyUp(VK_F4);
+    winapi::headless::keyUp(VK_MENU);
+    winapi::pumpMessages();
+    EXPECT_FALSE(IsWindow(hwnd));
+}

@@ -201,3 +201,49 @@ TEST_F(X11, CaptionDragWithXdotool)
     EXPECT_TRUE(waitFor([&] { return screen.grab(400, 300, 200, 120) == rgb(pic); }));
     DestroyWindow(hwnd);
 }
+
+TEST_F(X11, DeleteWindowRequestBecomesAClose)
+{
+    static int closes = 0;
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+        if (m == WM_CLOSE)
+            ++closes;
+        return DefWindowProcW(h, m, w, l);
+    };
+    wc.lpszClassName = u"X11Closable";
+    RegisterClassW(&wc);
+    HWND hwnd = CreateWindowExW(0, u"X11Closable", u"closable-window", WS_POPUP | WS_VISIBLE, 20, 20, 80, 60, nullptr,
+                                nullptr, nullptr, nullptr);
+    ASSERT_NE(hwnd, nullptr);
+    winapi::pumpMessages();
+    XScreenGrab screen;
+    // Find the X window by its title, as a window manager would.
+    ::Window target = 0;
+    ASSERT_TRUE(waitFor([&] {
+        ::Window root, parent, *kids = nullptr;
+        unsigned n = 0;
+        XQueryTree(screen.dpy, DefaultRootWindow(screen.dpy), &root, &parent, &kids, &n);
+        for (unsigned i = 0; i < n && !target; ++i) {
+            char* name = nullptr;
+            if (XFetchName(screen.dpy, kids[i], &name) && name) {
+                if (std::string(name) == "closable-window")
+                    target = kids[i];
+                XFree(name);
+            }
+        }
+        if (kids)
+            XFree(kids);
+        return target != 0;
+    }));
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = target;
+    e.xclient.message_type = XInternAtom(screen.dpy, "WM_PROTOCOLS", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = long(XInternAtom(screen.dpy, "WM_DELETE_WINDOW", False));
+    XSendEvent(screen.dpy, target, False, NoEventMask, &e);
+    XFlush(screen.dpy);
+    EXPECT_TRUE(waitFor([&] { return !IsWindow(hwnd); }));
+    EXPECT_EQ(closes, 1);
+}
