@@ -49,6 +49,7 @@ ClientLibImpl::ClientLibImpl(ClientLibCallbackFn callback, const LibConfig& cfg,
 
 ClientLibImpl::~ClientLibImpl()
 {
+    m_closing = true;
     m_disp.stop();
     m_convert.stop();
 }

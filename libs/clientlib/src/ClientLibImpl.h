@@ -217,6 +217,7 @@ private:
     std::condition_variable m_heldChanged;  // signalled under m_ctlLock
 
     std::mutex m_pageLock;  // guards page-image generation on disk
+    std::atomic<bool> m_closing{false};  // atomic: set by the destructor; downloads stop at once
 
     // Held by every operation for its whole run and by the library thread
     // while it delivers through the callback, so an answer never overtakes

@@ -19,6 +19,12 @@ size_t appendBody(char* data, size_t size, size_t count, void* user)
     return size * count;
 }
 
+// Ends a download when the library is being released.
+int keepGoing(void* closing, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    return static_cast<std::atomic<bool>*>(closing)->load() ? 1 : 0;
+}
+
 bool isPicture(const QString& ext)
 {
     static const QStringList pics = {"png", "jpg", "jpeg", "bmp", "gif"};
@@ -46,6 +52,9 @@ bool ClientLibImpl::fetch(const QString& url, QByteArray* body, QString* error)
     curl_easy_setopt(h, CURLOPT_TIMEOUT, 30L);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &appendBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, body);
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &keepGoing);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &m_closing);
     const CURLcode rc = curl_easy_perform(h);
     long status = 0;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);

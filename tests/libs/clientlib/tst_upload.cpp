@@ -110,3 +110,25 @@ TEST(ClientLibUpload, BrokenUploadFailsItsConversionWithALogLine)
         EXPECT_EQ(waitStatus(lib.lib(), guid), -1) << c.name;
     }
 }
+
+TEST(ClientLibUpload, ReleaseDoesNotWaitForAStalledDownload)
+{
+    testsupport::HttpFixture http;
+    std::atomic<bool> reached{false};
+    http.server().Get("/store/slow.png", [&](const httplib::Request&, httplib::Response& res) {
+        reached = true;
+        http.waitForRelease(30000);
+        res.set_content("late", "image/png");
+    });
+    ASSERT_TRUE(http.start());
+    auto lib = std::make_unique<LibFixture>();
+    lib->login();
+    addUpload(lib->lib(), "slow.png", QString::fromStdString(http.url("/store/slow.png")));
+    for (int i = 0; i < 500 && !reached; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(reached);
+    const auto t0 = std::chrono::steady_clock::now();
+    lib.reset();  // ReleaseClientLib while the download hangs
+    const auto waited = std::chrono::steady_clock::now() - t0;
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::seconds>(waited).count(), 10);
+    http.releaseStalled();
+}
