@@ -242,7 +242,10 @@ int pumpMessages()
     auto q = currentQueue();
     int n = 0;
     MSG msg;
-    for (;;) {
+    // A window that never validates itself would paint forever; a pump
+    // gives up after this many messages (GetMessage loops keep going).
+    constexpr int kMaxPerPump = 1 << 22;
+    while (n < kMaxPerPump) {
         int r = fetch(*q, &msg, nullptr, 0, 0, true, false);
         if (r == 2 || r == -1)
             break;

@@ -1,6 +1,7 @@
 // Window classes, creation and destruction, attributes, geometry and
 // visibility.
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "Backend.h"
@@ -109,7 +110,7 @@ void replaceSurface(Window& w)
     w.surface = s;
 }
 
-int g_defaultPosition = 0;
+std::atomic<int> g_defaultPosition{0};  // atomic: windows are created on any thread
 
 void destroyRecursive(const std::shared_ptr<Window>& w)
 {
@@ -519,9 +520,9 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
         if (parentWindow)
             w->owner = topLevelOf(parent);
         if (x == CW_USEDEFAULT) {
-            x = 60 + (g_defaultPosition % 8) * 26;
-            y = 40 + (g_defaultPosition % 8) * 26;
-            ++g_defaultPosition;
+            int slot = g_defaultPosition++ % 8;
+            x = 60 + slot * 26;
+            y = 40 + slot * 26;
         }
         if (width == CW_USEDEFAULT) {
             int sw = 0, sh = 0;
