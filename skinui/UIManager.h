@@ -321,6 +321,8 @@ private:
     UINT nextTimerId() const;
     void sendEvent(CControlUI* pControl, UIEventRecord& event);
     static WORD currentKeyState();
+    UIEventRecord keyEvent(int type, WPARAM wParam) const;
+    void takeFocusFrom(CControlUI* pNewFocus);
     const CUIWindowManager* topmost() const;
 
     // ---- message side (window handle and painting)

@@ -9,6 +9,22 @@
 
 // ---------------------------------------------------------------- focus and tab order
 
+// The focused control loses the focus (event 20 with the new focus control as
+// sender, then "killfocus").
+void CUIWindowManager::takeFocusFrom(CControlUI* pNewFocus)
+{
+    if (!m_pFocus)
+        return;
+    CControlUI* pOld = m_pFocus;
+    UIEventRecord event{};
+    event.Type = UIEVENT_KILLFOCUS;
+    event.pSender = pNewFocus;
+    event.dwTimestamp = ::GetTickCount();
+    pOld->Event(event);
+    SendNotify(pOld, u"killfocus");
+    m_pFocus = nullptr;
+}
+
 CControlUI* CUIWindowManager::GetFocus() const
 {
     return m_pFocus;
@@ -21,16 +37,7 @@ void CUIWindowManager::SetFocus(CControlUI* pControl)
         ::SetFocus(m_hWndPaint);
     if (pControl == m_pFocus)
         return;
-    if (m_pFocus) {
-        CControlUI* pOld = m_pFocus;
-        UIEventRecord event{};
-        event.Type = UIEVENT_KILLFOCUS;
-        event.pSender = pControl;
-        event.dwTimestamp = ::GetTickCount();
-        pOld->Event(event);
-        SendNotify(pOld, u"killfocus");
-        m_pFocus = nullptr;
-    }
+    takeFocusFrom(pControl);
     if (!pControl)
         return;
     if (pControl->GetManager() == this && pControl->IsVisible() && pControl->IsEnabled()) {
@@ -50,16 +57,7 @@ void CUIWindowManager::RequestFocus(CControlUI* pControl)
         ::SetFocus(m_hWndPaint);
     if (!pControl)
         return;
-    if (m_pFocus) {
-        CControlUI* pOld = m_pFocus;
-        UIEventRecord event{};
-        event.Type = UIEVENT_KILLFOCUS;
-        event.pSender = pControl;
-        event.dwTimestamp = ::GetTickCount();
-        pOld->Event(event);
-        SendNotify(pOld, u"killfocus");
-        m_pFocus = nullptr;
-    }
+    takeFocusFrom(pControl);
     FINDTABINFO info{};
     info.pFocus = pControl;
     info.bForward = false;

@@ -8,6 +8,18 @@
 #include <cstring>
 #include <cwctype>
 
+// A key event: no sender, the last mouse position, the current key states.
+UIEventRecord CUIWindowManager::keyEvent(int type, WPARAM wParam) const
+{
+    UIEventRecord event{};
+    event.Type = type;
+    event.chKey = static_cast<WCHAR>(wParam);
+    event.ptMouse = m_ptLastMousePos;
+    event.wKeyState = currentKeyState();
+    event.dwTimestamp = ::GetTickCount();
+    return event;
+}
+
 // ---------------------------------------------------------------- message handling
 
 bool CUIWindowManager::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes)
@@ -286,12 +298,7 @@ bool CUIWindowManager::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, L
     case WM_KEYDOWN: {
         if (!m_pFocus)
             break;
-        UIEventRecord event{};
-        event.Type = UIEVENT_KEYDOWN;
-        event.chKey = static_cast<WCHAR>(wParam);
-        event.ptMouse = m_ptLastMousePos;
-        event.wKeyState = currentKeyState();
-        event.dwTimestamp = ::GetTickCount();
+        UIEventRecord event = keyEvent(UIEVENT_KEYDOWN, wParam);
         m_pEventKey = m_pFocus;
         sendEvent(m_pFocus, event);
         break;
@@ -299,12 +306,7 @@ bool CUIWindowManager::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, L
     case WM_KEYUP: {
         if (!m_pEventKey)
             break;
-        UIEventRecord event{};
-        event.Type = UIEVENT_KEYUP;
-        event.chKey = static_cast<WCHAR>(wParam);
-        event.ptMouse = m_ptLastMousePos;
-        event.wKeyState = currentKeyState();
-        event.dwTimestamp = ::GetTickCount();
+        UIEventRecord event = keyEvent(UIEVENT_KEYUP, wParam);
         CControlUI* pKey = m_pEventKey;
         m_pEventKey = nullptr;
         sendEvent(pKey, event);
@@ -313,12 +315,7 @@ bool CUIWindowManager::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, L
     case WM_CHAR: {
         if (!m_pFocus)
             break;
-        UIEventRecord event{};
-        event.Type = UIEVENT_CHAR;
-        event.chKey = static_cast<WCHAR>(wParam);
-        event.ptMouse = m_ptLastMousePos;
-        event.wKeyState = currentKeyState();
-        event.dwTimestamp = ::GetTickCount();
+        UIEventRecord event = keyEvent(UIEVENT_CHAR, wParam);
         sendEvent(m_pFocus, event);
         break;
     }
@@ -410,12 +407,7 @@ bool CUIWindowManager::PreFilterMessage(UINT uMsg, WPARAM wParam, LPARAM lParam,
     }
     case WM_SYSKEYDOWN: {
         if (m_pFocus) {
-            UIEventRecord event{};
-            event.Type = UIEVENT_SYSKEY;
-            event.chKey = static_cast<WCHAR>(wParam);
-            event.ptMouse = m_ptLastMousePos;
-            event.wKeyState = currentKeyState();
-            event.dwTimestamp = ::GetTickCount();
+            UIEventRecord event = keyEvent(UIEVENT_SYSKEY, wParam);
             sendEvent(m_pFocus, event);
         }
         break;

@@ -226,17 +226,24 @@ int UIZipArchive::find(const std::u16string& name, bool ignoreCase) const
     return -1;
 }
 
+// Reads a member's local header: its signature must be there.
+bool UIZipArchive::readLocalHeader(const Member& m, uint16_t& nameLen, uint16_t& extraLen) const
+{
+    uint8_t h[kLocalSize];
+    if (!readAt(m.localHeaderOffset, h, sizeof h) || le32(h) != kLocalSig)
+        return false;
+    nameLen = le16(h + 26);
+    extraLen = le16(h + 28);
+    return true;
+}
+
 UIZipArchive::ReadResult UIZipArchive::localExtra(int index, std::vector<uint8_t>& extra) const
 {
     extra.clear();
     const Member* m = member(index);
-    if (!m)
+    uint16_t nameLen = 0, extraLen = 0;
+    if (!m || !readLocalHeader(*m, nameLen, extraLen))
         return ReadCorrupt;
-    uint8_t h[kLocalSize];
-    if (!readAt(m->localHeaderOffset, h, sizeof h) || le32(h) != kLocalSig)
-        return ReadCorrupt;
-    const uint16_t nameLen = le16(h + 26);
-    const uint16_t extraLen = le16(h + 28);
     extra.resize(extraLen);
     if (!readAt(static_cast<uint64_t>(m->localHeaderOffset) + kLocalSize + nameLen, extra.data(), extra.size())) {
         extra.clear();
@@ -249,13 +256,9 @@ UIZipArchive::ReadResult UIZipArchive::openMember(int index)
 {
     closeMember();
     const Member* m = member(index);
-    if (!m)
+    uint16_t nameLen = 0, extraLen = 0;
+    if (!m || !readLocalHeader(*m, nameLen, extraLen))
         return ReadCorrupt;
-    uint8_t h[kLocalSize];
-    if (!readAt(m->localHeaderOffset, h, sizeof h) || le32(h) != kLocalSig)
-        return ReadCorrupt;
-    const uint16_t nameLen = le16(h + 26);
-    const uint16_t extraLen = le16(h + 28);
     auto s = std::make_unique<Stream>();
     s->dataOffset = static_cast<uint64_t>(m->localHeaderOffset) + kLocalSize + nameLen + extraLen;
     if (s->dataOffset > m_size || m->compressedSize > m_size - s->dataOffset)

@@ -75,6 +75,7 @@ private:
     bool parseDirectory();
     ReadResult finishCheck();
     bool refillInput();
+    bool readLocalHeader(const Member& m, uint16_t& nameLen, uint16_t& extraLen) const;
 
     bool m_open = false;
     const uint8_t* m_mem = nullptr;
