@@ -224,6 +224,11 @@ public:
             if (m_dead || !xw)
                 return;
             if (show) {
+                // The style may have changed since creation (a tip makes
+                // itself a tool window while it is created).
+                XSetWindowAttributes a{};
+                a.override_redirect = (w.style & WS_POPUP) && (w.exStyle & WS_EX_TOOLWINDOW) ? True : False;
+                XChangeWindowAttributes(m_display, xw, CWOverrideRedirect, &a);
                 XMoveResizeWindow(m_display, xw, w.rect.left, w.rect.top, unsigned(std::max(1, w.width())),
                                   unsigned(std::max(1, w.height())));
                 XMapRaised(m_display, xw);
