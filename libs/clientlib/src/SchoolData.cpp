@@ -14,45 +14,45 @@ namespace {
 
 // Typed getters with json11's defaults: a missing key or a value of another
 // type reads as "", 0, false or empty.
+// The member `key` of an object, or null.
+const json* member(const json& j, const char* key)
+{
+    if (!j.is_object()) return nullptr;
+    auto it = j.find(key);
+    return it == j.end() ? nullptr : &*it;
+}
+
 QString str(const json& j, const char* key)
 {
-    if (!j.is_object()) return QString();
-    auto it = j.find(key);
-    if (it == j.end() || !it->is_string()) return QString();
-    return QString::fromStdString(it->get<std::string>());
+    const json* v = member(j, key);
+    return v && v->is_string() ? QString::fromStdString(v->get<std::string>()) : QString();
 }
 
 qint64 num(const json& j, const char* key, qint64 def = 0)
 {
-    if (!j.is_object()) return def;
-    auto it = j.find(key);
-    if (it == j.end() || !it->is_number()) return def;
-    return it->is_number_float() ? static_cast<qint64>(it->get<double>()) : it->get<qint64>();
+    const json* v = member(j, key);
+    if (!v || !v->is_number()) return def;
+    return v->is_number_float() ? static_cast<qint64>(v->get<double>()) : v->get<qint64>();
 }
 
 bool flag(const json& j, const char* key)
 {
-    if (!j.is_object()) return false;
-    auto it = j.find(key);
-    return it != j.end() && it->is_boolean() && it->get<bool>();
+    const json* v = member(j, key);
+    return v && v->is_boolean() && v->get<bool>();
 }
 
 const json& arr(const json& j, const char* key)
 {
     static const json empty = json::array();
-    if (!j.is_object()) return empty;
-    auto it = j.find(key);
-    if (it == j.end() || !it->is_array()) return empty;
-    return *it;
+    const json* v = member(j, key);
+    return v && v->is_array() ? *v : empty;
 }
 
 const json& obj(const json& j, const char* key)
 {
     static const json empty = json::object();
-    if (!j.is_object()) return empty;
-    auto it = j.find(key);
-    if (it == j.end() || !it->is_object()) return empty;
-    return *it;
+    const json* v = member(j, key);
+    return v && v->is_object() ? *v : empty;
 }
 
 QStringList strList(const json& j, const char* key)
