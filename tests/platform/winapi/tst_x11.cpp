@@ -1,8 +1,9 @@
 // test-labels: xvfb
 // test-libs: PkgConfig::X11
-// Real windows on the X server: the picture on screen equals the layer's
-// own rendering of the same scene, and the caption drags the window
-// without a window manager.
+// Real windows on an X server (a private Xvfb, so parallel tests do not
+// share the pointer): the picture on screen equals the layer's own
+// rendering of the same scene, and the caption drags the window without a
+// window manager.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -10,6 +11,7 @@
 #include <cstring>
 #include <thread>
 
+#include "PrivateXvfb.h"
 #include "windows.h"
 // After the layer: Xlib's macros would clash with its names.
 #include <X11/Xlib.h>
@@ -125,8 +127,10 @@ class X11 : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!std::getenv("DISPLAY"))
-            GTEST_SKIP() << "no X display";
+        static PrivateXvfb server;  // lives until the process ends
+        if (!server.running())
+            GTEST_SKIP() << "no private Xvfb";
+        setenv("DISPLAY", server.display().c_str(), 1);
         ASSERT_TRUE(winapi::selectBackend(winapi::Backend::X11));
     }
 };
