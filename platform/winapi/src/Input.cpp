@@ -314,7 +314,7 @@ bool Input::dragging()
     return m_dragHwnd != nullptr;
 }
 
-void Input::route(const RawInput& event)
+void Input::route(const RawInput& event, HWND via)
 {
     RawInput in = event;
     if (!in.time)
@@ -327,7 +327,7 @@ void Input::route(const RawInput& event)
         std::lock_guard<std::recursive_mutex> lock(m_mutex);
         target = m_dragHwnd ? m_dragHwnd : m_capture;
         if (!target)
-            target = windowFromScreenPoint(in.pt);
+            target = findWindow(via) ? via : windowFromScreenPoint(in.pt);
         if (!target)
             target = m_lastMouse;
     } else {

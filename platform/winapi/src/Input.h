@@ -30,8 +30,12 @@ public:
     void beginDrag(HWND top, int hit, POINT start);
     bool dragging();
 
-    // Sends a device event to the queue of the window it concerns.
-    void route(const RawInput& in);
+    // Sends a device event to the queue of the window it concerns. A
+    // display backend names the top-level window the event arrived at
+    // (`via`), so it never reads window geometry off the windows' thread;
+    // without it (input injected by a test on the windows' thread) the
+    // window under the point is looked up here.
+    void route(const RawInput& in, HWND via = nullptr);
     // On the queue's thread: turns one event into messages for `out`.
     void translate(ThreadQueue& q, const RawInput& in, std::deque<MSG>& out);
 

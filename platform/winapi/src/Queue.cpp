@@ -143,10 +143,16 @@ int fetch(ThreadQueue& q, MSG* out, HWND filter, UINT min, UINT max, bool remove
         }
         if (haveRaw) {
             input().translate(q, raw, ready);
-            std::lock_guard<std::mutex> lock(q.mutex);
-            // Input messages queue up behind what is already posted.
-            for (auto& m : ready)
-                q.posted.push_back(m);
+            // Input messages queue up behind what is already posted, each
+            // in the queue of its window's thread.
+            for (auto& m : ready) {
+                auto w = findWindow(m.hwnd);
+                ThreadQueue& target = w ? *w->queue : q;
+                std::lock_guard<std::mutex> lock(target.mutex);
+                target.posted.push_back(m);
+                if (&target != &q)
+                    target.cv.notify_all();
+            }
             ready.clear();
             continue;
         }

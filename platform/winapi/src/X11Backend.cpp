@@ -561,7 +561,7 @@ private:
         default:
             return;
         }
-        input().route(in);
+        input().route(in, h);
     }
 
     void readLoop()

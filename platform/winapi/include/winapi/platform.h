@@ -46,8 +46,9 @@ namespace headless {
 void setScreen(int width, int height, const RECT& workArea);
 
 // Input in screen coordinates, delivered like a real device: hit testing,
-// capture, hover and leave tracking, double clicks, caption dragging. The
-// messages reach the windows' queues; pumpMessages() dispatches them.
+// capture, hover and leave tracking, double clicks, caption dragging. Call
+// them on the thread that owns the windows (they look at window geometry);
+// the messages reach the windows' queues and pumpMessages() dispatches them.
 void mouseMove(int x, int y);
 void mouseDown(int x, int y, int button = 0);  // 0 left, 1 right, 2 middle
 void mouseUp(int x, int y, int button = 0);
