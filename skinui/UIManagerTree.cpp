@@ -86,8 +86,6 @@ void CUIWindowManager::ForgetControl(CControlUI* pControl)
         m_pEventClick = nullptr;
     if (pControl == m_pFocus)
         m_pFocus = nullptr;
-    if (pControl == m_pRoot)
-        m_pRoot = nullptr;
     KillTimer(pControl);
     const CUIString sName = pControl->GetName();
     if (!sName.IsEmpty() && pControl == m_mNameHash.Find(sName))
