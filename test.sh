@@ -13,6 +13,10 @@ BUILD_DIR=${VELTORA_BUILD_DIR:-build}
 JOBS=${VELTORA_JOBS:-$(nproc)}
 export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/ccache}
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  XDG_RUNTIME_DIR=$(mktemp -d /tmp/veltora-runtime-XXXXXX)
+  export XDG_RUNTIME_DIR
+fi
 
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD_DIR" -j "$JOBS"

@@ -2,8 +2,10 @@
 #
 # Every tst_*.cpp in the calling folder becomes one test executable, linked
 # with LIBS and the test support library. Marker lines inside a test file:
-#   // test-labels: e2e xvfb     CTest labels of all its tests ("tsan": also
-#                                run in the ThreadSanitizer pass of test.sh)
+#   // test-labels: e2e          the CTest label of all its tests: unit (the
+#                                default), e2e (starts a server), xvfb (needs
+#                                a real X display), tsan (a threaded test that
+#                                test.sh also runs under ThreadSanitizer)
 #   // test-libs: foo bar         extra libraries for this file only
 #   // test-sources: a.cpp        extra sources for this file only
 # QT: the tests get the shared main that builds a QApplication (offscreen
@@ -36,18 +38,27 @@ function(veltora_add_test_dir)
     if(NOT labels)
       set(labels unit)
     endif()
+    # Test discovery at test time passes properties flat, so each test gets
+    # exactly one label and at most one environment entry. "tsan" wins (the
+    # ThreadSanitizer pass selects by it), then "xvfb", then the first one.
     if("tsan" IN_LIST labels)
       set_property(GLOBAL APPEND PROPERTY VELTORA_TSAN_TESTS ${target})
+      set(label tsan)
+    elseif("xvfb" IN_LIST labels)
+      set(label xvfb)
+    else()
+      list(GET labels 0 label)
     endif()
-    set(env "VELTORA_SOURCE_DIR=${CMAKE_SOURCE_DIR};VELTORA_BINARY_DIR=${CMAKE_BINARY_DIR}")
-    if(NOT "xvfb" IN_LIST labels)
-      list(APPEND env "QT_QPA_PLATFORM=offscreen")
+    if(label STREQUAL "xvfb")
+      set(env "VELTORA_TEST_DISPLAY=xvfb")
+    else()
+      set(env "QT_QPA_PLATFORM=offscreen")
     endif()
     gtest_discover_tests(${target}
       DISCOVERY_MODE PRE_TEST
       DISCOVERY_TIMEOUT 60
       TEST_PREFIX "${prefix}."
-      PROPERTIES LABELS "${labels}" ENVIRONMENT "${env}" TIMEOUT 300)
+      PROPERTIES LABELS "${label}" ENVIRONMENT "${env}" TIMEOUT 300)
   endforeach()
 endfunction()
 

@@ -1,3 +1,4 @@
+// test-labels: tsan
 // The blocking FIFO and the delayed-command queue built on it.
 #include "CDataWaitFiFo.h"
 #include "Clock.h"
