@@ -49,16 +49,17 @@ function(veltora_add_test_dir)
     else()
       list(GET labels 0 label)
     endif()
+    # Tests on the shared X display share its pointer and focus: one at a time.
     if(label STREQUAL "xvfb")
-      set(env "VELTORA_TEST_DISPLAY=xvfb")
+      set(extra ENVIRONMENT "VELTORA_TEST_DISPLAY=xvfb" RESOURCE_LOCK xvfb)
     else()
-      set(env "QT_QPA_PLATFORM=offscreen")
+      set(extra ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
     endif()
     gtest_discover_tests(${target}
       DISCOVERY_MODE PRE_TEST
       DISCOVERY_TIMEOUT 60
       TEST_PREFIX "${prefix}."
-      PROPERTIES LABELS "${label}" ENVIRONMENT "${env}" TIMEOUT 300)
+      PROPERTIES LABELS "${label}" ${extra} TIMEOUT 300)
   endforeach()
 endfunction()
 
