@@ -12,6 +12,9 @@ bash tools/install-deps.sh
 BUILD_DIR=${VELTORA_BUILD_DIR:-build}
 JOBS=${VELTORA_JOBS:-$(nproc)}
 export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/ccache}
+# Paths relative to the checkout, so another clone reuses the cache.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(pwd)}
+export CCACHE_NOHASHDIR=1
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
   XDG_RUNTIME_DIR=$(mktemp -d /tmp/veltora-runtime-XXXXXX)
