@@ -3,6 +3,7 @@
 #include "UIRender.h"
 
 #include "UIAttrParse.h"
+#include "UIRenderInternal.h"
 
 #include <cmath>
 #include <cstring>
@@ -19,7 +20,64 @@ struct BlendEntryPoints
     LPGRADIENTFILL gradientFill = nullptr;
 };
 
-// Looked up once per process from the already loaded "msimg32.dll".
+// Blending in software when the system has no alpha-blend operation: the
+// source is stretched into a 32-bit buffer, the destination read into
+// another, and each pixel becomes src * k + dst * (1 - k) per colour channel
+// with k = source alpha * constant alpha / (255 * 255).
+} // namespace
+
+BOOL UISoftwareAlphaBlend(HDC hDC, int dstX, int dstY, int dstW, int dstH, HDC hSrcDC, int srcX, int srcY, int srcW,
+                        int srcH, BLENDFUNCTION bf)
+{
+    if (dstW <= 0 || dstH <= 0)
+        return FALSE;
+    BITMAPINFO bmi;
+    std::memset(&bmi, 0, sizeof bmi);
+    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bmi.bmiHeader.biWidth = dstW;
+    bmi.bmiHeader.biHeight = -dstH;
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    bmi.bmiHeader.biCompression = BI_RGB;
+    bmi.bmiHeader.biSizeImage = static_cast<DWORD>(dstW) * static_cast<DWORD>(dstH) * 4;
+    void* srcBits = nullptr;
+    void* dstBits = nullptr;
+    HBITMAP hSrc = ::CreateDIBSection(hDC, &bmi, DIB_RGB_COLORS, &srcBits, nullptr, 0);
+    HBITMAP hDst = ::CreateDIBSection(hDC, &bmi, DIB_RGB_COLORS, &dstBits, nullptr, 0);
+    HDC hTempDC = ::CreateCompatibleDC(hDC);
+    BOOL ok = FALSE;
+    if (hSrc && hDst && srcBits && dstBits && hTempDC) {
+        HGDIOBJ old = ::SelectObject(hTempDC, hSrc);
+        ::StretchBlt(hTempDC, 0, 0, dstW, dstH, hSrcDC, srcX, srcY, srcW, srcH, SRCCOPY);
+        ::SelectObject(hTempDC, hDst);
+        ::BitBlt(hTempDC, 0, 0, dstW, dstH, hDC, dstX, dstY, SRCCOPY);
+        ::GdiFlush();
+        auto* s = static_cast<BYTE*>(srcBits);
+        auto* d = static_cast<BYTE*>(dstBits);
+        const size_t pixels = static_cast<size_t>(dstW) * static_cast<size_t>(dstH);
+        for (size_t i = 0; i < pixels; ++i, s += 4, d += 4) {
+            const DWORD srcAlpha = (bf.AlphaFormat & AC_SRC_ALPHA) ? s[3] : 255;
+            const double k = static_cast<double>(srcAlpha) * bf.SourceConstantAlpha / (255.0 * 255.0);
+            for (int ch = 0; ch < 3; ++ch)
+                d[ch] = static_cast<BYTE>(s[ch] * k + d[ch] * (1.0 - k) + 0.5);
+        }
+        ::BitBlt(hDC, dstX, dstY, dstW, dstH, hTempDC, 0, 0, SRCCOPY);
+        ::SelectObject(hTempDC, old);
+        ok = TRUE;
+    }
+    if (hTempDC)
+        ::DeleteDC(hTempDC);
+    if (hSrc)
+        ::DeleteObject(hSrc);
+    if (hDst)
+        ::DeleteObject(hDst);
+    return ok;
+}
+
+namespace {
+
+// Looked up once per process from the already loaded "msimg32.dll"; the
+// software blend stands in when the system has none.
 const BlendEntryPoints& entryPoints()
 {
     static BlendEntryPoints points;
@@ -32,6 +90,8 @@ const BlendEntryPoints& entryPoints()
             points.alphaBlend = reinterpret_cast<LPALPHABLEND>(reinterpret_cast<void*>(::GetProcAddress(module, "AlphaBlend")));
             points.gradientFill = reinterpret_cast<LPGRADIENTFILL>(reinterpret_cast<void*>(::GetProcAddress(module, "GradientFill")));
         }
+        if (!points.alphaBlend)
+            points.alphaBlend = UISoftwareAlphaBlend;
     });
     return points;
 }

@@ -8,6 +8,7 @@
 #include "SkinTestSupport.h"
 #include "TempDir.h"
 #include "UIRender.h"
+#include "UIRenderInternal.h"
 
 #include <gtest/gtest.h>
 
@@ -200,6 +201,27 @@ TEST_F(RenderTest, ColoursAndGradients)
     EXPECT_LT(top, 40u);
     EXPECT_GT(bottom, 215u);
     EXPECT_EQ(CUIRenderEngine::AdjustColor(0xFF123456, 180, 100, 100), 0xFF123456u);
+}
+
+TEST_F(RenderTest, SoftwareBlendMatchesTheFormula)
+{
+    const UIImageInfo* blue = host.pm.GetOrLoadImage(u"blue.png");
+    ASSERT_NE(blue, nullptr);
+    Painter* p = addPainter(0, 0, 200, 150);
+    p->paint = [&](HDC hDC, const RECT&) {
+        HDC src = ::CreateCompatibleDC(hDC);
+        HGDIOBJ old = ::SelectObject(src, blue->hBitmap);
+        BLENDFUNCTION bf = {AC_SRC_OVER, 0, 128, AC_SRC_ALPHA};
+        EXPECT_TRUE(UISoftwareAlphaBlend(hDC, 10, 10, 40, 40, src, 0, 0, 10, 10, bf));
+        bf.SourceConstantAlpha = 255;
+        EXPECT_TRUE(UISoftwareAlphaBlend(hDC, 60, 10, 20, 20, src, 0, 0, 10, 10, bf));
+        ::SelectObject(src, old);
+        ::DeleteDC(src);
+    };
+    const winapi::Picture pic = render();
+    EXPECT_TRUE(near(pic.at(30, 30), 0xFF7F7FFF, 3)) << std::hex << pic.at(30, 30);
+    EXPECT_TRUE(near(pic.at(70, 20), 0xFF0000FF, 3));
+    EXPECT_TRUE(near(pic.at(55, 30), 0xFFFFFFFF, 3));
 }
 
 TEST_F(RenderTest, MarkupTextColoursLinksAndImages)
