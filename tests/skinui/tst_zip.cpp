@@ -1,6 +1,7 @@
 // The skin zip reader: lookups, extraction into memory, entries, and
 // archives whose headers lie.
 #include "UIZip.h"
+#include "TempDir.h"
 #include "ZipBuilder.h"
 
 #include <winapi/winbase.h>
@@ -195,4 +196,54 @@ TEST(UIZip, EntryAttributesAndTimes)
     EXPECT_EQ(ze.ctime.dwHighDateTime, dos.dwHighDateTime);
     ASSERT_EQ(UIZipGetItem(a.hz, 2, &ze), static_cast<ZRESULT>(ZR_OK));
     EXPECT_TRUE(ze.attr & FILE_ATTRIBUTE_READONLY);
+}
+
+TEST(UIZip, FileSourcesAndExtractionIntoFiles)
+{
+    testsupport::TempDir dir;
+    Member evil("../escape/", "");
+    evil.deflate = false;
+    evil.externalAttributes = 0x10;
+    Member folder("sub/inner/", "");
+    folder.deflate = false;
+    folder.externalAttributes = 0x10;
+    const std::string zipPath =
+        dir.write("a.zip", ziptest::build({{"sub/inner/f.txt", payload(20000)}, folder, evil}));
+    const std::u16string wpath(zipPath.begin(), zipPath.end());
+    HZIP byName = UIZipOpen(const_cast<char16_t*>(wpath.c_str()), 0, ZIP_FILENAME);
+    ASSERT_NE(byName, nullptr);
+    const std::u16string missing = wpath + u".none";
+    EXPECT_EQ(UIZipOpen(const_cast<char16_t*>(missing.c_str()), 0, ZIP_FILENAME), nullptr);
+    EXPECT_EQ(UIZipLastResult(), static_cast<ZRESULT>(ZR_NOFILE));
+
+    // Into a file named by the caller (an absolute folder must exist).
+    const std::string outPath = dir.path() + "/copy.txt";
+    const std::u16string wout(outPath.begin(), outPath.end());
+    EXPECT_EQ(UIZipUnzipItem(byName, 0, const_cast<char16_t*>(wout.c_str()), 0, ZIP_FILENAME),
+              static_cast<ZRESULT>(ZR_OK));
+    EXPECT_TRUE(testsupport::readFile(outPath) == payload(20000));
+    const std::string noFolder = dir.path() + "/absent/copy.txt";
+    const std::u16string wnf(noFolder.begin(), noFolder.end());
+    EXPECT_EQ(UIZipUnzipItem(byName, 0, const_cast<char16_t*>(wnf.c_str()), 0, ZIP_FILENAME),
+              static_cast<ZRESULT>(ZR_NOFILE));
+    EXPECT_EQ(UIZipClose(byName), static_cast<ZRESULT>(ZR_OK));
+
+    // From an open file handle.
+    HANDLE h = ::CreateFileW(wpath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    HZIP byHandle = UIZipOpen(h, 0, ZIP_HANDLE);
+    ::CloseHandle(h); // the archive keeps its own duplicate
+    ASSERT_NE(byHandle, nullptr);
+    std::string out(20000, '\0');
+    EXPECT_EQ(UIZipUnzipItem(byHandle, 0, &out[0], 20000, ZIP_MEMORY), static_cast<ZRESULT>(ZR_MORE));
+    EXPECT_TRUE(out == payload(20000));
+    UIZipClose(byHandle);
+}
+
+TEST(UIZip, FolderCreationStaysBelowTheRoot)
+{
+    testsupport::TempDir dir;
+    const std::u16string root = std::u16string(dir.path().begin(), dir.path().end()) + u"/";
+    UIZipCreateFolders(root.c_str(), u"a/b/c");
+    EXPECT_TRUE(testsupport::fileExists(dir.path() + "/a/b/c"));
 }
