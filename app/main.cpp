@@ -70,5 +70,8 @@ int main(int argc, char** argv)
         MainWindow w;
         result = app->exec();
     }
+    // The data model outlives the application object (a process-wide
+    // instance): its tick must not outlive the event loop.
+    CData::instance()->StopTimer();
     return result;
 }
