@@ -178,6 +178,21 @@ TEST_F(SkinnedWindowTest, DraggedByItsCaptionNotByItsButton)
     ::DestroyWindow(w.GetHWND());
 }
 
+TEST_F(SkinnedWindowTest, MaximisedCoversTheWorkAreaNotTheScreen)
+{
+    SkinWindow w;
+    ASSERT_NE(w.Create(nullptr, u"skin", WS_POPUP | WS_VISIBLE | WS_MAXIMIZEBOX, 0, 0, 0, 500, 300), nullptr);
+    ::ShowWindow(w.GetHWND(), SW_MAXIMIZE);
+    pump();
+    RECT rc{};
+    ::GetWindowRect(w.GetHWND(), &rc);
+    EXPECT_EQ(rc.left, 0);
+    EXPECT_EQ(rc.top, 0);
+    EXPECT_EQ(rc.right, 1920);
+    EXPECT_EQ(rc.bottom, 1040);
+    ::DestroyWindow(w.GetHWND());
+}
+
 TEST_F(SkinnedWindowTest, MissingSkinShowsMessageAndExits)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
