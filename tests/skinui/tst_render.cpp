@@ -145,6 +145,8 @@ TEST_F(RenderTest, DestSourceTilingAndFade)
     // Half-transparent blue over white.
     Painter* f = addPainter(60, 40, 20, 20);
     f->SetBkImage(u"file='blue.png' fade='128'");
+    Painter* f300 = addPainter(60, 70, 20, 20);
+    f300->SetBkImage(u"file='blue.png' fade='300'"); // taken modulo 256: 44
     Painter* m = addPainter(100, 40, 20, 20);
     m->SetBkImage(u"file='masked.png' mask='#FFFF00FF'");
     const winapi::Picture pic = render();
@@ -155,6 +157,7 @@ TEST_F(RenderTest, DestSourceTilingAndFade)
     EXPECT_TRUE(near(pic.at(125, 15), 0xFFFF0000)); // third tile, left half
     EXPECT_TRUE(near(pic.at(155, 15), 0xFFFF0000)); // the cut last tile
     EXPECT_TRUE(near(pic.at(70, 50), 0xFF7F7FFF, 12)) << std::hex << pic.at(70, 50);
+    EXPECT_TRUE(near(pic.at(70, 80), 0xFFD3D3FF, 6)) << std::hex << pic.at(70, 80);
     EXPECT_TRUE(near(pic.at(101, 50), 0xFFFFFFFF)) << std::hex << pic.at(101, 50); // masked away
     EXPECT_TRUE(near(pic.at(118, 50), 0xFF0000FF));
 }
