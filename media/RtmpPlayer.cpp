@@ -10,7 +10,9 @@
 #include <QString>
 #include <QThreadPool>
 
+#include <algorithm>
 #include <chrono>
+#include <vector>
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -208,28 +210,33 @@ int RtmpPlayer::resetContext()
     return 0;
 }
 
+int RtmpPlayer::openStream(unsigned index)
+{
+    AVStream* stream = m_input.context()->streams[index];
+    const AVMediaType type = stream->codecpar->codec_type;
+    if (type == AVMEDIA_TYPE_VIDEO && m_videoIndex.load() < 0) {
+        if (m_videoDecoder->openAVCodecContext(stream) != 0) {
+            Logger::instance()->Log(LOG_WARN, "Player::RtmpPlayer::demuxThread",
+                                    "rtmp palyer open video decoder context failed!");
+            return -2;
+        }
+        m_videoIndex.store(int(index));
+    } else if (type == AVMEDIA_TYPE_AUDIO && m_audioIndex.load() < 0) {
+        if (m_audioDecoder->openAVCodecContext(stream) != 0) {
+            Logger::instance()->Log(LOG_WARN, "Player::RtmpPlayer::demuxThread",
+                                    "rtmp palyer open audio decoder context failed!");
+            return -2;
+        }
+        m_audioIndex.store(int(index));
+    }
+    return 0;
+}
+
 int RtmpPlayer::openDecoders()
 {
-    AVFormatContext* context = m_input.context();
-    for (unsigned i = 0; i < context->nb_streams; ++i) {
-        AVStream* stream = context->streams[i];
-        const AVMediaType type = stream->codecpar->codec_type;
-        if (type == AVMEDIA_TYPE_VIDEO && m_videoIndex.load() < 0) {
-            if (m_videoDecoder->openAVCodecContext(stream) != 0) {
-                Logger::instance()->Log(LOG_WARN, "Player::RtmpPlayer::demuxThread",
-                                        "rtmp palyer open video decoder context failed!");
-                return -2;
-            }
-            m_videoIndex.store(int(i));
-        } else if (type == AVMEDIA_TYPE_AUDIO && m_audioIndex.load() < 0) {
-            if (m_audioDecoder->openAVCodecContext(stream) != 0) {
-                Logger::instance()->Log(LOG_WARN, "Player::RtmpPlayer::demuxThread",
-                                        "rtmp palyer open audio decoder context failed!");
-                return -2;
-            }
-            m_audioIndex.store(int(i));
-        }
-    }
+    for (unsigned i = 0; i < m_input.context()->nb_streams; ++i)
+        if (openStream(i) != 0)
+            return -2;
     if (m_videoIndex.load() < 0 && m_audioIndex.load() < 0) {
         Logger::instance()->Log(LOG_WARN, "Player::RtmpPlayer::demuxThread", "rtmp palyer found no audio or video");
         return -2;
@@ -270,8 +277,7 @@ void RtmpPlayer::demuxThread()
     Logger::instance()->Log(LOG_INFO, "Player::RtmpPlayer::demuxThread", "rtmp palyer resetContext successed!");
     reportOpened(true, 0);
 
-    const int videoIndex = m_videoIndex.load();
-    const int audioIndex = m_audioIndex.load();
+    std::vector<unsigned> tried;  // streams that came after the open and were looked at
     while (!m_demuxStop.load()) {
         AVPacket* packet = av_packet_alloc();
         if (!packet)
@@ -297,9 +303,20 @@ void RtmpPlayer::demuxThread()
                 onReadError(ret);
             break;
         }
-        if (packet->stream_index != videoIndex && packet->stream_index != audioIndex) {
-            av_packet_free(&packet);  // data streams and streams without a decoder
-            continue;
+        if (packet->stream_index != m_videoIndex.load() && packet->stream_index != m_audioIndex.load()) {
+            // A live stream may start one kind late (video waits for its
+            // first key frame): its decoder opens when its first packet comes.
+            const unsigned index = unsigned(packet->stream_index);
+            const bool seen = std::find(tried.begin(), tried.end(), index) != tried.end();
+            if (!seen)
+                tried.push_back(index);
+            if (seen || index >= m_input.context()->nb_streams || openStream(index) != 0 ||
+                (packet->stream_index != m_videoIndex.load() && packet->stream_index != m_audioIndex.load())) {
+                av_packet_free(&packet);  // data streams and streams without a decoder
+                continue;
+            }
+            Logger::instance()->Log(LOG_INFO, "Player::RtmpPlayer::demuxThread", "late stream %d opened",
+                                    packet->stream_index);
         }
         pushPacket(packet);
     }

@@ -62,6 +62,7 @@ private:
     void startThreads();
     int resetContext();
     int openDecoders();
+    int openStream(unsigned index);
     void demuxThread();
     void decodeThread();
     void pushPacket(AVPacket* packet);

@@ -44,13 +44,24 @@ std::vector<std::string> StreamPublisher::arguments(const std::string& url, cons
             a.insert(a.end(), {"-f", o.inputFormat});
         a.insert(a.end(), {"-i", o.inputFile, "-c", "copy"});
     } else {
-        if (o.video)
-            a.insert(a.end(), {"-f", "lavfi", "-i",
-                               o.picture + "=size=" + std::to_string(o.width) + "x" + std::to_string(o.height) +
-                                   ":rate=25"});
-        if (o.audio)
-            a.insert(a.end(), {"-f", "lavfi", "-i",
-                               "sine=frequency=1000:sample_rate=" + std::to_string(o.audioRate)});
+        const std::vector<std::string> picture = {
+            "-f", "lavfi", "-i",
+            o.picture + "=size=" + std::to_string(o.width) + "x" + std::to_string(o.height) + ":rate=25"};
+        const std::vector<std::string> sound = {"-f", "lavfi", "-i",
+                                                "sine=frequency=1000:sample_rate=" + std::to_string(o.audioRate)};
+        if (o.video && o.audio && o.videoDelay > 0) {
+            // Sound from the start, pictures later, each paced on its own and
+            // sent without waiting for the other.
+            a.insert(a.end(), sound.begin(), sound.end());
+            a.insert(a.end(), {"-itsoffset", std::to_string(o.videoDelay), "-re"});
+            a.insert(a.end(), picture.begin(), picture.end());
+            a.insert(a.end(), {"-map", "1:v", "-map", "0:a", "-max_interleave_delta", "100000"});
+        } else {
+            if (o.video)
+                a.insert(a.end(), picture.begin(), picture.end());
+            if (o.audio)
+                a.insert(a.end(), sound.begin(), sound.end());
+        }
         if (o.video)
             a.insert(a.end(), {"-c:v", "libx264", "-preset", "ultrafast", "-tune", "zerolatency", "-g", "25",
                                "-pix_fmt", "yuv420p"});

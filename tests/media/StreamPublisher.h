@@ -14,6 +14,8 @@ struct PublishOptions {
     int height = 240;
     int audioRate = 48000;
     int audioChannels = 1;
+    // Seconds the pictures start after the sound (0: together).
+    double videoDelay = 0;
     // When set, this file is streamed (copied) instead of generating pictures.
     std::string inputFile;
     std::string inputFormat;

@@ -337,3 +337,17 @@ TEST_F(RtmpPlayerTest, LivePlayerRecoversWhenThePublisherComesBack)
     EXPECT_EQ(failures.count(), reported);  // a stopped player reports nothing
     EXPECT_FALSE(live.IsPlaying());
 }
+
+TEST_F(RtmpPlayerTest, PicturesThatStartAfterTheSoundArePlayedToo)
+{
+    // The player decides on the streams after 1 s; the pictures come later.
+    PublishOptions options;
+    options.videoDelay = 2.5;
+    ASSERT_TRUE(m_publisher.start(url(), options));
+    auto player = startPlayer(url());
+    ASSERT_TRUE(waitFor([&] { return m_frames.count() >= 10; }, 15000));
+    EXPECT_TRUE(asOwn(player)->hasAudio());
+    EXPECT_TRUE(asOwn(player)->hasVideo());
+    EXPECT_GT(asOwn(player)->audioFramesRendered(), 0);
+    EXPECT_TRUE(looksLike(barColour(m_frames.last(), 1), 191, 191, 0));
+}
