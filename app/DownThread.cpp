@@ -1,6 +1,7 @@
 #include "DownThread.h"
 
 #include "CurlHandleGuard.h"
+#include "CurlOptions.h"
 #include "Logger.h"
 #include "PubUtils.h"
 
@@ -125,22 +126,16 @@ bool DownThread::doDown()
         headers = curl_slist_append(headers, ("Content-Type: " + contentType).c_str());
     char errorBuffer[CURL_ERROR_SIZE] = {0};
 
-    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(handle, CURLOPT_MAXREDIRS, 5L);
-    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-    if (beginsWith(url, "https"))
-        curl_easy_setopt(handle, CURLOPT_SSL_ENABLE_ALPN, 0L);
+    curlopts::TransferLimits limits;
+    limits.connectSec = connectTimeoutSec;
+    limits.lowSpeedSec = lowSpeedTimeSec;
+    limits.lowSpeedBytes = 1;
+    curlopts::SetHttpOptions(handle, url, limits, /*followRedirects=*/true, /*maxRedirects=*/5);
     curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorBuffer);
     curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, 256L * 1024);
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &DownThread::onWrite);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, this);
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, long(connectTimeoutSec));
-    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, long(lowSpeedTimeSec));
     if (timeoutSec != 0)
         curl_easy_setopt(handle, CURLOPT_TIMEOUT, long(timeoutSec));
     if (!postData.empty()) {

@@ -80,16 +80,7 @@ bool IsHttpUrl(const std::string& url)
 
 void SetCommonOptions(CURL* handle, const std::string& url, std::string* reply)
 {
-    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    if (startsWithNoCase(url, "https"))
-        curl_easy_setopt(handle, CURLOPT_SSL_ENABLE_ALPN, 0L);
-    Limits l = GetLimits();
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, l.connectSec);
-    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, l.lowSpeedSec);
-    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, l.lowSpeedBytes);
-    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curlopts::SetHttpOptions(handle, url, GetLimits());
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, CurlWriteString);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, reply);
 }

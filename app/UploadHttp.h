@@ -2,6 +2,8 @@
 // Pieces every upload and report of the program shares: the reply
 // collector, the query builder, the transfer limits, and small owners of an
 // easy handle, a multipart form and a header list.
+#include "CurlOptions.h"
+
 #include <curl/curl.h>
 #include <nlohmann/json.hpp>
 
@@ -18,11 +20,7 @@ namespace uploadhttp {
 // Connect and low-speed time-outs of every upload and report. A transfer
 // that moves fewer than lowSpeedBytes a second for lowSpeedSec seconds is
 // given up.
-struct Limits {
-    long connectSec = 15;
-    long lowSpeedSec = 30;
-    long lowSpeedBytes = 1;
-};
+using Limits = curlopts::TransferLimits;
 Limits GetLimits();
 // Process-wide; set before transfers start (tests shorten them).
 void SetLimits(const Limits& limits);
@@ -40,9 +38,8 @@ std::string DeploymentUrl(const char* role, const char* path);
 // True for "http://..." and "https://..." addresses (scheme in any case).
 bool IsHttpUrl(const std::string& url);
 
-// The options each request carries: the URL, http/https only, ALPN off for
-// https (certificates are verified, libcurl's default), the time-outs, and
-// the reply collected into *reply.
+// The options each request carries (curlopts::SetHttpOptions with the
+// limits above, no redirects followed), and the reply collected into *reply.
 void SetCommonOptions(CURL* handle, const std::string& url, std::string* reply);
 
 // The HTTP status of the last transfer (0 when none was answered).
