@@ -4,6 +4,7 @@
 // role on it) inside a private data folder. Each path answers from a script;
 // every request is recorded with its raw query, multipart parts and headers.
 #include "HttpFixture.h"
+#include "QtWait.h"
 #include "TempDir.h"
 
 #include <condition_variable>
@@ -73,26 +74,7 @@ private:
     testsupport::HttpFixture m_http;  // last: stopped before the state its handlers use goes
 };
 
-// Waits, running the Qt event loop, until done() or maxMs have passed.
-template <class F>
-bool waitFor(F done, int maxMs = 20000);
+// Upload tests wait this long for a transfer to settle (a loaded machine).
+constexpr int kWaitMs = 20000;
 
 }  // namespace uploadtest
-
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
-
-template <class F>
-bool uploadtest::waitFor(F done, int maxMs)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > maxMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
-    return true;
-}

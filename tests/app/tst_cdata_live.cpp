@@ -4,6 +4,7 @@
 #include "CData.h"
 #include "CSettings.h"
 #include "HttpFixture.h"
+#include "QtWait.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -80,8 +81,7 @@ bool loadThreeLines()
         do
             data->onUpdateTimer();
         while (data->GetTick() % 4 != 0);
-        for (int i = 0; i < 200 && data->GetMgLineInfo()["count"].toInt() == 0; ++i)
-            QTest::qWait(10);
+        testsupport::waitUntil([&] { return data->GetMgLineInfo()["count"].toInt() != 0; }, 4000);
     }
     return data->GetMgLineInfo()["count"].toInt() == 3;
 }
@@ -101,8 +101,7 @@ TEST(CDataLive, MediaLinesAreFetchedOnTheTickAndChosen)
     data->onUpdateTimer();
     while (data->GetTick() % 4 != 0)
         data->onUpdateTimer();
-    for (int i = 0; i < 200 && s.mediaLineRequests == before; ++i)
-        QTest::qWait(10);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return s.mediaLineRequests != before; }));
     ASSERT_GT(s.mediaLineRequests, before);
     QTest::qWait(100);
     EXPECT_EQ(data->GetMgLineInfo()["count"].toInt(), 0);
@@ -111,8 +110,7 @@ TEST(CDataLive, MediaLinesAreFetchedOnTheTickAndChosen)
     do
         data->onUpdateTimer();
     while (data->GetTick() % 4 != 0);
-    for (int i = 0; i < 300 && data->GetMgLineInfo()["count"].toInt() == 0; ++i)
-        QTest::qWait(10);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return data->GetMgLineInfo()["count"].toInt() != 0; }));
     ASSERT_EQ(data->GetMgLineInfo()["count"].toInt(), 3);
     // The saved index 2 wins over the server's default line 1.
     EXPECT_EQ(data->GetMgLineInfo()["line"].toInt(), 2);

@@ -83,7 +83,7 @@ protected:
     }
     static QString lastUpload() { return CSettings(settingsFile()).GetValue("UploadLogTime").toString(); }
     static qlonglong nowNumber() { return QDateTime::currentDateTime().toString("yyyyMMddhhmm").toLongLong(); }
-    static bool waitIdle() { return uploadtest::waitFor([] { return CUpLoadLog::Running() == 0; }); }
+    static bool waitIdle() { return testsupport::waitUntil([] { return CUpLoadLog::Running() == 0; }, uploadtest::kWaitMs); }
 
     QString dumps;
 };

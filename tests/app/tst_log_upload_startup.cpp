@@ -28,7 +28,7 @@ TEST(LogUploadStartup, FirstUseOfTheDataFolderUploadsWaitingCrashDumps)
 
     const std::string folder = PubUtils::GetAppData();  // the first use in this process
     EXPECT_EQ(folder, services.home().dataFolder());
-    ASSERT_TRUE(uploadtest::waitFor([] { return CUpLoadLog::Running() == 0; }));
+    ASSERT_TRUE(testsupport::waitUntil([] { return CUpLoadLog::Running() == 0; }, uploadtest::kWaitMs));
     EXPECT_EQ(services.seen("/dumpupload").size(), 1u);
     EXPECT_FALSE(QFile::exists(dumps + "/early.dmp"));
 

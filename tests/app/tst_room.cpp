@@ -3,6 +3,7 @@
 #include "CSettings.h"
 #include "ClientLib.h"
 #include "ClientLibTestControl.h"
+#include "QtWait.h"
 #include "Room.h"
 #include "TempDir.h"
 
@@ -56,24 +57,17 @@ TEST(Room, BindsLibrariesAndForwardsCommandsInOrderOnTheGuiThread)
         ClientLibTestControl::InjectCommand(room->GetClientLib(), 900000 + (i % 2), QVariantMap{{"seq", i}});
     QSignalSpy tool(room, &Room::sgClientLibCmd);
     ClientLibTestControl::InjectCommand(room->GetClientLib(), 135, QVariantMap{{"x", 1}});
-    for (int i = 0; i < 300 && seen.size() < 50; ++i)
-        QTest::qWait(10);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return seen.size() >= 50; }));
     ASSERT_EQ(seen.size(), 50);
     for (int i = 0; i < 50; ++i)
         EXPECT_EQ(seen[i].second, i);
     EXPECT_TRUE(allOnGui);
-    for (int i = 0; i < 300; ++i) {
-        bool got = false;
+    EXPECT_TRUE(testsupport::waitUntil([&] {
         for (const auto& args : tool)
-            got = got || args.at(0).toInt() == 135;
-        if (got)
-            break;
-        QTest::qWait(10);
-    }
-    bool got135 = false;
-    for (const auto& args : tool)
-        got135 = got135 || args.at(0).toInt() == 135;
-    EXPECT_TRUE(got135);
+            if (args.at(0).toInt() == 135)
+                return true;
+        return false;
+    }));
 
     // Code 0 is only written to the log, never emitted.
     QSignalSpy logs(room, &Room::sgClientLibCmd);

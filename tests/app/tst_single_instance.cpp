@@ -1,5 +1,6 @@
 // A second start of the program while the first runs ends with 0, and the
 // first is asked to raise its window.
+#include "QtWait.h"
 #include "SingleInstance.h"
 #include "TempDir.h"
 #include "TestPaths.h"
@@ -23,18 +24,6 @@ QString logText(const QString& dataFolder)
     return all;
 }
 
-bool waitFor(const std::function<bool()>& cond, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        if (cond())
-            return true;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return cond();
-}
-
 }  // namespace
 
 TEST(SingleInstance, SecondProgramStartRaisesTheFirstAndEnds)
@@ -54,7 +43,7 @@ TEST(SingleInstance, SecondProgramStartRaisesTheFirstAndEnds)
     first.start(program, QStringList());
     ASSERT_TRUE(first.waitForStarted());
     // The first instance is up once it logged its data folder.
-    ASSERT_TRUE(waitFor([&] { return logText(dataFolder).contains("PubUtils::GetAppData"); }, 15000))
+    ASSERT_TRUE(testsupport::waitUntil([&] { return logText(dataFolder).contains("PubUtils::GetAppData"); }, 30000))
         << first.readAllStandardError().toStdString();
 
     QProcess second;
@@ -64,7 +53,7 @@ TEST(SingleInstance, SecondProgramStartRaisesTheFirstAndEnds)
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
 
-    EXPECT_TRUE(waitFor([&] { return logText(dataFolder).contains("another start asked to show the window"); }, 10000));
+    EXPECT_TRUE(testsupport::waitUntil([&] { return logText(dataFolder).contains("another start asked to show the window"); }, 30000));
     EXPECT_EQ(first.state(), QProcess::Running);
     first.terminate();
     if (!first.waitForFinished(5000))

@@ -240,7 +240,7 @@ TEST_F(UploadDocTest, StartRunsOnThePoolAndFinishReachesTheGuiThreadQueued)
         j->deleteLater();
     });
     job->Start();
-    ASSERT_TRUE(uploadtest::waitFor([&] { return finishedOn != nullptr; }));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return finishedOn != nullptr; }, uploadtest::kWaitMs));
     EXPECT_EQ(finishedOn, QThread::currentThread());
     EXPECT_TRUE(ok);
 }
