@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "winapi/commctrl.h"
+#include "winapi/wingdi.h"
 
 namespace winapi {
 
@@ -22,6 +23,15 @@ void notifyParent(HWND hwnd, WORD code)
     HWND parent = GetParent(hwnd);
     if (parent)
         SendMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), code), reinterpret_cast<LPARAM>(hwnd));
+}
+
+void paintFramedClient(HWND hwnd, HDC dc, RECT& rc, int fillSysColor, COLORREF frame)
+{
+    GetClientRect(hwnd, &rc);
+    FillRect(dc, &rc, GetSysColorBrush(fillSysColor));
+    HBRUSH brush = CreateSolidBrush(frame);
+    FrameRect(dc, &rc, brush);
+    DeleteObject(brush);
 }
 
 }  // namespace winapi

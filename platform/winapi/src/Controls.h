@@ -38,4 +38,8 @@ T* controlState(HWND hwnd, bool create = false)
 // Sends a WM_COMMAND notification to the control's parent.
 void notifyParent(HWND hwnd, WORD code);
 
+// The background of a built-in control: its client rectangle (put in rc)
+// filled with the system colour fillSysColor and framed in frame.
+void paintFramedClient(HWND hwnd, HDC dc, RECT& rc, int fillSysColor, COLORREF frame);
+
 }  // namespace winapi

@@ -204,11 +204,7 @@ LRESULT CALLBACK datePickerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd, &ps);
         RECT rc;
-        GetClientRect(hwnd, &rc);
-        FillRect(dc, &rc, GetSysColorBrush(COLOR_WINDOW));
-        HBRUSH frame = CreateSolidBrush(RGB(122, 122, 122));
-        FrameRect(dc, &rc, frame);
-        DeleteObject(frame);
+        paintFramedClient(hwnd, dc, rc, COLOR_WINDOW, RGB(122, 122, 122));
         SelectObject(dc, s->font ? static_cast<HGDIOBJ>(s->font) : GetStockObject(DEFAULT_GUI_FONT));
         SetBkMode(dc, TRANSPARENT);
         TEXTMETRICW tm{};

@@ -269,6 +269,24 @@ int pumpMessages()
     return n;
 }
 
+// Appends a posted message to q and wakes its thread; false once the
+// queue's thread has gone.
+static bool postToQueue(ThreadQueue& q, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    MSG m{};
+    m.hwnd = hwnd;
+    m.message = message;
+    m.wParam = wParam;
+    m.lParam = lParam;
+    m.time = DWORD(nowMs());
+    std::lock_guard<std::mutex> lock(q.mutex);
+    if (!q.alive)
+        return false;
+    q.posted.push_back(m);
+    q.cv.notify_one();
+    return true;
+}
+
 bool quitPending(int* exitCode)
 {
     auto q = currentQueue();
@@ -291,20 +309,10 @@ BOOL PostMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
-    MSG m{};
-    m.hwnd = hwnd;
-    m.message = message;
-    m.wParam = wParam;
-    m.lParam = lParam;
-    m.time = DWORD(nowMs());
-    ThreadQueue& q = *w->queue;
-    std::lock_guard<std::mutex> lock(q.mutex);
-    if (!q.alive) {
+    if (!postToQueue(*w->queue, hwnd, message, wParam, lParam)) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
-    q.posted.push_back(m);
-    q.cv.notify_one();
     return TRUE;
 }
 
@@ -315,17 +323,7 @@ BOOL PostThreadMessageW(DWORD threadId, UINT message, WPARAM wParam, LPARAM lPar
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    MSG m{};
-    m.message = message;
-    m.wParam = wParam;
-    m.lParam = lParam;
-    m.time = DWORD(nowMs());
-    std::lock_guard<std::mutex> lock(q->mutex);
-    if (!q->alive)
-        return FALSE;
-    q->posted.push_back(m);
-    q->cv.notify_one();
-    return TRUE;
+    return postToQueue(*q, nullptr, message, wParam, lParam) ? TRUE : FALSE;
 }
 
 LRESULT SendMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)

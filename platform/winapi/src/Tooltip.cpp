@@ -208,11 +208,7 @@ LRESULT CALLBACK tooltipProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd, &ps);
         RECT rc;
-        GetClientRect(hwnd, &rc);
-        FillRect(dc, &rc, GetSysColorBrush(COLOR_INFOBK));
-        HBRUSH frame = CreateSolidBrush(RGB(118, 118, 118));
-        FrameRect(dc, &rc, frame);
-        DeleteObject(frame);
+        paintFramedClient(hwnd, dc, rc, COLOR_INFOBK, RGB(118, 118, 118));
         if (s->shown >= 0) {
             SelectObject(dc, s->font ? static_cast<HGDIOBJ>(s->font) : GetStockObject(DEFAULT_GUI_FONT));
             SetBkMode(dc, TRANSPARENT);
