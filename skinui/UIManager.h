@@ -322,6 +322,7 @@ private:
     void sendEvent(CControlUI* pControl, UIEventRecord& event);
     static WORD currentKeyState();
     UIEventRecord keyEvent(int type, WPARAM wParam) const;
+    static bool offerToFilters(const CUIPtrArray& filters, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes);
     void takeFocusFrom(CControlUI* pNewFocus);
     const CUIWindowManager* topmost() const;
 

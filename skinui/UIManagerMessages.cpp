@@ -8,6 +8,23 @@
 #include <cstring>
 #include <cwctype>
 
+// Offers a message to the filters in order; the first that handles it ends
+// the search with its result.
+bool CUIWindowManager::offerToFilters(const CUIPtrArray& filters, UINT uMsg, WPARAM wParam, LPARAM lParam,
+                                      LRESULT& lRes)
+{
+    for (int i = 0; i < filters.GetSize(); i++) {
+        bool bHandled = false;
+        const LRESULT lResult =
+            static_cast<IMessageFilterUI*>(filters[i])->MessageHandler(uMsg, wParam, lParam, bHandled);
+        if (bHandled) {
+            lRes = lResult;
+            return true;
+        }
+    }
+    return false;
+}
+
 // A key event: no sender, the last mouse position, the current key states.
 UIEventRecord CUIWindowManager::keyEvent(int type, WPARAM wParam) const
 {
@@ -29,15 +46,8 @@ bool CUIWindowManager::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, L
 
     deliverQueuedNotifications();
 
-    for (int i = 0; i < m_aMessageFilters.GetSize(); i++) {
-        bool bHandled = false;
-        LRESULT lResult =
-            static_cast<IMessageFilterUI*>(m_aMessageFilters[i])->MessageHandler(uMsg, wParam, lParam, bHandled);
-        if (bHandled) {
-            lRes = lResult;
-            return true;
-        }
-    }
+    if (offerToFilters(m_aMessageFilters, uMsg, wParam, lParam, lRes))
+        return true;
 
     switch (uMsg) {
     case WM_UI_CLEANUP: {
@@ -371,15 +381,8 @@ bool CUIWindowManager::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, L
 
 bool CUIWindowManager::PreFilterMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes)
 {
-    for (int i = 0; i < m_aPreMessageFilters.GetSize(); i++) {
-        bool bHandled = false;
-        LRESULT lResult =
-            static_cast<IMessageFilterUI*>(m_aPreMessageFilters[i])->MessageHandler(uMsg, wParam, lParam, bHandled);
-        if (bHandled) {
-            lRes = lResult;
-            return true;
-        }
-    }
+    if (offerToFilters(m_aPreMessageFilters, uMsg, wParam, lParam, lRes))
+        return true;
     switch (uMsg) {
     case WM_KEYDOWN: {
         if (wParam == VK_TAB) {
