@@ -264,7 +264,7 @@ void RtmpPlayer::demuxThread()
     Logger::instance()->Log(LOG_INFO, "Player::RtmpPlayer::demuxThread", "enter func : %s ,obj id = %lld",
                             "Player::RtmpPlayer::demuxThread", objectId(this));
     if (resetContext() < 0) {
-        if (!m_demuxStop.load()) {
+        if (!m_demuxStop.load() && !m_input.aborted()) {  // a stop is not a failure
             Logger::instance()->Log(LOG_WARN, "Player::RtmpPlayer::demuxThread", "rtmp palyer resetContext failed!");
             reportOpened(false, -1);
         }

@@ -151,6 +151,7 @@ int main(int argc, char** argv)
         return 1;
     }
     const std::string url = nginx.rtmpUrl("bench");
+    const double baselineMb = residentMb(getpid());
     const int publisher = spawn({"ffmpeg", "-hide_banner", "-re", "-f", "lavfi", "-i",
                                  "testsrc2=size=1280x720:rate=25", "-f", "lavfi", "-i",
                                  "sine=frequency=1000:sample_rate=48000", "-c:v", "libx264", "-preset", "ultrafast",
@@ -236,6 +237,7 @@ int main(int argc, char** argv)
            median(ownFirst), ownFirst.size(), dropped, runs);
     printf("first frame, ffmpeg CLI   : median %.0f ms over %zu runs (no video within 20 s in %d of %d runs)\n",
            median(cliFirst), cliFirst.size(), cliDropped, runs);
+    printf("bench process before any play: RSS %.0f MB\n", baselineMb);
     printf("own player, %d s          : CPU %.1f s (%.0f%% of a core), RSS start %.0f MB max %.0f MB end %.0f MB\n",
            seconds, own.cpu, 100 * own.cpu / seconds, own.rssStart, own.rssMax, own.rssEnd);
     if (ffplayRan)

@@ -79,6 +79,7 @@ extern "C" const char* __tsan_default_suppressions()
     return "race:Logger::Log\n"
            "race:CDataWaitFiFo\n"
            "race:QWaitCondition\n"
+           "race:QThreadPoolPrivate\n"
            "race:QFileDevice::writeData\n"
            "race:tzset_internal\n"
            "race:qMkTime\n";
