@@ -4,6 +4,7 @@
 // a library made from a data set written by the test.
 #include "ClientLib.h"
 #include "ClientLibTestControl.h"
+#include "QtWait.h"
 #include "TempDir.h"
 
 #include <QDate>
@@ -65,7 +66,7 @@ public:
     }
     // The first command with `code` (and matching `pred`) received since the
     // last clear, waiting up to `ms`.
-    bool waitFor(int code, Received* out, int ms = 5000, std::function<bool(const Received&)> pred = nullptr)
+    bool waitFor(int code, Received* out, int ms = 20000, std::function<bool(const Received&)> pred = nullptr)
     {
         std::unique_lock<std::mutex> lk(m_lock);
         auto found = [&] {

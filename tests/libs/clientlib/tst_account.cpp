@@ -206,8 +206,7 @@ TEST(ClientLibCreate, ReleaseFromInsideTheCallbackIsRefusedWithoutACrash)
     g_self = CreateClientLib(&releasingCallback, QVariant(QVariantMap{{"appData", QString::fromStdString(dir.path())}}));
     ASSERT_NE(g_self, nullptr);
     g_self->GetClasses();  // any answer reaches the callback
-    for (int i = 0; i < 500 && !g_releaseTried; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_TRUE(g_releaseTried);
+    EXPECT_TRUE(testsupport::waitUntil([] { return g_releaseTried.load(); }, 20000));
     ReleaseClientLib(g_self);  // the real release, from the caller's thread
     g_self = nullptr;
 }

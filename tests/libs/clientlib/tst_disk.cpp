@@ -125,12 +125,12 @@ TEST(ClientLibDisk, UploadIsRegisteredConvertedAndOpenedIntoTheRoom)
     ASSERT_TRUE(inside.contains("讲义.pdf"));
     // Converted after a moment: the status turns 1 and the listing gets the page address.
     int status = -1;
-    for (int i = 0; i < 100 && status != 1; ++i) {
+    testsupport::waitUntil([&] {
         rec().clear();
         lib->GetNetDocStatus(QVariantMap{{"groupid", "81"}, {"userType", "teacher"}, {"docid", guid}});
         status = answer(RsC_Http_NetDocStatus).value("status").toInt();
-        if (status != 1) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+        return status == 1;
+    }, 20000);
     ASSERT_EQ(status, 1);
     inside = list(lib.lib(), "teacher", "f1");
     EXPECT_TRUE(inside.value("讲义.pdf").value("file_url").toString().contains("xxxx"));

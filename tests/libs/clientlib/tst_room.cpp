@@ -334,8 +334,7 @@ TEST(ClientLibRoom, LiveRoomUsesLiveCodesAndTheMediaCallbacks)
     EXPECT_TRUE(rec().waitFor(RsC_Log, nullptr, 5000, [](const Received& r) {
         return r.map().value("log").toString().contains("play delay 1234 ms");
     }));
-    for (int i = 0; i < 1000 && (g_audioFrames < 5 || g_videoFrames < 1); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    testsupport::waitUntil([] { return g_audioFrames >= 5 && g_videoFrames >= 1; }, 20000);
     EXPECT_EQ(g_audioFrames.load(), 5);
     EXPECT_EQ(g_audioThread.load(), lib.libThread());
     EXPECT_EQ(g_videoFrames.load(), 1);

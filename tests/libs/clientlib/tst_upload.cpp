@@ -25,10 +25,7 @@ int docStatus(ClientLib* lib, const QString& guid)
 int waitStatus(ClientLib* lib, const QString& guid)
 {
     int status = 0;
-    for (int i = 0; i < 250 && status == 0; ++i) {
-        status = docStatus(lib, guid);
-        if (status == 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    testsupport::waitUntil([&] { return (status = docStatus(lib, guid)) != 0; }, 20000);
     return status;
 }
 
@@ -124,8 +121,7 @@ TEST(ClientLibUpload, ReleaseDoesNotWaitForAStalledDownload)
     auto lib = std::make_unique<LibFixture>();
     lib->login();
     addUpload(lib->lib(), "slow.png", QString::fromStdString(http.url("/store/slow.png")));
-    for (int i = 0; i < 500 && !reached; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ASSERT_TRUE(reached);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return reached.load(); }, 20000));
     const auto t0 = std::chrono::steady_clock::now();
     lib.reset();  // ReleaseClientLib while the download hangs
     const auto waited = std::chrono::steady_clock::now() - t0;

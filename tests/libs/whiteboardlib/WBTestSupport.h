@@ -94,6 +94,8 @@ auto call(F f)
     return r;
 }
 
+// Like testsupport::waitUntil, but through QTest::qWait, which also runs
+// deferred deletions (the board's text editor goes with deleteLater).
 inline bool waitFor(const std::function<bool()>& cond, int timeoutMs = 10000)
 {
     QElapsedTimer t;
