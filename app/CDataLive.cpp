@@ -95,8 +95,10 @@ void CData::OnMediaLines(DownThread* pDown)
             selected = line;
         stored[QString::number(i)] = line;
     }
-    if (stored.isEmpty())
+    if (stored.isEmpty()) {
+        Logger::instance()->Log(LOG_WARN, "CData::onDownFinish", "down mg res %s err no media lines", body.constData());
         return;
+    }
     m_mediaLines = stored;
     int saved = CSettings::instance()->GetValue("App/MGLine", -1).toInt();
     if (saved >= 0 && saved < m_mediaLines.size())

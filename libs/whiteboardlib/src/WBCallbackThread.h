@@ -41,5 +41,5 @@ private:
     QThread m_thread;             // started in the constructor, stopped by stop()
     QObject* m_context;           // lives on m_thread; deleted by stop()
     QObject* m_relay;             // lives on the creating (GUI) thread; deleted by stop()
-    std::atomic<bool> m_stopped{false};
+    std::atomic<bool> m_stopped{false}; // atomic: set by stop(), read by any thread
 };
