@@ -33,6 +33,14 @@ void AACDecoder::onDecodeFrame(DecodedFrame* frame)
     }
 }
 
+double AACDecoder::waitAfterRender(double pacedWait)
+{
+    const double pending = m_audioRender ? m_audioRender->output()->pendingSeconds() : -1.0;
+    if (pending < 0)
+        return pacedWait;  // nothing plays: keep the stream's own pace
+    return pending > kDeviceLead ? pending - kDeviceLead : 0.0;
+}
+
 double AACDecoder::currentClock()
 {
     const double pending = m_audioRender ? m_audioRender->output()->pendingSeconds() : -1.0;

@@ -24,6 +24,14 @@ public:
     // the time of the frame taken last plus the wall time since.
     double currentClock() override;
 
+    // Audio stays this far ahead of the device, no more.
+    static constexpr double kDeviceLead = 0.1;
+
+protected:
+    // The device sets the pace: the next frame goes out once what waits in
+    // the output falls below the lead.
+    double waitAfterRender(double pacedWait) override;
+
 private:
     std::shared_ptr<AudioRender> m_audioRender;   // set by the constructor; used on the render thread
     std::atomic<double> m_queuedEnd{0.0};         // atomic: render thread writes, clock readers read

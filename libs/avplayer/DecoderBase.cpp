@@ -268,10 +268,11 @@ void DecoderBase::renderThread()
         }
         m_currentPts.store(frame->pts);
         m_shownAt.store(av_gettime());
-        const double wait = frameWait(frame->pts, nowSeconds());
+        const double paced = frameWait(frame->pts, nowSeconds());
         const auto start = std::chrono::steady_clock::now();
         onDecodeFrame(frame);
         freeDecodedFrame(frame);
+        const double wait = waitAfterRender(paced);
         m_rendered.fetch_add(1);
         // Sleep until the next frame is due, in short slices so that a stop
         // request is seen at once.

@@ -32,7 +32,7 @@ class DecoderBase {
 public:
     // Frames waiting beyond this many push the oldest out (memory stays flat
     // while rendering stalls; a live stream moves on anyway).
-    static constexpr size_t kMaxQueuedFrames = 300;
+    static constexpr size_t kMaxQueuedFrames = 120;
 
     DecoderBase();
     virtual ~DecoderBase();
@@ -77,6 +77,10 @@ public:
 
 protected:
     void clearFrames();
+    // How long to wait after rendering a frame; pacedWait is what the clock
+    // pacing asks for. An output with its own pace (a sound device) answers
+    // from that instead.
+    virtual double waitAfterRender(double pacedWait) { return pacedWait; }
 
     AVStream* m_stream = nullptr;               // set by openAVCodecContext before decoding starts
     AVCodecContext* m_codecContext = nullptr;   // decode thread (opened before decoding starts)
