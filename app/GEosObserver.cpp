@@ -77,14 +77,18 @@ GEosObserverDispatcher* GEosObserverScheduler::GetDispatcher(const QString& topi
     if (d || !create)
         return d;
     d = new GEosObserverDispatcher(this);
-    {
-        std::lock_guard<std::mutex> g(mineLock);
-        mine.insert(topic, d);
-    }
-    // Wire the new dispatcher to the other side's dispatchers of the topic
-    // in every thread (this one included): publishers to subscribers.
+    // The new dispatcher is listed and wired under the registry lock, so
+    // that of two sides of a topic made at once in two threads, the second
+    // finds the first and only it connects the pair (never twice, never
+    // not at all).
     Registry* r = g_registry();
     std::lock_guard<std::mutex> g(r->lock);
+    {
+        std::lock_guard<std::mutex> mg(mineLock);
+        mine.insert(topic, d);
+    }
+    // Wire it to the other side's dispatchers of the topic in every thread
+    // (this one included): publishers to subscribers.
     for (GEosObserverScheduler* s : r->schedulers) {
         std::mutex& theirLock = publisher ? s->subscriberLock : s->publisherLock;
         const QHash<QString, GEosObserverDispatcher*>& theirs = publisher ? s->subscribers : s->publishers;

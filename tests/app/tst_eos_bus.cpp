@@ -1,5 +1,6 @@
 // The publish/subscribe bus: same-thread delivery inside the publish call,
-// delivery across threads in publication order, argument-less slots.
+// delivery across threads in publication order, argument-less slots, and
+// the two sides of a topic made at once in two threads wired only once.
 #include "GEosObserver.h"
 #include "QtWait.h"
 
@@ -10,6 +11,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 class BusReceiver : public QObject {
@@ -150,6 +152,44 @@ TEST(EosBus, DispatcherSlotWiresAnArgumentlessSignal)
     EXPECT_EQ(GEosObserverScheduler::instance()->GetPublisherDispatcher("t.none", false), nullptr);
     p->emitUpdatedSignalWithoutArgs();
     EXPECT_EQ(r.got, (std::vector<int>{-1}));
+}
+
+TEST(EosBus, PublisherAndSubscriberMadeAtOnceAreWiredOnce)
+{
+    // Two threads make the two sides of a new topic at the same moment;
+    // whichever wires second must see the first, and only one of them may
+    // connect the pair, so each publication arrives exactly once.
+    LoopThread sub;
+    for (int round = 0; round < 200; ++round) {
+        const QByteArray topic = "t.race." + QByteArray::number(round);
+        std::atomic<bool> go{false};
+        std::atomic<int> ready{0};
+        std::atomic<bool> subscribed{false};
+        QMetaObject::invokeMethod(sub.receiver, [&] {
+            ++ready;
+            while (!go.load())
+                std::this_thread::yield();
+            GEosSubscribe(topic.constData(), sub.receiver, SLOT(onBare()));
+            subscribed = true;
+        }, Qt::QueuedConnection);
+        std::thread pub([&] {
+            ++ready;
+            while (!go.load())
+                std::this_thread::yield();
+            GEosObserverScheduler::instance()->GetPublisherDispatcher(QString::fromLatin1(topic), true);
+            // Wait for the other side, then publish once from this thread.
+            while (!subscribed.load())
+                std::this_thread::yield();
+            GEosPublish(topic.constData(), {});
+        });
+        while (ready.load() < 2)
+            std::this_thread::yield();
+        sub.receiver->bare = 0;
+        go = true;
+        pub.join();
+        sub.run([] {});  // every delivery posted by the publication has run
+        ASSERT_EQ(sub.receiver->bare.load(), 1) << "round " << round;
+    }
 }
 
 #include "tst_eos_bus.moc"
