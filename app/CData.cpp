@@ -4,6 +4,7 @@
 
 #include "AppUpdater.h"
 #include "Logger.h"
+#include "RecordLists.h"
 
 #include <QDateTime>
 #include <QTimer>
@@ -143,14 +144,7 @@ bool CData::UpdateUser(UserInfo& user)
         }
         m_localUser = user;
     }
-    for (UserInfo& u : m_users) {
-        if (u.userId == user.userId) {
-            u = user;
-            return false;
-        }
-    }
-    m_users.push_back(user);
-    return true;
+    return records::ReplaceOrAppend(m_users, user, [&](const UserInfo& u) { return u.userId == user.userId; });
 }
 
 bool CData::UpdateUser(const UserInfo& user)
@@ -176,13 +170,7 @@ bool CData::GetUser(const std::string& id, UserInfo& out) const
         out = m_localUser;
         return true;
     }
-    for (const UserInfo& u : m_users) {
-        if (u.userId == id) {
-            out = u;
-            return true;
-        }
-    }
-    return false;
+    return records::FindFirst(m_users, [&](const UserInfo& u) { return u.userId == id; }, out);
 }
 
 // --- status map ---

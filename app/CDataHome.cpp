@@ -4,29 +4,21 @@
 #include "CSettings.h"
 #include "DownThread.h"
 #include "Logger.h"
+#include "RecordLists.h"
 #include "PubUtils.h"
 #include "UrlProxy.h"
 
 bool CData::AddCourse(const CourseInfo& course)
 {
-    for (CourseInfo& c : m_courses) {
-        if (c.courseId == course.courseId && c.isTmp == course.isTmp) {
-            c = course;
-            return false;
-        }
-    }
-    m_courses.push_back(course);
-    return true;
+    return records::ReplaceOrAppend(m_courses, course, [&](const CourseInfo& c) {
+        return c.courseId == course.courseId && c.isTmp == course.isTmp;
+    });
 }
 
 bool CData::GetCourse(const std::string& id, CourseInfo& out) const
 {
-    for (const CourseInfo& c : m_courses) {
-        if (c.courseId == id) {
-            out = c;
-            return true;
-        }
-    }
+    if (records::FindFirst(m_courses, [&](const CourseInfo& c) { return c.courseId == id; }, out))
+        return true;
     Logger::instance()->Log(LOG_WARN, "CData::GetCourse", "not found course id %s", id.c_str());
     return false;
 }
@@ -41,25 +33,12 @@ CourseInfo CData::GetTmpCourse() const
 
 bool CData::AddGroup(const GroupInfo& group)
 {
-    for (GroupInfo& g : m_groups) {
-        if (g.groupId == group.groupId) {
-            g = group;
-            return false;
-        }
-    }
-    m_groups.push_back(group);
-    return true;
+    return records::ReplaceOrAppend(m_groups, group, [&](const GroupInfo& g) { return g.groupId == group.groupId; });
 }
 
 bool CData::GetGroup(const std::string& id, GroupInfo& out) const
 {
-    for (const GroupInfo& g : m_groups) {
-        if (g.groupId == id) {
-            out = g;
-            return true;
-        }
-    }
-    return false;
+    return records::FindFirst(m_groups, [&](const GroupInfo& g) { return g.groupId == id; }, out);
 }
 
 void CData::SetCalePoints(const std::string& key, const std::vector<std::string>& days) { m_calePoints[key] = days; }
