@@ -126,6 +126,8 @@ void ClientLibCallback(int code, const QVariant& var)
         return;
     }
     CData* data = CData::instance();
+    // This runs on the library thread. IsTeacher is a constant (true in this
+    // program), so the GUI-thread state behind IsLiveRoom is never read here.
     if (!data->IsTeacher() && data->IsLiveRoom() && (code == 134 || code == 135 || code == 137)) {
         Room::instance()->GetDelayCommand()->AddTask(QVariant(code), var);
         return;
