@@ -19,7 +19,7 @@ namespace {
 
 std::mutex g_appDataLock;            // guards g_appData
 std::string g_appData;               // the cached data folder, guarded by g_appDataLock
-std::atomic<bool> g_firstUseDone{false};
+std::atomic<bool> g_firstUseDone{false};  // atomic: the first caller (any thread) runs the start-up check
 
 QString makeFolder(const QString& path)
 {

@@ -5,6 +5,7 @@
 // unless a comment says otherwise.
 #include <cairo.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -28,10 +29,13 @@ struct WindowClass {
     WNDCLASSEXW wc{};           // lpszClassName points into name
 };
 
+// A window's state belongs to its owner thread; other threads reach it only
+// where a field says so (posting checks destroying; the update region is
+// shared with the queue's lock).
 struct Window {
-    HWND handle = nullptr;
+    HWND handle = nullptr;               // set at creation, never changed
     std::shared_ptr<ThreadQueue> queue;  // set at creation, never changed
-    std::thread::id thread;              // the owner thread
+    std::thread::id thread;              // the owner thread; set at creation, never changed
     std::shared_ptr<WindowClass> cls;
     WNDPROC proc = nullptr;
     DWORD style = 0;
@@ -42,7 +46,7 @@ struct Window {
     RECT restoreRect{};     // before maximising or minimising
     bool maximized = false;
     bool minimized = false;
-    bool destroying = false;
+    std::atomic<bool> destroying{false};  // atomic: set by the owner thread, read by posting threads
     bool created = false;  // WM_NCCREATE accepted
     std::u16string text;
     HINSTANCE instance = nullptr;
