@@ -8,6 +8,11 @@
 //  2. the ffmpeg CLI: launch to its first decoded frame (-frames:v 1), N runs;
 //  3. the own player playing S seconds: CPU seconds and resident memory;
 //  4. ffplay playing S seconds (needs a display; run under xvfb-run): the same.
+//
+// bench_player --av-offset [--seconds S]: plays a stream that flashes white
+// and beeps at the start of every second; pictures are timed when they reach
+// the frame callback, sound when SDL's disk driver writes it (the device
+// pace); prints the median and the largest picture-to-sound offset.
 #include "IRtmpPlayer.h"
 #include "NginxFixture.h"
 #include "TestPaths.h"
@@ -21,6 +26,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
+#include <functional>
+#include <mutex>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -121,6 +129,92 @@ Usage sample(int pid, int seconds, const std::function<void()>& tick = {})
     return u;
 }
 
+std::vector<double> pairOffsets(const std::vector<double>& flashes, const std::vector<double>& beeps)
+{
+    std::vector<double> offsets;
+    for (double f : flashes) {
+        double best = 1e9;
+        for (double b : beeps)
+            if (std::fabs(b - f) < std::fabs(best))
+                best = b - f;
+        if (std::fabs(best) < 0.5)
+            offsets.push_back(best * 1000.0);
+    }
+    return offsets;
+}
+
+int avOffset(const std::string& url, int seconds)
+{
+    const std::string audioFile = "/tmp/bench_player_av_" + std::to_string(getpid()) + ".raw";
+    unlink(audioFile.c_str());
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", audioFile.c_str(), 1);
+    const int publisher = spawn(
+        {"ffmpeg", "-hide_banner", "-re", "-f", "lavfi", "-i",
+         "color=c=black:s=320x240:r=25,drawbox=c=white:t=fill:enable='lt(mod(t,1),0.08)'", "-re", "-f", "lavfi",
+         "-i", "sine=f=1000:r=48000,volume=volume='if(lt(mod(t,1),0.08),1,0)':eval=frame", "-c:v", "libx264",
+         "-preset", "ultrafast", "-tune", "zerolatency", "-g", "25", "-pix_fmt", "yuv420p", "-c:a", "aac", "-f",
+         "flv", url});
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    const auto t0 = Clock::now();
+    auto since = [&] { return std::chrono::duration<double>(Clock::now() - t0).count(); };
+    std::mutex lock;
+    std::vector<double> flashes, beeps;
+    bool bright = false;
+    auto player = createRtmpPlayer();
+    player->setVideoFrameCallback([&](void* pixels, int width, int height) {
+        const auto* p = static_cast<const uint8_t*>(pixels) + (size_t(height / 2) * width + width / 2) * 4;
+        const bool now = p[0] > 128 && p[1] > 128 && p[2] > 128;
+        if (now && !bright) {
+            std::lock_guard<std::mutex> l(lock);
+            flashes.push_back(since());
+        }
+        bright = now;
+    });
+    player->play(url, [](bool, int) {});
+    // Follow what SDL writes: a beep starts where sound follows silence.
+    size_t readBytes = 0;
+    int quiet = 0;
+    while (since() < seconds) {
+        std::ifstream in(audioFile, std::ios::binary);
+        in.seekg(0, std::ios::end);
+        const size_t size = size_t(in.tellg() > 0 ? size_t(in.tellg()) : 0);
+        if (size > readBytes + 1) {
+            const double seen = since();
+            std::vector<int16_t> samples((size - readBytes) / 2);
+            in.seekg(std::streamoff(readBytes));
+            in.read(reinterpret_cast<char*>(samples.data()), std::streamsize(samples.size() * 2));
+            for (size_t i = 0; i < samples.size(); ++i) {
+                if (std::abs(int(samples[i])) > 3000) {
+                    if (quiet > 4410)
+                        beeps.push_back(seen + double(i) / 44100.0);
+                    quiet = 0;
+                } else {
+                    ++quiet;
+                }
+            }
+            readBytes += samples.size() * 2;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    player.reset();
+    QThreadPool::globalInstance()->waitForDone();
+    kill(publisher, SIGTERM);
+    waitpid(publisher, nullptr, 0);
+    unlink(audioFile.c_str());
+    std::vector<double> offsets;
+    {
+        std::lock_guard<std::mutex> l(lock);
+        offsets = pairOffsets(flashes, beeps);
+    }
+    double worst = 0;
+    for (double o : offsets)
+        worst = std::max(worst, std::fabs(o));
+    printf("audio/video offset (sound minus picture): median %.0f ms, largest %.0f ms over %zu flashes (%zu beeps)\n",
+           median(offsets), worst, offsets.size(), beeps.size());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -129,6 +223,7 @@ int main(int argc, char** argv)
     setvbuf(stdout, nullptr, _IOLBF, 0);
     int runs = 10, seconds = 60, gop = 25;
     bool ffplay = true;
+    bool avMode = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--runs" && i + 1 < argc)
@@ -139,6 +234,8 @@ int main(int argc, char** argv)
             gop = std::atoi(argv[++i]);
         else if (a == "--no-ffplay")
             ffplay = false;
+        else if (a == "--av-offset")
+            avMode = true;
     }
     if (!getenv("SDL_AUDIODRIVER"))
         setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -152,6 +249,8 @@ int main(int argc, char** argv)
     }
     const std::string url = nginx.rtmpUrl("bench");
     const double baselineMb = residentMb(getpid());
+    if (avMode)
+        return avOffset(url, seconds);
     const int publisher = spawn({"ffmpeg", "-hide_banner", "-re", "-f", "lavfi", "-i",
                                  "testsrc2=size=1280x720:rate=25", "-f", "lavfi", "-i",
                                  "sine=frequency=1000:sample_rate=48000", "-c:v", "libx264", "-preset", "ultrafast",

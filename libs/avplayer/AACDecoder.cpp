@@ -33,7 +33,7 @@ void AACDecoder::onDecodeFrame(DecodedFrame* frame)
     }
 }
 
-double AACDecoder::waitAfterRender(double pacedWait)
+double AACDecoder::waitBeforeRender(double pacedWait)
 {
     const double pending = m_audioRender ? m_audioRender->output()->pendingSeconds() : -1.0;
     if (pending < 0)

@@ -28,9 +28,9 @@ public:
     static constexpr double kDeviceLead = 0.1;
 
 protected:
-    // The device sets the pace: the next frame goes out once what waits in
-    // the output falls below the lead.
-    double waitAfterRender(double pacedWait) override;
+    // The device sets the pace: a frame goes out once what waits in the
+    // output has fallen below the lead.
+    double waitBeforeRender(double pacedWait) override;
 
 private:
     std::shared_ptr<AudioRender> m_audioRender;   // set by the constructor; used on the render thread

@@ -266,17 +266,11 @@ void DecoderBase::renderThread()
             avplayer::log(avplayer::AvLogWarn, "Player::DecoderBase::renderThread",
                           "cann't start sync clock. current sync type is :%d", type);
         }
-        m_currentPts.store(frame->pts);
-        m_shownAt.store(av_gettime());
-        const double paced = frameWait(frame->pts, nowSeconds());
-        const auto start = std::chrono::steady_clock::now();
-        onDecodeFrame(frame);
-        freeDecodedFrame(frame);
-        const double wait = waitAfterRender(paced);
-        m_rendered.fetch_add(1);
-        // Sleep until the next frame is due, in short slices so that a stop
-        // request is seen at once.
-        const auto due = start + std::chrono::microseconds(int64_t(wait * 1000000));
+        // Wait until the frame is due, then render it: a frame shows at its
+        // own time, not one frame early. The wait runs in short slices so
+        // that a stop request is seen at once.
+        const double wait = waitBeforeRender(frameWait(frame->pts, nowSeconds()));
+        const auto due = std::chrono::steady_clock::now() + std::chrono::microseconds(int64_t(wait * 1000000));
         while (!m_renderStop.load()) {
             const auto now = std::chrono::steady_clock::now();
             if (now >= due)
@@ -284,6 +278,15 @@ void DecoderBase::renderThread()
             const auto left = std::chrono::duration_cast<std::chrono::microseconds>(due - now).count();
             av_usleep(unsigned(std::min<int64_t>(left, 10000)));
         }
+        if (m_renderStop.load()) {
+            freeDecodedFrame(frame);
+            break;
+        }
+        m_currentPts.store(frame->pts);
+        m_shownAt.store(av_gettime());
+        onDecodeFrame(frame);
+        freeDecodedFrame(frame);
+        m_rendered.fetch_add(1);
     }
     avplayer::log(avplayer::AvLogInfo, "Player::DecoderBase::renderThread", "leave func : %s ,obj id = %lld",
                   "Player::DecoderBase::renderThread", static_cast<long long>(reinterpret_cast<intptr_t>(this)));

@@ -77,10 +77,10 @@ public:
 
 protected:
     void clearFrames();
-    // How long to wait after rendering a frame; pacedWait is what the clock
+    // How long to wait before rendering a frame; pacedWait is what the clock
     // pacing asks for. An output with its own pace (a sound device) answers
     // from that instead.
-    virtual double waitAfterRender(double pacedWait) { return pacedWait; }
+    virtual double waitBeforeRender(double pacedWait) { return pacedWait; }
 
     AVStream* m_stream = nullptr;               // set by openAVCodecContext before decoding starts
     AVCodecContext* m_codecContext = nullptr;   // decode thread (opened before decoding starts)
