@@ -269,16 +269,11 @@ int pumpMessages()
     return n;
 }
 
-// Appends a posted message to q and wakes its thread; false once the
-// queue's thread has gone.
+// Appends a posted message (stamped with the time and cursor position of
+// the post) to q and wakes its thread; false once the queue's thread has gone.
 static bool postToQueue(ThreadQueue& q, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    MSG m{};
-    m.hwnd = hwnd;
-    m.message = message;
-    m.wParam = wParam;
-    m.lParam = lParam;
-    m.time = DWORD(nowMs());
+    const MSG m = makeMsg(hwnd, message, wParam, lParam);
     std::lock_guard<std::mutex> lock(q.mutex);
     if (!q.alive)
         return false;
