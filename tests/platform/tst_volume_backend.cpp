@@ -105,7 +105,9 @@ TEST_F(PulseTest, SetsAndReadsBackNullSinkAndSource)
 
 TEST_F(PulseTest, ServerGoneFailsQuicklyAndReconnects)
 {
-    PulseVolumeBackend pulse(s_pulse->server(), 1000);
+    // Request time-outs: long enough for a loaded machine to answer, short
+    // enough that the four failing calls below stay within the bound.
+    PulseVolumeBackend pulse(s_pulse->server(), 4000);
     uint32_t got = 0;
     ASSERT_TRUE(pulse.GetVolume(VolumeDevice::Playback, PulseFixture::kSink, got));
     s_pulse->stop();
@@ -120,7 +122,7 @@ TEST_F(PulseTest, ServerGoneFailsQuicklyAndReconnects)
     // A server that answers again is used again.
     s_started = s_pulse->start();
     ASSERT_TRUE(s_started) << s_pulse->error();
-    PulseVolumeBackend again(s_pulse->server(), 1000);
+    PulseVolumeBackend again(s_pulse->server(), 10000);
     EXPECT_TRUE(again.GetVolume(VolumeDevice::Playback, PulseFixture::kSink, got));
 }
 
