@@ -101,7 +101,7 @@ std::vector<uint32_t> rgb(const winapi::Picture& p)
 }
 
 template <typename F>
-bool waitFor(F condition, int ms = 5000)
+bool waitFor(F condition, int ms = 20000)  // generous: the X server is shared and the machine loaded
 {
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (std::chrono::steady_clock::now() < end) {
