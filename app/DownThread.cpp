@@ -78,6 +78,11 @@ size_t DownThread::onWrite(char* ptr, size_t size, size_t nmemb, void* self)
             return 0;  // a short write aborts the transfer (disk full, say)
         return len;
     }
+    // A body held in memory is a document (configuration, lists): one that
+    // outgrows the cap aborts the transfer as a failure instead of growing
+    // without bound.
+    if (me->data.size() + len > kMemoryCap)
+        return 0;
     me->data.append(ptr, len);
     return len;
 }

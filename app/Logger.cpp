@@ -38,9 +38,11 @@ size_t withoutBrokenTail(const char* text, size_t len)
 
 Logger* Logger::instance()
 {
-    static Logger logger(PubUtils::GetLogDir() + "/"
-                         + QDateTime::currentDateTime().toString("yyyy-MM-dd-hh-mm-ss") + ".log");
-    return &logger;
+    // Never destroyed: threads that still log while the process exits find
+    // it intact. Every line is flushed, so nothing is lost at exit.
+    static Logger* logger = new Logger(PubUtils::GetLogDir() + "/"
+                                       + QDateTime::currentDateTime().toString("yyyy-MM-dd-hh-mm-ss") + ".log");
+    return logger;
 }
 
 Logger::Logger(const QString& path) : m_buffer(nullptr), m_threshold(LOG_DEBUG)

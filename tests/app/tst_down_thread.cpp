@@ -103,6 +103,9 @@ protected:
             img.save(&buf, "PNG");
             r.set_content(bytes.toStdString(), "image/png");
         });
+        s.Get("/huge.json", [](const httplib::Request&, httplib::Response& r) {
+            r.set_content(std::string(DownThread::kMemoryCap + 1, ' '), "application/json");
+        });
         s.Get("/big.bin", [](const httplib::Request&, httplib::Response& r) {
             r.set_content(std::string(512 * 1024, 'b'), "application/octet-stream");
         });
@@ -144,6 +147,15 @@ TEST_F(DownThreadTest, GoodReplyInMemoryAndInCache)
     EXPECT_EQ(pix.size(), QSize(4, 3));
     // Only the finished file is there: no temporary left behind.
     EXPECT_EQ(tempEntries(), QFileInfo(QString::fromStdString(expectPath)).fileName().toStdString() + " ");
+}
+
+// A document held in memory is capped: a larger body is a failure.
+TEST_F(DownThreadTest, MemoryBodiesAreCapped)
+{
+    std::unique_ptr<DownThread> mem(new DownThread(http.url("/huge.json"), 2, false));
+    runAndWait(mem.get());
+    EXPECT_FALSE(mem->Succeeded());
+    EXPECT_TRUE(mem->GetData().isEmpty());
 }
 
 // Error pages, empty and truncated bodies: a failure, a log line, nothing cached.
