@@ -1,3 +1,4 @@
+// test-labels: tsan
 // The sync clock, frame timing and pacing of the decoders, and the SDL
 // output's queue cap.
 #include "AACDecoder.h"
