@@ -1,5 +1,6 @@
 #include "NginxFixture.h"
 
+#include "ChildProcess.h"
 #include "TestPaths.h"
 
 #include <arpa/inet.h>
@@ -108,9 +109,7 @@ bool NginxFixture::start()
         bool up = (!m_options.http || portAnswers(m_httpPort)) && (!m_options.rtmp || portAnswers(m_rtmpPort));
         if (up)
             return true;
-        int status = 0;
-        if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
-            m_pid = 0;
+        if (childEnded(m_pid)) {
             m_error = "nginx exited: " + errorLog();
             return false;
         }
@@ -121,23 +120,7 @@ bool NginxFixture::start()
     return false;
 }
 
-void NginxFixture::stop()
-{
-    if (m_pid <= 0)
-        return;
-    kill(m_pid, SIGTERM);
-    for (int i = 0; i < 200; ++i) {
-        int status = 0;
-        if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
-            m_pid = 0;
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    kill(m_pid, SIGKILL);
-    waitpid(m_pid, nullptr, 0);
-    m_pid = 0;
-}
+void NginxFixture::stop() { stopChild(m_pid, 2000); }
 
 std::string NginxFixture::httpUrl(const std::string& path) const
 {

@@ -1,5 +1,6 @@
 #include "PulseFixture.h"
 
+#include "ChildProcess.h"
 #include "TestPaths.h"
 
 #include <fcntl.h>
@@ -82,9 +83,7 @@ bool PulseFixture::start()
     while (std::chrono::steady_clock::now() < deadline) {
         if (socketAnswers(socketPath()))
             return true;
-        int status = 0;
-        if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
-            m_pid = 0;
+        if (childEnded(m_pid)) {
             m_error = "pulseaudio exited: " + readFile(logFile);
             return false;
         }
@@ -95,22 +94,6 @@ bool PulseFixture::start()
     return false;
 }
 
-void PulseFixture::stop()
-{
-    if (m_pid <= 0)
-        return;
-    kill(m_pid, SIGTERM);
-    for (int i = 0; i < 300; ++i) {
-        int status = 0;
-        if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
-            m_pid = 0;
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    kill(m_pid, SIGKILL);
-    waitpid(m_pid, nullptr, 0);
-    m_pid = 0;
-}
+void PulseFixture::stop() { stopChild(m_pid, 3000); }
 
 }  // namespace testsupport
