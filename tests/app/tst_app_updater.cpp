@@ -99,7 +99,11 @@ protected:
         std::system(("mkdir -p '" + data + "'").c_str());
         writeBytes(data + "/config.ini", "[VeltoraTea]\nUpdateUrl=" + server.url() + "\n");
     }
-    void TearDown() override { server.releaseStalled(); }
+    void TearDown() override
+    {
+        server.releaseStalled();
+        server.stop();
+    }
 
     void setRelease(const std::string& installed, const std::string& latest, const std::string& minimum,
                     bool changed)

@@ -227,7 +227,7 @@ TEST_F(EngineNginx, HostileManifestsAndArchivesWriteNothing)
         {{"*<zip>\\p", kit::makeZip({{"a\\..\\..\\outside.txt", "x"}})}},
         {{"*<zip>\\p", kit::makeZip({{"evil-link", "/etc/passwd", 0120777}})}},
         {{"*<zip>\\p", kit::makeZip({{"d/" + longName, "x"}})}},
-        {{"*<zip>\\p", std::string("PK\x03\x04 this is no archive", 25)}},
+        {{"*<zip>\\p", std::string("PK\x03\x04 this is no archive")}},
     };
     install->installRelease("1.0.0", {{"a.txt", "a"}});
     std::filesystem::create_directory_symlink(install->outside(), install->root() + "/link");
