@@ -122,3 +122,16 @@ TEST(UpdateManifest, Comparison)
     EXPECT_TRUE(onlyExtra.downloads.empty());
     EXPECT_TRUE(onlyExtra.needsUpdate());
 }
+
+TEST(UpdateAddress, DeploymentFileNamesTheUpdateHost)
+{
+    testsupport::TempDir dir;
+    const std::string file = dir.write("endpoints.ini", "[production]\nupdate=http://127.0.0.1:8123\n");
+    {
+        testsupport::ScopedEnv env("VELTORA_ENDPOINTS", file);
+        EXPECT_EQ(update::UpdateEngine::defaultUpdateUrl(), "http://127.0.0.1:8123");
+    }
+    const std::string bad = dir.write("bad.ini", "[production]\nupdate=file:///etc\n");
+    testsupport::ScopedEnv env("VELTORA_ENDPOINTS", bad);
+    EXPECT_EQ(update::UpdateEngine::defaultUpdateUrl(), "http://update.example:80");
+}

@@ -1,6 +1,7 @@
 #include "UpdateEngine.h"
 
 #include "DataFolder.h"
+#include "HttpTransfer.h"
 #include "IniFile.h"
 #include "UpdateCheck.h"
 
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 namespace update {
 
@@ -88,7 +90,30 @@ std::string UpdateEngine::executableFolder()
     return slash == std::string::npos ? path : (slash == 0 ? "/" : path.substr(0, slash));
 }
 
-std::string UpdateEngine::defaultUpdateUrl() { return "http://update.example:80"; }
+std::string UpdateEngine::defaultUpdateUrl()
+{
+    // The deployment file names the update host (role "update" of its
+    // [production] section): $VELTORA_ENDPOINTS, else endpoints.ini beside
+    // the running program, else beside the main program under bin/32bit.
+    std::vector<std::string> candidates;
+    if (const char* env = getenv("VELTORA_ENDPOINTS"))
+        candidates.push_back(env);
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        candidates.push_back((self.parent_path() / "endpoints.ini").string());
+        candidates.push_back((self.parent_path() / "bin" / "32bit" / "endpoints.ini").string());
+    }
+    for (const std::string& file : candidates) {
+        IniFile ini(file);
+        if (!ini.loaded())
+            continue;
+        const std::string host = ini.value("production", "update");
+        if (HttpTransfer::allowedUrl(host))
+            return host;
+    }
+    return "http://update.example:80";
+}
 
 std::string UpdateEngine::GetDownloadUrl() const
 {
