@@ -180,7 +180,8 @@ TEST_F(RtmpPlayerTest, HealthyStreamOutlivesTheInterruptTimeout)
     const int first = m_frames.count();
     waitFor([] { return false; }, 3000);
     EXPECT_EQ(m_reports.readErrorCount(), 0u);
-    EXPECT_GT(m_frames.count(), first + 40);
+    EXPECT_TRUE(waitFor([&] { return m_frames.count() > first + 40; }, 10000)) << m_frames.count() - first;
+    EXPECT_EQ(m_reports.readErrorCount(), 0u);
 }
 
 TEST_F(RtmpPlayerTest, ReleaseRightAfterPlayOrStopNeverBlocksOrCrashes)
@@ -233,9 +234,9 @@ TEST_F(RtmpPlayerTest, VideoOnlyStreamRunsOnTheVideoClock)
     auto player = startPlayer(url());
     ASSERT_TRUE(waitFor([&] { return m_frames.count() > 0; }, 15000));
     const int first = m_frames.count();
-    waitFor([] { return false; }, 1000);
-    // About 25 pictures a second; a generous lower bound for a busy machine.
-    EXPECT_GT(m_frames.count(), first + 10);
+    // Pictures keep coming on the video clock (about 25 a second; the wait
+    // is generous for a busy or instrumented build).
+    EXPECT_TRUE(waitFor([&] { return m_frames.count() > first + 10; }, 10000)) << m_frames.count() - first;
     EXPECT_EQ(asOwn(player)->masterType(), 1);
     EXPECT_FALSE(asOwn(player)->hasAudio());
     EXPECT_EQ(asOwn(player)->audioFramesRendered(), 0);
