@@ -190,7 +190,11 @@ int RtmpPlayer::resetContext()
     // of reading seconds of it (a stream of one kind is known within 1 s).
     av_dict_set(&options, "fpsprobesize", "0", 0);
     av_dict_set(&options, "analyzeduration", "1000000", 0);
-    int ret = m_input.open(m_url, &options);
+    av_dict_set(&options, "tcp_nodelay", "1", 0);
+    // RTMP always carries FLV: naming it saves probing, which would wait
+    // for the first kilobytes of a slow (audio-only so far) stream.
+    const bool rtmp = m_url.compare(0, 4, "rtmp") == 0;
+    int ret = m_input.open(m_url, &options, rtmp ? "flv" : nullptr);
     av_dict_free(&options);
     if (ret < 0) {
         Logger::instance()->Log(LOG_WARN, "Player::RtmpPlayer::resetContext", "Cann't open rtmp url:%s ret %d",

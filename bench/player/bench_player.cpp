@@ -3,7 +3,8 @@
 // Starts a private nginx-rtmp and publishes a 1280x720 25 fps test picture
 // with a tone (key frame every --gop frames) with the ffmpeg CLI, then on the
 // same stream:
-//  1. the own player: play() to the first rendered picture, N runs (median);
+//  1. the own player: play() to the first rendered picture, N runs (median),
+//     each started at a random moment of the key-frame interval;
 //     a run without any picture within 15 s counts as a dropped video;
 //  2. the ffmpeg CLI: launch to its first decoded frame (-frames:v 1), N runs;
 //  3. the own player playing S seconds: CPU seconds and resident memory;
@@ -29,6 +30,7 @@
 #include <cmath>
 #include <functional>
 #include <mutex>
+#include <random>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -258,10 +260,20 @@ int main(int argc, char** argv)
                                  "aac", "-f", "flv", url});
     std::this_thread::sleep_for(std::chrono::seconds(3));
 
+    // A user presses play at any moment of the key-frame interval. Runs
+    // back to back would all start just after a key frame (each ends at its
+    // first picture) and so measure the whole interval every time: each run
+    // starts after a random pause within one interval instead (fixed seed,
+    // the same pauses for both players).
+    std::mt19937 rng(20261210);
+    std::uniform_int_distribution<int> phaseMs(0, gop * 40);
+    auto randomPhase = [&] { std::this_thread::sleep_for(std::chrono::milliseconds(phaseMs(rng))); };
+
     // 1. The own player.
     std::vector<double> ownFirst;
     int dropped = 0;
     for (int r = 0; r < runs; ++r) {
+        randomPhase();
         std::atomic<int64_t> firstUs{-1};
         const auto start = Clock::now();
         auto player = createRtmpPlayer();
@@ -284,7 +296,9 @@ int main(int argc, char** argv)
     // 2. The ffmpeg CLI.
     std::vector<double> cliFirst;
     int cliDropped = 0;
+    rng.seed(20261210);
     for (int r = 0; r < runs; ++r) {
+        randomPhase();
         const auto start = Clock::now();
         const int pid = spawn({"ffmpeg", "-hide_banner", "-i", url, "-frames:v", "1", "-f", "null", "-"});
         int status = 0;

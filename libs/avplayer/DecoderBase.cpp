@@ -63,6 +63,10 @@ int DecoderBase::openAVCodecContext(AVStream* stream)
     int ret = m_codecContext ? avcodec_parameters_to_context(m_codecContext, stream->codecpar) : AVERROR(ENOMEM);
     if (ret >= 0) {
         m_codecContext->pkt_timebase = stream->time_base;
+        // Frame threads hold back one picture per thread before the first
+        // comes out (and keep a picture set each); slices cost no delay.
+        if (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO)
+            m_codecContext->thread_type = FF_THREAD_SLICE;
         ret = avcodec_open2(m_codecContext, codec, nullptr);
     }
     avplayer::log(avplayer::AvLogInfo, "Player::DecoderBase::openAVCodecContext", "opencode %s code id %d result:%d",
@@ -267,9 +271,13 @@ void DecoderBase::renderThread()
                           "cann't start sync clock. current sync type is :%d", type);
         }
         // Wait until the frame is due, then render it: a frame shows at its
-        // own time, not one frame early. The wait runs in short slices so
-        // that a stop request is seen at once.
-        const double wait = waitBeforeRender(frameWait(frame->pts, nowSeconds()));
+        // own time, not one frame early. The very first frame shows at once
+        // (nothing is on screen yet; the pace of the next ones still counts
+        // from its due time). The wait runs in short slices so that a stop
+        // request is seen at once.
+        const bool first = m_rendered.load() == 0;
+        const double paced = frameWait(frame->pts, nowSeconds());
+        const double wait = first ? 0.0 : waitBeforeRender(paced);
         const auto due = std::chrono::steady_clock::now() + std::chrono::microseconds(int64_t(wait * 1000000));
         while (!m_renderStop.load()) {
             const auto now = std::chrono::steady_clock::now();

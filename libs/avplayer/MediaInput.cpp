@@ -29,7 +29,7 @@ int MediaInput::interruptCallback(void* opaque)
     return 1;
 }
 
-int MediaInput::open(const std::string& url, AVDictionary** options)
+int MediaInput::open(const std::string& url, AVDictionary** options, const char* formatName)
 {
     close();
     m_context = avformat_alloc_context();
@@ -37,9 +37,10 @@ int MediaInput::open(const std::string& url, AVDictionary** options)
         return AVERROR(ENOMEM);
     m_context->interrupt_callback.callback = &MediaInput::interruptCallback;
     m_context->interrupt_callback.opaque = this;
+    const AVInputFormat* format = formatName ? av_find_input_format(formatName) : nullptr;
     renew();
     // On failure avformat_open_input frees the context and nulls the pointer.
-    return avformat_open_input(&m_context, url.c_str(), nullptr, options);
+    return avformat_open_input(&m_context, url.c_str(), format, options);
 }
 
 int MediaInput::findStreamInfo()

@@ -28,8 +28,9 @@ public:
     int64_t timeout() const { return m_timeoutUs.load(); }
 
     // avformat_open_input with the interrupt callback installed; FFmpeg's
-    // result. An input still open is closed first.
-    int open(const std::string& url, AVDictionary** options);
+    // result. An input still open is closed first. A known container format
+    // (formatName, e.g. "flv") skips probing, which waits for data.
+    int open(const std::string& url, AVDictionary** options, const char* formatName = nullptr);
     // avformat_find_stream_info; FFmpeg's result.
     int findStreamInfo();
     // av_read_frame; FFmpeg's result.
