@@ -138,6 +138,11 @@ void RtmpPlayer::closeLocked()
     }
     if (m_decodeThread.joinable()) {
         m_decodeStop.store(true);
+        // The decode thread may wait for room in a decoder's frame queue.
+        if (m_videoDecoder)
+            m_videoDecoder->releaseWaiters();
+        if (m_audioDecoder)
+            m_audioDecoder->releaseWaiters();
         m_decodeThread.join();
     }
     if (m_syncClock)

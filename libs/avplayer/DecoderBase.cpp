@@ -2,6 +2,7 @@
 
 #include "AvLog.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -21,6 +22,8 @@ constexpr double kFirstJump = 1.0;
 constexpr double kMaxFrameGap = 10.0;
 constexpr double kSyncThresholdMin = 0.01;
 constexpr double kNoSyncThreshold = 10.0;
+// A render thread that took no frame for this long is stalled, not slow.
+constexpr int64_t kRenderStallUs = 500000;
 
 double nowSeconds() { return double(av_gettime()) / 1000000.0; }
 }  // namespace
@@ -101,6 +104,7 @@ int DecoderBase::decode(AVPacket* packet)
         }
         decoded->frame = clone;
         decoded->pts = framePts(clone);
+        waitForRoom();
         pushFrame(decoded);
         ++queued;
     }
@@ -139,7 +143,7 @@ void DecoderBase::pushFrame(DecodedFrame* frame)
     {
         std::lock_guard<std::mutex> lock(m_frameLock);
         m_frames.push_back(frame);
-        if (m_frames.size() > kMaxQueuedFrames) {
+        if (m_frames.size() > m_queueLimit) {
             // Rendering stalls (a master that never starts): keep the newest.
             dropped = m_frames.front();
             m_frames.pop_front();
@@ -150,12 +154,51 @@ void DecoderBase::pushFrame(DecodedFrame* frame)
 
 DecodedFrame* DecoderBase::popFrame()
 {
-    std::lock_guard<std::mutex> lock(m_frameLock);
-    if (m_frames.empty())
-        return nullptr;
-    DecodedFrame* frame = m_frames.front();
-    m_frames.pop_front();
+    DecodedFrame* frame = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(m_frameLock);
+        if (m_frames.empty())
+            return nullptr;
+        frame = m_frames.front();
+        m_frames.pop_front();
+        m_takenAt.store(av_gettime_relative());
+    }
+    m_frameTaken.notify_all();
     return frame;
+}
+
+void DecoderBase::waitForRoom()
+{
+    std::unique_lock<std::mutex> lock(m_frameLock);
+    const int64_t begin = av_gettime_relative();
+    while (m_frames.size() >= m_queueLimit && !m_releaseWaiters.load() && !m_renderStop.load()) {
+        const int64_t taken = m_takenAt.load();
+        if (m_stalledAt >= 0) {
+            if (taken <= m_stalledAt)
+                return;  // still stalled: the push drops the oldest frame
+            m_stalledAt = -1;
+        }
+        // A render thread that takes nothing (it waits for a master that
+        // never starts, or has stopped) would hold the decode thread, and
+        // with it the other stream, forever: after half a second without a
+        // taken frame, the queue drops its oldest frames instead, until the
+        // render thread takes one again.
+        const int64_t now = av_gettime_relative();
+        if (now - std::max(begin, taken) >= kRenderStallUs) {
+            m_stalledAt = now;
+            return;
+        }
+        m_frameTaken.wait_for(lock, std::chrono::milliseconds(20));
+    }
+}
+
+void DecoderBase::releaseWaiters()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_frameLock);
+        m_releaseWaiters.store(true);
+    }
+    m_frameTaken.notify_all();
 }
 
 size_t DecoderBase::queuedFrames() const
@@ -195,6 +238,7 @@ void DecoderBase::stopRenderThread()
     if (!m_renderThread.joinable())
         return;
     m_renderStop.store(true);
+    releaseWaiters();
     {
         // A render thread may wait for a master that will never start.
         std::lock_guard<std::mutex> lock(m_clockLock);

@@ -7,6 +7,7 @@
 #include "SyncClock.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -30,8 +31,9 @@ void freeDecodedFrame(DecodedFrame* frame);
 
 class DecoderBase {
 public:
-    // Frames waiting beyond this many push the oldest out (memory stays flat
-    // while rendering stalls; a live stream moves on anyway).
+    // Frames waiting beyond the queue limit push the oldest out (memory stays
+    // flat while rendering stalls; a live stream moves on anyway). This is
+    // the default limit; decoders of large frames set a smaller one.
     static constexpr size_t kMaxQueuedFrames = 120;
 
     DecoderBase();
@@ -54,6 +56,15 @@ public:
     void pushFrame(DecodedFrame* frame);
     DecodedFrame* popFrame();
     size_t queuedFrames() const;
+    size_t queueLimit() const { return m_queueLimit; }
+    // Back-pressure for the decode thread: while the queue is full, waits
+    // for the render thread to take a frame. A render thread that took none
+    // for half a second counts as stalled: then (until it takes one again)
+    // this returns at once and the push drops the oldest frame. Returns at
+    // once after releaseWaiters. Decode thread only.
+    void waitForRoom();
+    // Ends a waitForRoom now and makes later ones return at once; any thread.
+    void releaseWaiters();
 
     void setSyncClock(std::shared_ptr<SyncClock> clock);
     // The time of the frame rendered last plus the wall time since; any thread.
@@ -76,6 +87,8 @@ public:
     double frameWait(double pts, double now);
 
 protected:
+    // Constructor only (before any frame is queued).
+    void setQueueLimit(size_t frames) { m_queueLimit = frames; }
     void clearFrames();
     // How long to wait before rendering a frame; pacedWait is what the clock
     // pacing asks for. An output with its own pace (a sound device) answers
@@ -107,6 +120,11 @@ private:
 
     mutable std::mutex m_frameLock;             // guards m_frames
     std::deque<DecodedFrame*> m_frames;         // guarded by m_frameLock
+    std::condition_variable m_frameTaken;       // with m_frameLock: popFrame took a frame
+    size_t m_queueLimit = kMaxQueuedFrames;     // set by the constructor, then read only
+    std::atomic<int64_t> m_takenAt{0};          // atomic: av_gettime_relative() of the last popFrame
+    std::atomic<bool> m_releaseWaiters{false};  // atomic: set by releaseWaiters
+    int64_t m_stalledAt = -1;                   // decode thread only: when waitForRoom gave up, -1 while not stalled
 
     std::thread m_renderThread;                 // owner's thread (constructor, destructor)
     std::atomic<bool> m_renderStop{false};      // atomic: set by the owner before joining

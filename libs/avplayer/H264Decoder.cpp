@@ -11,6 +11,7 @@ namespace Player {
 
 H264Decoder::H264Decoder(FrameCallback onVideoFrame) : m_onVideoFrame(std::move(onVideoFrame))
 {
+    setQueueLimit(kQueuedPictures);
     startRenderThread();
 }
 

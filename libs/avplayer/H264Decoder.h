@@ -14,6 +14,11 @@ class H264Decoder : public DecoderBase {
 public:
     using FrameCallback = std::function<void(void* pixels, int width, int height)>;
 
+    // Decoded pictures waiting for their time: a third of a second at 25
+    // fps. A full queue holds the decode thread back instead of growing
+    // (a 720p picture is 1.4 MB, a 1080p one 3 MB).
+    static constexpr size_t kQueuedPictures = 8;
+
     explicit H264Decoder(FrameCallback onVideoFrame);
     ~H264Decoder() override;
 

@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -213,6 +215,48 @@ TEST(DecoderQueue, StaysBoundedWhileRenderingStalls)
     DecodedFrame* oldest = decoder.popFrame();
     EXPECT_EQ(oldest->pts, 50.0);
     Player::freeDecodedFrame(oldest);
+    // Nothing renders: a full queue never holds the decode thread.
+    decoder.pushFrame(silentFrame(0.0, 1));
+    decoder.waitForRoom();
+    decoder.releaseWaiters();
+}
+
+// Renders slowly on its own render thread, noting the queue length it sees.
+class SlowRenderDecoder : public DecoderBase {
+public:
+    explicit SlowRenderDecoder(size_t limit)
+    {
+        setQueueLimit(limit);
+        startRenderThread();
+    }
+    ~SlowRenderDecoder() override { stopRenderThread(); }
+    int syncType() override { return SyncClock::Video; }
+    void onDecodeFrame(DecodedFrame*) override
+    {
+        ++rendered;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    std::atomic<int> rendered{0};
+};
+
+TEST(DecoderQueue, FullQueueHoldsTheDecoderBackWhileFramesRender)
+{
+    auto clock = std::make_shared<SyncClock>();
+    clock->setMasterType(SyncClock::Video);
+    SlowRenderDecoder decoder(4);
+    decoder.setSyncClock(clock);
+    const int frames = 40;
+    size_t longest = 0;
+    for (int i = 0; i < frames; ++i) {
+        decoder.waitForRoom();
+        decoder.pushFrame(silentFrame(i * 0.001, 1));
+        longest = std::max(longest, decoder.queuedFrames());
+    }
+    EXPECT_LE(longest, decoder.queueLimit());
+    // Waiting instead of dropping: every frame is rendered.
+    for (int i = 0; i < 5000 && decoder.rendered.load() < frames; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(decoder.rendered.load(), frames);
 }
 
 TEST(DecoderInput, CorruptPacketsDecodeToNothing)
