@@ -24,6 +24,20 @@ namespace Player {
 namespace {
 
 constexpr int kSlowReadMs = 5000;
+// Undecoded packets spanning more than this much stream time: the video
+// decoder no longer holds the decode thread back for its pictures (it drops
+// them to keep pace), so the delay behind the live edge stays bounded.
+constexpr double kMaxPacketBacklog = 1.0;
+
+// A packet's time in seconds (its decoding time, else its presentation
+// time), or -1 when it has neither or no time base.
+double packetSeconds(const AVPacket* packet)
+{
+    const int64_t ts = packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts;
+    if (ts == AV_NOPTS_VALUE || packet->time_base.den <= 0)
+        return -1.0;
+    return double(ts) * av_q2d(packet->time_base);
+}
 
 void logToProgram(int level, const char* func, const char* text)
 {
@@ -155,6 +169,7 @@ void RtmpPlayer::closeLocked()
         std::lock_guard<std::mutex> lock(m_ringMutex);
         while (AVPacket* packet = popPacket())
             av_packet_free(&packet);
+        m_ringNewest = -1.0;
     }
     while (m_packetSignal.Size() > 0)
         m_packetSignal.PopData(0);
@@ -327,6 +342,7 @@ void RtmpPlayer::demuxThread()
             Logger::instance()->Log(LOG_INFO, "Player::RtmpPlayer::demuxThread", "late stream %d opened",
                                     packet->stream_index);
         }
+        packet->time_base = m_input.context()->streams[packet->stream_index]->time_base;
         pushPacket(packet);
     }
     Logger::instance()->Log(LOG_INFO, "Player::RtmpPlayer::demuxThread", "leave func : %s ,obj id = %lld",
@@ -336,6 +352,7 @@ void RtmpPlayer::demuxThread()
 void RtmpPlayer::pushPacket(AVPacket* packet)
 {
     std::lock_guard<std::mutex> lock(m_ringMutex);
+    m_ringNewest = packetSeconds(packet);
     m_packetRing.push(&packet, sizeof(packet));
     m_packetSignal.PushData(0);
 }
@@ -361,12 +378,17 @@ void RtmpPlayer::decodeThread()
         }
         m_packetSignal.PopData(100);
         AVPacket* packet = nullptr;
+        double backlog = 0.0;
         {
             std::lock_guard<std::mutex> lock(m_ringMutex);
             packet = popPacket();
+            const double at = packet ? packetSeconds(packet) : -1.0;
+            if (at >= 0 && m_ringNewest >= 0)
+                backlog = m_ringNewest - at;
         }
         if (!packet)
             continue;
+        m_videoDecoder->setBackPressure(backlog < kMaxPacketBacklog);
         if (packet->stream_index == m_videoIndex.load())
             m_videoDecoder->decode(packet);
         else if (packet->stream_index == m_audioIndex.load())

@@ -86,6 +86,7 @@ private:
     std::thread m_decodeThread;                        // controlling thread (play, close)
     std::atomic<bool> m_decodeStop{false};             // atomic
     avplayer::ByteRing m_packetRing;                   // guarded by m_ringMutex: AVPacket* entries
+    double m_ringNewest = -1.0;                        // guarded by m_ringMutex: time (s) of the packet pushed last, -1 unknown
     std::mutex m_ringMutex;
     std::function<void(void*, int, int)> m_onVideoFrame;  // caller's thread; copied into each video decoder
     std::atomic<int> m_videoIndex{-1};                 // atomic: set by the demux thread before packets flow

@@ -171,7 +171,8 @@ void DecoderBase::waitForRoom()
 {
     std::unique_lock<std::mutex> lock(m_frameLock);
     const int64_t begin = av_gettime_relative();
-    while (m_frames.size() >= m_queueLimit && !m_releaseWaiters.load() && !m_renderStop.load()) {
+    while (m_frames.size() >= m_queueLimit && m_backPressure.load() && !m_releaseWaiters.load() &&
+           !m_renderStop.load()) {
         const int64_t taken = m_takenAt.load();
         if (m_stalledAt >= 0) {
             if (taken <= m_stalledAt)

@@ -65,6 +65,9 @@ public:
     void waitForRoom();
     // Ends a waitForRoom now and makes later ones return at once; any thread.
     void releaseWaiters();
+    // Off: waitForRoom returns at once (the owner's backlog of undecoded
+    // packets is long enough; pictures are dropped to keep pace). Any thread.
+    void setBackPressure(bool on) { m_backPressure.store(on); }
 
     void setSyncClock(std::shared_ptr<SyncClock> clock);
     // The time of the frame rendered last plus the wall time since; any thread.
@@ -124,6 +127,7 @@ private:
     size_t m_queueLimit = kMaxQueuedFrames;     // set by the constructor, then read only
     std::atomic<int64_t> m_takenAt{0};          // atomic: av_gettime_relative() of the last popFrame
     std::atomic<bool> m_releaseWaiters{false};  // atomic: set by releaseWaiters
+    std::atomic<bool> m_backPressure{true};     // atomic: set by setBackPressure
     int64_t m_stalledAt = -1;                   // decode thread only: when waitForRoom gave up, -1 while not stalled
 
     std::thread m_renderThread;                 // owner's thread (constructor, destructor)
