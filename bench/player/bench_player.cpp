@@ -210,8 +210,12 @@ int avOffset(const std::string& url, int seconds)
         offsets = pairOffsets(flashes, beeps);
     }
     double worst = 0;
-    for (double o : offsets)
+    printf("offsets in ms, in order:");
+    for (double o : offsets) {
         worst = std::max(worst, std::fabs(o));
+        printf(" %.0f", o);
+    }
+    printf("\n");
     printf("audio/video offset (sound minus picture): median %.0f ms, largest %.0f ms over %zu flashes (%zu beeps)\n",
            median(offsets), worst, offsets.size(), beeps.size());
     return 0;
