@@ -24,10 +24,16 @@ namespace Player {
 namespace {
 
 constexpr int kSlowReadMs = 5000;
-// Undecoded packets spanning more than this much stream time: the video
-// decoder no longer holds the decode thread back for its pictures (it drops
-// them to keep pace), so the delay behind the live edge stays bounded.
+// Undecoded packets spanning more than this much stream time: the audio
+// decoder no longer holds the decode thread back while its frame queue is
+// full (it drops its oldest frames), so the delay behind the live edge stays
+// bounded even when the sound device plays slower than the stream comes.
+// The master clock then jumps ahead and the video, now late, renders its
+// queued pictures without waiting until it has caught up.
 constexpr double kMaxPacketBacklog = 1.0;
+// The video decoder drops pictures only beyond this backlog (a machine too
+// slow to show every picture).
+constexpr double kMaxPictureBacklog = 3.0;
 
 // A packet's time in seconds (its decoding time, else its presentation
 // time), or -1 when it has neither or no time base.
@@ -388,7 +394,8 @@ void RtmpPlayer::decodeThread()
         }
         if (!packet)
             continue;
-        m_videoDecoder->setBackPressure(backlog < kMaxPacketBacklog);
+        m_videoDecoder->setBackPressure(backlog < kMaxPictureBacklog);
+        m_audioDecoder->setBackPressure(backlog < kMaxPacketBacklog);
         if (packet->stream_index == m_videoIndex.load())
             m_videoDecoder->decode(packet);
         else if (packet->stream_index == m_audioIndex.load())

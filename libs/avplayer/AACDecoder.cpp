@@ -13,6 +13,7 @@ AACDecoder::AACDecoder() : AACDecoder(std::make_shared<AudioRender>(44100, 1)) {
 
 AACDecoder::AACDecoder(std::shared_ptr<AudioRender> render) : m_audioRender(std::move(render))
 {
+    setQueueLimit(kQueuedFrames);
     startRenderThread();
 }
 

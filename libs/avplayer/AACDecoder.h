@@ -26,6 +26,10 @@ public:
 
     // Audio stays this far ahead of the device, no more.
     static constexpr double kDeviceLead = 0.1;
+    // Decoded frames waiting for the device (about half a second of 1024
+    // samples at 48 kHz): a full queue holds the decode thread back, so a
+    // device slower than the stream delays the packets, not decoded audio.
+    static constexpr size_t kQueuedFrames = 24;
 
 protected:
     // The device sets the pace: a frame goes out once what waits in the
