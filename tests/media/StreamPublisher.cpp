@@ -1,5 +1,7 @@
 #include "StreamPublisher.h"
 
+#include "ChildProcess.h"
+
 #include "TestPaths.h"
 
 #include <fcntl.h>
@@ -23,11 +25,7 @@ int spawn(const std::vector<std::string>& args)
     argv.push_back(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
-        const int devnull = open("/dev/null", O_RDWR);
-        if (devnull >= 0) {
-            dup2(devnull, 0);
-            dup2(devnull, 1);
-        }
+        testsupport::prepareChild(true);
         execv(ffmpeg.c_str(), argv.data());
         _exit(127);
     }

@@ -1,4 +1,4 @@
-// test-labels: tsan
+// test-labels: e2e
 // test-sources: PlayerTestSupport.cpp StreamPublisher.cpp
 // The own live-stream player against a private nginx-rtmp fed by the ffmpeg CLI.
 #include "OwnRtmpLivePlayer.h"

@@ -1,12 +1,29 @@
 #include "ChildProcess.h"
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
+#include <unistd.h>
 #include <sys/wait.h>
 
 #include <chrono>
 #include <thread>
 
 namespace testsupport {
+
+void prepareChild(bool keepStderr)
+{
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    const int devnull = open("/dev/null", O_RDWR);
+    if (devnull >= 0) {
+        dup2(devnull, 0);
+        dup2(devnull, 1);
+        if (!keepStderr)
+            dup2(devnull, 2);
+        if (devnull > 2)
+            close(devnull);
+    }
+}
 
 bool childEnded(int& pid)
 {

@@ -3,6 +3,12 @@
 
 namespace testsupport {
 
+// In a freshly forked child, before exec: the child is killed when the test
+// process ends, however it ends (so no server outlives a crashed test and
+// holds the test runner's output open), and its standard streams go to
+// /dev/null (keepStderr leaves standard error alone).
+void prepareChild(bool keepStderr = false);
+
 // True (and pid cleared) when the child has ended; never blocks.
 bool childEnded(int& pid);
 // Asks a child to end (SIGTERM), waits up to graceMs, then kills it;

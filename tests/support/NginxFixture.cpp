@@ -95,6 +95,7 @@ bool NginxFixture::start()
     pid_t pid = fork();
     if (pid == 0) {
         // Keep the child's output out of the test log; errors go to error.log.
+        prepareChild();
         execl(nginx.c_str(), nginx.c_str(), "-p", p.c_str(), "-c", (p + "/nginx.conf").c_str(), "-e",
               (p + "/logs/error.log").c_str(), static_cast<char*>(nullptr));
         _exit(127);

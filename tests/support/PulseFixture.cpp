@@ -62,12 +62,7 @@ bool PulseFixture::start()
         setenv("XDG_CONFIG_HOME", (d + "/home").c_str(), 1);
         unsetenv("DBUS_SESSION_BUS_ADDRESS");
         unsetenv("DISPLAY");
-        int devnull = open("/dev/null", O_RDWR);
-        if (devnull >= 0) {
-            dup2(devnull, 0);
-            dup2(devnull, 1);
-            dup2(devnull, 2);
-        }
+        prepareChild();
         const std::string logTarget = "--log-target=file:" + logFile;
         execl(pulse.c_str(), pulse.c_str(), "-n", "--daemonize=no", "--system=false", "--exit-idle-time=-1",
               "--disallow-exit", "--use-pid-file=false", logTarget.c_str(), "-L", sink.c_str(), "-L",
