@@ -283,6 +283,10 @@ public:
     static void GetHSL(short* H, short* S, short* L);
 
 private:
+    // Ends a click under way: releases the capture and hands back the
+    // control that was pressed (null when none was).
+    CControlUI* TakeClickControl();
+
     struct TIMERINFO
     {
         CControlUI* pSender;

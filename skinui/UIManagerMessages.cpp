@@ -26,6 +26,16 @@ bool CUIWindowManager::offerToFilters(const CUIPtrArray& filters, UINT uMsg, WPA
 }
 
 // A key event: no sender, the last mouse position, the current key states.
+CControlUI* CUIWindowManager::TakeClickControl()
+{
+    if (!m_pEventClick)
+        return nullptr;
+    ReleaseCapture();
+    CControlUI* pClick = m_pEventClick;
+    m_pEventClick = nullptr;
+    return pClick;
+}
+
 UIEventRecord CUIWindowManager::keyEvent(int type, WPARAM wParam) const
 {
     UIEventRecord event{};
@@ -249,11 +259,9 @@ bool CUIWindowManager::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, L
     case WM_LBUTTONUP: {
         POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         m_ptLastMousePos = pt;
-        if (!m_pEventClick)
+        CControlUI* pClick = TakeClickControl();
+        if (!pClick)
             break;
-        ReleaseCapture();
-        CControlUI* pClick = m_pEventClick;
-        m_pEventClick = nullptr;
         UIEventRecord event{};
         event.Type = UIEVENT_BUTTONUP;
         event.pSender = pClick;
@@ -269,11 +277,9 @@ bool CUIWindowManager::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, L
         POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         ::ScreenToClient(m_hWndPaint, &pt);
         m_ptLastMousePos = pt;
-        if (!m_pEventClick)
+        CControlUI* pClick = TakeClickControl();
+        if (!pClick)
             break;
-        ReleaseCapture();
-        CControlUI* pClick = m_pEventClick;
-        m_pEventClick = nullptr;
         UIEventRecord event{};
         event.Type = UIEVENT_CONTEXTMENU;
         event.pSender = pClick;
