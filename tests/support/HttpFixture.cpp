@@ -6,7 +6,9 @@ namespace testsupport {
 
 HttpFixture::HttpFixture()
 {
-    m_server.set_logger([this](const httplib::Request& req, const httplib::Response&) {
+    // Recorded before routing, so a request is listed by the time its client
+    // has the reply (the logger runs only after the reply is written).
+    m_server.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response&) {
         std::lock_guard<std::mutex> g(m_lock);
         std::string line = req.method + " " + req.path;
         if (!req.params.empty()) {
@@ -20,6 +22,7 @@ HttpFixture::HttpFixture()
             }
         }
         m_requests.push_back(line);
+        return httplib::Server::HandlerResponse::Unhandled;
     });
 }
 
