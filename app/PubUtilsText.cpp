@@ -19,7 +19,6 @@
 #include <QWidget>
 
 #include <algorithm>
-#include <map>
 #include <mutex>
 
 namespace {
@@ -109,11 +108,15 @@ std::vector<QString> PubUtils::ListFilesByCreation(const QString& dir, int maxCo
     std::vector<QString> out;
     if (dir.isEmpty() || !QFileInfo(dir).isDir() || maxCount <= 0)
         return out;
-    std::map<qint64, QString> byTime;
+    // Oldest first. Time stamps are coarse (a few milliseconds on most file
+    // systems), so files made together tie: the name orders them, and none
+    // is lost to the tie.
+    std::vector<std::pair<qint64, QString>> byTime;
     for (const QFileInfo& fi : QDir(dir).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot)) {
         QDateTime t = fi.birthTime().isValid() ? fi.birthTime() : fi.lastModified();
-        byTime.emplace(t.toMSecsSinceEpoch(), fi.absoluteFilePath());
+        byTime.emplace_back(t.toMSecsSinceEpoch(), fi.absoluteFilePath());
     }
+    std::sort(byTime.begin(), byTime.end());
     for (const auto& kv : byTime) {
         if (static_cast<int>(out.size()) >= maxCount)
             break;

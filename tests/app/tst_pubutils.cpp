@@ -138,6 +138,20 @@ TEST_F(PubUtilsTest, RemoveFileAndCopyToTemp)
     EXPECT_EQ(testsupport::readFile(existing.toStdString()), "x");
 }
 
+TEST_F(PubUtilsTest, FilesMadeTogetherAreAllListedOldestFirst)
+{
+    // Written back to back, many share a time stamp (file-system clocks tick
+    // in milliseconds or coarser): every one is listed, ties by name.
+    testsupport::TempDir dir;
+    for (int i = 0; i < 40; ++i)
+        dir.write(QString("%1.log").arg(i, 2, 10, QChar('0')).toStdString(), "x");
+    std::vector<QString> all = PubUtils::ListFilesByCreation(QString::fromStdString(dir.path()), 100);
+    ASSERT_EQ(all.size(), 40u);
+    for (int i = 0; i < 40; ++i)
+        EXPECT_TRUE(all[i].endsWith(QString("/%1.log").arg(i, 2, 10, QChar('0')))) << all[i].toStdString();
+    EXPECT_EQ(PubUtils::ListFilesByCreation(QString::fromStdString(dir.path()), 10).size(), 10u);
+}
+
 TEST_F(PubUtilsTest, ClearingOldTemporaryFiles)
 {
     const QString temp = QString::fromStdString(PubUtils::GetTempDir());
