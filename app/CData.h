@@ -44,7 +44,11 @@ struct TranServices {
     std::function<void(const QString&)> setMic;
     // Shows the restart prompt and calls onClosed once the teacher closed
     // it; one prompt serves every request (a new request re-targets it).
+    // Without it a relayed restart is refused: nothing restarts unless the
+    // teacher saw the prompt and closed it.
     std::function<void(std::function<void()> onClosed)> showRestartPrompt;
+    // Starts the new instance after the prompt; empty: RestartProgram().
+    std::function<void()> restartProgram;
 };
 
 class CData : public QObject {

@@ -34,7 +34,12 @@ void CData::DoGetLiveConfig()
         Logger::instance()->Log(LOG_WARN, "CData::DoGetLiveConfig", "loginvar null");
         return;
     }
-    std::string url = std::string(UrlProxy::GetUrl(6)) + "?token=" + m_loginVars.value(0).toStdString();
+    const std::string base = UrlProxy::GetUrl(6);
+    if (base.empty()) {
+        Logger::instance()->Log(LOG_WARN, "CData::DoGetLiveConfig", "no live configuration address");
+        return;
+    }
+    std::string url = base + "?token=" + m_loginVars.value(0).toStdString();
     auto* down = new DownThread(url, 2, false);
     connect(down, &DownThread::finish, this, &CData::onDownFinish);
     down->Start();
@@ -44,7 +49,12 @@ void CData::FetchMediaLinesOnTick(int tick)
 {
     if (!(tick == 1 || tick % 4 == 0) || !m_mediaLines.isEmpty())
         return;
-    std::string url = std::string(UrlProxy::GetUrl(7)) + "?random=" + std::to_string(QDateTime::currentSecsSinceEpoch());
+    const std::string base = UrlProxy::GetUrl(7);
+    if (base.empty()) {
+        Logger::instance()->Log(LOG_WARN, "CData::FetchMediaLinesOnTick", "no media-line list address (tick %d)", tick);
+        return;
+    }
+    std::string url = base + "?random=" + std::to_string(QDateTime::currentSecsSinceEpoch());
     auto* down = new DownThread(url, 1, false);
     connect(down, &DownThread::finish, this, &CData::onDownFinish);
     down->Start();

@@ -199,14 +199,23 @@ QJsonObject CData::TranSelectDevice(const QJsonObject& fields)
 void CData::TranRestart(bool alt, const QString& userId, qint64 msgType)
 {
     Logger::instance()->Log(LOG_INFO, "CData::DoTranRs", "remote restart app");
+    if (!m_tranServices.showRestartPrompt) {
+        // No prompt to show the teacher: a peer never restarts the program
+        // behind the teacher's back.
+        Logger::instance()->Log(LOG_WARN, "CData::DoTranRs", "no restart prompt, remote restart from %s refused",
+                                userId.toUtf8().constData());
+        SendTranReply(alt, userId, msgType, QVariant(compact(codeMsg(1, "暂不支持"))));
+        return;
+    }
     const QVariant reply(compact(codeMsg(0, "程序正在启动中..")));
-    auto finish = [this, alt, userId, msgType, reply] {
+    const std::function<void()> restart = m_tranServices.restartProgram;
+    auto finish = [this, alt, userId, msgType, reply, restart] {
         SendTranReply(alt, userId, msgType, reply);
-        RestartProgram();
+        if (restart)
+            restart();
+        else
+            RestartProgram();
         emit sgExitApp();
     };
-    if (m_tranServices.showRestartPrompt)
-        m_tranServices.showRestartPrompt(finish);
-    else
-        finish();
+    m_tranServices.showRestartPrompt(finish);
 }

@@ -1,5 +1,7 @@
 #include "CUpLoadLog.h"
 
+#include "common/CurlTls.h"
+
 #include "CSettings.h"
 #include "Logger.h"
 #include "PubUtils.h"
@@ -77,12 +79,17 @@ std::string CUpLoadLog::UploadZip(const std::vector<QString>& files, const std::
     return zipPath;
 }
 
-QString CUpLoadLog::CopyForZip(const QString& file)
+QString CUpLoadLog::CopyForZip(const QString& file, QSet<QString>& taken)
 {
     QFileInfo info(file);
     Logger::instance()->Log(LOG_INFO, "CUpLoadLog::CopyForZip", "zip file %s size %lld",
                             info.absoluteFilePath().toUtf8().constData(), static_cast<long long>(info.size()));
-    const QString target = QString::fromStdString(PubUtils::GetTempDir()) + "/" + info.fileName();
+    const QString base = info.absoluteDir().dirName() + "_" + info.fileName();
+    QString name = base;
+    for (int n = 2; taken.contains(name); ++n)
+        name = QString("%1_%2").arg(n).arg(base);
+    taken.insert(name);
+    const QString target = QString::fromStdString(PubUtils::GetTempDir()) + "/" + name;
     QFile::remove(target);
     QFile::copy(file, target);
     if (!QFile::exists(target)) {
@@ -96,8 +103,9 @@ std::string CUpLoadLog::ZipLogFiles(const std::vector<QString>& files)
 {
     const char* func = "CUpLoadLog::ZipLogFiles";
     std::vector<std::string> copies;
+    QSet<QString> taken;
     for (const QString& f : files) {
-        QString copy = CopyForZip(f);
+        QString copy = CopyForZip(f, taken);
         if (!copy.isEmpty())
             copies.push_back(copy.toLocal8Bit().toStdString());
     }
@@ -170,7 +178,7 @@ bool CUpLoadLog::PostArchive()
     const long status = uploadhttp::ResponseCode(h);
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, static_cast<char*>(nullptr));
     if (rc != CURLE_OK) {
-        Logger::instance()->Log(LOG_WARN, func, "upload log error %s", errorBuffer[0] ? errorBuffer : curl_easy_strerror(rc));
+        Logger::instance()->Log(LOG_WARN, func, "upload log error %s", curltls::Describe(rc, errorBuffer).c_str());
         return false;
     }
     if (!uploadhttp::IsHttpOk(status)) {

@@ -4,6 +4,7 @@
 // and the zipping run on the caller's thread; the post runs on a CUpLoadLog
 // thread, which deletes the crash dumps it carried once the server accepted
 // them, and then disposes of itself.
+#include <QSet>
 #include <QString>
 #include <QThread>
 
@@ -26,7 +27,10 @@ public:
     // Returns the archive path (local 8-bit) or "".
     static std::string ZipLogFiles(const std::vector<QString>& files);
     // Copies one file into the temporary folder; the copy's path or "".
-    static QString CopyForZip(const QString& file);
+    // Copies file into Temp as "<its folder's name>_<its name>" (with a
+    // counter when that name is taken in this archive), so that files of one
+    // name from different folders all reach the archive.
+    static QString CopyForZip(const QString& file, QSet<QString>& taken);
     // The dump-upload address: role "dump" of the deployment file + "/dumpupload".
     static std::string DumpUploadUrl();
     // Posts still running (for the exit sequence and tests).

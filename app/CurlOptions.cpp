@@ -1,5 +1,7 @@
 #include "CurlOptions.h"
 
+#include "common/CurlTls.h"
+
 #include <strings.h>
 
 namespace curlopts {
@@ -21,6 +23,7 @@ void SetHttpOptions(CURL* handle, const std::string& url, const TransferLimits& 
     }
     if (IsHttpsUrl(url))
         curl_easy_setopt(handle, CURLOPT_SSL_ENABLE_ALPN, 0L);
+    curltls::Apply(handle);
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, limits.connectSec);
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, limits.lowSpeedBytes);

@@ -1,7 +1,8 @@
 #pragma once
 // The option set-up every HTTP transfer of the program shares: the URL,
 // http and https only (redirects included), ALPN off for https
-// (certificates are verified, libcurl's default), no signals, and the
+// (certificates verified, against the deployment file's CA bundle when it
+// names one), no signals, and the
 // connect and low-speed time-outs of the caller.
 #include <curl/curl.h>
 

@@ -1,5 +1,7 @@
 #include "DownThread.h"
 
+#include "common/CurlTls.h"
+
 #include "CurlHandleGuard.h"
 #include "CurlOptions.h"
 #include "Logger.h"
@@ -156,7 +158,7 @@ bool DownThread::doDown()
     const bool gotBody = received > 0;
     if (code != CURLE_OK) {
         Logger::instance()->Log(LOG_WARN, func, "http down %s error %s, times %d", url.c_str(),
-                                errorBuffer[0] ? errorBuffer : curl_easy_strerror(code), tries);
+                                curltls::Describe(code, errorBuffer).c_str(), tries);
     } else if (httpStatus >= 400) {
         Logger::instance()->Log(LOG_WARN, func, "http down %s error HTTP %ld, times %d", url.c_str(), httpStatus,
                                 tries);

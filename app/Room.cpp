@@ -63,7 +63,7 @@ QString Room::EnsureAppGuid()
 
 QVariantMap Room::BuildLibConfig() const
 {
-    auto url = [](int key) { return QString::fromUtf8(UrlProxy::GetUrl(key) ? UrlProxy::GetUrl(key) : ""); };
+    auto url = [](int key) { return QString::fromUtf8(UrlProxy::GetUrl(key)); };
     QVariantMap map;
     map["appData"] = QString::fromStdString(PubUtils::GetAppData());
     map["urlRoom"] = url(2);

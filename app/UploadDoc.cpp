@@ -3,6 +3,8 @@
 // stored, by a multipart post.
 #include "UploadDoc.h"
 
+#include "common/CurlTls.h"
+
 #include "CData.h"
 #include "Logger.h"
 #include "PubUtils.h"
@@ -192,7 +194,7 @@ bool UploadDoc::UploadDocument(const DocRoute& route)
 
     if (rc != CURLE_OK) {
         m_errMsg = QStringLiteral("上传课件失败. http code:%1").arg(int(rc));
-        log->Log(LOG_WARN, route.func, "%s, %s", m_errMsg.toUtf8().constData(), curl_easy_strerror(rc));
+        log->Log(LOG_WARN, route.func, "%s, %s", m_errMsg.toUtf8().constData(), curltls::Describe(rc).c_str());
         return false;
     }
 
@@ -224,7 +226,7 @@ bool UploadDoc::UploadDocument(const DocRoute& route)
     rc = curl_easy_perform(h);
     if (rc != CURLE_OK) {
         m_errMsg = QStringLiteral("上传课件失败(%1)!").arg(int(rc));
-        log->Log(LOG_WARN, route.func, "%s %s", m_errMsg.toUtf8().constData(), curl_easy_strerror(rc));
+        log->Log(LOG_WARN, route.func, "%s %s", m_errMsg.toUtf8().constData(), curltls::Describe(rc).c_str());
         return false;
     }
     if (route.roomLogs)

@@ -1,5 +1,7 @@
 #include "UploadFile.h"
 
+#include "common/CurlTls.h"
+
 #include "Logger.h"
 #include "PubUtils.h"
 #include "UploadHttp.h"
@@ -78,7 +80,7 @@ bool UploadFile::UpLoadWBFile()
     if (status != kStoredStatus) {
         m_errMsg = QStringLiteral("UpLoadWBFile(%1)").arg(status);
         Logger::instance()->Log(LOG_WARN, func, "curl error. %s %s", m_errMsg.toUtf8().constData(),
-                                rc == CURLE_OK ? reply.c_str() : curl_easy_strerror(rc));
+                                rc == CURLE_OK ? reply.c_str() : curltls::Describe(rc).c_str());
         return false;
     }
 

@@ -82,7 +82,7 @@ const char* EndpointTables::Lookup(int loginType, int key) const
     else if (loginType == 2)
         table = &m_production;
     else
-        return nullptr;
+        return "";  // no table for this login type: every address is empty
     auto it = table->find(key);
     if (it == table->end())
         return "";  // an unknown key reads as empty; the table stays as it is
@@ -106,6 +106,10 @@ void UrlProxy::InitProxy()
         int type = CSettings::instance()->GetValue("LoginType", 2).toInt(&ok);
         g_loginType = ok ? type : 2;
         Logger::instance()->Log(LOG_INFO, "UrlProxy::InitProxy", "LoginType %d", g_loginType);
+        if (g_loginType < 0 || g_loginType > 2)
+            Logger::instance()->Log(LOG_ERROR, "UrlProxy::InitProxy",
+                                    "LoginType %d names no server table (0-2): every server address is empty",
+                                    g_loginType);
         const std::string file = DeploymentFile();
         IniFile ini(file);
         if (ini.loaded())

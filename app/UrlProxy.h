@@ -2,7 +2,7 @@
 // The addresses of every server the program and its libraries talk to, in a
 // production and a test table of 20 entries each, looked up by key. The
 // table in use follows the setting "LoginType" (0 or 1: test, 2: production,
-// anything else: no table), read once per run.
+// anything else: no table, so every address is empty), read once per run.
 //
 // Host names are deployment configuration: the file named by
 // $VELTORA_ENDPOINTS, else "endpoints.ini" in the program's folder, gives one
@@ -32,8 +32,9 @@ public:
 
     explicit EndpointTables(const IniFile& deployment = IniFile());
 
-    // The address for key in the table of loginType: null for a login type
-    // other than 0, 1 or 2; "" for a key outside 0..19. Never inserts.
+    // The address for key in the table of loginType: "" for a login type
+    // other than 0, 1 or 2 and for a key outside 0..19; never null. Never
+    // inserts.
     const char* Lookup(int loginType, int key) const;
 
 private:

@@ -20,7 +20,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev clang
   pulseaudio pulseaudio-utils libpulse-dev
   fonts-wqy-microhei fontconfig
-  procps psmisc curl python3
+  procps psmisc curl python3 openssl
 )
 
 missing=()

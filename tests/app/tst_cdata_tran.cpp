@@ -157,3 +157,39 @@ TEST_F(TranTest, MediaLinesAndSwitching)
     EXPECT_TRUE(empty["data"].toArray().isEmpty());
     EXPECT_EQ(ask(1003, R"({"lineId":"1"})").second["msg"].toString(), "切换失败");
 }
+
+TEST_F(TranTest, RemoteRestartOnlyAfterTheTeacherClosedThePrompt)
+{
+    // Nothing to show the teacher: refused, nothing restarts.
+    QSignalSpy exits(data, &CData::sgExitApp);
+    auto refused = ask(1006);
+    EXPECT_EQ(refused.second["code"].toInt(), 1);
+    EXPECT_EQ(exits.count(), 0);
+
+    // With the prompt: no reply and no restart until it closes.
+    std::function<void()> close;
+    int restarts = 0;
+    TranServices s;
+    s.showRestartPrompt = [&close](std::function<void()> onClosed) { close = onClosed; };
+    s.restartProgram = [&restarts] { ++restarts; };
+    data->SetTranServices(s);
+    auto pending = ask(1006, QString(), true);
+    EXPECT_TRUE(pending.first.isEmpty());
+    ASSERT_TRUE(close);
+    EXPECT_EQ(restarts, 0);
+    EXPECT_EQ(exits.count(), 0);
+
+    close();
+    bool replied = false;
+    for (const ClientLibCall& c : ClientLibTestControl::Calls(lib)) {
+        if (c.name == "SendTranMsgEx") {
+            replied = true;
+            const QJsonObject r = QJsonDocument::fromJson(c.args.value(2).toString().toUtf8()).object();
+            EXPECT_EQ(r["code"].toInt(), 0);
+            EXPECT_EQ(r["msg"].toString(), "程序正在启动中..");
+        }
+    }
+    EXPECT_TRUE(replied);
+    EXPECT_EQ(restarts, 1);
+    EXPECT_EQ(exits.count(), 1);
+}

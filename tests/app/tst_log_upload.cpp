@@ -104,8 +104,9 @@ TEST_F(LogUploadTest, WithoutCrashDumpsOnlyAForcedCallUploadsAndTheTimeIsNotStor
     ASSERT_TRUE(waitIdle());
 
     auto entries = zipEntries(archive);
-    EXPECT_EQ(entries["2026-01-02-10-00-00.log"], "first run\n");
-    EXPECT_EQ(entries["2026-01-03-10-00-00.log"], "second run\n");
+    const std::string logFolder = QDir(PubUtils::GetLogDir()).dirName().toStdString();
+    EXPECT_EQ(entries[logFolder + "_2026-01-02-10-00-00.log"], "first run\n");
+    EXPECT_EQ(entries[logFolder + "_2026-01-03-10-00-00.log"], "second run\n");
 
     auto posts = Services::instance().seen("/dumpupload");
     ASSERT_EQ(posts.size(), 1u);
@@ -139,7 +140,7 @@ TEST_F(LogUploadTest, CrashDumpsUploadAtMostHourlyAndGoOnlyOnceTaken)
     ASSERT_FALSE(archive.empty());
     ASSERT_TRUE(waitIdle());
     EXPECT_GE(lastUpload().toLongLong(), before);
-    EXPECT_EQ(zipEntries(archive)["crash-1.dmp"], "dump one");
+    EXPECT_EQ(zipEntries(archive)["crashDumps_crash-1.dmp"], "dump one");
     EXPECT_EQ(Services::instance().seen("/dumpupload").size(), 1u);
     EXPECT_FALSE(QFile::exists(dumps + "/crash-1.dmp"));
 }
@@ -158,6 +159,23 @@ TEST_F(LogUploadTest, CrashDumpsStayWhenTheServerRefusesOrIsUnreachable)
     ASSERT_FALSE(CUpLoadLog::UploadZip(files, "http://127.0.0.1:1/dumpupload", files).empty());
     ASSERT_TRUE(waitIdle());
     EXPECT_TRUE(QFile::exists(dumps + "/crash-2.dmp"));
+}
+
+TEST_F(LogUploadTest, FilesOfOneNameFromDifferentFoldersAllReachTheArchive)
+{
+    const QString root = QString::fromStdString(PubUtils::GetAppData()) + "/zipcase";
+    const std::vector<QString> files{root + "/a/same.log", root + "/b/same.log", root + "/c/a/same.log"};
+    writeFile(files[0], "from a");
+    writeFile(files[1], "from b");
+    writeFile(files[2], "from c/a");
+    const std::string archive = CUpLoadLog::ZipLogFiles(files);
+    ASSERT_FALSE(archive.empty());
+    auto entries = zipEntries(archive);
+    EXPECT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries["a_same.log"], "from a");
+    EXPECT_EQ(entries["b_same.log"], "from b");
+    EXPECT_EQ(entries["2_a_same.log"], "from c/a");
+    QDir(root).removeRecursively();
 }
 
 TEST_F(LogUploadTest, NothingToZipStartsNoUpload)

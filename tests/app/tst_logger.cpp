@@ -92,7 +92,18 @@ TEST(Logger, LargeExistingFileKeepsItsTail)
 
 TEST(Logger, UnwritableFolderStillLogsToDebugOutput)
 {
-    Logger log("/proc/veltora-no-such-folder/x.log");
-    log.Log(300, "A::a", "goes nowhere but the debug output");
-    SUCCEED();
+    static QStringList seen;
+    seen.clear();
+    QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& msg) { seen << msg; });
+    {
+        Logger log("/proc/veltora-no-such-folder/x.log");
+        log.Log(300, "A::a", "goes nowhere but the debug output %d", 7);
+    }
+    qInstallMessageHandler(previous);
+    const QStringList lines = seen.filter("goes nowhere but the debug output 7");
+    ASSERT_EQ(lines.size(), 1) << seen.join('\n').toStdString();
+    EXPECT_TRUE(lines[0].contains("A::a")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].contains(" Info ")) << lines[0].toStdString();
+    EXPECT_FALSE(QFile::exists("/proc/veltora-no-such-folder/x.log"));
 }

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QSignalSpy>
@@ -72,4 +73,43 @@ TEST(SingleInstance, InProcessClaimAndActivation)
     SingleInstance second(name);
     EXPECT_FALSE(second.claim());
     EXPECT_TRUE(spy.count() > 0 || spy.wait(5000));
+}
+
+// A login type that names no server table leaves every address empty: the
+// program says so and keeps running past the first ticks that fetch from
+// the servers.
+TEST(ProgramStart, UnknownLoginTypeStaysUpAndSaysWhy)
+{
+    const QString program = QString::fromStdString(testsupport::binaryDir()) + "/bin/32bit/Veltora";
+    ASSERT_TRUE(QFileInfo::exists(program)) << program.toStdString();
+    testsupport::TempDir home;
+    const QString dataFolder = QString::fromStdString(home.path()) + "/data/VeltoraTea";
+    QDir().mkpath(dataFolder);
+    {
+        QFile ini(dataFolder + "/config.ini");
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[General]\nLoginType=3\n");
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", QString::fromStdString(home.path()));
+    env.insert("XDG_DATA_HOME", QString::fromStdString(home.path()) + "/data");
+    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(home.file("run/.keep")).section('/', 0, -2));
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+
+    QProcess program1;
+    program1.setProcessEnvironment(env);
+    program1.start(program, QStringList());
+    ASSERT_TRUE(program1.waitForStarted());
+    EXPECT_TRUE(testsupport::waitUntil([&] { return logText(dataFolder).contains("LoginType 3 names no server table"); }, 30000))
+        << logText(dataFolder).toStdString();
+    // Tick 1 asks for the media-line list: it finds no address and goes on.
+    EXPECT_TRUE(testsupport::waitUntil([&] { return logText(dataFolder).contains("no media-line list address (tick 1)"); }, 30000))
+        << logText(dataFolder).toStdString();
+    EXPECT_TRUE(testsupport::waitUntil([&] { return logText(dataFolder).contains("no media-line list address (tick 4)"); }, 30000));
+    EXPECT_EQ(program1.state(), QProcess::Running) << program1.readAllStandardError().toStdString();
+    EXPECT_FALSE(QDir(dataFolder + "/crashDumps").exists() && !QDir(dataFolder + "/crashDumps").isEmpty());
+    program1.terminate();
+    if (!program1.waitForFinished(5000))
+        program1.kill();
+    program1.waitForFinished(2000);
 }

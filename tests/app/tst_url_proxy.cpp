@@ -51,8 +51,8 @@ TEST(EndpointTables, CompiledInDefaults)
         ASSERT_NE(got, nullptr) << c.key;
         EXPECT_STREQ(got, c.url) << "login type " << c.loginType << " key " << c.key;
     }
-    EXPECT_EQ(t.Lookup(3, 2), nullptr);
-    EXPECT_EQ(t.Lookup(-1, 7), nullptr);
+    EXPECT_STREQ(t.Lookup(3, 2), "");
+    EXPECT_STREQ(t.Lookup(-1, 7), "");
 }
 
 TEST(EndpointTables, DeploymentFileGivesHostsByRole)

@@ -1,5 +1,7 @@
 #include "HttpTransfer.h"
 
+#include "common/CurlTls.h"
+
 #include <curl/curl.h>
 
 #include <cerrno>
@@ -110,6 +112,7 @@ HttpTransfer::HttpTransfer(const TransferLimits& limits, const std::atomic<bool>
     curl_easy_setopt(m_curl, CURLOPT_LOW_SPEED_LIMIT, m_limits.lowSpeedBytes);
     curl_easy_setopt(m_curl, CURLOPT_LOW_SPEED_TIME, m_limits.lowSpeedTimeSec);
     curl_easy_setopt(m_curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curltls::Apply(m_curl);
     curl_easy_setopt(m_curl, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(m_curl, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(m_curl, CURLOPT_XFERINFOFUNCTION, onProgress);
@@ -156,7 +159,7 @@ HttpTransfer::Result HttpTransfer::perform(const std::string& url, void* sink)
     if (status != 200 && status != 0)
         r.error = "HTTP status " + std::to_string(status);
     else if (code != CURLE_OK)
-        r.error = errorBuffer[0] ? errorBuffer : curl_easy_strerror(code);
+        r.error = curltls::Describe(code, errorBuffer);
     return r;
 }
 

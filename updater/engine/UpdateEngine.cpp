@@ -1,5 +1,7 @@
 #include "UpdateEngine.h"
 
+#include "common/Deployment.h"
+
 #include "DataFolder.h"
 #include "HttpTransfer.h"
 #include "IniFile.h"
@@ -93,25 +95,10 @@ std::string UpdateEngine::executableFolder()
 std::string UpdateEngine::defaultUpdateUrl()
 {
     // The deployment file names the update host (role "update" of its
-    // [production] section): $VELTORA_ENDPOINTS, else endpoints.ini beside
-    // the running program, else beside the main program under bin/32bit.
-    std::vector<std::string> candidates;
-    if (const char* env = getenv("VELTORA_ENDPOINTS"))
-        candidates.push_back(env);
-    std::error_code ec;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (!ec) {
-        candidates.push_back((self.parent_path() / "endpoints.ini").string());
-        candidates.push_back((self.parent_path() / "bin" / "32bit" / "endpoints.ini").string());
-    }
-    for (const std::string& file : candidates) {
-        IniFile ini(file);
-        if (!ini.loaded())
-            continue;
-        const std::string host = ini.value("production", "update");
-        if (HttpTransfer::allowedUrl(host))
-            return host;
-    }
+    // [production] section).
+    const std::string host = deployment::Load().value("production", "update");
+    if (HttpTransfer::allowedUrl(host))
+        return host;
     return "http://update.example:80";
 }
 

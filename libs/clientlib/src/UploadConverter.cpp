@@ -4,6 +4,8 @@
 // single page, any other document plain generated pages.
 #include "ClientLibImpl.h"
 
+#include "common/CurlTls.h"
+
 #include <curl/curl.h>
 
 #include <QDir>
@@ -46,6 +48,7 @@ bool ClientLibImpl::fetch(const QString& url, QByteArray* body, QString* error)
     }
     const QByteArray u = url.toUtf8();
     curl_easy_setopt(h, CURLOPT_URL, u.constData());
+    curltls::Apply(h);
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 5L);
@@ -63,7 +66,7 @@ bool ClientLibImpl::fetch(const QString& url, QByteArray* body, QString* error)
         curl_easy_cleanup(h);
     }
     if (rc != CURLE_OK) {
-        *error = QStringLiteral("download of %1 failed: %2").arg(url, QString::fromUtf8(curl_easy_strerror(rc)));
+        *error = QStringLiteral("download of %1 failed: %2").arg(url, QString::fromStdString(curltls::Describe(rc)));
         return false;
     }
     if (status != 200) {

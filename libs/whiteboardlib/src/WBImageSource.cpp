@@ -1,5 +1,7 @@
 #include "WBImageSource.h"
 
+#include "common/CurlTls.h"
+
 #include <QFileInfo>
 #include <QReadWriteLock>
 #include <QUrl>
@@ -93,6 +95,7 @@ bool WBImageSource::fetch(const QString& url, QByteArray* body, QString* error) 
     char errBuf[CURL_ERROR_SIZE] = {0};
     const QByteArray u = url.toUtf8();
     curl_easy_setopt(curl, CURLOPT_URL, u.constData());
+    curltls::Apply(curl);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
@@ -113,7 +116,7 @@ bool WBImageSource::fetch(const QString& url, QByteArray* body, QString* error) 
             m_curlLock->unlock();
     }
     if (rc != CURLE_OK) {
-        *error = QString("download of %1 failed: %2").arg(url, errBuf[0] ? errBuf : curl_easy_strerror(rc));
+        *error = QString("download of %1 failed: %2").arg(url, QString::fromStdString(curltls::Describe(rc, errBuf)));
         return false;
     }
     if (status < 200 || status >= 300) {
