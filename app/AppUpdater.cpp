@@ -1,9 +1,9 @@
-#include "AppUpdater.h"
+#include "app/AppUpdater.h"
 
-#include "Logger.h"
-#include "ProcessLauncher.h"
-#include "UpdateChecker.h"
-#include "UpdateMessage.h"
+#include "app/Logger.h"
+#include "platform/ProcessLauncher.h"
+#include "app/UpdateChecker.h"
+#include "app/UpdateMessage.h"
 
 #include <QCoreApplication>
 #include <QDir>

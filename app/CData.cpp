@@ -1,10 +1,10 @@
 // CData: life, login variables, users, status map, room flags, server time
 // and the one-second tick.
-#include "CData.h"
+#include "app/CData.h"
 
-#include "AppUpdater.h"
-#include "Logger.h"
-#include "RecordLists.h"
+#include "app/AppUpdater.h"
+#include "app/Logger.h"
+#include "app/RecordLists.h"
 
 #include <QDateTime>
 #include <QTimer>

@@ -7,7 +7,7 @@
 // status, flags, tick), CDataHome.cpp (class-home data, share history, group
 // images), CDataLive.cpp (live configuration and media lines), CDataTran.cpp
 // (relayed messages).
-#include "SessionRecords.h"
+#include "app/SessionRecords.h"
 
 #include <QMap>
 #include <QObject>

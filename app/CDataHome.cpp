@@ -1,12 +1,12 @@
 // CData: class-home data, the share history and the group images.
-#include "CData.h"
+#include "app/CData.h"
 
-#include "CSettings.h"
-#include "DownThread.h"
-#include "Logger.h"
-#include "RecordLists.h"
-#include "PubUtils.h"
-#include "UrlProxy.h"
+#include "app/CSettings.h"
+#include "app/DownThread.h"
+#include "app/Logger.h"
+#include "app/RecordLists.h"
+#include "app/PubUtils.h"
+#include "app/UrlProxy.h"
 
 bool CData::AddCourse(const CourseInfo& course)
 {

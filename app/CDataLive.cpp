@@ -1,11 +1,11 @@
 // CData: the live configuration, the media lines and the RTMP addresses, and
 // the results of the downloads the data model starts.
-#include "CData.h"
+#include "app/CData.h"
 
-#include "CSettings.h"
-#include "DownThread.h"
-#include "Logger.h"
-#include "UrlProxy.h"
+#include "app/CSettings.h"
+#include "app/DownThread.h"
+#include "app/Logger.h"
+#include "app/UrlProxy.h"
 
 #include <QDateTime>
 #include <QJsonArray>

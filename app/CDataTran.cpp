@@ -1,12 +1,12 @@
 // CData: relayed requests from other clients of the room (status, logs,
 // media lines, line switch, devices, remote restart).
-#include "CData.h"
+#include "app/CData.h"
 
-#include "CUpLoadLog.h"
+#include "app/CUpLoadLog.h"
 #include "ClientLib.h"
-#include "Logger.h"
-#include "Room.h"
-#include "SystemInfo.h"
+#include "app/Logger.h"
+#include "app/Room.h"
+#include "app/SystemInfo.h"
 
 #include <QFileInfo>
 #include <QJsonArray>

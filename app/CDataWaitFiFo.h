@@ -7,7 +7,7 @@
 //
 // The queue does not own what its pointers point to: the owner drains it
 // (PopData(0) until it answers nothing) before destroying it.
-#include "Logger.h"
+#include "app/Logger.h"
 
 #include <cxxabi.h>
 

@@ -1,7 +1,7 @@
-#include "CMixerInfo.h"
+#include "app/CMixerInfo.h"
 
-#include "Logger.h"
-#include "VolumeBackend.h"
+#include "app/Logger.h"
+#include "platform/VolumeBackend.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "CSettings.h"
+#include "app/CSettings.h"
 
-#include "Logger.h"
-#include "PubUtils.h"
+#include "app/Logger.h"
+#include "app/PubUtils.h"
 
 #include <QDir>
 #include <QFileInfo>

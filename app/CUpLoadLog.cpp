@@ -1,11 +1,11 @@
-#include "CUpLoadLog.h"
+#include "app/CUpLoadLog.h"
 
 #include "common/CurlTls.h"
 
-#include "CSettings.h"
-#include "Logger.h"
-#include "PubUtils.h"
-#include "UploadHttp.h"
+#include "app/CSettings.h"
+#include "app/Logger.h"
+#include "app/PubUtils.h"
+#include "app/UploadHttp.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -1,4 +1,4 @@
-#include "CurlHandleGuard.h"
+#include "app/CurlHandleGuard.h"
 
 #include <QWriteLocker>
 

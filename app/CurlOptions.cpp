@@ -1,4 +1,4 @@
-#include "CurlOptions.h"
+#include "app/CurlOptions.h"
 
 #include "common/CurlTls.h"
 

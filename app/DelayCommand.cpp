@@ -1,4 +1,4 @@
-#include "DelayCommand.h"
+#include "app/DelayCommand.h"
 
 #include <chrono>
 

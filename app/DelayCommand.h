@@ -4,8 +4,8 @@
 // player's current play delay has passed since it arrived, strictly in
 // arrival order. Made and driven by the room controller; only the student
 // side starts it.
-#include "CDataWaitFiFo.h"
-#include "Clock.h"
+#include "app/CDataWaitFiFo.h"
+#include "common/Clock.h"
 
 #include <QThread>
 #include <QVariant>

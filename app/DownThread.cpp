@@ -1,11 +1,11 @@
-#include "DownThread.h"
+#include "app/DownThread.h"
 
 #include "common/CurlTls.h"
 
-#include "CurlHandleGuard.h"
-#include "CurlOptions.h"
-#include "Logger.h"
-#include "PubUtils.h"
+#include "app/CurlHandleGuard.h"
+#include "app/CurlOptions.h"
+#include "app/Logger.h"
+#include "app/PubUtils.h"
 
 #include <QFile>
 #include <QTemporaryFile>

@@ -1,4 +1,4 @@
-#include "GEosObserver.h"
+#include "app/GEosObserver.h"
 
 #include <QDebug>
 #include <QGlobalStatic>

@@ -1,4 +1,4 @@
-#include "GlobalConstants.h"
+#include "app/GlobalConstants.h"
 
 namespace vt {
 

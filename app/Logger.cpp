@@ -1,6 +1,6 @@
-#include "Logger.h"
+#include "app/Logger.h"
 
-#include "PubUtils.h"
+#include "app/PubUtils.h"
 
 #include <QDateTime>
 #include <QDebug>

@@ -1,6 +1,6 @@
-#include "MakeQRImage.h"
+#include "app/MakeQRImage.h"
 
-#include "Logger.h"
+#include "app/Logger.h"
 
 #include <QBitmap>
 #include <QPainter>

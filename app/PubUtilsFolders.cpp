@@ -1,10 +1,10 @@
 // The data folders of PubUtils and the clearing of old temporary files.
-#include "PubUtils.h"
+#include "app/PubUtils.h"
 
-#include "CSettings.h"
-#include "CUpLoadLog.h"
-#include "DataFolder.h"
-#include "Logger.h"
+#include "app/CSettings.h"
+#include "app/CUpLoadLog.h"
+#include "common/DataFolder.h"
+#include "app/Logger.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,9 +1,9 @@
 // PubUtils helpers for widgets, durations, digests, face texts, strings and
 // encodings; the free encoding and URL helpers.
-#include "PubUtils.h"
+#include "app/PubUtils.h"
 
-#include "Logger.h"
-#include "Md5.h"
+#include "app/Logger.h"
+#include "common/Md5.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,14 +1,14 @@
 // Room: life, binding of the two libraries and the callback-to-signal road.
-#include "Room.h"
+#include "app/Room.h"
 
-#include "CData.h"
-#include "CSettings.h"
+#include "app/CData.h"
+#include "app/CSettings.h"
 #include "ClientLib.h"
-#include "CurlHandleGuard.h"
-#include "DelayCommand.h"
-#include "Logger.h"
-#include "PubUtils.h"
-#include "UrlProxy.h"
+#include "app/CurlHandleGuard.h"
+#include "app/DelayCommand.h"
+#include "app/Logger.h"
+#include "app/PubUtils.h"
+#include "app/UrlProxy.h"
 #include "WhiteBoardLib.h"
 
 #include <QThreadPool>

@@ -1,7 +1,7 @@
-#include "StartupChecks.h"
+#include "app/StartupChecks.h"
 
-#include "Logger.h"
-#include "SingleInstance.h"
+#include "app/Logger.h"
+#include "platform/SingleInstance.h"
 
 #include <QApplication>
 

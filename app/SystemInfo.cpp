@@ -1,9 +1,9 @@
-#include "SystemInfo.h"
+#include "app/SystemInfo.h"
 
-#include "CMixerInfo.h"
-#include "SingleInstance.h"
-#include "StartupChecks.h"
-#include "VolumeBackend.h"
+#include "app/CMixerInfo.h"
+#include "platform/SingleInstance.h"
+#include "app/StartupChecks.h"
+#include "platform/VolumeBackend.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,12 +1,12 @@
-#include "UpdateChecker.h"
+#include "app/UpdateChecker.h"
 
-#include "DataFolder.h"
-#include "IniFile.h"
-#include "Logger.h"
-#include "UpdateCheck.h"
-#include "UpdateEngine.h"
-#include "UpdateMessage.h"
-#include "VersionOrder.h"
+#include "common/DataFolder.h"
+#include "common/IniFile.h"
+#include "app/Logger.h"
+#include "common/update/UpdateCheck.h"
+#include "common/update/UpdateAddress.h"
+#include "app/UpdateMessage.h"
+#include "common/VersionOrder.h"
 
 // Turns the shared check's events into the main program's reports.
 class AppCheckObserver : public update::CheckObserver {
@@ -54,7 +54,7 @@ private:
 UpdateChecker::UpdateChecker(std::string programFolder) : m_programFolder(std::move(programFolder))
 {
     IniFile settings(datafolder::settingsFile());
-    m_updateUrl = settings.value("VeltoraTea", "UpdateUrl", update::UpdateEngine::defaultUpdateUrl(), 50);
+    m_updateUrl = settings.value("VeltoraTea", "UpdateUrl", update::DefaultUpdateUrl(), 50);
     m_appName = settings.value("VeltoraTea", "AppName", "VeltoraTea", 50);
 }
 

@@ -1,15 +1,15 @@
 // UploadDoc: the job itself, and the two courseware uploads (room and cloud
 // folder), each a pre-upload check by MD5 followed, when the file is not yet
 // stored, by a multipart post.
-#include "UploadDoc.h"
+#include "app/UploadDoc.h"
 
 #include "common/CurlTls.h"
 
-#include "CData.h"
-#include "Logger.h"
-#include "PubUtils.h"
-#include "UploadHttp.h"
-#include "UrlProxy.h"
+#include "app/CData.h"
+#include "app/Logger.h"
+#include "app/PubUtils.h"
+#include "app/UploadHttp.h"
+#include "app/UrlProxy.h"
 
 #include <QDateTime>
 #include <QThreadPool>

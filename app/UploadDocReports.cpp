@@ -1,11 +1,11 @@
 // UploadDoc: the snapshot upload and the JSON reports (log or event report,
 // record report).
-#include "UploadDoc.h"
+#include "app/UploadDoc.h"
 
-#include "Logger.h"
-#include "PubUtils.h"
-#include "UploadHttp.h"
-#include "UrlProxy.h"
+#include "app/Logger.h"
+#include "app/PubUtils.h"
+#include "app/UploadHttp.h"
+#include "app/UrlProxy.h"
 
 namespace {
 

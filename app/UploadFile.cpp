@@ -1,10 +1,10 @@
-#include "UploadFile.h"
+#include "app/UploadFile.h"
 
 #include "common/CurlTls.h"
 
-#include "Logger.h"
-#include "PubUtils.h"
-#include "UploadHttp.h"
+#include "app/Logger.h"
+#include "app/PubUtils.h"
+#include "app/UploadHttp.h"
 
 #include <QFileInfo>
 #include <QImage>

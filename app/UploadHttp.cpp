@@ -1,9 +1,9 @@
-#include "UploadHttp.h"
+#include "app/UploadHttp.h"
 
-#include "CurlHandleGuard.h"
-#include "IniFile.h"
-#include "PubUtils.h"
-#include "UrlProxy.h"
+#include "app/CurlHandleGuard.h"
+#include "common/IniFile.h"
+#include "app/PubUtils.h"
+#include "app/UrlProxy.h"
 
 #include <QFileInfo>
 

@@ -2,7 +2,7 @@
 // Pieces every upload and report of the program shares: the reply
 // collector, the query builder, the transfer limits, and small owners of an
 // easy handle, a multipart form and a header list.
-#include "CurlOptions.h"
+#include "app/CurlOptions.h"
 
 #include <curl/curl.h>
 #include <nlohmann/json.hpp>

@@ -1,7 +1,7 @@
-#include "UrlProxy.h"
+#include "app/UrlProxy.h"
 
-#include "CSettings.h"
-#include "Logger.h"
+#include "app/CSettings.h"
+#include "app/Logger.h"
 
 #include <QCoreApplication>
 

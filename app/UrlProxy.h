@@ -20,7 +20,7 @@
 //
 // A host is "scheme://name[:port]"; a missing role keeps its compiled-in
 // default "https://<role>.example" (production) or "https://test-<role>.example".
-#include "IniFile.h"
+#include "common/IniFile.h"
 
 #include <map>
 #include <string>

@@ -1,4 +1,4 @@
-#include "CrashDumper.h"
+#include "common/CrashDumper.h"
 
 #include <atomic>
 #include <cerrno>

@@ -1,6 +1,6 @@
-#include "CurlTls.h"
+#include "common/CurlTls.h"
 
-#include "Deployment.h"
+#include "common/Deployment.h"
 
 namespace curltls {
 

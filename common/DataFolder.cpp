@@ -1,4 +1,4 @@
-#include "DataFolder.h"
+#include "common/DataFolder.h"
 
 #include <cstdlib>
 #include <filesystem>

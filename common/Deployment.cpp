@@ -1,4 +1,4 @@
-#include "Deployment.h"
+#include "common/Deployment.h"
 
 #include <cstdlib>
 #include <filesystem>

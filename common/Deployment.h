@@ -9,7 +9,7 @@
 //
 // Verification always stays on; without the key libcurl's system bundle is
 // used.
-#include "IniFile.h"
+#include "common/IniFile.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "IniFile.h"
+#include "common/IniFile.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "Sha1.h"
+#include "common/Sha1.h"
 
 #include <cctype>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "MainWindow.h"
+#include "mainwindow/MainWindow.h"
 
-#include "Logger.h"
+#include "app/Logger.h"
 
 #include <QApplication>
 

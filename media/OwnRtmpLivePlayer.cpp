@@ -1,9 +1,9 @@
-#include "OwnRtmpLivePlayer.h"
+#include "media/OwnRtmpLivePlayer.h"
 
-#include "IRtmpPlayer.h"
-#include "Logger.h"
-#include "RtmpPlayer.h"
-#include "VideoRenderWidget.h"
+#include "media/IRtmpPlayer.h"
+#include "app/Logger.h"
+#include "media/RtmpPlayer.h"
+#include "media/VideoRenderWidget.h"
 
 #include <QMetaObject>
 

@@ -3,7 +3,7 @@
 // go to the play record's render widget (when it is a VideoRenderWidget), a
 // stream that fails to open or breaks off is counted, reported through
 // sgRtmpPlayFailed and played again with a new player after a short pause.
-#include "RtmpLivePlayer.h"
+#include "media/RtmpLivePlayer.h"
 
 #include <QImage>
 #include <QTimer>

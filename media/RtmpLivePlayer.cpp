@@ -1,4 +1,4 @@
-#include "RtmpLivePlayer.h"
+#include "media/RtmpLivePlayer.h"
 
 bool RtmpLivePlayer::SetPlayParam(RtmpPlayParam param)
 {

@@ -1,10 +1,10 @@
-#include "RtmpPlayer.h"
+#include "media/RtmpPlayer.h"
 
-#include "AACDecoder.h"
-#include "AvLog.h"
-#include "H264Decoder.h"
-#include "Logger.h"
-#include "SyncClock.h"
+#include "libs/avplayer/AACDecoder.h"
+#include "libs/avplayer/AvLog.h"
+#include "libs/avplayer/H264Decoder.h"
+#include "app/Logger.h"
+#include "libs/avplayer/SyncClock.h"
 
 #include <QRunnable>
 #include <QString>

@@ -7,11 +7,11 @@
 // SDL; pictures leave as BGRA through the frame callback.
 //
 // A player plays one stream: an owner makes a new player for every start.
-#include "CDataWaitFiFo.h"
-#include "IRtmpPlayer.h"
-#include "MediaInput.h"
+#include "app/CDataWaitFiFo.h"
+#include "media/IRtmpPlayer.h"
+#include "libs/avplayer/MediaInput.h"
 
-#include "ByteRing.h"
+#include "libs/avplayer/ByteRing.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "VideoRenderWidget.h"
+#include "media/VideoRenderWidget.h"
 
 #include <QEvent>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "MemoryVolumeBackend.h"
+#include "platform/MemoryVolumeBackend.h"
 
 #include <algorithm>
 

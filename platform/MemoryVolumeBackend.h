@@ -1,7 +1,7 @@
 #pragma once
 // Volumes kept in memory: the stand-in when no sound server runs. It starts
 // with one microphone and one speaker at full volume; tests add more.
-#include "VolumeBackend.h"
+#include "platform/VolumeBackend.h"
 
 #include <map>
 #include <mutex>

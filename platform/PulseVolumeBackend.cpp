@@ -1,4 +1,4 @@
-#include "PulseVolumeBackend.h"
+#include "platform/PulseVolumeBackend.h"
 
 #include <pulse/pulseaudio.h>
 

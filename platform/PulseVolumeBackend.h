@@ -3,7 +3,7 @@
 // synchronously under a lock). The connection is made on demand and made
 // again after the server went away; every request has a time-out, so a
 // server that stops answering cannot hang the caller.
-#include "VolumeBackend.h"
+#include "platform/VolumeBackend.h"
 
 #include <mutex>
 

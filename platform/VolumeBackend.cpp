@@ -1,7 +1,7 @@
-#include "VolumeBackend.h"
+#include "platform/VolumeBackend.h"
 
-#include "MemoryVolumeBackend.h"
-#include "PulseVolumeBackend.h"
+#include "platform/MemoryVolumeBackend.h"
+#include "platform/PulseVolumeBackend.h"
 
 #include <QDebug>
 

@@ -1,4 +1,4 @@
-#include "UIAttrParse.h"
+#include "skinui/UIAttrParse.h"
 
 #include <winapi/winbase.h>
 

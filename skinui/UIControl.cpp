@@ -1,7 +1,7 @@
-#include "UIControl.h"
+#include "skinui/UIControl.h"
 
-#include "UIAttrParse.h"
-#include "UIRender.h"
+#include "skinui/UIAttrParse.h"
+#include "skinui/UIRender.h"
 
 #include <cstring>
 

@@ -4,10 +4,10 @@
 // flags and five event sources. Not a window: all controls of a window share
 // its CUIWindowManager. UI thread only.
 
-#include "UIDelegate.h"
-#include "UIManager.h"
-#include "UIRect.h"
-#include "UIString.h"
+#include "skinui/UIDelegate.h"
+#include "skinui/UIManager.h"
+#include "skinui/UIRect.h"
+#include "skinui/UIString.h"
 
 typedef CControlUI* (*FINDCONTROLPROC)(CControlUI*, void*);
 

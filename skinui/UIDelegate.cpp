@@ -1,4 +1,4 @@
-#include "UIDelegate.h"
+#include "skinui/UIDelegate.h"
 
 CDelegateBase::CDelegateBase(void* pObject, void* pFn) : m_pObject(pObject), m_pFn(pFn) {}
 

@@ -3,7 +3,7 @@
 // call it back without knowing its type; an event source is the ordered list
 // of delegates attached to one event of one control.
 
-#include "UIPtrArray.h"
+#include "skinui/UIPtrArray.h"
 
 class CDelegateBase
 {

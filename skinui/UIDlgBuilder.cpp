@@ -1,8 +1,8 @@
-#include "UIDlgBuilder.h"
+#include "skinui/UIDlgBuilder.h"
 
-#include "IContainerUI.h"
-#include "UIAttrParse.h"
-#include "UIWindowWnd.h"
+#include "skinui/IContainerUI.h"
+#include "skinui/UIAttrParse.h"
+#include "skinui/UIWindowWnd.h"
 
 #include <cstring>
 

@@ -3,8 +3,8 @@
 // images, class defaults and the Window element's attributes go to the
 // window's manager; every other element becomes a control.
 
-#include "UIControl.h"
-#include "UIMarkup.h"
+#include "skinui/UIControl.h"
+#include "skinui/UIMarkup.h"
 
 class IDialogBuilderCallback
 {

@@ -5,8 +5,8 @@
 #define STBI_FAILURE_USERMSG
 #include <stb_image.h>
 
-#include "UIRender.h"
-#include "UISkinFile.h"
+#include "skinui/UIRender.h"
+#include "skinui/UISkinFile.h"
 
 #include <cstring>
 #include <vector>

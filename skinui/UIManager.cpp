@@ -1,9 +1,9 @@
 // Construction, destruction and the process-wide skin settings of the
 // window manager.
-#include "UIControl.h"
-#include "UIManager.h"
-#include "UIManagerInternal.h"
-#include "UIRender.h"
+#include "skinui/UIControl.h"
+#include "skinui/UIManager.h"
+#include "skinui/UIManagerInternal.h"
+#include "skinui/UIRender.h"
 
 #include <cstring>
 

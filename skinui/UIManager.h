@@ -8,11 +8,11 @@
 // Threads: everything here runs on the thread that owns the window; other
 // threads reach a window only by posting messages to it.
 
-#include "UIPtrArray.h"
-#include "UIRect.h"
-#include "UIString.h"
-#include "UIStringPtrMap.h"
-#include "UIZip.h"
+#include "skinui/UIPtrArray.h"
+#include "skinui/UIRect.h"
+#include "skinui/UIString.h"
+#include "skinui/UIStringPtrMap.h"
+#include "skinui/UIZip.h"
 
 #include <winapi/winapi.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Shared inside the window manager's files.
 
-#include "UIPtrArray.h"
+#include "skinui/UIPtrArray.h"
 
 #include <winapi/wintypes.h>
 

@@ -1,9 +1,9 @@
 // The window manager's message handling: input routing to the controls and
 // the pre-filtering of keys before dispatch.
-#include "UIControl.h"
-#include "UIManager.h"
-#include "UIManagerInternal.h"
-#include "UIRender.h"
+#include "skinui/UIControl.h"
+#include "skinui/UIManager.h"
+#include "skinui/UIManagerInternal.h"
+#include "skinui/UIRender.h"
 
 #include <cstring>
 #include <cwctype>

@@ -1,8 +1,8 @@
 // The window manager's painting (double-buffered) and tool tips.
-#include "UIControl.h"
-#include "UIManager.h"
-#include "UIManagerInternal.h"
-#include "UIRender.h"
+#include "skinui/UIControl.h"
+#include "skinui/UIManager.h"
+#include "skinui/UIManagerInternal.h"
+#include "skinui/UIRender.h"
 
 #include <cstring>
 #include <cwctype>

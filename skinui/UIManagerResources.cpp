@@ -1,8 +1,8 @@
 // Fonts, images, class default attribute lists, option groups, default
 // colours and window settings of the window manager.
-#include "UIControl.h"
-#include "UIManager.h"
-#include "UIRender.h"
+#include "skinui/UIControl.h"
+#include "skinui/UIManager.h"
+#include "skinui/UIRender.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
-#include "UIMarkup.h"
+#include "skinui/UIMarkup.h"
 
-#include "UIString.h"
-#include "UIText.h"
+#include "skinui/UIString.h"
+#include "skinui/UIText.h"
 
 #include <cstring>
 #include <cwctype>

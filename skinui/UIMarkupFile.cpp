@@ -1,6 +1,6 @@
 // Loading a skin file into the markup document.
-#include "UIMarkup.h"
-#include "UISkinFile.h"
+#include "skinui/UIMarkup.h"
+#include "skinui/UISkinFile.h"
 
 bool CUIMarkup::LoadFromFile(const char16_t* pstrFilename, int encoding)
 {

@@ -1,4 +1,4 @@
-#include "UIPtrArray.h"
+#include "skinui/UIPtrArray.h"
 
 #include <cstdlib>
 #include <cstring>

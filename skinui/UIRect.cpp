@@ -1,4 +1,4 @@
-#include "UIRect.h"
+#include "skinui/UIRect.h"
 
 CUIRect::CUIRect()
 {

@@ -1,9 +1,9 @@
 // Drawing services of the render engine: image strings, nine-grids, colours,
 // gradients, lines, rectangles and plain text; clip narrowing.
-#include "UIRender.h"
+#include "skinui/UIRender.h"
 
-#include "UIAttrParse.h"
-#include "UIRenderInternal.h"
+#include "skinui/UIAttrParse.h"
+#include "skinui/UIRenderInternal.h"
 
 #include <cmath>
 #include <cstring>

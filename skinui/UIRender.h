@@ -4,8 +4,8 @@
 // drawing with fade, tiling and hollow centres, colours, gradients, lines,
 // text and the library's tag markup text; and clip narrowing around painting.
 
-#include "UIManager.h"
-#include "UIString.h"
+#include "skinui/UIManager.h"
+#include "skinui/UIString.h"
 
 #include <winapi/winapi.h>
 

@@ -1,7 +1,7 @@
 // The render engine's tag markup text: colours, fonts, links, inline images,
 // paragraphs, raw and selected text, laid out line by line (a measuring pass
 // finds each line's height and links, a drawing pass writes it).
-#include "UIRender.h"
+#include "skinui/UIRender.h"
 
 #include <cwctype>
 #include <vector>

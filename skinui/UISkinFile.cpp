@@ -1,7 +1,7 @@
-#include "UISkinFile.h"
+#include "skinui/UISkinFile.h"
 
-#include "UIManager.h"
-#include "UIZip.h"
+#include "skinui/UIManager.h"
+#include "skinui/UIZip.h"
 
 #include <winapi/winapi.h>
 

@@ -1,4 +1,4 @@
-#include "UIString.h"
+#include "skinui/UIString.h"
 
 #include <winapi/winbase.h>
 

@@ -1,4 +1,4 @@
-#include "UIStringPtrMap.h"
+#include "skinui/UIStringPtrMap.h"
 
 #include <cstdint>
 #include <cstdlib>

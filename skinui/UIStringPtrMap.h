@@ -3,7 +3,7 @@
 // the values. Buckets are fixed at construction; hits move to the head of
 // their chain.
 
-#include "UIString.h"
+#include "skinui/UIString.h"
 
 class CUIStringPtrMap
 {

@@ -1,4 +1,4 @@
-#include "UIText.h"
+#include "skinui/UIText.h"
 
 #include <winapi/winbase.h>
 

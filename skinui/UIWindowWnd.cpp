@@ -1,6 +1,6 @@
-#include "UIWindowWnd.h"
+#include "skinui/UIWindowWnd.h"
 
-#include "UIControl.h"
+#include "skinui/UIControl.h"
 
 #include <cstdarg>
 

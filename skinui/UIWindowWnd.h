@@ -4,8 +4,8 @@
 // hands every message to HandleMessage; and the notification pump that maps
 // notification types to member functions. UI thread only.
 
-#include "UIManager.h"
-#include "UIString.h"
+#include "skinui/UIManager.h"
+#include "skinui/UIString.h"
 
 #include <winapi/winapi.h>
 

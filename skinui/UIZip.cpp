@@ -1,7 +1,7 @@
-#include "UIZip.h"
+#include "skinui/UIZip.h"
 
-#include "UIString.h"
-#include "UIZipArchive.h"
+#include "skinui/UIString.h"
+#include "skinui/UIZipArchive.h"
 
 #include <winapi/winbase.h>
 

@@ -1,6 +1,6 @@
-#include "UIZipArchive.h"
+#include "skinui/UIZipArchive.h"
 
-#include "UIText.h"
+#include "skinui/UIText.h"
 
 #include <winapi/winbase.h>
 

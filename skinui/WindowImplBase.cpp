@@ -1,4 +1,4 @@
-#include "WindowImplBase.h"
+#include "skinui/WindowImplBase.h"
 
 #include <cwctype>
 #include <memory>

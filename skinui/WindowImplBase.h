@@ -5,9 +5,9 @@
 // maximised window inside the work area and offers one handler per common
 // message. UI thread only.
 
-#include "UIDlgBuilder.h"
-#include "UIManager.h"
-#include "UIWindowWnd.h"
+#include "skinui/UIDlgBuilder.h"
+#include "skinui/UIManager.h"
+#include "skinui/UIWindowWnd.h"
 
 enum UILIB_RESOURCETYPE {
     UILIB_FILE = 1,       // plain files in the skin folder

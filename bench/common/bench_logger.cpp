@@ -1,5 +1,5 @@
 // Logger lines per second, each line flushed to the file.
-#include "Logger.h"
+#include "app/Logger.h"
 
 #include <benchmark/benchmark.h>
 

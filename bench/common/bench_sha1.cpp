@@ -1,6 +1,6 @@
 // SHA-1 throughput on a 256 MB file, beside the system's sha1sum on the same
 // file (reported as a counter: our MB/s divided by sha1sum's MB/s).
-#include "Sha1.h"
+#include "common/Sha1.h"
 
 #include <benchmark/benchmark.h>
 

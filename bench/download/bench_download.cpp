@@ -5,7 +5,7 @@
 //   bench_download [--benchmark_filter=...]
 // Counters: bytes_per_second; peak_rss_growth_MB (resident set growth
 // during one download, from /proc/self/status VmHWM after resetting it).
-#include "DownThread.h"
+#include "app/DownThread.h"
 #include "NginxFixture.h"
 #include "TempDir.h"
 #include "TestPaths.h"

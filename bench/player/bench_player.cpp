@@ -14,7 +14,7 @@
 // and beeps at the start of every second; pictures are timed when they reach
 // the frame callback, sound when SDL's disk driver writes it (the device
 // pace); prints the median and the largest picture-to-sound offset.
-#include "IRtmpPlayer.h"
+#include "media/IRtmpPlayer.h"
 #include "NginxFixture.h"
 #include "TestPaths.h"
 

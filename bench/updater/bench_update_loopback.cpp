@@ -1,11 +1,11 @@
 // A whole update of 2,000 files / 300 MB from a loopback nginx: the engine's
 // download, verification and installation against a shell script doing the
 // same with curl, sha1sum and cp (target: no slower).
-#include "DataFolder.h"
+#include "common/DataFolder.h"
 #include "NginxFixture.h"
-#include "Sha1.h"
+#include "common/Sha1.h"
 #include "TempDir.h"
-#include "UpdateEngine.h"
+#include "updater/engine/UpdateEngine.h"
 
 #include <benchmark/benchmark.h>
 #include <nlohmann/json.hpp>

@@ -1,7 +1,7 @@
 // Manifest comparison of 20,000 entries: parsing the latest manifest and the
 // local one and working out the download list (target: under 100 ms).
-#include "Sha1.h"
-#include "UpdateManifest.h"
+#include "common/Sha1.h"
+#include "common/update/UpdateManifest.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
-#include "AACDecoder.h"
+#include "libs/avplayer/AACDecoder.h"
 
-#include "AudioRender.h"
-#include "IAudioFrameCallback.h"
+#include "libs/avplayer/AudioRender.h"
+#include "libs/avplayer/IAudioFrameCallback.h"
 
 extern "C" {
 #include <libavutil/frame.h>

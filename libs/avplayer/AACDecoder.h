@@ -1,7 +1,7 @@
 #pragma once
 // The audio decoder: renders its frames through an AudioRender (44100 Hz
 // mono signed 16-bit to SDL). Whatever codec the stream has is decoded.
-#include "DecoderBase.h"
+#include "libs/avplayer/DecoderBase.h"
 
 #include <atomic>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "AudioFormats.h"
+#include "libs/avplayer/AudioFormats.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "AudioRender.h"
+#include "libs/avplayer/AudioRender.h"
 
-#include "AudioFormats.h"
-#include "SDLRenderAudio.h"
+#include "libs/avplayer/AudioFormats.h"
+#include "libs/avplayer/SDLRenderAudio.h"
 
 extern "C" {
 #include <libavutil/frame.h>

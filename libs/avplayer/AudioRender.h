@@ -1,7 +1,7 @@
 #pragma once
 // Brings decoded audio frames to one output format (signed 16-bit
 // interleaved, a fixed rate, mono or stereo) and hands them to its output.
-#include "AudioResampler.h"
+#include "libs/avplayer/AudioResampler.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "AudioResampler.h"
+#include "libs/avplayer/AudioResampler.h"
 
-#include "AvLog.h"
+#include "libs/avplayer/AvLog.h"
 
 #include <cstdlib>
 #include <cstring>

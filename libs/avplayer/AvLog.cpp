@@ -1,4 +1,4 @@
-#include "AvLog.h"
+#include "libs/avplayer/AvLog.h"
 
 #include <atomic>
 #include <cstdio>

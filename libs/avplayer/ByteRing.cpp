@@ -1,4 +1,4 @@
-#include "ByteRing.h"
+#include "libs/avplayer/ByteRing.h"
 
 #include <cstdlib>
 #include <cstring>

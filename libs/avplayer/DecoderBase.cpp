@@ -1,6 +1,6 @@
-#include "DecoderBase.h"
+#include "libs/avplayer/DecoderBase.h"
 
-#include "AvLog.h"
+#include "libs/avplayer/AvLog.h"
 
 #include <algorithm>
 #include <chrono>

@@ -4,7 +4,7 @@
 // seconds; the decoder's own render thread takes them one at a time, waits
 // until each is due against the shared sync clock, and renders it
 // (onDecodeFrame).
-#include "SyncClock.h"
+#include "libs/avplayer/SyncClock.h"
 
 #include <atomic>
 #include <condition_variable>

@@ -1,6 +1,6 @@
-#include "H264Decoder.h"
+#include "libs/avplayer/H264Decoder.h"
 
-#include "AvLog.h"
+#include "libs/avplayer/AvLog.h"
 
 extern "C" {
 #include <libavutil/frame.h>

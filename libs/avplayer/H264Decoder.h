@@ -2,7 +2,7 @@
 // The video decoder: converts each picture to BGRA and hands the pixels to
 // the owner's callback on the render thread. Whatever codec the stream has
 // is decoded; the name is historical.
-#include "DecoderBase.h"
+#include "libs/avplayer/DecoderBase.h"
 
 #include <functional>
 

@@ -1,6 +1,6 @@
-#include "MediaInput.h"
+#include "libs/avplayer/MediaInput.h"
 
-#include "AvLog.h"
+#include "libs/avplayer/AvLog.h"
 
 extern "C" {
 #include <libavformat/avformat.h>

@@ -1,6 +1,6 @@
-#include "SDLRenderAudio.h"
+#include "libs/avplayer/SDLRenderAudio.h"
 
-#include "AvLog.h"
+#include "libs/avplayer/AvLog.h"
 
 #include <SDL2/SDL.h>
 

@@ -2,8 +2,8 @@
 // Plays signed 16-bit audio through an SDL2 audio device. Samples wait in a
 // byte ring that SDL's callback drains; the ring holds at most about one
 // second, dropping the oldest samples beyond that.
-#include "ByteRing.h"
-#include "IAudioFrameCallback.h"
+#include "libs/avplayer/ByteRing.h"
+#include "libs/avplayer/IAudioFrameCallback.h"
 
 #include <SDL2/SDL_audio.h>
 

@@ -1,6 +1,6 @@
-#include "SyncClock.h"
+#include "libs/avplayer/SyncClock.h"
 
-#include "AvLog.h"
+#include "libs/avplayer/AvLog.h"
 
 extern "C" {
 #include <libavutil/time.h>

@@ -1,4 +1,4 @@
-#include "UploadServices.h"
+#include "tests/app/UploadServices.h"
 
 #include <chrono>
 #include <fstream>

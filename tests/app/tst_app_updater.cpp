@@ -2,11 +2,11 @@
 // reports reach the window as posted events, the version answers, one check
 // at a time, and the start of the updater.
 // test-labels: e2e
-#include "AppUpdater.h"
+#include "app/AppUpdater.h"
 #include "HttpFixture.h"
-#include "Sha1.h"
+#include "common/Sha1.h"
 #include "TempDir.h"
-#include "UpdateMessage.h"
+#include "app/UpdateMessage.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

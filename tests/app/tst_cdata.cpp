@@ -1,5 +1,5 @@
-#include "CData.h"
-#include "CSettings.h"
+#include "app/CData.h"
+#include "app/CSettings.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // test-labels: e2e
 // The live configuration and the media lines, fetched over HTTP from a
 // loopback fixture that stands in for the room and configuration servers.
-#include "CData.h"
-#include "CSettings.h"
+#include "app/CData.h"
+#include "app/CSettings.h"
 #include "HttpFixture.h"
 #include "QtWait.h"
 #include "TempDir.h"

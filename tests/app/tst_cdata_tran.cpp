@@ -1,7 +1,7 @@
 // Relayed requests answered through the real client library.
-#include "CData.h"
+#include "app/CData.h"
 #include "ClientLibTestControl.h"
-#include "Room.h"
+#include "app/Room.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>

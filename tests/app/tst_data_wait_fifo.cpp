@@ -1,9 +1,9 @@
 // test-labels: tsan
 // The blocking FIFO and the delayed-command queue built on it.
-#include "CDataWaitFiFo.h"
-#include "Clock.h"
-#include "DelayCommand.h"
-#include "Logger.h"
+#include "app/CDataWaitFiFo.h"
+#include "common/Clock.h"
+#include "app/DelayCommand.h"
+#include "app/Logger.h"
 #include "QtWait.h"
 #include "TempDir.h"
 

@@ -1,11 +1,11 @@
 // test-labels: e2e
 // The download worker against a loopback HTTP server: good replies, error
 // replies, truncated and stalled bodies, redirects, retries and the cache.
-#include "CurlHandleGuard.h"
-#include "DownThread.h"
+#include "app/CurlHandleGuard.h"
+#include "app/DownThread.h"
 #include "HttpFixture.h"
-#include "Logger.h"
-#include "PubUtils.h"
+#include "app/Logger.h"
+#include "app/PubUtils.h"
 #include "TempDir.h"
 
 #include <QBuffer>

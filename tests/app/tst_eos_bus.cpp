@@ -1,7 +1,7 @@
 // The publish/subscribe bus: same-thread delivery inside the publish call,
 // delivery across threads in publication order, argument-less slots, and
 // the two sides of a topic made at once in two threads wired only once.
-#include "GEosObserver.h"
+#include "app/GEosObserver.h"
 #include "QtWait.h"
 
 #include <QCoreApplication>

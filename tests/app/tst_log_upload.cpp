@@ -2,10 +2,10 @@
 // test-sources: UploadServices.cpp
 // The log upload: the throttle, the zip of logs and crash dumps, the post to
 // "/dumpupload", and crash dumps removed only once the server took them.
-#include "CSettings.h"
-#include "CUpLoadLog.h"
-#include "PubUtils.h"
-#include "UploadServices.h"
+#include "app/CSettings.h"
+#include "app/CUpLoadLog.h"
+#include "app/PubUtils.h"
+#include "tests/app/UploadServices.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -2,10 +2,10 @@
 // test-sources: UploadServices.cpp
 // The data folder's first use runs the log-upload check: crash dumps left by
 // an earlier run are uploaded and named in the "config" log line.
-#include "CUpLoadLog.h"
-#include "Logger.h"
-#include "PubUtils.h"
-#include "UploadServices.h"
+#include "app/CUpLoadLog.h"
+#include "app/Logger.h"
+#include "app/PubUtils.h"
+#include "tests/app/UploadServices.h"
 
 #include <QDir>
 #include <QFile>

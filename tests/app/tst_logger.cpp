@@ -1,4 +1,4 @@
-#include "Logger.h"
+#include "app/Logger.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>

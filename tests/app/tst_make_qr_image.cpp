@@ -1,5 +1,5 @@
 // QR pictures: geometry of the drawn symbol, and the failure cases.
-#include "MakeQRImage.h"
+#include "app/MakeQRImage.h"
 #include "TempDir.h"
 
 #include <QImage>

@@ -1,9 +1,9 @@
 // Microphone mixer and speaker volume on the 0..100 scale, over an in-memory
 // volume backend (and a PulseAudio server's null devices end to end).
-#include "CMixerInfo.h"
-#include "Logger.h"
-#include "MemoryVolumeBackend.h"
-#include "SystemInfo.h"
+#include "app/CMixerInfo.h"
+#include "app/Logger.h"
+#include "platform/MemoryVolumeBackend.h"
+#include "app/SystemInfo.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
 // test-labels: e2e
 // Microphone mixer and speaker volume against a private PulseAudio server's
 // null sink and null source.
-#include "CMixerInfo.h"
-#include "MemoryVolumeBackend.h"
+#include "app/CMixerInfo.h"
+#include "platform/MemoryVolumeBackend.h"
 #include "PulseFixture.h"
-#include "PulseVolumeBackend.h"
-#include "SystemInfo.h"
+#include "platform/PulseVolumeBackend.h"
+#include "app/SystemInfo.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "CSettings.h"
-#include "Md5.h"
-#include "PubUtils.h"
+#include "app/CSettings.h"
+#include "common/Md5.h"
+#include "app/PubUtils.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 // The room controller with the real client and whiteboard libraries: the
 // callback-to-signal road, the configuration map and the release.
-#include "CSettings.h"
+#include "app/CSettings.h"
 #include "ClientLib.h"
 #include "ClientLibTestControl.h"
 #include "QtWait.h"
-#include "Room.h"
+#include "app/Room.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "CSettings.h"
+#include "app/CSettings.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>

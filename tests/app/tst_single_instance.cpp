@@ -1,7 +1,7 @@
 // A second start of the program while the first runs ends with 0, and the
 // first is asked to raise its window.
 #include "QtWait.h"
-#include "SingleInstance.h"
+#include "platform/SingleInstance.h"
 #include "TempDir.h"
 #include "TestPaths.h"
 

@@ -1,6 +1,6 @@
 // System information: parsing of /proc and os-release texts, the CPU-load
 // sample (zero elapsed time included), and the live machine's answers.
-#include "SystemInfo.h"
+#include "app/SystemInfo.h"
 #include "TempDir.h"
 
 #include <QRegularExpression>

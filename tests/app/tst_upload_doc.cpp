@@ -3,11 +3,11 @@
 // Courseware uploads against a fake document service: the pre-upload check,
 // the multipart post, the encoded queries, and every way the service or the
 // file can fail.
-#include "CData.h"
-#include "PubUtils.h"
-#include "UploadDoc.h"
-#include "UploadHttp.h"
-#include "UploadServices.h"
+#include "app/CData.h"
+#include "app/PubUtils.h"
+#include "app/UploadDoc.h"
+#include "app/UploadHttp.h"
+#include "tests/app/UploadServices.h"
 
 #include <QDir>
 #include <QFile>

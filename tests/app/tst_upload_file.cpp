@@ -2,9 +2,9 @@
 // test-sources: UploadServices.cpp
 // The chat picture upload against a fake image file server: the multipart
 // post, the retries, the answer's "hash" and "location", the cache copy.
-#include "PubUtils.h"
-#include "UploadFile.h"
-#include "UploadServices.h"
+#include "app/PubUtils.h"
+#include "app/UploadFile.h"
+#include "tests/app/UploadServices.h"
 
 #include <QDir>
 #include <QFile>

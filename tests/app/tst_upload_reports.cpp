@@ -1,9 +1,9 @@
 // test-labels: e2e
 // test-sources: UploadServices.cpp
 // Snapshot upload and JSON reports against fake report services.
-#include "CData.h"
-#include "UploadDoc.h"
-#include "UploadServices.h"
+#include "app/CData.h"
+#include "app/UploadDoc.h"
+#include "tests/app/UploadServices.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // The server endpoint table: both tables, the deployment file and the
 // setting "LoginType".
-#include "CSettings.h"
-#include "UrlProxy.h"
+#include "app/CSettings.h"
+#include "app/UrlProxy.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>

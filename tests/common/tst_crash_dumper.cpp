@@ -1,6 +1,6 @@
 // Crash dumps: a child process that faults leaves a dump file and ends with a
 // non-zero status; after Disable it takes the default path and writes none.
-#include "CrashDumper.h"
+#include "common/CrashDumper.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "IniFile.h"
+#include "common/IniFile.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>

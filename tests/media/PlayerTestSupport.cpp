@@ -1,4 +1,4 @@
-#include "PlayerTestSupport.h"
+#include "tests/media/PlayerTestSupport.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "StreamPublisher.h"
+#include "tests/media/StreamPublisher.h"
 
 #include "ChildProcess.h"
 

@@ -1,12 +1,12 @@
 // test-labels: e2e
 // test-sources: PlayerTestSupport.cpp StreamPublisher.cpp
 // The own live-stream player against a private nginx-rtmp fed by the ffmpeg CLI.
-#include "OwnRtmpLivePlayer.h"
-#include "PlayerTestSupport.h"
-#include "RtmpPlayer.h"
-#include "StreamPublisher.h"
+#include "media/OwnRtmpLivePlayer.h"
+#include "tests/media/PlayerTestSupport.h"
+#include "media/RtmpPlayer.h"
+#include "tests/media/StreamPublisher.h"
 #include "TestPaths.h"
-#include "VideoRenderWidget.h"
+#include "media/VideoRenderWidget.h"
 
 #include <QSignalSpy>
 

@@ -1,6 +1,6 @@
 // The letterboxed picture widget and the live-play base record.
-#include "OwnRtmpLivePlayer.h"
-#include "VideoRenderWidget.h"
+#include "media/OwnRtmpLivePlayer.h"
+#include "media/VideoRenderWidget.h"
 
 #include <QApplication>
 #include <QPainter>

@@ -2,9 +2,9 @@
 // Volume backends: a private PulseAudio server's null sink and source are
 // set and read back; the in-memory backend keeps the same behaviour; a dead
 // server gives a clear failure, not a hang.
-#include "MemoryVolumeBackend.h"
+#include "platform/MemoryVolumeBackend.h"
 #include "PulseFixture.h"
-#include "PulseVolumeBackend.h"
+#include "platform/PulseVolumeBackend.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>

@@ -3,10 +3,10 @@
 // container that places its children at their "pos", and a control that
 // records the events it receives.
 
-#include "IContainerUI.h"
-#include "UIControl.h"
-#include "UIDlgBuilder.h"
-#include "UIWindowWnd.h"
+#include "skinui/IContainerUI.h"
+#include "skinui/UIControl.h"
+#include "skinui/UIDlgBuilder.h"
+#include "skinui/UIWindowWnd.h"
 
 #include <winapi/winapi.h>
 

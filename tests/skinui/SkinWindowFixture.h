@@ -2,9 +2,9 @@
 // A skinned test window whose skin is a zip registered as the program's
 // "ZIPRES" resource 100: a caption band with a label and a button.
 
-#include "SkinTestSupport.h"
-#include "WindowImplBase.h"
-#include "ZipBuilder.h"
+#include "tests/skinui/SkinTestSupport.h"
+#include "skinui/WindowImplBase.h"
+#include "tests/skinui/ZipBuilder.h"
 
 namespace skintest {
 

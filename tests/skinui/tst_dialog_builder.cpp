@@ -1,6 +1,6 @@
 // The dialog builder: window declarations, fonts, class defaults, includes,
 // unknown tags and its failure traces.
-#include "SkinTestSupport.h"
+#include "tests/skinui/SkinTestSupport.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>

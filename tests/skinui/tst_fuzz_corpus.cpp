@@ -1,7 +1,7 @@
 // Replays the kept fuzz inputs and crashers of the markup parser and the zip
 // reader: each must be handled without a crash (run under the sanitizers in
 // the address build).
-#include "fuzz/FuzzEntries.h"
+#include "tests/skinui/fuzz/FuzzEntries.h"
 
 #include "TestPaths.h"
 

@@ -1,6 +1,6 @@
 // The skin markup parser: trees, encodings, entities and its error texts.
-#include "UIMarkup.h"
-#include "UIString.h"
+#include "skinui/UIMarkup.h"
+#include "skinui/UIString.h"
 
 #include <gtest/gtest.h>
 

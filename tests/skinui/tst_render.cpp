@@ -5,10 +5,10 @@
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
 
-#include "SkinTestSupport.h"
+#include "tests/skinui/SkinTestSupport.h"
 #include "TempDir.h"
-#include "UIRender.h"
-#include "UIRenderInternal.h"
+#include "skinui/UIRender.h"
+#include "skinui/UIRenderInternal.h"
 
 #include <gtest/gtest.h>
 

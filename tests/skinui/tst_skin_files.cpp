@@ -1,9 +1,9 @@
 // Reading skin files from the skin folder and from the skin zip: size
 // limits, damaged members and the loader's error texts.
 #include "TempDir.h"
-#include "UIManager.h"
-#include "UIMarkup.h"
-#include "ZipBuilder.h"
+#include "skinui/UIManager.h"
+#include "skinui/UIMarkup.h"
+#include "tests/skinui/ZipBuilder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // String, pointer array, string map and delegates of the skin library.
-#include "UIDelegate.h"
-#include "UIPtrArray.h"
-#include "UIString.h"
-#include "UIStringPtrMap.h"
+#include "skinui/UIDelegate.h"
+#include "skinui/UIPtrArray.h"
+#include "skinui/UIString.h"
+#include "skinui/UIStringPtrMap.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The window base and the skinned window base on the headless backend:
 // centring, notification maps, caption hit testing, round corners, closing,
 // a skin from an in-binary zip resource, and the load failure exit.
-#include "SkinTestSupport.h"
-#include "SkinWindowFixture.h"
+#include "tests/skinui/SkinTestSupport.h"
+#include "tests/skinui/SkinWindowFixture.h"
 
 #include <gtest/gtest.h>
 

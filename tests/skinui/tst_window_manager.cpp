@@ -1,6 +1,6 @@
 // The window manager on the headless backend: event order for hover, click
 // and capture, Tab order, control timers on the virtual clock, notifications.
-#include "SkinTestSupport.h"
+#include "tests/skinui/SkinTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // One real skinned window on the X server (Xvfb), its skin from the zip held
 // in the program's resources, dragged by its caption with real pointer input.
 // test-labels: xvfb
-#include "SkinWindowFixture.h"
+#include "tests/skinui/SkinWindowFixture.h"
 #include "TestPaths.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // The skin zip reader: lookups, extraction into memory, entries, and
 // archives whose headers lie.
-#include "UIZip.h"
+#include "skinui/UIZip.h"
 #include "TempDir.h"
-#include "ZipBuilder.h"
+#include "tests/skinui/ZipBuilder.h"
 
 #include <winapi/winbase.h>
 

@@ -1,7 +1,7 @@
-#include "UpdateTestKit.h"
+#include "tests/updater/UpdateTestKit.h"
 
-#include "DataFolder.h"
-#include "Sha1.h"
+#include "common/DataFolder.h"
+#include "common/Sha1.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

@@ -3,7 +3,7 @@
 // builder of the server's tree (version reply, manifest, content store) and
 // of zip archives, and an installation with its local manifest.
 #include "TempDir.h"
-#include "UpdateEngine.h"
+#include "updater/engine/UpdateEngine.h"
 
 #include <condition_variable>
 #include <map>

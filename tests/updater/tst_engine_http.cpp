@@ -4,8 +4,8 @@
 // test-labels: e2e tsan
 // test-sources: UpdateTestKit.cpp
 #include "HttpFixture.h"
-#include "Sha1.h"
-#include "UpdateTestKit.h"
+#include "common/Sha1.h"
+#include "tests/updater/UpdateTestKit.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 // test-labels: e2e
 // test-sources: UpdateTestKit.cpp
 #include "NginxFixture.h"
-#include "UpdateTestKit.h"
+#include "tests/updater/UpdateTestKit.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>

@@ -3,8 +3,8 @@
 // test-labels: e2e
 // test-sources: UpdateTestKit.cpp
 #include "NginxFixture.h"
-#include "Sha1.h"
-#include "UpdateTestKit.h"
+#include "common/Sha1.h"
+#include "tests/updater/UpdateTestKit.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

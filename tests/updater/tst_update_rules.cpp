@@ -1,10 +1,10 @@
 // The rules under the update check: path validation, digests, manifest
 // entries read with defaults, and the file comparison.
 // test-sources: UpdateTestKit.cpp
-#include "SafePath.h"
-#include "UpdateCheck.h"
-#include "UpdateManifest.h"
-#include "UpdateTestKit.h"
+#include "common/update/SafePath.h"
+#include "common/update/UpdateCheck.h"
+#include "common/update/UpdateManifest.h"
+#include "tests/updater/UpdateTestKit.h"
 
 #include <gtest/gtest.h>
 

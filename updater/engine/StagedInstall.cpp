@@ -1,6 +1,6 @@
-#include "StagedInstall.h"
+#include "updater/engine/StagedInstall.h"
 
-#include "SafePath.h"
+#include "common/update/SafePath.h"
 
 #include <dirent.h>
 #include <fcntl.h>

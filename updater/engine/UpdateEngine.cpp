@@ -1,11 +1,11 @@
-#include "UpdateEngine.h"
+#include "updater/engine/UpdateEngine.h"
 
-#include "common/Deployment.h"
+#include "common/update/UpdateAddress.h"
 
-#include "DataFolder.h"
-#include "HttpTransfer.h"
-#include "IniFile.h"
-#include "UpdateCheck.h"
+#include "common/DataFolder.h"
+#include "common/update/HttpTransfer.h"
+#include "common/IniFile.h"
+#include "common/update/UpdateCheck.h"
 
 #include <unistd.h>
 
@@ -92,15 +92,7 @@ std::string UpdateEngine::executableFolder()
     return slash == std::string::npos ? path : (slash == 0 ? "/" : path.substr(0, slash));
 }
 
-std::string UpdateEngine::defaultUpdateUrl()
-{
-    // The deployment file names the update host (role "update" of its
-    // [production] section).
-    const std::string host = deployment::Load().value("production", "update");
-    if (HttpTransfer::allowedUrl(host))
-        return host;
-    return "http://update.example:80";
-}
+std::string UpdateEngine::defaultUpdateUrl() { return DefaultUpdateUrl(); }
 
 std::string UpdateEngine::GetDownloadUrl() const
 {

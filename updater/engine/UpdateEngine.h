@@ -8,9 +8,9 @@
 // Every stage ends in exactly one final report: 2, 3 or 4; 6, 7 or 8;
 // 8, 11 or 12. "ver" is written only after every file is in place, and kind
 // 12 follows it.
-#include "HttpTransfer.h"
-#include "UpdateManifest.h"
-#include "UpdateProgress.h"
+#include "common/update/HttpTransfer.h"
+#include "common/update/UpdateManifest.h"
+#include "updater/engine/UpdateProgress.h"
 
 #include <atomic>
 #include <mutex>

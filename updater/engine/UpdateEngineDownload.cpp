@@ -1,6 +1,6 @@
 // The download stage: every file of the download list is fetched from the
 // content store by its digest into the private temporary folder.
-#include "UpdateEngine.h"
+#include "updater/engine/UpdateEngine.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -2,13 +2,13 @@
 // every path and archive is checked, then the files are staged and renamed
 // into place, "ver" is written, and only then is the installation reported
 // complete. Any failure before the renames leaves the installation as it was.
-#include "UpdateEngine.h"
+#include "updater/engine/UpdateEngine.h"
 
-#include "DataFolder.h"
-#include "SafePath.h"
-#include "Sha1.h"
-#include "StagedInstall.h"
-#include "ZipArchive.h"
+#include "common/DataFolder.h"
+#include "common/update/SafePath.h"
+#include "common/Sha1.h"
+#include "updater/engine/StagedInstall.h"
+#include "updater/engine/ZipArchive.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

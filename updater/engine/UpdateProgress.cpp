@@ -1,4 +1,4 @@
-#include "UpdateProgress.h"
+#include "updater/engine/UpdateProgress.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
-#include "ZipArchive.h"
+#include "updater/engine/ZipArchive.h"
 
-#include "SafePath.h"
+#include "common/update/SafePath.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -8,7 +8,7 @@
 // adds "code", "errMsg" and "user_data" defaults). Room events are collected
 // into an Events list that the caller delivers after the call, so that no
 // callback runs while the service lock is held.
-#include "SchoolData.h"
+#include "libs/clientlib/src/SchoolData.h"
 
 #include <QList>
 #include <QMap>

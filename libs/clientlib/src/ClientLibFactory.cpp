@@ -1,5 +1,5 @@
 // CreateClientLib / ReleaseClientLib and the test-control entry points.
-#include "ClientLibImpl.h"
+#include "libs/clientlib/src/ClientLibImpl.h"
 
 #include <QMetaType>
 

@@ -1,8 +1,8 @@
 // The client library object: creation from the configuration map, the
 // request machinery, account and home requests, and the test control.
-#include "ClientLibImpl.h"
+#include "libs/clientlib/src/ClientLibImpl.h"
 
-#include "TextCrypto.h"
+#include "libs/clientlib/src/TextCrypto.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -2,10 +2,10 @@
 // The client library object: checks and records every call, hands the work
 // to the class-room service on the library thread and delivers the answers
 // through the program's callback from there.
-#include "ClassroomService.h"
+#include "libs/clientlib/src/ClassroomService.h"
 #include "ClientLib.h"
 #include "ClientLibTestControl.h"
-#include "Dispatcher.h"
+#include "libs/clientlib/src/Dispatcher.h"
 
 #include <QReadWriteLock>
 

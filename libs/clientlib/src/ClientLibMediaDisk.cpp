@@ -1,7 +1,7 @@
 // Media, devices, courseware and the cloud disk of the client library
 // object, and what it hands to the program's media callbacks and to the
 // whiteboard's room documents.
-#include "ClientLibImpl.h"
+#include "libs/clientlib/src/ClientLibImpl.h"
 
 #include "WBRoomDocs.h"
 

@@ -1,6 +1,6 @@
 // The room operations of the client library object: room session, users,
 // chat, tools, products and the relays that have no answer.
-#include "ClientLibImpl.h"
+#include "libs/clientlib/src/ClientLibImpl.h"
 
 #include <QMetaType>
 

@@ -1,4 +1,4 @@
-#include "Dispatcher.h"
+#include "libs/clientlib/src/Dispatcher.h"
 
 #include <QtGlobal>
 

@@ -1,4 +1,4 @@
-#include "SchoolData.h"
+#include "libs/clientlib/src/SchoolData.h"
 
 #include <QFile>
 

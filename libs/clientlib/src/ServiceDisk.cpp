@@ -1,7 +1,7 @@
 // The cloud disk of the class-room service: the teacher's own folders and
 // each group's, documents converted into page images, and the room's
 // documents handed to the whiteboard.
-#include "ClassroomService.h"
+#include "libs/clientlib/src/ClassroomService.h"
 
 #include <QDateTime>
 #include <QUrl>

@@ -1,5 +1,5 @@
 // Accounts and the home lists of the class-room service.
-#include "ClassroomService.h"
+#include "libs/clientlib/src/ClassroomService.h"
 
 #include <QDate>
 #include <QDateTime>

@@ -1,6 +1,6 @@
 // The room of the class-room service: room login, the users with the
 // simulated students, chat.
-#include "ClassroomService.h"
+#include "libs/clientlib/src/ClassroomService.h"
 
 #include <QDateTime>
 

@@ -2,7 +2,7 @@
 // interaction, countdown, quiz, pen permission, notice, lottery, products.
 // Each answers as a room would: the echo of the teacher's action, then what
 // the simulated students do.
-#include "ClassroomService.h"
+#include "libs/clientlib/src/ClassroomService.h"
 
 #include <QDateTime>
 

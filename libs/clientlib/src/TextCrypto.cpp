@@ -1,4 +1,4 @@
-#include "TextCrypto.h"
+#include "libs/clientlib/src/TextCrypto.h"
 
 #include <sodium.h>
 

@@ -2,7 +2,7 @@
 // from the upload server (libcurl, handles made under the program's lock) or
 // read from the local file it was made from; a picture becomes its own
 // single page, any other document plain generated pages.
-#include "ClientLibImpl.h"
+#include "libs/clientlib/src/ClientLibImpl.h"
 
 #include "common/CurlTls.h"
 

@@ -1,4 +1,4 @@
-#include "RoomDocHub.h"
+#include "libs/whiteboardlib/src/RoomDocHub.h"
 
 #include "WBRoomDocs.h"
 

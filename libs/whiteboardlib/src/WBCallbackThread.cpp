@@ -1,4 +1,4 @@
-#include "WBCallbackThread.h"
+#include "libs/whiteboardlib/src/WBCallbackThread.h"
 
 #include <QMetaObject>
 

@@ -1,4 +1,4 @@
-#include "WBCanvas.h"
+#include "libs/whiteboardlib/src/WBCanvas.h"
 
 #include <QEvent>
 #include <QKeyEvent>

@@ -3,7 +3,7 @@
 // drawing tools. GUI thread only.
 #pragma once
 
-#include "WBItem.h"
+#include "libs/whiteboardlib/src/WBItem.h"
 
 #include <QImage>
 #include <QMap>

@@ -1,7 +1,7 @@
 // The two exported factory functions.
 #include "WhiteBoardLib.h"
 
-#include "WhiteBoardImpl.h"
+#include "libs/whiteboardlib/src/WhiteBoardImpl.h"
 
 #include <QDebug>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "WBImageSource.h"
+#include "libs/whiteboardlib/src/WBImageSource.h"
 
 #include "common/CurlTls.h"
 

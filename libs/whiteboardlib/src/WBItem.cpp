@@ -1,4 +1,4 @@
-#include "WBItem.h"
+#include "libs/whiteboardlib/src/WBItem.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

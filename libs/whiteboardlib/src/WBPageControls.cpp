@@ -1,6 +1,6 @@
-#include "WBPageControls.h"
+#include "libs/whiteboardlib/src/WBPageControls.h"
 
-#include "WBCanvas.h"
+#include "libs/whiteboardlib/src/WBCanvas.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

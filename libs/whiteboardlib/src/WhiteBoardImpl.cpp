@@ -1,8 +1,8 @@
-#include "WhiteBoardImpl.h"
+#include "libs/whiteboardlib/src/WhiteBoardImpl.h"
 
-#include "RoomDocHub.h"
-#include "WBCanvas.h"
-#include "WBPageControls.h"
+#include "libs/whiteboardlib/src/RoomDocHub.h"
+#include "libs/whiteboardlib/src/WBCanvas.h"
+#include "libs/whiteboardlib/src/WBPageControls.h"
 
 #include <QFileInfo>
 #include <QImage>

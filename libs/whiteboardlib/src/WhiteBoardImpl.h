@@ -5,8 +5,8 @@
 
 #include "WhiteBoardLib.h"
 
-#include "WBCallbackThread.h"
-#include "WBImageSource.h"
+#include "libs/whiteboardlib/src/WBCallbackThread.h"
+#include "libs/whiteboardlib/src/WBImageSource.h"
 
 #include <QList>
 #include <QMetaObject>

@@ -1,6 +1,6 @@
 // Backend selection, the headless backend (a virtual screen in memory) and
 // the composition of a window with its children into one picture.
-#include "Backend.h"
+#include "platform/winapi/src/Backend.h"
 
 #include <atomic>
 #include <cstdlib>

@@ -4,7 +4,7 @@
 // composed in) in a real X window. All calls come from the window's thread.
 #include <memory>
 
-#include "Core.h"
+#include "platform/winapi/src/Core.h"
 
 namespace winapi {
 

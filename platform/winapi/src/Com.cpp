@@ -4,7 +4,7 @@
 #include <cstring>
 #include <cstdio>
 
-#include "TextConv.h"
+#include "platform/winapi/src/TextConv.h"
 #include "winapi/ole.h"
 #include "winapi/winbase.h"
 

@@ -1,5 +1,5 @@
 // Registration of the built-in window classes.
-#include "Controls.h"
+#include "platform/winapi/src/Controls.h"
 
 #include <mutex>
 

@@ -16,7 +16,7 @@ LRESULT CALLBACK datePickerProc(HWND, UINT, WPARAM, LPARAM);
 
 #include <memory>
 
-#include "Core.h"
+#include "platform/winapi/src/Core.h"
 
 namespace winapi {
 

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "Controls.h"
-#include "TextConv.h"
+#include "platform/winapi/src/Controls.h"
+#include "platform/winapi/src/TextConv.h"
 #include "winapi/commctrl.h"
 #include "winapi/winbase.h"
 #include "winapi/wingdi.h"

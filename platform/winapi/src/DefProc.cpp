@@ -1,11 +1,11 @@
 // The default window procedure.
 #include <algorithm>
 
-#include "Backend.h"
-#include "Core.h"
-#include "Gdi.h"
-#include "Input.h"
-#include "TextConv.h"
+#include "platform/winapi/src/Backend.h"
+#include "platform/winapi/src/Core.h"
+#include "platform/winapi/src/Gdi.h"
+#include "platform/winapi/src/Input.h"
+#include "platform/winapi/src/TextConv.h"
 #include "winapi/winbase.h"
 
 using namespace winapi;

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "Controls.h"
-#include "Input.h"
-#include "TextConv.h"
+#include "platform/winapi/src/Controls.h"
+#include "platform/winapi/src/Input.h"
+#include "platform/winapi/src/TextConv.h"
 #include "winapi/commctrl.h"
 #include "winapi/wingdi.h"
 

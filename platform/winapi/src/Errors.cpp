@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "TextConv.h"
+#include "platform/winapi/src/TextConv.h"
 #include "winapi/winbase.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "GdiImpl.h"
+#include "platform/winapi/src/GdiImpl.h"
 
 using namespace winapi;
 using namespace winapi::gdi;

@@ -9,8 +9,8 @@
 #include <mutex>
 #include <vector>
 
-#include "Core.h"
-#include "Gdi.h"
+#include "platform/winapi/src/Core.h"
+#include "platform/winapi/src/Gdi.h"
 
 namespace winapi {
 namespace gdi {

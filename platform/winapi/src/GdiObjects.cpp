@@ -6,8 +6,8 @@
 #include <cstring>
 #include <unordered_map>
 
-#include "GdiImpl.h"
-#include "TextConv.h"
+#include "platform/winapi/src/GdiImpl.h"
+#include "platform/winapi/src/TextConv.h"
 #include "winapi/winbase.h"
 
 namespace winapi {

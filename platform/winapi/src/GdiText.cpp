@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "GdiImpl.h"
-#include "TextConv.h"
+#include "platform/winapi/src/GdiImpl.h"
+#include "platform/winapi/src/TextConv.h"
 
 namespace winapi {
 namespace gdi {

@@ -1,11 +1,11 @@
 // Focus, activation, capture, key state and the translation of device
 // events into window messages.
-#include "Input.h"
+#include "platform/winapi/src/Input.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "Backend.h"
+#include "platform/winapi/src/Backend.h"
 #include "winapi/platform.h"
 
 namespace winapi {

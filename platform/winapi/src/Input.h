@@ -5,7 +5,7 @@
 #include <deque>
 #include <mutex>
 
-#include "Core.h"
+#include "platform/winapi/src/Core.h"
 
 namespace winapi {
 

@@ -20,8 +20,8 @@
 #include <mutex>
 #include <thread>
 
-#include "Kernel.h"
-#include "TextConv.h"
+#include "platform/winapi/src/Kernel.h"
+#include "platform/winapi/src/TextConv.h"
 #include "winapi/winbase.h"
 
 extern char** environ;

@@ -5,12 +5,12 @@
 #include <cstring>
 #include <cwctype>
 
-#include "Backend.h"
-#include "Core.h"
-#include "Gdi.h"
-#include "Input.h"
-#include "Resources.h"
-#include "TextConv.h"
+#include "platform/winapi/src/Backend.h"
+#include "platform/winapi/src/Core.h"
+#include "platform/winapi/src/Gdi.h"
+#include "platform/winapi/src/Input.h"
+#include "platform/winapi/src/Resources.h"
+#include "platform/winapi/src/TextConv.h"
 #include "winapi/winbase.h"
 
 using namespace winapi;

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "TextConv.h"
+#include "platform/winapi/src/TextConv.h"
 #include "winapi/wingdi.h"
 #include "winapi/winbase.h"
 #include "winapi/winuser.h"

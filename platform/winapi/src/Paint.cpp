@@ -1,9 +1,9 @@
 // Update regions, WM_PAINT and window device contexts.
 #include <algorithm>
 
-#include "Backend.h"
-#include "Core.h"
-#include "Gdi.h"
+#include "platform/winapi/src/Backend.h"
+#include "platform/winapi/src/Core.h"
+#include "platform/winapi/src/Gdi.h"
 
 namespace winapi {
 

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <chrono>
 
-#include "Backend.h"
-#include "Core.h"
-#include "Input.h"
+#include "platform/winapi/src/Backend.h"
+#include "platform/winapi/src/Core.h"
+#include "platform/winapi/src/Input.h"
 #include "winapi/platform.h"
 #include "winapi/winbase.h"
 

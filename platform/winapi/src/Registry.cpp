@@ -5,8 +5,8 @@
 #include <chrono>
 #include <unordered_map>
 
-#include "Backend.h"
-#include "Core.h"
+#include "platform/winapi/src/Backend.h"
+#include "platform/winapi/src/Core.h"
 #include "winapi/platform.h"
 
 namespace winapi {

@@ -1,6 +1,6 @@
 // Embedded resources (registered by the table winapi_add_resources()
 // generates) and the resource calls over them.
-#include "Resources.h"
+#include "platform/winapi/src/Resources.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,7 +9,7 @@
 #include <memory>
 #include <mutex>
 
-#include "TextConv.h"
+#include "platform/winapi/src/TextConv.h"
 #include "winapi/platform.h"
 #include "winapi/winbase.h"
 

@@ -4,10 +4,10 @@
 #include <cstring>
 #include <string>
 
-#include "DataFolder.h"
-#include "IniFile.h"
-#include "Kernel.h"
-#include "TextConv.h"
+#include "common/DataFolder.h"
+#include "common/IniFile.h"
+#include "platform/winapi/src/Kernel.h"
+#include "platform/winapi/src/TextConv.h"
 #include "winapi/shell.h"
 #include "winapi/winbase.h"
 

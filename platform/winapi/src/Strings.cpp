@@ -6,7 +6,7 @@
 #include <cwctype>
 #include <string>
 
-#include "TextConv.h"
+#include "platform/winapi/src/TextConv.h"
 #include "winapi/winbase.h"
 #include "winapi/winuser.h"
 

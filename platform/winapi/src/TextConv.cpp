@@ -1,4 +1,4 @@
-#include "TextConv.h"
+#include "platform/winapi/src/TextConv.h"
 
 #include <algorithm>
 #include <cwctype>

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "Controls.h"
-#include "Input.h"
+#include "platform/winapi/src/Controls.h"
+#include "platform/winapi/src/Input.h"
 #include "winapi/commctrl.h"
 #include "winapi/wingdi.h"
 

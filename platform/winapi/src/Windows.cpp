@@ -4,12 +4,12 @@
 #include <atomic>
 #include <cstring>
 
-#include "Backend.h"
-#include "Controls.h"
-#include "Core.h"
-#include "Gdi.h"
-#include "Input.h"
-#include "TextConv.h"
+#include "platform/winapi/src/Backend.h"
+#include "platform/winapi/src/Controls.h"
+#include "platform/winapi/src/Core.h"
+#include "platform/winapi/src/Gdi.h"
+#include "platform/winapi/src/Input.h"
+#include "platform/winapi/src/TextConv.h"
 #include "winapi/winbase.h"
 
 namespace winapi {

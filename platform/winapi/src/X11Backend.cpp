@@ -19,10 +19,10 @@
 #include <map>
 #include <thread>
 
-#include "Backend.h"
-#include "Gdi.h"
-#include "Input.h"
-#include "TextConv.h"
+#include "platform/winapi/src/Backend.h"
+#include "platform/winapi/src/Gdi.h"
+#include "platform/winapi/src/Input.h"
+#include "platform/winapi/src/TextConv.h"
 
 namespace winapi {
 

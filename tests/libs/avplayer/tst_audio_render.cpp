@@ -1,8 +1,8 @@
 // Decoded audio in any FFmpeg sample format reaches the output as 16-bit
 // samples at the target rate, at the right level.
-#include "AudioFormats.h"
-#include "AudioRender.h"
-#include "IAudioFrameCallback.h"
+#include "libs/avplayer/AudioFormats.h"
+#include "libs/avplayer/AudioRender.h"
+#include "libs/avplayer/IAudioFrameCallback.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The growing byte ring behind the packet queue and the audio output.
-#include "ByteRing.h"
+#include "libs/avplayer/ByteRing.h"
 
 #include <gtest/gtest.h>
 

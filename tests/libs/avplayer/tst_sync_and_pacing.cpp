@@ -1,12 +1,12 @@
 // test-labels: tsan
 // The sync clock, frame timing and pacing of the decoders, and the SDL
 // output's queue cap.
-#include "AACDecoder.h"
-#include "AudioRender.h"
-#include "DecoderBase.h"
-#include "IAudioFrameCallback.h"
-#include "SDLRenderAudio.h"
-#include "SyncClock.h"
+#include "libs/avplayer/AACDecoder.h"
+#include "libs/avplayer/AudioRender.h"
+#include "libs/avplayer/DecoderBase.h"
+#include "libs/avplayer/IAudioFrameCallback.h"
+#include "libs/avplayer/SDLRenderAudio.h"
+#include "libs/avplayer/SyncClock.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Client library: creation, login, the password encryption and bad data sets.
-#include "ClientLibProbe.h"
+#include "tests/libs/clientlib/ClientLibProbe.h"
 
 using namespace cltest;
 

@@ -1,7 +1,7 @@
 // Client library: cloud-disk folder operations, uploads registered and
 // converted, documents opened into the room for the whiteboard.
 // test-libs: whiteboardlib
-#include "ClientLibProbe.h"
+#include "tests/libs/clientlib/ClientLibProbe.h"
 
 #include "WBRoomDocs.h"
 

@@ -1,5 +1,5 @@
 // Client library: the home requests after login and the keys of their answers.
-#include "ClientLibProbe.h"
+#include "tests/libs/clientlib/ClientLibProbe.h"
 
 #include <QDateTime>
 

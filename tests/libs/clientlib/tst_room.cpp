@@ -1,6 +1,6 @@
 // Client library: room entry and login, users joining and leaving, chat and
 // the interaction tools echoing as a room would.
-#include "ClientLibProbe.h"
+#include "tests/libs/clientlib/ClientLibProbe.h"
 
 #include <QImage>
 

@@ -1,6 +1,6 @@
 // Client library: requests that cannot be served are answered with a code of
 // -100 or less after the time-out; delays; wrong argument types.
-#include "ClientLibProbe.h"
+#include "tests/libs/clientlib/ClientLibProbe.h"
 
 using namespace cltest;
 using Clock = std::chrono::steady_clock;

@@ -1,7 +1,7 @@
 // Client library: an uploaded picture is fetched back from the upload server
 // for its conversion, with the libcurl handle made under the program's lock.
 // test-labels: e2e
-#include "ClientLibProbe.h"
+#include "tests/libs/clientlib/ClientLibProbe.h"
 
 #include "HttpFixture.h"
 

@@ -1,6 +1,6 @@
 // Answers to the program: from the library's own thread, after the operation
 // returned, with the codes and payload keys the program reads; bad input.
-#include "WBTestSupport.h"
+#include "tests/libs/whiteboardlib/WBTestSupport.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>

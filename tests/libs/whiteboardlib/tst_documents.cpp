@@ -1,6 +1,6 @@
 // Room documents and pages: the document list, RsWB_DocChanged, page turning
 // through the page controls, board pages, failures of page images.
-#include "WBTestSupport.h"
+#include "tests/libs/whiteboardlib/WBTestSupport.h"
 
 #include <QLabel>
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
 // The board draws: every tool leaves (or removes) the pixels it should.
-#include "WBTestSupport.h"
+#include "tests/libs/whiteboardlib/WBTestSupport.h"
 
 #include <QLineEdit>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 // test-labels: e2e
 // Page images and pictures from a web server, fetched under the program's
 // curl-handle lock.
-#include "WBTestSupport.h"
+#include "tests/libs/whiteboardlib/WBTestSupport.h"
 
 #include "HttpFixture.h"
 

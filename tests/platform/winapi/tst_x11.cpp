@@ -11,7 +11,7 @@
 #include <cstring>
 #include <thread>
 
-#include "PrivateXvfb.h"
+#include "tests/platform/winapi/PrivateXvfb.h"
 #include "windows.h"
 // After the layer: Xlib's macros would clash with its names.
 #include <X11/Xlib.h>

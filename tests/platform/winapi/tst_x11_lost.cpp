@@ -6,7 +6,7 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "PrivateXvfb.h"
+#include "tests/platform/winapi/PrivateXvfb.h"
 #include "windows.h"
 
 TEST(X11Lost, LoopEndsWithAnErrorWhenTheServerDies)

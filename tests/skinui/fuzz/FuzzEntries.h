@@ -2,8 +2,8 @@
 // What the fuzz targets feed their input to; the corpus replay test runs the
 // same functions over every kept input.
 
-#include "UIMarkup.h"
-#include "UIZip.h"
+#include "skinui/UIMarkup.h"
+#include "skinui/UIZip.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,5 +1,5 @@
 // libFuzzer target: the skin markup parser.
-#include "FuzzEntries.h"
+#include "tests/skinui/fuzz/FuzzEntries.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

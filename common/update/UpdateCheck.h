@@ -5,8 +5,8 @@
 // order and, when the installation is older, fetch the latest manifest and
 // list the files to download. Each program turns the observer's calls into its
 // own reports.
-#include "HttpTransfer.h"
-#include "UpdateManifest.h"
+#include "common/update/HttpTransfer.h"
+#include "common/update/UpdateManifest.h"
 
 #include <atomic>
 #include <string>

@@ -1,4 +1,4 @@
-#include "SafePath.h"
+#include "common/update/SafePath.h"
 
 #include <filesystem>
 

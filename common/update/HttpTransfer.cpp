@@ -1,4 +1,4 @@
-#include "HttpTransfer.h"
+#include "common/update/HttpTransfer.h"
 
 #include "common/CurlTls.h"
 

@@ -1,7 +1,7 @@
-#include "UpdateCheck.h"
+#include "common/update/UpdateCheck.h"
 
-#include "Sha1.h"
-#include "VersionOrder.h"
+#include "common/Sha1.h"
+#include "common/VersionOrder.h"
 
 #include <dirent.h>
 #include <sys/stat.h>

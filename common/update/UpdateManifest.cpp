@@ -1,7 +1,7 @@
-#include "UpdateManifest.h"
+#include "common/update/UpdateManifest.h"
 
-#include "SafePath.h"
-#include "Sha1.h"
+#include "common/update/SafePath.h"
+#include "common/Sha1.h"
 
 #include <cctype>
 #include <cmath>

@@ -1,13 +1,13 @@
 // The entry of Veltora: application set-up in a fixed order, then the main
 // window and the event loop.
-#include "CData.h"
-#include "CSettings.h"
-#include "CrashDumper.h"
-#include "GlobalConstants.h"
-#include "Logger.h"
-#include "MainWindow.h"
-#include "PubUtils.h"
-#include "StartupChecks.h"
+#include "app/CData.h"
+#include "app/CSettings.h"
+#include "common/CrashDumper.h"
+#include "app/GlobalConstants.h"
+#include "app/Logger.h"
+#include "mainwindow/MainWindow.h"
+#include "app/PubUtils.h"
+#include "app/StartupChecks.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,0 +1,11 @@
+#pragma once
+// The update server both programs ask when the settings name none.
+#include <string>
+
+namespace update {
+
+// Role "update" of the deployment file's [production] section when it is an
+// http or https address, else the reserved example host.
+std::string DefaultUpdateUrl();
+
+}  // namespace update
