@@ -93,7 +93,7 @@ bool CData::SetLoginVar(const QStringList& vars)
     }
     m_localUser.userId = vars.value(2).toStdString();
     m_localUser.userName = vars.value(3).toUtf8().toStdString();
-    SetStatusText(1004, vars.value(0));
+    SetStatusText(kStatusToken, vars.value(0));
     m_loginVars = vars;
     return true;
 }

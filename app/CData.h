@@ -28,6 +28,33 @@ class AppUpdater;
 class DownThread;
 class QTimer;
 
+// Keys of the status map (SetStatus/GetStatus; kStatusToken holds text).
+enum StatusKey {
+    kStatusSignedIn = 1,           // set after a successful login
+    kStatusPartnerTeacher = 1001,  // dual-teacher class: the partner is in the room
+    kStatusMediaFilePlaying = 1002,
+    kStatusLivePlayerPlaying = 1003,
+    kStatusToken = 1004,           // text: the session token (login variable 0)
+    kStatusHandUpOpen = 1005,
+    kStatusDevicesBusy = 1006,     // device check or mixed-mode broadcasting
+    kStatusShowUserNumByChat = 1007,
+    kStatusOpenSyncLive = 1008,
+    kStatusVoiceInteraction = 1009,
+    kStatusLinkMic = 1010,
+    kStatusMixedBroadcast = 1011,
+};
+
+// The request kinds of relayed ("tran") messages.
+enum TranMsgType : qint64 {
+    kTranStatus = 1000,
+    kTranUploadLogs = 1001,
+    kTranMediaLines = 1002,
+    kTranSwitchLine = 1003,
+    kTranDeviceList = 1004,
+    kTranSelectDevice = 1005,
+    kTranRestart = 1006,
+};
+
 // What relayed requests need of the media side and of the room shell. The
 // parts that own these things fill the entries they serve; an empty entry
 // answers as "not available" (no stream, no devices, not recording).

@@ -101,7 +101,7 @@ QString CData::GetGroupLogoUrl(int image) const
         Logger::instance()->Log(LOG_WARN, "CData::GetGroupLogoUrl", "group id is null");
         return QString();
     }
-    QString base = QString::fromUtf8(UrlProxy::GetUrl(17));
+    QString base = QString::fromUtf8(UrlProxy::GetUrl(kUrlGroupImages));
     if (image == 1)
         return base + "/mainlogo_" + m_groupId + ".png";
     if (image == 2)

@@ -34,7 +34,7 @@ void CData::DoGetLiveConfig()
         Logger::instance()->Log(LOG_WARN, "CData::DoGetLiveConfig", "loginvar null");
         return;
     }
-    const std::string base = UrlProxy::GetUrl(6);
+    const std::string base = UrlProxy::GetUrl(kUrlLiveConfig);
     if (base.empty()) {
         Logger::instance()->Log(LOG_WARN, "CData::DoGetLiveConfig", "no live configuration address");
         return;
@@ -49,7 +49,7 @@ void CData::FetchMediaLinesOnTick(int tick)
 {
     if (!(tick == 1 || tick % 4 == 0) || !m_mediaLines.isEmpty())
         return;
-    const std::string base = UrlProxy::GetUrl(7);
+    const std::string base = UrlProxy::GetUrl(kUrlMediaLines);
     if (base.empty()) {
         Logger::instance()->Log(LOG_WARN, "CData::FetchMediaLinesOnTick", "no media-line list address (tick %d)", tick);
         return;
@@ -131,8 +131,8 @@ void CData::OnLiveConfig(DownThread* pDown)
     const QByteArray body = pDown->GetData().toUtf8();
     const QByteArray decoded = DecodeLiveConfig(body);
     QJsonObject cfg = QJsonDocument::fromJson(decoded).object();  // a parse failure leaves it empty
-    SetStatus(1007, jsonText(cfg, "showUserNumByChat") == "1");
-    SetStatus(1008, jsonText(cfg, "openSyncLive") == "1");
+    SetStatus(kStatusShowUserNumByChat, jsonText(cfg, "showUserNumByChat") == "1");
+    SetStatus(kStatusOpenSyncLive, jsonText(cfg, "openSyncLive") == "1");
     Logger::instance()->Log(LOG_INFO, "CData::onDownFinish", "liveconfig %s", decoded.constData());
     const QString layout = jsonText(cfg, "layout");
     if (layout == "1" || layout == "2") {

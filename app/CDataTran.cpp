@@ -43,7 +43,7 @@ void CData::DoTranRs(const QVariant& msg, bool alt)
         else
             fields = doc.object();
     }
-    if (msgType == 1006) {
+    if (msgType == kTranRestart) {
         TranRestart(alt, userId, msgType);
         return;
     }
@@ -54,17 +54,17 @@ QVariant CData::BuildTranReply(qint64 msgType, const QJsonObject& fields)
 {
     QJsonObject reply;
     switch (msgType) {
-    case 1000:
+    case kTranStatus:
         reply = TranStatus();
         break;
-    case 1001: {
+    case kTranUploadLogs: {
         // Relayed log requests can come in bursts: while one upload is
         // still posting, no second one starts (the reply names no archive).
         const std::string archive = CUpLoadLog::Running() > 0 ? std::string() : CUpLoadLog::CheckUpload(true);
         reply = QJsonObject{{"data", QFileInfo(QString::fromStdString(archive)).completeBaseName()}};
         break;
     }
-    case 1002: {
+    case kTranMediaLines: {
         const int cur = GetMgLineInfo()["line"].toInt();
         QJsonArray lines;
         for (int i = 0; i < m_mediaLines.size(); ++i) {
@@ -77,13 +77,13 @@ QVariant CData::BuildTranReply(qint64 msgType, const QJsonObject& fields)
         reply = QJsonObject{{"code", 0}, {"data", lines}};
         break;
     }
-    case 1003:
+    case kTranSwitchLine:
         reply = TranSwitchLine(fields);
         break;
-    case 1004:
+    case kTranDeviceList:
         reply = TranDeviceList();
         break;
-    case 1005:
+    case kTranSelectDevice:
         reply = TranSelectDevice(fields);
         break;
     default:
@@ -180,7 +180,7 @@ QJsonObject CData::TranSelectDevice(const QJsonObject& fields)
         found = found || (!id.isEmpty() && v.toObject().value("id").toString() == id);
     if (!found)
         return codeMsg(1, "未找到设备Id");
-    if (GetStatus(1006))
+    if (GetStatus(kStatusDevicesBusy))
         return codeMsg(1, "正在选择设备，操作无效");
     const TranServices& s = m_tranServices;
     const QString current = camera ? (s.currentCamera ? s.currentCamera() : QString())

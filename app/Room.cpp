@@ -66,11 +66,12 @@ QVariantMap Room::BuildLibConfig() const
     auto url = [](int key) { return QString::fromUtf8(UrlProxy::GetUrl(key)); };
     QVariantMap map;
     map["appData"] = QString::fromStdString(PubUtils::GetAppData());
-    map["urlRoom"] = url(2);
-    map["urlWB"] = url(3);
-    map["urlChat"] = url(4);
-    map["urlMedia"] = url(5);
-    map["urlUserHttp"] = QStringList{url(8), url(9), url(11), url(12), url(16)};
+    map["urlRoom"] = url(kUrlRoomProxy);
+    map["urlWB"] = url(kUrlWhiteboardProxy);
+    map["urlChat"] = url(kUrlChatServer);
+    map["urlMedia"] = url(kUrlMediaGateway);
+    map["urlUserHttp"] = QStringList{url(kUrlUserHttp1), url(kUrlUserHttp2), url(kUrlUserHttp3), url(kUrlUserHttp4),
+                                     url(kUrlReportHost)};
     map["userType"] = CData::instance()->GetLocalUser()->type;
     // The room's audio, video and play-delay callbacks belong with the media
     // engines; until a room plays media through them none is handed over.
@@ -115,20 +116,22 @@ void Room::ReleaseLib()
     }
 }
 
+// Filled by the room's periodic checks of play, share and reports (speed,
+// CPU and memory sampling, stalled streams), built with the room's media side.
 void Room::onTimerUpdate(int) {}
 
 void Room::onDelayCommand(QVariant cmd, QVariant var) { emit sgClientLibCmd(cmd.toInt(), var); }
 
 void ClientLibCallback(int code, const QVariant& var)
 {
-    if (code == 0) {
+    if (code == RsC_Log) {
         writeLibraryLog(var);
         return;
     }
     CData* data = CData::instance();
     // This runs on the library thread. IsTeacher is a constant (true in this
     // program), so the GUI-thread state behind IsLiveRoom is never read here.
-    if (!data->IsTeacher() && data->IsLiveRoom() && (code == 134 || code == 135 || code == 137)) {
+    if (!data->IsTeacher() && data->IsLiveRoom() && (code == RsC_Countdown || code == RsC_Question_Start || code == RsC_Question_Stop)) {
         Room::instance()->GetDelayCommand()->AddTask(QVariant(code), var);
         return;
     }
@@ -137,7 +140,7 @@ void ClientLibCallback(int code, const QVariant& var)
 
 void WBLibCallback(int code, const QVariant& var)
 {
-    if (code == 0) {
+    if (code == RsWB_Log) {
         writeLibraryLog(var);
         return;
     }

@@ -18,8 +18,6 @@ using nlohmann::json;
 
 namespace {
 
-constexpr int kDocUploadBaseKey = 10;
-constexpr int kTokenStatusKey = 1004;
 constexpr int kGroupLoginVar = 4;
 
 std::string fileNameOf(const std::string& path)
@@ -44,7 +42,7 @@ UploadDoc::UploadDoc(int type, QString filePath, QVariant param)
       m_param(std::move(param)),
       m_filePath(std::move(filePath)),
       m_loginVars(CData::instance()->GetLoginVar()),
-      m_token(CData::instance()->GetStatusText(kTokenStatusKey))
+      m_token(CData::instance()->GetStatusText(kStatusToken))
 {
     setAutoDelete(false);
 }
@@ -145,7 +143,7 @@ bool UploadDoc::UploadDocument(const DocRoute& route)
     const std::string path = m_filePath.toStdString();
     const std::string name = fileNameOf(path);
 
-    const char* base = UrlProxy::GetUrl(kDocUploadBaseKey);
+    const char* base = UrlProxy::GetUrl(kUrlDocUpload);
     if (!base || !uploadhttp::IsHttpUrl(base)) {
         m_errMsg = QStringLiteral("上传课件失败, 没有上传地址");
         log->Log(LOG_WARN, route.func, "no document upload address (%s)", base ? base : "null");

@@ -9,9 +9,6 @@
 
 namespace {
 
-constexpr int kSnapshotKey = 15;
-constexpr int kReportBaseKey = 18;
-constexpr int kStreamMonitorKey = 19;
 constexpr long long kSpeedReportType = 2001;
 
 struct PostOutcome {
@@ -56,7 +53,7 @@ bool UploadDoc::ReportLog()
 {
     const QVariantMap params = m_param.toMap();
     const long long type = params.value("type").toLongLong();
-    const std::string base = reportBase(kReportBaseKey, "UploadDoc::ReportLog");
+    const std::string base = reportBase(kUrlLogReport, "UploadDoc::ReportLog");
     if (base.empty())
         return false;
     const std::string url = base + (type == kSpeedReportType ? "openapi/speedrp" : "openapi/eventrp");
@@ -69,7 +66,7 @@ bool UploadDoc::ReportLog()
 
 bool UploadDoc::ReportRecord()
 {
-    const std::string base = reportBase(kStreamMonitorKey, "UploadDoc::ReportRecord");
+    const std::string base = reportBase(kUrlStreamMonitor, "UploadDoc::ReportRecord");
     if (base.empty())
         return false;
     const std::string body = m_param.toMap().value("postData").toString().toStdString();
@@ -85,7 +82,7 @@ bool UploadDoc::UploadShadowUp()
     const std::string path = m_filePath.toStdString();
     const size_t slash = path.rfind('/');
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    const std::string base = reportBase(kSnapshotKey, func);
+    const std::string base = reportBase(kUrlSnapshotUpload, func);
     if (base.empty()) {
         m_errMsg = QStringLiteral("upload failed(no address)!");
         return false;

@@ -25,6 +25,30 @@
 #include <map>
 #include <string>
 
+// The keys of the endpoint table.
+enum EndpointKey {
+    kUrlUpdateInfo = 0,       // update information file
+    kUrlDownloadPage = 1,     // download page, stored for the updater
+    kUrlRoomProxy = 2,
+    kUrlWhiteboardProxy = 3,
+    kUrlChatServer = 4,
+    kUrlMediaGateway = 5,
+    kUrlLiveConfig = 6,       // followed by "?token="
+    kUrlMediaLines = 7,       // followed by "?random="
+    kUrlUserHttp1 = 8,        // user HTTP API bases 1-4 (one host)
+    kUrlUserHttp2 = 9,
+    kUrlDocUpload = 10,       // document upload base
+    kUrlUserHttp3 = 11,
+    kUrlUserHttp4 = 12,
+    kUrlSpeedMirror = 13,     // followed by "?key="
+    kUrlPlaybackPage = 14,    // class playback page
+    kUrlSnapshotUpload = 15,
+    kUrlReportHost = 16,      // user HTTP API base 5
+    kUrlGroupImages = 17,     // group logos, followed by the image name
+    kUrlLogReport = 18,       // followed by "openapi/speedrp" or "openapi/eventrp"
+    kUrlStreamMonitor = 19,   // followed by "openapi/stream_notify"
+};
+
 // Both tables, filled completely from a deployment file (or the defaults).
 class EndpointTables {
 public:
