@@ -64,7 +64,7 @@ void OwnRtmpLivePlayer::startPlayer()
     std::shared_ptr<Link> link = m_link;
     m_player = createRtmpPlayer();
     if (m_stallTimeoutUs != 0)
-        static_cast<Player::RtmpPlayer*>(m_player.get())->setInterruptTimeout(m_stallTimeoutUs);
+        static_cast<avplayer::RtmpPlayer*>(m_player.get())->setInterruptTimeout(m_stallTimeoutUs);
     m_player->setFlag(m_playParam.flag);
     m_player->setRenderWindow(m_playParam.renderWidget);
     if (!m_playParam.flag) {

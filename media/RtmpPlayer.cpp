@@ -19,7 +19,7 @@ extern "C" {
 #include <libavutil/time.h>
 }
 
-namespace Player {
+namespace avplayer {
 
 namespace {
 
@@ -37,14 +37,6 @@ constexpr double kMaxPictureBacklog = 3.0;
 
 // A packet's time in seconds (its decoding time, else its presentation
 // time), or -1 when it has neither or no time base.
-double packetSeconds(const AVPacket* packet)
-{
-    const int64_t ts = packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts;
-    if (ts == AV_NOPTS_VALUE || packet->time_base.den <= 0)
-        return -1.0;
-    return double(ts) * av_q2d(packet->time_base);
-}
-
 void logToProgram(int level, const char* func, const char* text)
 {
     Logger::instance()->Log(level, func, "%s", text);
@@ -66,7 +58,7 @@ RtmpPlayer::~RtmpPlayer()
         std::lock_guard<std::mutex> lock(m_callbackLock);
         m_onStopped = nullptr;
     }
-    Logger::instance()->Log(LOG_INFO, "Player::RtmpPlayer::~RtmpPlayer", "~RtmpPlayer");
+    Logger::instance()->Log(LOG_INFO, "avplayer::RtmpPlayer::~RtmpPlayer", "~RtmpPlayer");
     {
         // The stop thread uses this object: it must end before we do.
         std::lock_guard<std::mutex> lock(m_stopLock);
@@ -79,7 +71,7 @@ RtmpPlayer::~RtmpPlayer()
 
 void RtmpPlayer::setRenderWindow(void* window)
 {
-    Logger::instance()->Log(LOG_INFO, "Player::RtmpPlayer::setRenderWindow", "set render window:%p", window);
+    Logger::instance()->Log(LOG_INFO, "avplayer::RtmpPlayer::setRenderWindow", "set render window:%p", window);
     m_renderWindow.store(window);
 }
 
@@ -98,7 +90,7 @@ void RtmpPlayer::setVideoFrameCallback(std::function<void(void*, int, int)> onVi
 
 void RtmpPlayer::play(const std::string& url, std::function<void(bool, int)> onOpened)
 {
-    Logger::instance()->Log(LOG_INFO, "Player::RtmpPlayer::play", "start pull stream:%s", url.c_str());
+    Logger::instance()->Log(LOG_INFO, "avplayer::RtmpPlayer::play", "start pull stream:%s", url.c_str());
     std::lock_guard<std::mutex> closeLock(m_closeLock);
     // Whatever an earlier play left ends before the new threads start.
     closeLocked();
@@ -116,7 +108,7 @@ void RtmpPlayer::play(const std::string& url, std::function<void(bool, int)> onO
 
 void RtmpPlayer::stop(std::function<void(bool, int)> onStopped)
 {
-    Logger::instance()->Log(LOG_INFO, "Player::RtmpPlayer::stop", "stop");
+    Logger::instance()->Log(LOG_INFO, "avplayer::RtmpPlayer::stop", "stop");
     {
         std::lock_guard<std::mutex> lock(m_callbackLock);
         m_onStopped = std::move(onStopped);
@@ -158,6 +150,7 @@ void RtmpPlayer::closeLocked()
     }
     if (m_decodeThread.joinable()) {
         m_decodeStop.store(true);
+        m_packets.wake();
         // The decode thread may wait for room in a decoder's frame queue.
         if (m_videoDecoder)
             m_videoDecoder->releaseWaiters();
@@ -171,20 +164,13 @@ void RtmpPlayer::closeLocked()
     m_videoDecoder.reset();
     m_audioDecoder.reset();
     m_syncClock.reset();
-    {
-        std::lock_guard<std::mutex> lock(m_ringMutex);
-        while (AVPacket* packet = popPacket())
-            av_packet_free(&packet);
-        m_ringNewest = -1.0;
-    }
-    while (m_packetSignal.Size() > 0)
-        m_packetSignal.PopData(0);
+    m_packets.clear();
     m_input.close();
 }
 
 void RtmpPlayer::resetDecoder()
 {
-    Logger::instance()->Log(LOG_INFO, "Player::RtmpPlayer::resetDecoder", "reset decoder");
+    Logger::instance()->Log(LOG_INFO, "avplayer::RtmpPlayer::resetDecoder", "reset decoder");
     m_videoDecoder = std::make_shared<H264Decoder>(m_onVideoFrame);
     m_audioDecoder = std::make_shared<AACDecoder>();
     m_syncClock = std::make_shared<SyncClock>();
@@ -207,7 +193,7 @@ int RtmpPlayer::resetContext()
 {
     PrintTime timer("rtmp play");
     if (m_url.empty()) {
-        Logger::instance()->Log(LOG_WARN, "Player::RtmpPlayer::resetContext", "Rtmp url is empty!");
+        Logger::instance()->Log(LOG_WARN, "avplayer::RtmpPlayer::resetContext", "Rtmp url is empty!");
         return -1;
     }
     AVDictionary* options = nullptr;
@@ -223,19 +209,19 @@ int RtmpPlayer::resetContext()
     int ret = m_input.open(m_url, &options, rtmp ? "flv" : nullptr);
     av_dict_free(&options);
     if (ret < 0) {
-        Logger::instance()->Log(LOG_WARN, "Player::RtmpPlayer::resetContext", "Cann't open rtmp url:%s ret %d",
+        Logger::instance()->Log(LOG_WARN, "avplayer::RtmpPlayer::resetContext", "Cann't open rtmp url:%s ret %d",
                                 m_url.c_str(), ret);
         return -2;
     }
     av_format_inject_global_side_data(m_input.context());
     ret = m_input.findStreamInfo();
     if (ret < 0) {
-        Logger::instance()->Log(LOG_WARN, "Player::RtmpPlayer::resetContext", "Cann't find stream info url:%s ret %d",
+        Logger::instance()->Log(LOG_WARN, "avplayer::RtmpPlayer::resetContext", "Cann't find stream info url:%s ret %d",
                                 m_url.c_str(), ret);
         m_input.close();
         return -3;
     }
-    Logger::instance()->Log(LOG_INFO, "Player::RtmpPlayer::resetContext", "rtmp find stream size %d",
+    Logger::instance()->Log(LOG_INFO, "avplayer::RtmpPlayer::resetContext", "rtmp find stream size %d",
                             int(m_input.context()->nb_streams));
     return 0;
 }
@@ -246,14 +232,14 @@ int RtmpPlayer::openStream(unsigned index)
     const AVMediaType type = stream->codecpar->codec_type;
     if (type == AVMEDIA_TYPE_VIDEO && m_videoIndex.load() < 0) {
         if (m_videoDecoder->openAVCodecContext(stream) != 0) {
-            Logger::instance()->Log(LOG_WARN, "Player::RtmpPlayer::demuxThread",
+            Logger::instance()->Log(LOG_WARN, "avplayer::RtmpPlayer::demuxThread",
                                     "rtmp palyer open video decoder context failed!");
             return -2;
         }
         m_videoIndex.store(int(index));
     } else if (type == AVMEDIA_TYPE_AUDIO && m_audioIndex.load() < 0) {
         if (m_audioDecoder->openAVCodecContext(stream) != 0) {
-            Logger::instance()->Log(LOG_WARN, "Player::RtmpPlayer::demuxThread",
+            Logger::instance()->Log(LOG_WARN, "avplayer::RtmpPlayer::demuxThread",
                                     "rtmp palyer open audio decoder context failed!");
             return -2;
         }
@@ -268,7 +254,7 @@ int RtmpPlayer::openDecoders()
         if (openStream(i) != 0)
             return -2;
     if (m_videoIndex.load() < 0 && m_audioIndex.load() < 0) {
-        Logger::instance()->Log(LOG_WARN, "Player::RtmpPlayer::demuxThread", "rtmp palyer found no audio or video");
+        Logger::instance()->Log(LOG_WARN, "avplayer::RtmpPlayer::demuxThread", "rtmp palyer found no audio or video");
         return -2;
     }
     // Without audio the video paces itself against the wall clock.
@@ -291,11 +277,11 @@ void RtmpPlayer::reportOpened(bool ok, int code)
 
 void RtmpPlayer::demuxThread()
 {
-    Logger::instance()->Log(LOG_INFO, "Player::RtmpPlayer::demuxThread", "enter func : %s ,obj id = %lld",
-                            "Player::RtmpPlayer::demuxThread", objectId(this));
+    Logger::instance()->Log(LOG_INFO, "avplayer::RtmpPlayer::demuxThread", "enter func : %s ,obj id = %lld",
+                            "avplayer::RtmpPlayer::demuxThread", objectId(this));
     if (resetContext() < 0) {
         if (!m_demuxStop.load() && !m_input.aborted()) {  // a stop is not a failure
-            Logger::instance()->Log(LOG_WARN, "Player::RtmpPlayer::demuxThread", "rtmp palyer resetContext failed!");
+            Logger::instance()->Log(LOG_WARN, "avplayer::RtmpPlayer::demuxThread", "rtmp palyer resetContext failed!");
             reportOpened(false, -1);
         }
         return;
@@ -304,26 +290,25 @@ void RtmpPlayer::demuxThread()
         reportOpened(false, -2);
         return;
     }
-    Logger::instance()->Log(LOG_INFO, "Player::RtmpPlayer::demuxThread", "rtmp palyer resetContext successed!");
+    Logger::instance()->Log(LOG_INFO, "avplayer::RtmpPlayer::demuxThread", "rtmp palyer resetContext successed!");
     reportOpened(true, 0);
 
     std::vector<unsigned> tried;  // streams that came after the open and were looked at
     while (!m_demuxStop.load()) {
-        AVPacket* packet = av_packet_alloc();
+        PacketPtr packet = makePacket();
         if (!packet)
             break;
         const auto start = std::chrono::steady_clock::now();
-        const int ret = m_input.read(packet);
+        const int ret = m_input.read(packet.get());
         const auto ms =
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
         if (ms > kSlowReadMs)
-            Logger::instance()->Log(LOG_WARN, "Player::RtmpPlayer::demuxThread",
+            Logger::instance()->Log(LOG_WARN, "avplayer::RtmpPlayer::demuxThread",
                                     "av_read_frame duration is too long, duration = %d ms ", int(ms));
         if (ret < 0) {
-            av_packet_free(&packet);
             if (m_demuxStop.load() || m_input.aborted())
                 break;  // closing: not a read error
-            Logger::instance()->Log(LOG_INFO, "Player::RtmpPlayer::demuxThread", "read rtmp stream fail:%d", ret);
+            Logger::instance()->Log(LOG_INFO, "avplayer::RtmpPlayer::demuxThread", "read rtmp stream fail:%d", ret);
             std::function<void(int)> onReadError;
             {
                 std::lock_guard<std::mutex> lock(m_callbackLock);
@@ -342,68 +327,38 @@ void RtmpPlayer::demuxThread()
                 tried.push_back(index);
             if (seen || index >= m_input.context()->nb_streams || openStream(index) != 0 ||
                 (packet->stream_index != m_videoIndex.load() && packet->stream_index != m_audioIndex.load())) {
-                av_packet_free(&packet);  // data streams and streams without a decoder
-                continue;
+                continue;  // data streams and streams without a decoder: dropped
             }
-            Logger::instance()->Log(LOG_INFO, "Player::RtmpPlayer::demuxThread", "late stream %d opened",
+            Logger::instance()->Log(LOG_INFO, "avplayer::RtmpPlayer::demuxThread", "late stream %d opened",
                                     packet->stream_index);
         }
         packet->time_base = m_input.context()->streams[packet->stream_index]->time_base;
-        pushPacket(packet);
+        m_packets.push(std::move(packet));
     }
-    Logger::instance()->Log(LOG_INFO, "Player::RtmpPlayer::demuxThread", "leave func : %s ,obj id = %lld",
-                            "Player::RtmpPlayer::demuxThread", objectId(this));
-}
-
-void RtmpPlayer::pushPacket(AVPacket* packet)
-{
-    std::lock_guard<std::mutex> lock(m_ringMutex);
-    m_ringNewest = packetSeconds(packet);
-    m_packetRing.push(&packet, sizeof(packet));
-    m_packetSignal.PushData(0);
-}
-
-AVPacket* RtmpPlayer::popPacket()
-{
-    AVPacket* packet = nullptr;
-    if (m_packetRing.size() < sizeof(packet))
-        return nullptr;
-    m_packetRing.pop(&packet, sizeof(packet));
-    return packet;
+    Logger::instance()->Log(LOG_INFO, "avplayer::RtmpPlayer::demuxThread", "leave func : %s ,obj id = %lld",
+                            "avplayer::RtmpPlayer::demuxThread", objectId(this));
 }
 
 void RtmpPlayer::decodeThread()
 {
-    Logger::instance()->Log(LOG_INFO, "Player::RtmpPlayer::decodeThread", "enter func : %s ,obj id = %lld",
-                            "Player::RtmpPlayer::decodeThread", objectId(this));
+    Logger::instance()->Log(LOG_INFO, "avplayer::RtmpPlayer::decodeThread", "enter func : %s ,obj id = %lld",
+                            "avplayer::RtmpPlayer::decodeThread", objectId(this));
     for (;;) {
-        if (m_decodeStop.load()) {
-            while (m_packetSignal.Size() > 0)
-                m_packetSignal.PopData(0);
+        if (m_decodeStop.load())
             break;
-        }
-        m_packetSignal.PopData(100);
-        AVPacket* packet = nullptr;
         double backlog = 0.0;
-        {
-            std::lock_guard<std::mutex> lock(m_ringMutex);
-            packet = popPacket();
-            const double at = packet ? packetSeconds(packet) : -1.0;
-            if (at >= 0 && m_ringNewest >= 0)
-                backlog = m_ringNewest - at;
-        }
+        PacketPtr packet = m_packets.pop(100, &backlog);
         if (!packet)
             continue;
         m_videoDecoder->setBackPressure(backlog < kMaxPictureBacklog);
         m_audioDecoder->setBackPressure(backlog < kMaxPacketBacklog);
         if (packet->stream_index == m_videoIndex.load())
-            m_videoDecoder->decode(packet);
+            m_videoDecoder->decode(packet.get());
         else if (packet->stream_index == m_audioIndex.load())
-            m_audioDecoder->decode(packet);
-        av_packet_free(&packet);
+            m_audioDecoder->decode(packet.get());
     }
-    Logger::instance()->Log(LOG_INFO, "Player::RtmpPlayer::decodeThread", "leave func : %s ,obj id = %lld",
-                            "Player::RtmpPlayer::decodeThread", objectId(this));
+    Logger::instance()->Log(LOG_INFO, "avplayer::RtmpPlayer::decodeThread", "leave func : %s ,obj id = %lld",
+                            "avplayer::RtmpPlayer::decodeThread", objectId(this));
 }
 
 int64_t RtmpPlayer::audioFramesRendered() const
@@ -439,17 +394,17 @@ private:
 
 }  // namespace
 
-}  // namespace Player
+}  // namespace avplayer
 
 std::shared_ptr<IRtmpPlayer> createRtmpPlayer()
 {
-    return std::shared_ptr<IRtmpPlayer>(new Player::RtmpPlayer, &releaseRtmpPlayer);
+    return std::shared_ptr<IRtmpPlayer>(new avplayer::RtmpPlayer, &releaseRtmpPlayer);
 }
 
 void releaseRtmpPlayer(IRtmpPlayer* player)
 {
     Logger::instance()->Log(LOG_INFO, "releaseRtmpPlayer", "enter releaseRtmpPlayer %p", static_cast<void*>(player));
     if (player)
-        QThreadPool::globalInstance()->start(new Player::ReleaseTask(player));
+        QThreadPool::globalInstance()->start(new avplayer::ReleaseTask(player));
     Logger::instance()->Log(LOG_INFO, "releaseRtmpPlayer", "leave releaseRtmpPlayer %p", static_cast<void*>(player));
 }

@@ -7,11 +7,10 @@
 // SDL; pictures leave as BGRA through the frame callback.
 //
 // A player plays one stream: an owner makes a new player for every start.
-#include "app/CDataWaitFiFo.h"
 #include "media/IRtmpPlayer.h"
 #include "libs/avplayer/MediaInput.h"
 
-#include "libs/avplayer/ByteRing.h"
+#include "libs/avplayer/PacketQueue.h"
 
 #include <atomic>
 #include <cstdint>
@@ -23,7 +22,7 @@
 
 struct AVPacket;
 
-namespace Player {
+namespace avplayer {
 
 class AACDecoder;
 class H264Decoder;
@@ -65,8 +64,6 @@ private:
     int openStream(unsigned index);
     void demuxThread();
     void decodeThread();
-    void pushPacket(AVPacket* packet);
-    AVPacket* popPacket();
     void reportOpened(bool ok, int code);
 
     mutable std::mutex m_callbackLock;                 // guards the three callbacks below
@@ -82,12 +79,9 @@ private:
     std::shared_ptr<H264Decoder> m_videoDecoder;       // made by play, released by close (threads joined)
     std::shared_ptr<AACDecoder> m_audioDecoder;        // made by play, released by close (threads joined)
     std::shared_ptr<SyncClock> m_syncClock;            // made by play; abort() from close
-    CDataWaitFiFo<int> m_packetSignal;                 // its own lock: one entry per packet in the ring
     std::thread m_decodeThread;                        // controlling thread (play, close)
     std::atomic<bool> m_decodeStop{false};             // atomic
-    avplayer::ByteRing m_packetRing;                   // guarded by m_ringMutex: AVPacket* entries
-    double m_ringNewest = -1.0;                        // guarded by m_ringMutex: time (s) of the packet pushed last, -1 unknown
-    std::mutex m_ringMutex;
+    avplayer::PacketQueue m_packets;                   // its own lock: demux thread pushes, decode thread pops
     std::function<void(void*, int, int)> m_onVideoFrame;  // caller's thread; copied into each video decoder
     std::atomic<int> m_videoIndex{-1};                 // atomic: set by the demux thread before packets flow
     std::atomic<int> m_audioIndex{-1};                 // atomic: likewise
@@ -97,4 +91,4 @@ private:
     std::thread m_stopThread;                          // guarded by m_stopLock; joined by the destructor
 };
 
-}  // namespace Player
+}  // namespace avplayer

@@ -4,6 +4,7 @@
 
 namespace fs = std::filesystem;
 
+namespace update {
 namespace safepath {
 
 bool split(const std::string& rel, Separators seps, std::vector<std::string>& names, bool* isFolder)
@@ -75,3 +76,4 @@ bool staysInside(const std::string& root, const std::string& path)
 }
 
 }  // namespace safepath
+}  // namespace update

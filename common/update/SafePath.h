@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+namespace update {
 namespace safepath {
 
 constexpr size_t kMaxComponent = 200;  // bytes of one name (leaves room for temporary names)
@@ -30,3 +31,4 @@ std::string join(const std::string& root, const std::vector<std::string>& names)
 bool staysInside(const std::string& root, const std::string& path);
 
 }  // namespace safepath
+}  // namespace update

@@ -7,7 +7,7 @@ extern "C" {
 #include <libavutil/frame.h>
 }
 
-namespace Player {
+namespace avplayer {
 
 AACDecoder::AACDecoder() : AACDecoder(std::make_shared<AudioRender>(44100, 1)) {}
 
@@ -50,4 +50,4 @@ double AACDecoder::currentClock()
     return m_queuedEnd.load() - pending;
 }
 
-}  // namespace Player
+}  // namespace avplayer

@@ -8,7 +8,7 @@
 
 class AudioRender;
 
-namespace Player {
+namespace avplayer {
 
 class AACDecoder : public DecoderBase {
 public:
@@ -42,4 +42,4 @@ private:
     std::atomic<bool> m_queuedAny{false};         // atomic: some audio reached the output
 };
 
-}  // namespace Player
+}  // namespace avplayer

@@ -13,7 +13,7 @@ extern "C" {
 #include <libavutil/time.h>
 }
 
-namespace Player {
+namespace avplayer {
 
 namespace {
 // A first frame this far from the previous time is a jump, not a delay.
@@ -36,13 +36,12 @@ void freeDecodedFrame(DecodedFrame* frame)
     free(frame);
 }
 
-DecoderBase::DecoderBase() : m_scratch(av_frame_alloc()) {}
+DecoderBase::DecoderBase() : m_scratch(makeFrame()) {}
 
 DecoderBase::~DecoderBase()
 {
     stopRenderThread();
     clearFrames();
-    av_frame_free(&m_scratch);
     avcodec_free_context(&m_codecContext);
     std::lock_guard<std::mutex> lock(m_clockLock);
     m_syncClock.reset();
@@ -51,13 +50,13 @@ DecoderBase::~DecoderBase()
 int DecoderBase::openAVCodecContext(AVStream* stream)
 {
     if (!stream) {
-        avplayer::log(avplayer::AvLogWarn, "Player::DecoderBase::openAVCodecContext", "cann't open codec context.");
+        avplayer::log(avplayer::AvLogWarn, "avplayer::DecoderBase::openAVCodecContext", "cann't open codec context.");
         return -1;
     }
     m_stream = stream;
     const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
     if (!codec) {
-        avplayer::log(avplayer::AvLogWarn, "Player::DecoderBase::openAVCodecContext", "cann't find decoder id: %d",
+        avplayer::log(avplayer::AvLogWarn, "avplayer::DecoderBase::openAVCodecContext", "cann't find decoder id: %d",
                       int(stream->codecpar->codec_id));
         return -2;
     }
@@ -72,7 +71,7 @@ int DecoderBase::openAVCodecContext(AVStream* stream)
             m_codecContext->thread_type = FF_THREAD_SLICE;
         ret = avcodec_open2(m_codecContext, codec, nullptr);
     }
-    avplayer::log(avplayer::AvLogInfo, "Player::DecoderBase::openAVCodecContext", "opencode %s code id %d result:%d",
+    avplayer::log(avplayer::AvLogInfo, "avplayer::DecoderBase::openAVCodecContext", "opencode %s code id %d result:%d",
                   stream->codecpar->codec_type == AVMEDIA_TYPE_AUDIO ? "audio" : "video",
                   int(stream->codecpar->codec_id), ret);
     m_frameTimer.store(nowSeconds());
@@ -90,11 +89,11 @@ int DecoderBase::decode(AVPacket* packet)
         return ret;
     int queued = 0;
     for (;;) {
-        ret = avcodec_receive_frame(m_codecContext, m_scratch);
+        ret = avcodec_receive_frame(m_codecContext, m_scratch.get());
         if (ret < 0)
             break;
-        AVFrame* clone = av_frame_clone(m_scratch);
-        av_frame_unref(m_scratch);
+        AVFrame* clone = av_frame_clone(m_scratch.get());
+        av_frame_unref(m_scratch.get());
         if (!clone)
             continue;
         auto* decoded = static_cast<DecodedFrame*>(malloc(sizeof(DecodedFrame)));
@@ -260,7 +259,7 @@ double DecoderBase::frameWait(double pts, double now)
     double delay = pts - m_lastPts;
     bool jump = delay >= kMaxFrameGap;
     if (m_firstFrame.load()) {
-        avplayer::log(avplayer::AvLogInfo, "Player::DecoderBase::renderThread", "receive first %s frame,pts_diff:%f",
+        avplayer::log(avplayer::AvLogInfo, "avplayer::DecoderBase::renderThread", "receive first %s frame,pts_diff:%f",
                       type == SyncClock::Audio ? "audio" : "video ", delay);
         m_firstFrame.store(false);
         jump = delay >= kFirstJump;
@@ -292,8 +291,8 @@ double DecoderBase::frameWait(double pts, double now)
 
 void DecoderBase::renderThread()
 {
-    avplayer::log(avplayer::AvLogInfo, "Player::DecoderBase::renderThread", "enter func : %s ,obj id = %lld",
-                  "Player::DecoderBase::renderThread", static_cast<long long>(reinterpret_cast<intptr_t>(this)));
+    avplayer::log(avplayer::AvLogInfo, "avplayer::DecoderBase::renderThread", "enter func : %s ,obj id = %lld",
+                  "avplayer::DecoderBase::renderThread", static_cast<long long>(reinterpret_cast<intptr_t>(this)));
     while (!m_renderStop.load()) {
         DecodedFrame* frame = popFrame();
         if (!frame) {
@@ -312,7 +311,7 @@ void DecoderBase::renderThread()
                 av_usleep(1000);
                 continue;
             }
-            avplayer::log(avplayer::AvLogWarn, "Player::DecoderBase::renderThread",
+            avplayer::log(avplayer::AvLogWarn, "avplayer::DecoderBase::renderThread",
                           "cann't start sync clock. current sync type is :%d", type);
         }
         // Wait until the frame is due, then render it: a frame shows at its
@@ -341,8 +340,8 @@ void DecoderBase::renderThread()
         freeDecodedFrame(frame);
         m_rendered.fetch_add(1);
     }
-    avplayer::log(avplayer::AvLogInfo, "Player::DecoderBase::renderThread", "leave func : %s ,obj id = %lld",
-                  "Player::DecoderBase::renderThread", static_cast<long long>(reinterpret_cast<intptr_t>(this)));
+    avplayer::log(avplayer::AvLogInfo, "avplayer::DecoderBase::renderThread", "leave func : %s ,obj id = %lld",
+                  "avplayer::DecoderBase::renderThread", static_cast<long long>(reinterpret_cast<intptr_t>(this)));
 }
 
-}  // namespace Player
+}  // namespace avplayer

@@ -4,6 +4,7 @@
 // seconds; the decoder's own render thread takes them one at a time, waits
 // until each is due against the shared sync clock, and renders it
 // (onDecodeFrame).
+#include "libs/avplayer/AvHolders.h"
 #include "libs/avplayer/SyncClock.h"
 
 #include <atomic>
@@ -19,7 +20,7 @@ struct AVFrame;
 struct AVPacket;
 struct AVStream;
 
-namespace Player {
+namespace avplayer {
 
 struct DecodedFrame {
     AVFrame* frame;  // a clone owned by this block
@@ -108,7 +109,7 @@ private:
     // Decode thread only:
     int64_t m_startPts = 0;
     double m_nextPts = 0.0;
-    AVFrame* m_scratch = nullptr;
+    FramePtr m_scratch;
     // Render thread only (the two below are read by currentClock: atomic):
     std::atomic<bool> m_firstFrame{true};       // atomic: cleared by the render thread, read by framePts
     std::atomic<double> m_currentPts{0.0};
@@ -134,4 +135,4 @@ private:
     std::atomic<bool> m_renderStop{false};      // atomic: set by the owner before joining
 };
 
-}  // namespace Player
+}  // namespace avplayer

@@ -7,7 +7,7 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-namespace Player {
+namespace avplayer {
 
 H264Decoder::H264Decoder(FrameCallback onVideoFrame) : m_onVideoFrame(std::move(onVideoFrame))
 {
@@ -42,7 +42,7 @@ void H264Decoder::onDecodeFrame(DecodedFrame* decoded)
             av_frame_free(&m_rgbFrame);
             m_rgbFrame = av_frame_alloc();
             if (!m_rgbFrame) {
-                avplayer::log(avplayer::AvLogWarn, "Player::H264Decoder::onDecodeFrame", "av_frame_alloc failed!");
+                avplayer::log(avplayer::AvLogWarn, "avplayer::H264Decoder::onDecodeFrame", "av_frame_alloc failed!");
                 return;
             }
             m_rgbFrame->format = AV_PIX_FMT_BGRA;
@@ -50,7 +50,7 @@ void H264Decoder::onDecodeFrame(DecodedFrame* decoded)
             m_rgbFrame->height = height;
             // Alignment 1: rows of exactly width * 4 bytes, as the callback expects.
             if (av_frame_get_buffer(m_rgbFrame, 1) < 0) {
-                avplayer::log(avplayer::AvLogWarn, "Player::H264Decoder::onDecodeFrame", "av_frame_get_buffer failed!");
+                avplayer::log(avplayer::AvLogWarn, "avplayer::H264Decoder::onDecodeFrame", "av_frame_get_buffer failed!");
                 av_frame_free(&m_rgbFrame);
                 m_srcWidth = m_srcHeight = 0;
                 return;
@@ -58,7 +58,7 @@ void H264Decoder::onDecodeFrame(DecodedFrame* decoded)
             m_sws = sws_getCachedContext(m_sws, width, height, AVPixelFormat(frame->format), width, height,
                                          AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr);
             if (!m_sws) {
-                avplayer::log(avplayer::AvLogWarn, "Player::H264Decoder::onDecodeFrame",
+                avplayer::log(avplayer::AvLogWarn, "avplayer::H264Decoder::onDecodeFrame",
                               "sws_getContext called failed!");
                 m_srcWidth = m_srcHeight = 0;
                 return;
@@ -74,4 +74,4 @@ void H264Decoder::onDecodeFrame(DecodedFrame* decoded)
         m_onVideoFrame(pixels, width, height);
 }
 
-}  // namespace Player
+}  // namespace avplayer

@@ -8,7 +8,7 @@
 
 struct SwsContext;
 
-namespace Player {
+namespace avplayer {
 
 class H264Decoder : public DecoderBase {
 public:
@@ -35,4 +35,4 @@ private:
     FrameCallback m_onVideoFrame;    // set by the constructor
 };
 
-}  // namespace Player
+}  // namespace avplayer

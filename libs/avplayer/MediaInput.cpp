@@ -24,7 +24,7 @@ int MediaInput::interruptCallback(void* opaque)
     const int64_t elapsed = av_gettime_relative() - self->m_markUs.load();
     if (elapsed < timeout)
         return 0;
-    log(AvLogWarn, "Player::RtmpPlayer::interrupt_callback", "ffmpeg Check Interrupt timeout exit. %d",
+    log(AvLogWarn, "avplayer::RtmpPlayer::interrupt_callback", "ffmpeg Check Interrupt timeout exit. %d",
         int(elapsed));
     return 1;
 }

@@ -6,7 +6,7 @@ extern "C" {
 #include <libavutil/time.h>
 }
 
-namespace Player {
+namespace avplayer {
 
 SyncClock::~SyncClock()
 {
@@ -33,7 +33,7 @@ bool SyncClock::start(int type)
     if (type == m_masterType.load() && !m_started.load()) {
         m_startTime.store(av_gettime());
         m_started.store(true);
-        avplayer::log(avplayer::AvLogInfo, "Player::SyncClock::start", "master clock begin:%lld",
+        avplayer::log(avplayer::AvLogInfo, "avplayer::SyncClock::start", "master clock begin:%lld",
                       static_cast<long long>(m_startTime.load()));
     }
     while (!m_started.load() && !m_quit.load())
@@ -41,4 +41,4 @@ bool SyncClock::start(int type)
     return m_started.load() && !m_quit.load();
 }
 
-}  // namespace Player
+}  // namespace avplayer

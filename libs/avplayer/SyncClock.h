@@ -8,7 +8,7 @@
 #include <functional>
 #include <mutex>
 
-namespace Player {
+namespace avplayer {
 
 class SyncClock {
 public:
@@ -45,4 +45,4 @@ private:
     std::atomic<bool> m_quit{false};           // atomic: set by abort() and the destructor
 };
 
-}  // namespace Player
+}  // namespace avplayer

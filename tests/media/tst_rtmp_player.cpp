@@ -114,7 +114,7 @@ protected:
 RtmpServer* RtmpPlayerTest::s_server = nullptr;
 bool RtmpPlayerTest::s_started = false;
 
-Player::RtmpPlayer* asOwn(const std::shared_ptr<IRtmpPlayer>& p) { return dynamic_cast<Player::RtmpPlayer*>(p.get()); }
+avplayer::RtmpPlayer* asOwn(const std::shared_ptr<IRtmpPlayer>& p) { return dynamic_cast<avplayer::RtmpPlayer*>(p.get()); }
 
 }  // namespace
 

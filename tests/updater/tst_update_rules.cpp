@@ -14,33 +14,33 @@ TEST(SafePath, RelativePathsAreSplitOrRefused)
 {
     struct Case {
         std::string path;
-        safepath::Separators seps;
+        update::safepath::Separators seps;
         bool ok;
         std::vector<std::string> names;
         bool folder;
     } cases[] = {
-        {"a.txt", safepath::kSlashOrBackslash, true, {"a.txt"}, false},
-        {"bin\\32bit\\Veltora", safepath::kSlashOrBackslash, true, {"bin", "32bit", "Veltora"}, false},
-        {"bin/32bit/Veltora", safepath::kSlashOrBackslash, true, {"bin", "32bit", "Veltora"}, false},
-        {"sub/", safepath::kSlashOnly, true, {"sub"}, true},
-        {"..\\x", safepath::kSlashOrBackslash, false, {}, false},
-        {"a\\..\\x", safepath::kSlashOrBackslash, false, {}, false},
-        {"a/./x", safepath::kSlashOnly, false, {}, false},
-        {"/etc/passwd", safepath::kSlashOnly, false, {}, false},
-        {"\\x", safepath::kSlashOrBackslash, false, {}, false},
-        {"C:\\x", safepath::kSlashOrBackslash, false, {}, false},
-        {"a\\b", safepath::kSlashOnly, false, {}, false},
-        {"a//b", safepath::kSlashOnly, false, {}, false},
-        {"", safepath::kSlashOnly, false, {}, false},
-        {"a\nb", safepath::kSlashOnly, false, {}, false},
-        {std::string(201, 'n'), safepath::kSlashOnly, false, {}, false},
-        {std::string(200, 'n'), safepath::kSlashOnly, true, {std::string(200, 'n')}, false},
-        {std::string(1025, 'n'), safepath::kSlashOnly, false, {}, false},
+        {"a.txt", update::safepath::kSlashOrBackslash, true, {"a.txt"}, false},
+        {"bin\\32bit\\Veltora", update::safepath::kSlashOrBackslash, true, {"bin", "32bit", "Veltora"}, false},
+        {"bin/32bit/Veltora", update::safepath::kSlashOrBackslash, true, {"bin", "32bit", "Veltora"}, false},
+        {"sub/", update::safepath::kSlashOnly, true, {"sub"}, true},
+        {"..\\x", update::safepath::kSlashOrBackslash, false, {}, false},
+        {"a\\..\\x", update::safepath::kSlashOrBackslash, false, {}, false},
+        {"a/./x", update::safepath::kSlashOnly, false, {}, false},
+        {"/etc/passwd", update::safepath::kSlashOnly, false, {}, false},
+        {"\\x", update::safepath::kSlashOrBackslash, false, {}, false},
+        {"C:\\x", update::safepath::kSlashOrBackslash, false, {}, false},
+        {"a\\b", update::safepath::kSlashOnly, false, {}, false},
+        {"a//b", update::safepath::kSlashOnly, false, {}, false},
+        {"", update::safepath::kSlashOnly, false, {}, false},
+        {"a\nb", update::safepath::kSlashOnly, false, {}, false},
+        {std::string(201, 'n'), update::safepath::kSlashOnly, false, {}, false},
+        {std::string(200, 'n'), update::safepath::kSlashOnly, true, {std::string(200, 'n')}, false},
+        {std::string(1025, 'n'), update::safepath::kSlashOnly, false, {}, false},
     };
     for (const Case& c : cases) {
         std::vector<std::string> names;
         bool folder = false;
-        EXPECT_EQ(safepath::split(c.path, c.seps, names, &folder), c.ok) << c.path;
+        EXPECT_EQ(update::safepath::split(c.path, c.seps, names, &folder), c.ok) << c.path;
         if (c.ok) {
             EXPECT_EQ(names, c.names) << c.path;
             EXPECT_EQ(folder, c.folder) << c.path;

@@ -26,9 +26,9 @@ extern "C" {
 #include <libavutil/frame.h>
 }
 
-using Player::DecodedFrame;
-using Player::DecoderBase;
-using Player::SyncClock;
+using avplayer::DecodedFrame;
+using avplayer::DecoderBase;
+using avplayer::SyncClock;
 
 namespace {
 
@@ -189,7 +189,7 @@ TEST(AudioClock, FollowsWhatIsBeingHeard)
 {
     auto* output = new PendingOutput;
     auto render = std::make_shared<AudioRender>(44100, 1, output);
-    Player::AACDecoder decoder(render);
+    avplayer::AACDecoder decoder(render);
     auto clock = std::make_shared<SyncClock>();
     decoder.setSyncClock(clock);
     decoder.pushFrame(silentFrame(7.0, 4410));  // 7.0 s to 7.1 s
@@ -214,7 +214,7 @@ TEST(DecoderQueue, StaysBoundedWhileRenderingStalls)
     EXPECT_EQ(decoder.queuedFrames(), DecoderBase::kMaxQueuedFrames);
     DecodedFrame* oldest = decoder.popFrame();
     EXPECT_EQ(oldest->pts, 50.0);
-    Player::freeDecodedFrame(oldest);
+    avplayer::freeDecodedFrame(oldest);
     // Nothing renders: a full queue never holds the decode thread.
     decoder.pushFrame(silentFrame(0.0, 1));
     decoder.waitForRoom();
