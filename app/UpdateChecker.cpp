@@ -53,9 +53,9 @@ private:
 
 UpdateChecker::UpdateChecker(std::string programFolder) : m_programFolder(std::move(programFolder))
 {
-    IniFile settings(datafolder::settingsFile());
-    m_updateUrl = settings.value("VeltoraTea", "UpdateUrl", update::DefaultUpdateUrl(), 50);
-    m_appName = settings.value("VeltoraTea", "AppName", "VeltoraTea", 50);
+    const update::UpdateSettings settings = update::ReadUpdateSettings();
+    m_updateUrl = settings.updateUrl;
+    m_appName = settings.appName;
 }
 
 UpdateChecker::~UpdateChecker()

@@ -46,7 +46,9 @@ size_t onStringData(char* data, size_t size, size_t count, void* user)
 struct FileSink {
     CURL* curl = nullptr;
     FILE* file = nullptr;
-    std::vector<char> buffer;
+    std::vector<char>& buffer;  // the transfer's own, reused from file to file
+
+    explicit FileSink(std::vector<char>& b) : buffer(b) {}
     size_t used = 0;
     size_t total = 0;
     size_t maxBytes = 0;
@@ -133,6 +135,12 @@ bool HttpTransfer::allowedUrl(const std::string& url)
 
 const char* HttpTransfer::userAgent() { return curl_version(); }
 
+long TransferLimits::totalSecFor(size_t expectedBytes) const
+{
+    const long rate = minBytesPerSec > 0 ? minBytesPerSec : 1;
+    return baseTotalSec + static_cast<long>(expectedBytes / static_cast<size_t>(rate));
+}
+
 HttpTransfer::Result HttpTransfer::perform(const std::string& url, void* sink)
 {
     Result r;
@@ -167,8 +175,10 @@ HttpTransfer::Result HttpTransfer::get(const std::string& url, std::string& body
 {
     body.clear();
     StringSink sink{m_curl, &body, maxBytes};
-    if (m_curl)
+    if (m_curl) {
         curl_easy_setopt(m_curl, CURLOPT_WRITEFUNCTION, onStringData);
+        curl_easy_setopt(m_curl, CURLOPT_TIMEOUT, m_limits.totalSecFor(0));
+    }
     Result r = perform(url, &sink);
     if (sink.tooLarge) {
         r.tooLarge = true;
@@ -181,7 +191,11 @@ HttpTransfer::Result HttpTransfer::download(const std::string& url, const std::s
                                             size_t bufferBytes)
 {
     Result r;
-    FileSink sink;
+    // The buffer is made once per transfer object (one per stage): its size
+    // only grows, and no byte of it is cleared between files.
+    if (m_buffer.size() < (bufferBytes > 0 ? bufferBytes : 1))
+        m_buffer.resize(bufferBytes > 0 ? bufferBytes : 1);
+    FileSink sink(m_buffer);
     sink.file = std::fopen(path.c_str(), "wbx");
     if (!sink.file) {
         r.curlCode = CURLE_WRITE_ERROR;
@@ -189,10 +203,11 @@ HttpTransfer::Result HttpTransfer::download(const std::string& url, const std::s
         return r;
     }
     sink.curl = m_curl;
-    sink.buffer.resize(bufferBytes > 0 ? bufferBytes : 1);
     sink.maxBytes = maxBytes;
-    if (m_curl)
+    if (m_curl) {
         curl_easy_setopt(m_curl, CURLOPT_WRITEFUNCTION, onFileData);
+        curl_easy_setopt(m_curl, CURLOPT_TIMEOUT, m_limits.totalSecFor(maxBytes));
+    }
     r = perform(url, &sink);
     bool good = r.ok() && sink.flush();
     if (std::fclose(sink.file) != 0 && good) {

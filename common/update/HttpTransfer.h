@@ -4,6 +4,7 @@
 // only http and https are fetched, redirects are not followed, and a reply is
 // good only with status 200.
 #include <atomic>
+#include <vector>
 #include <cstddef>
 #include <string>
 
@@ -15,6 +16,12 @@ struct TransferLimits {
     long connectTimeoutSec = 15;  // time to establish the connection
     long lowSpeedBytes = 1;       // a transfer slower than this many bytes per second ...
     long lowSpeedTimeSec = 30;    // ... for this many seconds is aborted
+    // A whole transfer may take baseTotalSec, plus one second for every
+    // minBytesPerSec bytes it is expected to bring (a server that trickles
+    // just above the low-speed rule cannot hold a transfer for ever).
+    long baseTotalSec = 300;
+    long minBytesPerSec = 16 * 1024;
+    long totalSecFor(size_t expectedBytes) const;
 };
 
 class HttpTransfer {
@@ -52,6 +59,7 @@ private:
     Result perform(const std::string& url, void* sink);
 
     CURL* m_curl = nullptr;            // owning thread only
+    std::vector<char> m_buffer;        // owning thread only: the download buffer, made once
     TransferLimits m_limits;
     const std::atomic<bool>* m_cancel; // read on the transfer thread; written by its owner
 };

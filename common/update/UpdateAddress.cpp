@@ -1,6 +1,8 @@
 #include "common/update/UpdateAddress.h"
 
+#include "common/DataFolder.h"
 #include "common/Deployment.h"
+#include "common/IniFile.h"
 #include "common/update/HttpTransfer.h"
 
 namespace update {
@@ -11,6 +13,15 @@ std::string DefaultUpdateUrl()
     if (HttpTransfer::allowedUrl(host))
         return host;
     return "http://update.example:80";
+}
+
+UpdateSettings ReadUpdateSettings()
+{
+    IniFile settings(datafolder::settingsFile());
+    UpdateSettings s;
+    s.updateUrl = settings.value("VeltoraTea", "UpdateUrl", DefaultUpdateUrl());
+    s.appName = settings.value("VeltoraTea", "AppName", "VeltoraTea");
+    return s;
 }
 
 }  // namespace update

@@ -8,4 +8,12 @@ namespace update {
 // http or https address, else the reserved example host.
 std::string DefaultUpdateUrl();
 
+// "UpdateUrl" and "AppName" of the shared settings file ("VeltoraTea"
+// section), read whole; the default address and "VeltoraTea" when missing.
+struct UpdateSettings {
+    std::string updateUrl;
+    std::string appName;
+};
+UpdateSettings ReadUpdateSettings();
+
 }  // namespace update

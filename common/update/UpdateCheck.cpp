@@ -88,8 +88,10 @@ bool getLatestManifest(const CheckSettings& s, HttpTransfer& http, CheckObserver
         return false;
     }
     manifest = parseJson(body);
-    if (!manifest.is_object()) {
-        observer.log("manifest is not a JSON object (" + std::to_string(body.size()) + " bytes)");
+    std::string why;
+    if (!checkManifest(manifest, s.installFolder, why)) {
+        // Nothing of a malformed manifest is used, nor stored as "ver".
+        observer.log("manifest refused (" + std::to_string(body.size()) + " bytes): " + why);
         observer.manifestFailed(r, body.size());
         return false;
     }

@@ -25,7 +25,8 @@ public:
     virtual void remoteVersion(const std::string& latest, const std::string& minimum) = 0;
     // The installed version ("" without a local manifest), known before upToDate() or updateAvailable().
     virtual void localVersion(const std::string&) {}
-    // The manifest request failed, or its 200 reply is not a JSON object.
+    // The manifest request failed, or its 200 reply is not a well-formed
+    // manifest (see checkManifest).
     virtual void manifestFailed(const HttpTransfer::Result& result, size_t bodySize) = 0;
     virtual void upToDate() = 0;
     virtual void updateAvailable() = 0;

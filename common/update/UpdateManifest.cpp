@@ -71,6 +71,72 @@ FileEntry parseFileEntry(const json& item, const std::string& installFolder)
     return e;
 }
 
+std::string archiveFolder(const std::string& installFolder, const FileEntry& e)
+{
+    if (e.path.size() < kArchivePrefixLength)
+        return {};
+    std::string rel = e.path.substr(kArchivePrefixLength);
+    if (rel.size() > kMaxArchiveFolder)
+        return {};
+    if (rel.empty())
+        return installFolder;
+    std::vector<std::string> names;
+    bool folder = false;
+    if (!safepath::split(rel, safepath::kSlashOrBackslash, names, &folder))
+        return {};
+    return safepath::join(installFolder, names);
+}
+
+bool checkManifest(const json& manifest, const std::string& installFolder, std::string& why)
+{
+    if (!manifest.is_object()) {
+        why = "not a JSON object";
+        return false;
+    }
+    if (!hasString(manifest, "version")) {
+        why = "no string \"version\"";
+        return false;
+    }
+    auto files = manifest.find("files");
+    if (files == manifest.end() || !files->is_array()) {
+        why = "\"files\" is not an array";
+        return false;
+    }
+    size_t index = 0;
+    for (const json& item : *files) {
+        const std::string at = "file " + std::to_string(index++);
+        if (!item.is_object()) {
+            why = at + " is not an object";
+            return false;
+        }
+        if (!hasString(item, "path")) {
+            why = at + " has no string \"path\"";
+            return false;
+        }
+        auto size = item.find("size");
+        if (size == item.end() || !size->is_number()) {
+            why = at + " (" + jsonString(item, "path") + ") has no number \"size\"";
+            return false;
+        }
+        const double bytes = size->get<double>();
+        if (!std::isfinite(bytes) || bytes < 0 || bytes > std::numeric_limits<int32_t>::max() ||
+            bytes != std::trunc(bytes)) {
+            why = at + " (" + jsonString(item, "path") + ") has size " + size->dump();
+            return false;
+        }
+        if (normalDigest(jsonString(item, "digest")).empty()) {
+            why = at + " (" + jsonString(item, "path") + ") has no 40-hex-digit \"digest\"";
+            return false;
+        }
+        const FileEntry e = parseFileEntry(item, installFolder);
+        if ((e.isArchive() ? archiveFolder(installFolder, e) : e.fullPath).empty()) {
+            why = at + " path \"" + e.path + "\" could lead outside the installation";
+            return false;
+        }
+    }
+    return true;
+}
+
 VersionReply parseVersionReply(const std::string& body)
 {
     VersionReply r;

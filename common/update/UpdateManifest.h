@@ -44,6 +44,15 @@ std::string mapPath(const std::string& installFolder, const std::string& rel);
 
 FileEntry parseFileEntry(const json& item, const std::string& installFolder);
 
+// The folder an archive entry unpacks into, or "" when it is refused.
+std::string archiveFolder(const std::string& installFolder, const FileEntry& entry);
+
+// The whole shape of a latest manifest, checked before any of it is used:
+// an object with string "version" and array "files" of objects, each with a
+// string "path" that stays inside the installation, a whole number "size"
+// from 0 on and a 40-hex-digit "digest". False with the first fault in why.
+bool checkManifest(const json& manifest, const std::string& installFolder, std::string& why);
+
 struct VersionReply {
     bool valid = false;     // an object with string "latest-version" and "minimum-required"
     std::string latest;

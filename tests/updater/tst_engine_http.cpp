@@ -5,6 +5,10 @@
 // test-sources: UpdateTestKit.cpp
 #include "HttpFixture.h"
 #include "common/Sha1.h"
+#include "common/update/HttpTransfer.h"
+#include "TempDir.h"
+
+#include <curl/curl.h>
 #include "tests/updater/UpdateTestKit.h"
 
 #include <gtest/gtest.h>
@@ -164,7 +168,7 @@ TEST_F(EngineHttp, UpperCaseDigestsMatch)
     EXPECT_EQ(recorder.kinds(), (std::vector<int>{kRemoteVersion, kUpToDate}));
 }
 
-TEST_F(EngineHttp, ShortOrInvalidDigestIsAMismatch)
+TEST_F(EngineHttp, ManifestOfTheWrongShapeFailsTheCheck)
 {
     for (const char* digest : {"0123456789abcdef0123456789abcdef0123456", "zz23456789abcdef0123456789abcdef01234567",
                                "0123456789abcdef0123456789abcdef0123456789", ""}) {
@@ -172,11 +176,30 @@ TEST_F(EngineHttp, ShortOrInvalidDigestIsAMismatch)
         setReplies(version, {200, std::string(R"({"version": "1.1.0", "files": [{"path": "a.txt", "size": 1, "digest": ")") +
                                       digest + "\"}]}"});
         auto e = engine();
-        EXPECT_EQ(kit::runAllStages(*e, recorder), kVerifyFailed) << digest;
+        EXPECT_EQ(kit::runAllStages(*e, recorder), kCheckFailed) << digest;
         EXPECT_EQ(install->read("a.txt"), "a");
     }
+    // Every other fault of shape: nothing fetched, nothing installed, "ver" kept.
+    const std::string verBefore = install->ver();
+    const std::string good = R"("path": "a.txt", "size": 1, "digest": "0123456789abcdef0123456789abcdef01234567")";
+    for (const std::string& body :
+         {std::string(R"({"version": "1.1.0"})"), std::string(R"({"version": "1.1.0", "files": {}})"),
+          std::string(R"({"version": 110, "files": []})"), std::string(R"({"files": []})"),
+          std::string(R"({"version": "1.1.0", "files": [3]})"),
+          std::string(R"({"version": "1.1.0", "files": [{"size": 1, "digest": "0123456789abcdef0123456789abcdef01234567"}]})"),
+          std::string(R"({"version": "1.1.0", "files": [{"path": "a.txt", "size": -1, "digest": "0123456789abcdef0123456789abcdef01234567"}]})"),
+          std::string(R"({"version": "1.1.0", "files": [{"path": "a.txt", "size": 1.5, "digest": "0123456789abcdef0123456789abcdef01234567"}]})"),
+          std::string(R"({"version": "1.1.0", "files": [{"path": "a.txt", "size": "1", "digest": "0123456789abcdef0123456789abcdef01234567"}]})"),
+          std::string(R"({"version": "1.1.0", "files": [{)") + good + R"(}, {"path": "../b", "size": 1, "digest": "0123456789abcdef0123456789abcdef01234567"}]})"}) {
+        recorder.clear();
+        setReplies(version, {200, body});
+        auto e = engine();
+        EXPECT_EQ(kit::runAllStages(*e, recorder), kCheckFailed) << body;
+        EXPECT_EQ(install->read("a.txt"), "a");
+        EXPECT_EQ(install->ver(), verBefore) << body;
+    }
     for (const std::string& r : server.requests())
-        EXPECT_EQ(r.find("/store/"), std::string::npos) << "nothing is fetched for an invalid digest";
+        EXPECT_EQ(r.find("/store/"), std::string::npos) << "nothing is fetched for a malformed manifest";
 }
 
 TEST_F(EngineHttp, StalledDownloadFailsAfterTheLowSpeedTimeOut)
@@ -221,3 +244,37 @@ TEST_F(EngineHttp, ClosingDuringInstallationLetsItFinish)
 }
 
 }  // namespace
+
+TEST(HttpTransferLimits, ATricklingServerCannotHoldATransferForEver)
+{
+    testsupport::HttpFixture trickle;
+    std::atomic<bool> stop{false};
+    trickle.server().Get("/slow", [&stop](const httplib::Request&, httplib::Response& res) {
+        res.set_chunked_content_provider("application/octet-stream", [&stop](size_t, httplib::DataSink& sink) {
+            // One byte every 200 ms: well above the low-speed rule's 1 B/s.
+            for (int i = 0; i < 300 && !stop; ++i) {
+                if (!sink.write("x", 1))
+                    return false;
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            }
+            sink.done();
+            return true;
+        });
+    });
+    ASSERT_TRUE(trickle.start());
+    update::TransferLimits limits;
+    limits.baseTotalSec = 2;
+    limits.minBytesPerSec = 1 << 20;  // 1 MiB/s: a 1 MiB file may take one more second
+    update::HttpTransfer http(limits);
+    testsupport::TempDir dir;
+    const auto start = std::chrono::steady_clock::now();
+    update::HttpTransfer::Result r = http.download(trickle.url("/slow"), dir.file("slow.bin"), 1u << 20);
+    const auto took = std::chrono::steady_clock::now() - start;
+    stop = true;
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(r.curlCode, CURLE_OPERATION_TIMEDOUT) << r.error;
+    EXPECT_LT(took, std::chrono::seconds(30));
+    EXPECT_FALSE(testsupport::fileExists(dir.file("slow.bin")));
+    EXPECT_EQ(limits.totalSecFor(0), 2);
+    EXPECT_EQ(limits.totalSecFor(3u << 20), 5);
+}

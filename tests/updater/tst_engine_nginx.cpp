@@ -212,22 +212,29 @@ TEST_F(EngineNginx, SharedDigestsAndFilesAroundTheBufferSize)
 TEST_F(EngineNginx, HostileManifestsAndArchivesWriteNothing)
 {
     const std::string longName(300, 'n');
-    const std::vector<std::vector<ReleaseFile>> hostile = {
-        {{"..\\outside.txt", "x"}},
-        {{"a\\..\\..\\outside.txt", "x"}},
-        {{"/tmp/outside.txt", "x"}},
-        {{"\\outside.txt", "x"}},
-        {{"C:\\outside.txt", "x"}},
-        {{"link\\outside.txt", "x"}},  // "link" leads outside
-        {{longName, "x"}},
-        {{"ok.txt", "fine"}, {"*<zip>\\..\\..\\up", kit::makeZip({{"a.txt", "x"}})}},
-        {{"*<zip>\\" + std::string(130, 'f'), kit::makeZip({{"a.txt", "x"}})}},
-        {{"*<zip>\\p", kit::makeZip({{"ok.txt", "x"}, {"../outside.txt", "x"}})}},
-        {{"*<zip>\\p", kit::makeZip({{"/tmp/outside.txt", "x"}})}},
-        {{"*<zip>\\p", kit::makeZip({{"a\\..\\..\\outside.txt", "x"}})}},
-        {{"*<zip>\\p", kit::makeZip({{"evil-link", "/etc/passwd", 0120777}})}},
-        {{"*<zip>\\p", kit::makeZip({{"d/" + longName, "x"}})}},
-        {{"*<zip>\\p", std::string("PK\x03\x04 this is no archive")}},
+    // Paths that could leave the installation by their letters are refused
+    // with the manifest, before anything is fetched; the rest (a link inside
+    // the installation, archive contents) when installing.
+    struct Case {
+        std::vector<ReleaseFile> files;
+        int failure;
+    };
+    const std::vector<Case> hostile = {
+        {{{"..\\outside.txt", "x"}}, kCheckFailed},
+        {{{"a\\..\\..\\outside.txt", "x"}}, kCheckFailed},
+        {{{"/tmp/outside.txt", "x"}}, kCheckFailed},
+        {{{"\\outside.txt", "x"}}, kCheckFailed},
+        {{{"C:\\outside.txt", "x"}}, kCheckFailed},
+        {{{"link\\outside.txt", "x"}}, kInstallFailed},  // "link" leads outside
+        {{{longName, "x"}}, kCheckFailed},
+        {{{"ok.txt", "fine"}, {"*<zip>\\..\\..\\up", kit::makeZip({{"a.txt", "x"}})}}, kCheckFailed},
+        {{{"*<zip>\\" + std::string(130, 'f'), kit::makeZip({{"a.txt", "x"}})}}, kCheckFailed},
+        {{{"*<zip>\\p", kit::makeZip({{"ok.txt", "x"}, {"../outside.txt", "x"}})}}, kInstallFailed},
+        {{{"*<zip>\\p", kit::makeZip({{"/tmp/outside.txt", "x"}})}}, kInstallFailed},
+        {{{"*<zip>\\p", kit::makeZip({{"a\\..\\..\\outside.txt", "x"}})}}, kInstallFailed},
+        {{{"*<zip>\\p", kit::makeZip({{"evil-link", "/etc/passwd", 0120777}})}}, kInstallFailed},
+        {{{"*<zip>\\p", kit::makeZip({{"d/" + longName, "x"}})}}, kInstallFailed},
+        {{{"*<zip>\\p", std::string("PK\x03\x04 this is no archive")}}, kInstallFailed},
     };
     install->installRelease("1.0.0", {{"a.txt", "a"}});
     std::filesystem::create_directory_symlink(install->outside(), install->root() + "/link");
@@ -235,10 +242,12 @@ TEST_F(EngineNginx, HostileManifestsAndArchivesWriteNothing)
     const auto oldTree = kit::listTree(install->root());
     for (size_t i = 0; i < hostile.size(); ++i) {
         recorder.clear();
-        publish("1.0." + std::to_string(i + 1), hostile[i]);
+        publish("1.0." + std::to_string(i + 1), hostile[i].files);
         auto e = engine();
-        EXPECT_EQ(kit::runAllStages(*e, recorder), kInstallFailed) << "case " << i << "\n" << recorder.logText();
-        EXPECT_EQ(recorder.kinds().back(), kInstallFailed);
+        EXPECT_EQ(kit::runAllStages(*e, recorder), hostile[i].failure) << "case " << i << "\n" << recorder.logText();
+        EXPECT_EQ(recorder.kinds().back(), hostile[i].failure);
+        if (hostile[i].failure == kCheckFailed)
+            EXPECT_TRUE(recorder.texts(kFileDownloaded).empty()) << "case " << i;
         EXPECT_TRUE(recorder.texts(kFileInstalled).empty()) << "case " << i;
         EXPECT_TRUE(recorder.texts(kFileUnpacked).empty()) << "case " << i;
         EXPECT_EQ(install->ver(), oldVer) << "case " << i;
@@ -246,6 +255,50 @@ TEST_F(EngineNginx, HostileManifestsAndArchivesWriteNothing)
         EXPECT_FALSE(testsupport::fileExists("/tmp/outside.txt"));
         EXPECT_EQ(kit::listTree(install->root()), oldTree) << "case " << i;
     }
+}
+
+TEST_F(EngineNginx, ATargetThatCannotBeReplacedStopsTheInstallationBeforeAnyFileMoves)
+{
+    install->installRelease("1.0.0", {{"a.txt", "old a"}, {"z.txt", "old z"}});
+    std::filesystem::create_directories(install->root() + "/data/inner");
+    publish("1.1.0", {{"a.txt", "new a"}, {"data", "a file where a folder stands"}, {"z.txt", "new z"}});
+    const std::string oldVer = install->ver();
+    auto e = engine();
+    EXPECT_EQ(kit::runAllStages(*e, recorder), kInstallFailed) << recorder.logText();
+    EXPECT_TRUE(recorder.texts(kFileInstalled).empty());
+    EXPECT_EQ(install->read("a.txt"), "old a");
+    EXPECT_EQ(install->read("z.txt"), "old z");
+    EXPECT_TRUE(std::filesystem::is_directory(install->root() + "/data/inner"));
+    EXPECT_EQ(install->ver(), oldVer);
+}
+
+TEST_F(EngineNginx, ACancelledEngineChecksAgainAndStaleTemporaryFoldersGo)
+{
+    install->installRelease("1.0.0", {{"a.txt", "old a"}});
+    publish("1.1.0", {{"a.txt", "new a"}});
+    // A folder an earlier run was killed with (its process is gone), one of a
+    // live process, and one that is not ours.
+    const std::string base = install->tempBase();
+    const std::string prefix = base + "/VeltoraTea-";
+    std::filesystem::create_directories(prefix + "dead01");
+    std::ofstream(prefix + "dead01/.owner") << 999999 << "\n";
+    std::filesystem::create_directories(prefix + "live01");
+    std::ofstream(prefix + "live01/.owner") << getpid() << "\n";
+    std::filesystem::create_directories(base + "/Other-dead01");
+    std::ofstream(base + "/Other-dead01/.owner") << 999999 << "\n";
+
+    auto e = engine();
+    e->Cancel();
+    ASSERT_TRUE(e->StartCheck());
+    ASSERT_EQ(recorder.waitFor({kUpdateAvailable, kUpToDate, kCheckFailed}), kUpdateAvailable) << recorder.logText();
+    ASSERT_TRUE(e->StartDownload());
+    ASSERT_EQ(recorder.waitFor({kAllDownloaded, kDownloadFailed, kVerifyFailed}), kAllDownloaded);
+    e->Wait();
+    EXPECT_FALSE(std::filesystem::exists(prefix + "dead01"));
+    EXPECT_TRUE(std::filesystem::exists(prefix + "live01"));
+    EXPECT_TRUE(std::filesystem::exists(base + "/Other-dead01"));
+    std::filesystem::remove_all(prefix + "live01");
+    std::filesystem::remove_all(base + "/Other-dead01");
 }
 
 TEST_F(EngineNginx, BrokenDownloadsAreFailures)

@@ -3,10 +3,17 @@
 // test-sources: UpdateTestKit.cpp
 #include "common/update/SafePath.h"
 #include "common/update/UpdateCheck.h"
+#include "common/update/UpdateAddress.h"
 #include "common/update/UpdateManifest.h"
+#include "common/DataFolder.h"
+#include "updater/engine/UpdateProgress.h"
 #include "tests/updater/UpdateTestKit.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
 
 using namespace update;
 
@@ -134,4 +141,30 @@ TEST(UpdateAddress, DeploymentFileNamesTheUpdateHost)
     const std::string bad = dir.write("bad.ini", "[production]\nupdate=file:///etc\n");
     testsupport::ScopedEnv env("VELTORA_ENDPOINTS", bad);
     EXPECT_EQ(update::UpdateEngine::defaultUpdateUrl(), "http://update.example:80");
+}
+
+TEST(UpdateAddress, SettingsAreReadWhole)
+{
+    testsupport::TempHome home;
+    const std::string url = "https://updates.example.org/a/rather/long/path/for/the/update/server/of/this/school";
+    const std::string name = "一个很长的产品名称一个很长的产品名称";  // longer than 49 bytes, multi-byte
+    std::filesystem::create_directories(std::filesystem::path(datafolder::settingsFile()).parent_path());
+    std::ofstream(datafolder::settingsFile()) << "[VeltoraTea]\nUpdateUrl=" << url << "\nAppName=" << name << "\n";
+    const update::UpdateSettings s = update::ReadUpdateSettings();
+    EXPECT_EQ(s.updateUrl, url);
+    EXPECT_EQ(s.appName, name);
+}
+
+TEST(UpdateProgress, DownloadPercentage)
+{
+    struct Case {
+        double total, done, percent;
+    } cases[] = {{0, 0, 100}, {0, 3, 100}, {-1, 0, 100}, {4, 1, 25}, {4, 4, 100}, {4, 9, 100}, {4, -1, 0}};
+    for (const Case& c : cases) {
+        auto r = update::countRecord(c.total, c.done);
+        EXPECT_DOUBLE_EQ(r->percent(), c.percent) << c.total << " " << c.done;
+    }
+    update::UpdateProgress nan;
+    nan.total = std::nan("");
+    EXPECT_DOUBLE_EQ(nan.percent(), 100.0);
 }

@@ -118,6 +118,25 @@ int StagedInstall::openFile(const std::string& target)
         m_error = "file " + target + " leads outside the installation";
         return -1;
     }
+    // Whatever would stop the rename later is found now, before any file of
+    // the installation has been replaced: a folder in the file's place, a
+    // folder that cannot be written, another file system than the stage's.
+    struct stat st;
+    if (::lstat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        m_error = "cannot replace " + target + ": it is a folder";
+        return -1;
+    }
+    const std::string parent = target.substr(0, slash);
+    struct stat parentSt;
+    struct stat stageSt;
+    if (::stat(parent.c_str(), &parentSt) != 0 || ::access(parent.c_str(), W_OK) != 0) {
+        m_error = errnoText("cannot write into " + parent);
+        return -1;
+    }
+    if (::stat(m_stage.c_str(), &stageSt) == 0 && stageSt.st_dev != parentSt.st_dev) {
+        m_error = "cannot move a file into " + parent + ": another file system than the installation's";
+        return -1;
+    }
     std::string temp = m_stage + "/" + std::to_string(m_files.size());
     int fd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {

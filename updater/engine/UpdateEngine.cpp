@@ -67,9 +67,9 @@ UpdateEngine::UpdateEngine(Options options)
         const char* tmp = std::getenv("TMPDIR");
         m_tempBase = tmp && *tmp ? tmp : "/tmp";
     }
-    IniFile settings(datafolder::settingsFile());
-    m_updateUrl = settings.value(kSection, "UpdateUrl", defaultUpdateUrl(), 50);
-    m_appName = settings.value(kSection, "AppName", "VeltoraTea", 50);
+    const UpdateSettings settings = ReadUpdateSettings();
+    m_updateUrl = settings.updateUrl;
+    m_appName = settings.appName;
 }
 
 UpdateEngine::~UpdateEngine()
@@ -123,6 +123,8 @@ bool UpdateEngine::startStage(int (UpdateEngine::*stage)())
             return false;
         m_worker.join();
     }
+    // A stage after a cancelled one runs (closing sets the flag again).
+    m_cancel = false;
     m_worker = std::thread([this, stage] { (this->*stage)(); });
     return true;
 }

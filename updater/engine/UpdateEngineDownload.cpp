@@ -2,6 +2,7 @@
 // content store by its digest into the private temporary folder.
 #include "updater/engine/UpdateEngine.h"
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 
 namespace update {
 
@@ -22,11 +26,39 @@ std::string safeFolderName(const std::string& name)
     return out.empty() || out[0] == '.' ? "update" + out : out;
 }
 
+constexpr const char* kOwnerFile = ".owner";
+
+// Private folders of earlier runs that ended without removing theirs (killed
+// during a download): ours by name, owner and a process that is gone.
+void removeStaleFolders(const std::string& base, const std::string& prefix,
+                        const std::function<void(const std::string&)>& log)
+{
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(base, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        struct stat st;
+        if (lstat(entry.path().c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid())
+            continue;
+        std::ifstream owner(entry.path() / kOwnerFile);
+        long pid = 0;
+        if (!(owner >> pid) || pid <= 0)
+            continue;
+        if (pid == long(getpid()) || kill(pid_t(pid), 0) == 0 || errno != ESRCH)
+            continue;  // still in use
+        std::filesystem::remove_all(entry.path(), ec);
+        log("removed the temporary folder " + entry.path().string() + " left by process " + std::to_string(pid));
+    }
+}
+
 }  // namespace
 
 int UpdateEngine::DownloadThread()
 {
     if (m_tempFolder.empty()) {
+        const std::string prefix = safeFolderName(m_appName) + "-";
+        removeStaleFolders(m_tempBase, prefix, [this](const std::string& line) { log(line); });
         std::string templ = m_tempBase + "/" + safeFolderName(m_appName) + "-XXXXXX";
         if (!mkdtemp(templ.data())) {
             log("cannot create a temporary folder under " + m_tempBase + ": " + std::strerror(errno));
@@ -34,6 +66,7 @@ int UpdateEngine::DownloadThread()
             return 0;
         }
         m_tempFolder = templ;
+        std::ofstream(m_tempFolder + "/" + kOwnerFile) << getpid() << "\n";
     }
     DownloadFiles(m_tempFolder);
     return 0;

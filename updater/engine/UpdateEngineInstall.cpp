@@ -18,27 +18,6 @@
 
 namespace update {
 
-namespace {
-
-// The target folder of an archive entry, or "" when it is refused.
-std::string archiveFolder(const std::string& installFolder, const FileEntry& e)
-{
-    if (e.path.size() < kArchivePrefixLength)
-        return {};
-    std::string rel = e.path.substr(kArchivePrefixLength);
-    if (rel.size() > kMaxArchiveFolder)
-        return {};
-    if (rel.empty())
-        return installFolder;
-    std::vector<std::string> names;
-    bool folder = false;
-    if (!safepath::split(rel, safepath::kSlashOrBackslash, names, &folder))
-        return {};
-    return safepath::join(installFolder, names);
-}
-
-}  // namespace
-
 int UpdateEngine::InstallThread()
 {
     InstallFiles(m_tempFolder);

@@ -24,6 +24,14 @@ std::unique_ptr<UpdateProgress> textRecord(const std::u16string& text)
     return r;
 }
 
+double UpdateProgress::percent() const
+{
+    if (!(total > 0))
+        return 100.0;
+    const double p = done / total * 100.0;
+    return p != p ? 0.0 : (p < 0 ? 0.0 : (p > 100 ? 100.0 : p));
+}
+
 std::unique_ptr<UpdateProgress> countRecord(double total, double done)
 {
     auto r = std::make_unique<UpdateProgress>();

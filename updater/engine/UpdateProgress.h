@@ -30,6 +30,9 @@ struct UpdateProgress {
     std::string narrowText;  // folder, version or path (UTF-8), by kind
     double total = 0;        // kind 16: number of files to download
     double done = 0;         // kind 16: files finished so far
+
+    // Kind 16 as a percentage from 0 to 100 (100 when there is nothing to do).
+    double percent() const;
 };
 
 // Receiver of the reports. post() is called on the stage's worker thread and

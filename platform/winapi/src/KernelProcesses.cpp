@@ -36,13 +36,16 @@ BOOL CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, LPSECURITY_ATTR
         if (args.empty())
             args.push_back(program);
     } else if (!args.empty()) {
-        program = resolveProgram(args[0]);
-        bool quoted = !line.empty() && line.find_first_not_of(u" \t") != std::u16string::npos &&
-                      line[line.find_first_not_of(u" \t")] == u'"';
-        if (program.empty() && !quoted) {
+        const size_t first = line.find_first_not_of(u" \t");
+        const bool quoted = first != std::u16string::npos && line[first] == u'"';
+        if (quoted) {
+            program = resolveProgram(args[0]);  // exactly the quoted path
+        } else {
             // An unquoted path with blanks: the longest prefix that names a
-            // program wins, as on Windows; the rest are its arguments.
-            for (size_t n = args.size(); n > 1 && program.empty(); --n) {
+            // program wins and the rest are its arguments, so a program named
+            // like the path's first word ("<dir>/my" beside "<dir>/my app")
+            // never runs in its place.
+            for (size_t n = args.size(); n >= 1 && program.empty(); --n) {
                 std::string joined = args[0];
                 for (size_t i = 1; i < n; ++i)
                     joined += " " + args[i];

@@ -170,6 +170,36 @@ TEST(WinapiResources, ProcessesThreadsAndTheShell)
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
     EXPECT_EQ(testsupport::readFile(marker), "first\n");
+
+    // A program named like the path's first word ("<dir>/my") never runs in
+    // place of the one the line names: unquoted, quoted, or named apart.
+    std::string decoy = dir.path() + "/my";
+    std::string decoyMarker = dir.path() + "/decoy-ran";
+    {
+        std::ofstream out(decoy);
+        out << "#!/bin/sh\ntouch '" << decoyMarker << "'\n";
+    }
+    chmod(decoy.c_str(), 0755);
+    auto wide = [](const std::string& s) { return std::u16string(s.begin(), s.end()); };
+    struct Form {
+        std::u16string name;
+        std::u16string line;
+        const char* expect;
+    } forms[] = {
+        {u"", wide(script + " unquoted"), "unquoted\n"},
+        {u"", wide("\"" + script + "\" quoted"), "quoted\n"},
+        {wide(script), wide("run.sh named"), "named\n"},
+    };
+    for (Form& f : forms) {
+        std::remove(marker.c_str());
+        ASSERT_TRUE(CreateProcessW(f.name.empty() ? nullptr : f.name.c_str(), f.line.data(), nullptr, nullptr, FALSE, 0,
+                                   nullptr, nullptr, &si, &pi));
+        EXPECT_EQ(WaitForSingleObject(pi.hProcess, 10000), DWORD(WAIT_OBJECT_0));
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+        EXPECT_EQ(testsupport::readFile(marker), f.expect);
+        EXPECT_FALSE(testsupport::fileExists(decoyMarker));
+    }
     std::u16string missing = u"/no/such/program arg";
     EXPECT_FALSE(CreateProcessW(nullptr, missing.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
 
