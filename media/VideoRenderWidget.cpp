@@ -1,10 +1,13 @@
 #include "media/VideoRenderWidget.h"
 
 #include <QEvent>
+#include <QMetaObject>
 #include <QPainter>
+#include <QPolygonF>
 
 namespace {
-constexpr int kRepaintMs = 50;
+// A safety net only: pictures are painted when they arrive.
+constexpr int kRepaintMs = 200;
 }
 
 VideoRenderWidget::VideoRenderWidget() : QWidget(nullptr), m_overlay(new QWidget(this))
@@ -31,12 +34,31 @@ void VideoRenderWidget::setPlaying(bool on)
     } else {
         m_timer.stop();
     }
+    update();
 }
 
 void VideoRenderWidget::setPicture(const QImage& picture)
 {
-    QWriteLocker locker(&m_pictureLock);
-    m_picture = picture;
+    {
+        QWriteLocker locker(&m_pictureLock);
+        m_picture = picture;
+    }
+    // Several pictures arriving before the repaint share it: only the latest
+    // is drawn.
+    if (!m_updateQueued.exchange(true))
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_updateQueued = false;
+                update();
+            },
+            Qt::QueuedConnection);
+}
+
+bool VideoRenderWidget::showsPlaceholder() const
+{
+    QReadLocker locker(&m_pictureLock);
+    return m_playing && m_picture.isNull();
 }
 
 QImage VideoRenderWidget::picture() const
@@ -70,12 +92,39 @@ QRect VideoRenderWidget::targetRect(const QRect& area, const QSize& pictureSize)
     return target;
 }
 
+void VideoRenderWidget::paintPlaceholder()
+{
+    // Dark ground with a loudspeaker and two sound waves in the middle.
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillRect(rect(), QColor(0x2b, 0x2b, 0x2b));
+    const qreal unit = qMax<qreal>(4.0, qMin(width(), height()) / 12.0);
+    painter.translate(rect().center());
+    const QColor tone(0x5d, 0xc0, 0xba);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(tone);
+    QPolygonF speaker;
+    speaker << QPointF(-2.0 * unit, -0.6 * unit) << QPointF(-1.2 * unit, -0.6 * unit)
+            << QPointF(-0.2 * unit, -1.4 * unit) << QPointF(-0.2 * unit, 1.4 * unit)
+            << QPointF(-1.2 * unit, 0.6 * unit) << QPointF(-2.0 * unit, 0.6 * unit);
+    painter.drawPolygon(speaker);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(tone, qMax<qreal>(1.5, unit / 4.0), Qt::SolidLine, Qt::RoundCap));
+    for (int i = 1; i <= 2; ++i) {
+        const qreal r = unit * (0.5 + 0.7 * i);
+        painter.drawArc(QRectF(-r, -r, 2 * r, 2 * r), -45 * 16, 90 * 16);
+    }
+}
+
 void VideoRenderWidget::paintEvent(QPaintEvent* event)
 {
     QReadLocker locker(&m_pictureLock);
     if (m_picture.isNull()) {
         locker.unlock();
-        QWidget::paintEvent(event);
+        if (m_playing)
+            paintPlaceholder();
+        else
+            QWidget::paintEvent(event);
         return;
     }
     QPainter painter(this);

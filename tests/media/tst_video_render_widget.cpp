@@ -1,6 +1,7 @@
 // The letterboxed picture widget and the live-play base record.
 #include "media/OwnRtmpLivePlayer.h"
 #include "media/VideoRenderWidget.h"
+#include "TestPaths.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -58,6 +59,72 @@ TEST(VideoRenderWidget, PlayingClearsThePictureAndRunsTheRepaintTimerWhileShown)
     widget.fitOverlay();
     EXPECT_EQ(widget.overlayWidget()->geometry(), widget.rect());
     EXPECT_EQ(widget.overlayWidget()->parentWidget(), &widget);
+}
+
+// Counts the paint events a widget gets.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+TEST(VideoRenderWidget, EveryArrivingPictureIsPaintedWithoutWaitingForTheTimer)
+{
+    VideoRenderWidget widget;
+    widget.resize(160, 90);
+    widget.setPlaying(true);
+    widget.show();
+    QCoreApplication::processEvents();
+    PaintCounter counter;
+    widget.installEventFilter(&counter);
+    QImage picture(16, 9, QImage::Format_ARGB32);
+    for (int i = 0; i < 25; ++i) {
+        picture.fill(QColor(i * 10, 0, 0));
+        widget.setPicture(picture);
+        const int before = counter.paints;
+        // The queued repaint runs on the next pass of the event loop: no
+        // timer (200 ms) could have fired in between.
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        EXPECT_GT(counter.paints, before) << "picture " << i;
+    }
+    // A burst before the loop runs is painted once, with the latest picture.
+    for (int i = 0; i < 5; ++i)
+        widget.setPicture(picture);
+    const int before = counter.paints;
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(counter.paints, before + 1);
+}
+
+TEST(VideoRenderWidget, PlayingWithoutPicturesShowsTheSoundOnlyPlaceholder)
+{
+    VideoRenderWidget widget;
+    widget.resize(320, 180);
+    widget.setStyleSheet("background: black");
+    widget.setAttribute(Qt::WA_StyledBackground);
+    widget.setPlaying(true);
+    EXPECT_TRUE(widget.showsPlaceholder());
+    const QImage placeholder = widget.grab().toImage();
+    placeholder.save(QString::fromStdString(testsupport::screenshotPath("video-sound-only-placeholder.png")));
+    EXPECT_EQ(QColor(placeholder.pixel(5, 170)), QColor(0x2b, 0x2b, 0x2b));  // clear of the overlay child
+    int accent = 0;  // the drawn loudspeaker in the designed colour
+    for (int y = 0; y < placeholder.height(); ++y)
+        for (int x = 0; x < placeholder.width(); ++x)
+            accent += QColor(placeholder.pixel(x, y)) == QColor(0x5d, 0xc0, 0xba);
+    EXPECT_GT(accent, 100);
+    QImage picture(16, 9, QImage::Format_ARGB32);
+    picture.fill(Qt::blue);
+    widget.setPicture(picture);
+    EXPECT_FALSE(widget.showsPlaceholder());
+    EXPECT_EQ(QColor(widget.grab().toImage().pixel(160, 90)), QColor(Qt::blue));
+    widget.setPlaying(false);
+    EXPECT_FALSE(widget.showsPlaceholder());
 }
 
 TEST(RtmpLivePlayer, BaseRecordAndDelay)

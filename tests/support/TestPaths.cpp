@@ -59,4 +59,12 @@ int freeTcpPort()
     return port;
 }
 
+std::string screenshotPath(const std::string& name)
+{
+    const std::string folder = binaryDir() + "/screenshots";
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    return folder + "/" + name;
+}
+
 }  // namespace testsupport
