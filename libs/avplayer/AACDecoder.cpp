@@ -9,7 +9,7 @@ extern "C" {
 
 namespace avplayer {
 
-AACDecoder::AACDecoder() : AACDecoder(std::make_shared<AudioRender>(44100, 1)) {}
+AACDecoder::AACDecoder() : AACDecoder(std::make_shared<AudioRender>()) {}
 
 AACDecoder::AACDecoder(std::shared_ptr<AudioRender> render) : m_audioRender(std::move(render))
 {
@@ -36,7 +36,8 @@ void AACDecoder::onDecodeFrame(DecodedFrame* frame)
 
 double AACDecoder::waitBeforeRender(double pacedWait)
 {
-    const double pending = m_audioRender ? m_audioRender->output()->pendingSeconds() : -1.0;
+    IAudioFrameCallback* output = m_audioRender ? m_audioRender->output() : nullptr;
+    const double pending = output ? output->pendingSeconds() : -1.0;
     if (pending < 0)
         return pacedWait;  // nothing plays: keep the stream's own pace
     return pending > kDeviceLead ? pending - kDeviceLead : 0.0;
@@ -44,7 +45,8 @@ double AACDecoder::waitBeforeRender(double pacedWait)
 
 double AACDecoder::currentClock()
 {
-    const double pending = m_audioRender ? m_audioRender->output()->pendingSeconds() : -1.0;
+    IAudioFrameCallback* output = m_audioRender ? m_audioRender->output() : nullptr;
+    const double pending = output ? output->pendingSeconds() : -1.0;
     if (pending < 0 || !m_queuedAny.load())
         return DecoderBase::currentClock();
     return m_queuedEnd.load() - pending;

@@ -1,6 +1,7 @@
 #pragma once
-// The audio decoder: renders its frames through an AudioRender (44100 Hz
-// mono signed 16-bit to SDL). Whatever codec the stream has is decoded.
+// The audio decoder: renders its frames through an AudioRender (signed
+// 16-bit to SDL at the stream's own rate, mono or stereo as the stream is).
+// Whatever codec the stream has is decoded.
 #include "libs/avplayer/DecoderBase.h"
 
 #include <atomic>

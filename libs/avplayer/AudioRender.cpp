@@ -18,12 +18,18 @@ AudioRender::AudioRender(int sampleRate, int channels, IAudioFrameCallback* outp
     setTarget(sampleRate, channels);
 }
 
+AudioRender::AudioRender(OutputMaker makeOutput) : m_makeOutput(std::move(makeOutput))
+{
+    if (!m_makeOutput)
+        m_makeOutput = [](int rate, int channels) -> IAudioFrameCallback* { return new SDLRenderAudio(rate, channels); };
+}
+
 AudioRender::~AudioRender()
 {
     audio_resampler_destroy(m_resampler);
     av_channel_layout_uninit(&m_target.layout);
     av_channel_layout_uninit(&m_source.layout);
-    delete m_output;
+    delete m_output.load();
 }
 
 void AudioRender::setTarget(int sampleRate, int channels)
@@ -42,15 +48,26 @@ bool AudioRender::sameAsSource(const AVFrame* frame, const AVChannelLayout& layo
 
 int AudioRender::render(AVFrame* frame)
 {
-    if (!frame || !m_output || frame->nb_samples <= 0)
+    if (!frame || frame->nb_samples <= 0)
         return 0;
     AVChannelLayout layout{};
     usableChannelLayout(frame->ch_layout, &layout);
+    if (!m_output.load() && m_makeOutput && frame->sample_rate > 0) {
+        // The stream's own rate, and its channels (more than two mixed to stereo).
+        const int channels = layout.nb_channels == 1 ? 1 : 2;
+        setTarget(frame->sample_rate, channels);
+        m_output = m_makeOutput(frame->sample_rate, channels);
+    }
+    IAudioFrameCallback* const output = m_output.load();
+    if (!output) {
+        av_channel_layout_uninit(&layout);
+        return 0;
+    }
 
     int queued = 0;
     if (frame->sample_rate == m_target.samples_per_sec && frame->format == m_target.format &&
         av_channel_layout_compare(&layout, &m_target.layout) == 0) {
-        m_output->onAudioFrame(frame->data[0], frame->nb_samples, 0);
+        output->onAudioFrame(frame->data[0], frame->nb_samples, 0);
         queued = frame->nb_samples;
     } else {
         if (m_resampler && !sameAsSource(frame, layout)) {
@@ -76,7 +93,7 @@ int AudioRender::render(AVFrame* frame)
         uint64_t offset = 0;
         if (m_resampler && audio_resampler_resample(m_resampler, out, &outCount, &offset, in, frame->nb_samples) &&
             outCount > 0) {
-            m_output->onAudioFrame(out[0], outCount, 0);
+            output->onAudioFrame(out[0], outCount, 0);
             queued = outCount;
         }
     }

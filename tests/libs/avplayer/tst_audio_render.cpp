@@ -155,6 +155,44 @@ TEST(AudioRender, UnnamedChannelLayoutUsesTheDefaultForItsCount)
     av_frame_free(&frame);
 }
 
+TEST(AudioRender, FollowsTheStreamsRateAndKeepsStereoChannelsApart)
+{
+    struct Case {
+        int rate, channels;
+        int openedRate, openedChannels;
+    } cases[] = {{48000, 2, 48000, 2}, {22050, 1, 22050, 1}, {44100, 6, 44100, 2}};
+    for (const Case& c : cases) {
+        CaptureOutput* out = nullptr;
+        int openedRate = 0, openedChannels = 0;
+        AudioRender render([&](int rate, int channels) {
+            openedRate = rate;
+            openedChannels = channels;
+            return out = new CaptureOutput(channels);
+        });
+        EXPECT_EQ(render.output(), nullptr);
+        AVFrame* frame = toneFrame(AV_SAMPLE_FMT_FLTP, c.rate, c.channels, c.rate / 10);
+        if (c.channels >= 2) {
+            // Right channel silent, left a tone: they must stay apart.
+            memset(frame->extended_data[1], 0, size_t(frame->nb_samples) * sizeof(float));
+        }
+        EXPECT_EQ(render.render(frame), c.rate / 10) << c.rate;  // no rate change: every sample
+        EXPECT_EQ(openedRate, c.openedRate);
+        EXPECT_EQ(openedChannels, c.openedChannels);
+        ASSERT_NE(out, nullptr);
+        EXPECT_EQ(render.output(), out);
+        if (c.channels == 2) {
+            int left = 0, right = 0;
+            for (size_t i = 0; i + 1 < out->samples_.size(); i += 2) {
+                left = std::max(left, std::abs(int(out->samples_[i])));
+                right = std::max(right, std::abs(int(out->samples_[i + 1])));
+            }
+            EXPECT_GT(left, 12000);
+            EXPECT_EQ(right, 0);
+        }
+        av_frame_free(&frame);
+    }
+}
+
 TEST(AudioFormats, CodesMapBothWays)
 {
     EXPECT_EQ(convertSampleFormat(AV_SAMPLE_FMT_FLTP), AUDIO_FORMAT_FLOAT_PLANAR);
