@@ -24,18 +24,27 @@ SingleInstance::~SingleInstance()
     delete m_lock;
 }
 
-QString SingleInstance::lockPath() const
+namespace {
+
+// The user's runtime folder (the session's), else the temporary folder.
+QString runtimeFolder()
 {
     QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (dir.isEmpty())
-        dir = QDir::tempPath();
-    return dir + "/" + serverName() + ".lock";
+    return dir.isEmpty() ? QDir::tempPath() : dir;
+}
+
+}  // namespace
+
+QString SingleInstance::lockPath() const
+{
+    return runtimeFolder() + "/" + m_name + "-" + QString::number(getuid()) + ".lock";
 }
 
 QString SingleInstance::serverName() const
 {
-    // Local server names are global on this system: keep users apart.
-    return m_name + "-" + QString::number(getuid());
+    // Beside the lock, so that the lock and the server belong to one session
+    // and one user (a bare name would be one socket for the whole system).
+    return runtimeFolder() + "/" + m_name + "-" + QString::number(getuid());
 }
 
 bool SingleInstance::claim()

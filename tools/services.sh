@@ -75,8 +75,8 @@ rtmp {
   server {
     listen 127.0.0.1:$rtmp_port;
     chunk_size 4096;
-    application video { live on; record off; }
-    application live { live on; record off; }
+    application video { live on; record off; publish_notify on; play_restart on; }
+    application live { live on; record off; publish_notify on; play_restart on; }
   }
 }
 CONF

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -25,6 +27,17 @@ QString logText(const QString& dataFolder)
     return all;
 }
 
+// A runtime folder of the test's own, private as the session's must be (Qt
+// ignores one that others can read, and the program would fall back to /tmp,
+// shared with every other test that starts it).
+QString privateRuntimeDir(const testsupport::TempDir& home)
+{
+    const std::string dir = home.path() + "/run";
+    QDir().mkpath(QString::fromStdString(dir));
+    chmod(dir.c_str(), 0700);
+    return QString::fromStdString(dir);
+}
+
 }  // namespace
 
 TEST(SingleInstance, SecondProgramStartRaisesTheFirstAndEnds)
@@ -35,7 +48,7 @@ TEST(SingleInstance, SecondProgramStartRaisesTheFirstAndEnds)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("HOME", QString::fromStdString(home.path()));
     env.insert("XDG_DATA_HOME", QString::fromStdString(home.path()) + "/data");
-    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(home.file("run/.keep")).section('/', 0, -2));
+    env.insert("XDG_RUNTIME_DIR", privateRuntimeDir(home));
     env.insert("QT_QPA_PLATFORM", "offscreen");
     const QString dataFolder = QString::fromStdString(home.path()) + "/data/VeltoraTea";
 
@@ -93,7 +106,7 @@ TEST(ProgramStart, UnknownLoginTypeStaysUpAndSaysWhy)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("HOME", QString::fromStdString(home.path()));
     env.insert("XDG_DATA_HOME", QString::fromStdString(home.path()) + "/data");
-    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(home.file("run/.keep")).section('/', 0, -2));
+    env.insert("XDG_RUNTIME_DIR", privateRuntimeDir(home));
     env.insert("QT_QPA_PLATFORM", "offscreen");
 
     QProcess program1;

@@ -339,6 +339,26 @@ TEST_F(RtmpPlayerTest, LivePlayerRecoversWhenThePublisherComesBack)
     EXPECT_FALSE(live.IsPlaying());
 }
 
+TEST_F(RtmpPlayerTest, APublisherThatStopsIsNoticedAtTheStreamEndNotAtTheStallTimeout)
+{
+    ASSERT_TRUE(m_publisher.start(url()));
+    VideoRenderWidget widget;
+    widget.resize(320, 240);
+    OwnRtmpLivePlayer live;
+    live.setStallTimeout(120000000);  // two minutes: only the server's end signal can be noticed
+    QSignalSpy failures(&live, &RtmpLivePlayer::sgRtmpPlayFailed);
+    RtmpPlayParam param = live.GetPlayParam();
+    param.playUrl = QString::fromStdString(url());
+    param.renderWidget = &widget;
+    live.SetPlayParam(param);
+    ASSERT_TRUE(live.StartTask());
+    ASSERT_TRUE(waitFor([&] { return live.picturesShown() > 5; }, 15000));
+    const int early = failures.count();
+    m_publisher.kill();
+    EXPECT_TRUE(waitFor([&] { return failures.count() > early; }, 60000));
+    live.StopTask();
+}
+
 TEST_F(RtmpPlayerTest, PicturesThatStartAfterTheSoundArePlayedToo)
 {
     // The player decides on the streams after 1 s; the pictures come later.

@@ -85,7 +85,7 @@ bool NginxFixture::start()
     if (m_options.rtmp) {
         m_rtmpPort = freeTcpPort();
         conf += "rtmp {\n  server {\n    listen 127.0.0.1:" + std::to_string(m_rtmpPort) + ";\n"
-                "    chunk_size 4096;\n    application live {\n      live on;\n      record off;\n"
+                "    chunk_size 4096;\n    application live {\n      live on;\n      record off;\n      publish_notify on;\n      play_restart on;\n"
                 "      wait_key on;\n      wait_video off;\n    }\n  }\n}\n";
     }
     {
