@@ -26,8 +26,27 @@ void PacketQueue::push(PacketPtr packet)
     size_t n = 0;
     {
         std::lock_guard<std::mutex> hold(m_lock);
-        m_newest = seconds(packet.get());
-        m_packets.push_back(std::move(packet));
+        const double raw = seconds(packet.get());
+        StreamTimes& t = m_streams[packet->stream_index];
+        double steady = -1.0;
+        if (raw >= 0) {
+            if (t.last >= 0) {
+                const double step = raw - t.last;
+                if (step > kJump || step < -kJump) {
+                    // A jump: the stream goes on one usual step after its
+                    // last packet.
+                    t.shift += t.last - raw + t.step;
+                    log(AvLogInfo, "avplayer::PacketQueue::push", "stream %d time jumps by %.3f s",
+                        packet->stream_index, step);
+                } else if (step > 0) {
+                    t.step = step;
+                }
+            }
+            t.last = raw;
+            steady = raw + t.shift;
+            t.newest = steady;
+        }
+        m_packets.push_back(Entry{std::move(packet), steady});
         n = m_packets.size();
     }
     if (n > 500 && n % 100 == 0)
@@ -45,21 +64,23 @@ PacketPtr PacketQueue::pop(int waitMs, double* backlog)
         *backlog = 0.0;
     if (m_packets.empty())
         return nullptr;
-    PacketPtr packet = std::move(m_packets.front());
+    Entry entry = std::move(m_packets.front());
     m_packets.pop_front();
-    const double at = seconds(packet.get());
-    if (backlog && at >= 0 && m_newest >= 0)
-        *backlog = m_newest - at;
-    return packet;
+    if (backlog && entry.steady >= 0) {
+        const StreamTimes& t = m_streams[entry.packet->stream_index];
+        if (t.newest >= 0)
+            *backlog = t.newest - entry.steady;
+    }
+    return std::move(entry.packet);
 }
 
 void PacketQueue::clear()
 {
-    std::deque<PacketPtr> gone;
+    std::deque<Entry> gone;
     {
         std::lock_guard<std::mutex> hold(m_lock);
         gone.swap(m_packets);
-        m_newest = -1.0;
+        m_streams.clear();
     }
 }
 

@@ -60,6 +60,14 @@ std::vector<std::string> StreamPublisher::arguments(const std::string& url, cons
             if (o.audio)
                 a.insert(a.end(), sound.begin(), sound.end());
         }
+        if (o.timeJumpAt > 0) {
+            const std::string shift =
+                "PTS+gte(T\\," + std::to_string(o.timeJumpAt) + ")*" + std::to_string(o.timeJump) + "/TB";
+            if (o.video)
+                a.insert(a.end(), {"-vf", "setpts=" + shift});
+            if (o.audio)
+                a.insert(a.end(), {"-af", "asetpts=" + shift});
+        }
         if (o.video)
             a.insert(a.end(), {"-c:v", "libx264", "-preset", "ultrafast", "-tune", "zerolatency", "-g", "25",
                                "-pix_fmt", "yuv420p"});

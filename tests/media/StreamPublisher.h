@@ -19,6 +19,10 @@ struct PublishOptions {
     // When set, this file is streamed (copied) instead of generating pictures.
     std::string inputFile;
     std::string inputFormat;
+    // When above 0: after this many seconds both streams' time stamps jump by
+    // timeJump seconds (forward or back) while the pictures keep coming.
+    double timeJumpAt = 0;
+    double timeJump = 0;
 };
 
 class StreamPublisher {

@@ -359,6 +359,30 @@ TEST_F(RtmpPlayerTest, APublisherThatStopsIsNoticedAtTheStreamEndNotAtTheStallTi
     live.StopTask();
 }
 
+TEST_F(RtmpPlayerTest, PicturesKeepTheirRateAcrossATimeStampJump)
+{
+    mediatest::PublishOptions options;
+    options.timeJumpAt = 1;  // arrives while the player starts
+    options.timeJump = 30;
+    ASSERT_TRUE(m_publisher.start(url(), options));
+    VideoRenderWidget widget;
+    widget.resize(320, 240);
+    OwnRtmpLivePlayer live;
+    RtmpPlayParam param = live.GetPlayParam();
+    param.playUrl = QString::fromStdString(url());
+    param.renderWidget = &widget;
+    live.SetPlayParam(param);
+    ASSERT_TRUE(live.StartTask());
+    ASSERT_TRUE(waitFor([&] { return live.picturesShown() > 5; }, 15000));
+    // Past the jump: three seconds
+    // later pictures still come at about the stream's 25 a second.
+    waitFor([] { return false; }, 3000);
+    const int before = live.picturesShown();
+    waitFor([] { return false; }, 3000);
+    EXPECT_GT(live.picturesShown() - before, 3 * 12) << "pictures collapse after the jump";
+    live.StopTask();
+}
+
 TEST_F(RtmpPlayerTest, PicturesThatStartAfterTheSoundArePlayedToo)
 {
     // The player decides on the streams after 1 s; the pictures come later.

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -13,11 +14,12 @@ using avplayer::PacketQueue;
 
 namespace {
 
-PacketPtr packetAt(int64_t dts, int den = 1000)
+PacketPtr packetAt(int64_t dts, int den = 1000, int stream = 0)
 {
     PacketPtr p = avplayer::makePacket();
     p->dts = dts;
     p->time_base = AVRational{1, den};
+    p->stream_index = stream;
     return p;
 }
 
@@ -46,6 +48,31 @@ TEST(PacketQueue, OldestFirstWithItsDistanceToTheNewest)
     EXPECT_FALSE(q.pop(0, &backlog));
     EXPECT_DOUBLE_EQ(backlog, 0.0);
     EXPECT_DOUBLE_EQ(PacketQueue::seconds(packetAt(AV_NOPTS_VALUE).get()), -1.0);
+}
+
+TEST(PacketQueue, TimeStampJumpsAndStreamOffsetsNeverLookLikeABacklog)
+{
+    // Two seconds of 25 fps video queued, with its time stamps jumping
+    // forward 30 s, then back 20 s; the sound's clock runs 1000 s apart.
+    PacketQueue q;
+    int64_t video = 0;
+    for (int i = 0; i < 50; ++i) {
+        if (i == 15)
+            video += 30000;
+        if (i == 35)
+            video -= 20000;
+        q.push(packetAt(video, 1000, 0));
+        q.push(packetAt(1000000 + i * 40, 1000, 1));
+        video += 40;
+    }
+    double most = 0;
+    for (int i = 0; i < 100; ++i) {
+        double backlog = -1;
+        ASSERT_TRUE(q.pop(0, &backlog));
+        EXPECT_GE(backlog, 0.0) << i;
+        most = std::max(most, backlog);
+    }
+    EXPECT_NEAR(most, 49 * 0.04, 0.05);  // the queue really holds two seconds, no more
 }
 
 TEST(PacketQueue, ProducerAndConsumerOnTwoThreads)
