@@ -19,7 +19,7 @@ PACKAGES=(
   libqrcodegencpp-dev libcpp-httplib-dev libstb-dev
   libgtest-dev libgmock-dev libbenchmark-dev clang
   pulseaudio pulseaudio-utils libpulse-dev
-  fonts-wqy-microhei fontconfig
+  fonts-wqy-microhei fontconfig librsvg2-bin breeze-icon-theme
   procps psmisc curl python3 openssl
 )
 

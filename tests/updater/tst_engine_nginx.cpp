@@ -246,8 +246,9 @@ TEST_F(EngineNginx, HostileManifestsAndArchivesWriteNothing)
         auto e = engine();
         EXPECT_EQ(kit::runAllStages(*e, recorder), hostile[i].failure) << "case " << i << "\n" << recorder.logText();
         EXPECT_EQ(recorder.kinds().back(), hostile[i].failure);
-        if (hostile[i].failure == kCheckFailed)
+        if (hostile[i].failure == kCheckFailed) {
             EXPECT_TRUE(recorder.texts(kFileDownloaded).empty()) << "case " << i;
+        }
         EXPECT_TRUE(recorder.texts(kFileInstalled).empty()) << "case " << i;
         EXPECT_TRUE(recorder.texts(kFileUnpacked).empty()) << "case " << i;
         EXPECT_EQ(install->ver(), oldVer) << "case " << i;
