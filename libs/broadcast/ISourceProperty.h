@@ -53,8 +53,9 @@ public:
 class IAppWindowCaptureSourceProperty : public IMonitorCaptureSourceProperty {
 public:
     static std::shared_ptr<IAppWindowCaptureSourceProperty> create(const char* sourceName, bool apply);
-    // The X server's top-level windows with a title: the text shown
-    // ("[program]: title") and the window id in hex. The callback answers
+    // The X server's top-level windows with a title: the text shown,
+    // "[<executable file name>]: <title>" ("[?]: <title>" when the owning
+    // program is unknown), and the window id in hex. The callback answers
     // true to go on.
     virtual void EnumWindows(const DeviceCallback& cb) = 0;
     // Captures the window whose listed text (or bare title) is title.
