@@ -72,7 +72,8 @@ bool NginxFixture::start()
     conf += "error_log " + p + "/logs/error.log warn;\n";
     conf += "events { worker_connections 256; }\n";
     if (m_options.http) {
-        m_httpPort = freeTcpPort();
+        if (!m_httpPort)
+            m_httpPort = freeTcpPort();
         conf += "http {\n  access_log " + p + "/logs/access.log;\n"
                 "  client_body_temp_path " + p + "/tmp/body;\n  proxy_temp_path " + p + "/tmp/proxy;\n"
                 "  fastcgi_temp_path " + p + "/tmp/fcgi;\n  uwsgi_temp_path " + p + "/tmp/uwsgi;\n"
@@ -83,10 +84,11 @@ bool NginxFixture::start()
                 "    root " + p + "/html;\n" + m_options.extraHttpServerConf + "\n  }\n}\n";
     }
     if (m_options.rtmp) {
-        m_rtmpPort = freeTcpPort();
+        if (!m_rtmpPort)
+            m_rtmpPort = freeTcpPort();
         conf += "rtmp {\n  server {\n    listen 127.0.0.1:" + std::to_string(m_rtmpPort) + ";\n"
                 "    chunk_size 4096;\n    application live {\n      live on;\n      record off;\n      publish_notify on;\n      play_restart on;\n"
-                "      wait_key on;\n      wait_video off;\n    }\n  }\n}\n";
+                "      wait_key on;\n      wait_video off;\n" + m_options.extraRtmpAppConf + "\n    }\n  }\n}\n";
     }
     {
         std::ofstream out(p + "/nginx.conf");

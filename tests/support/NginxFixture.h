@@ -16,6 +16,8 @@ public:
         bool rtmp = false;
         // Extra lines inside the http server block (locations etc.).
         std::string extraHttpServerConf;
+        // Extra lines inside the rtmp application "live" (on_publish etc.).
+        std::string extraRtmpAppConf;
     };
 
     NginxFixture();
@@ -25,7 +27,8 @@ public:
     NginxFixture& operator=(const NginxFixture&) = delete;
 
     // Writes the configuration and starts nginx; false (with error()) when
-    // nginx is missing or does not come up within a few seconds.
+    // nginx is missing or does not come up within a few seconds. A restart
+    // after stop() listens on the same ports again.
     bool start();
     void stop();
 

@@ -1,0 +1,124 @@
+#include "libs/mediacore/VideoEncoder.h"
+
+extern "C" {
+#include <libavutil/imgutils.h>
+#include <libavutil/opt.h>
+}
+
+namespace mediacore {
+
+bool VideoEncoder::open(const VideoSettings& settings, std::string* error)
+{
+    m_settings = settings;
+    const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
+    if (!codec) {
+        *error = "the x264 encoder is not available";
+        return false;
+    }
+    m_ctx.reset(avcodec_alloc_context3(codec));
+    AVCodecContext* c = m_ctx.get();
+    c->width = settings.width;
+    c->height = settings.height;
+    c->pix_fmt = AV_PIX_FMT_YUV420P;
+    c->time_base = kTimeBase;
+    c->framerate = {settings.fps, 1};
+    // Key frames are forced every second of capture time; x264's own limit
+    // sits above that so it never adds one in between.
+    c->gop_size = settings.fps * 2 + 1;
+    c->max_b_frames = 0;
+    c->bit_rate = int64_t(settings.kbps) * 1000;
+    c->rc_max_rate = c->bit_rate;
+    c->rc_buffer_size = int(c->bit_rate);
+    c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    av_opt_set(c->priv_data, "preset", settings.preset.c_str(), 0);
+    av_opt_set(c->priv_data, "tune", "zerolatency", 0);
+    av_opt_set(c->priv_data, "forced-idr", "1", 0);
+    av_opt_set(c->priv_data, "x264-params", "scenecut=0", 0);
+    int err = avcodec_open2(c, codec, nullptr);
+    if (err < 0) {
+        *error = "x264: " + avErrorText(err);
+        m_ctx.reset();
+        return false;
+    }
+    m_canvas = makeFrame();
+    m_canvas->format = c->pix_fmt;
+    m_canvas->width = c->width;
+    m_canvas->height = c->height;
+    av_frame_get_buffer(m_canvas.get(), 0);
+    m_packet = makePacket();
+    return true;
+}
+
+bool VideoEncoder::scale(const AVFrame* p)
+{
+    if (!p || p->width <= 0 || p->height <= 0)
+        return false;
+    if (!m_sws || p->width != m_srcW || p->height != m_srcH || p->format != m_srcFmt) {
+        m_srcW = p->width;
+        m_srcH = p->height;
+        m_srcFmt = p->format;
+        const int W = m_ctx->width, H = m_ctx->height;
+        // Fit inside the canvas keeping the aspect; even sizes and offsets.
+        if (int64_t(m_srcW) * H > int64_t(W) * m_srcH) {  // wider than the canvas
+            m_dstW = W;
+            m_dstH = int(int64_t(W) * m_srcH / m_srcW) & ~1;
+        } else {
+            m_dstH = H;
+            m_dstW = int(int64_t(H) * m_srcW / m_srcH) & ~1;
+        }
+        m_dstW = std::max(m_dstW, 2);
+        m_dstH = std::max(m_dstH, 2);
+        m_dstX = ((W - m_dstW) / 2) & ~1;
+        m_dstY = ((H - m_dstH) / 2) & ~1;
+        m_sws.reset(sws_getContext(m_srcW, m_srcH, AVPixelFormat(m_srcFmt), m_dstW, m_dstH, AV_PIX_FMT_YUV420P,
+                                   SWS_BILINEAR, nullptr, nullptr, nullptr));
+        av_frame_make_writable(m_canvas.get());
+        // Black borders.
+        const ptrdiff_t lines[4] = {m_canvas->linesize[0], m_canvas->linesize[1], m_canvas->linesize[2], 0};
+        av_image_fill_black(m_canvas->data, lines, AV_PIX_FMT_YUV420P, AVCOL_RANGE_MPEG, W, H);
+    }
+    if (!m_sws)
+        return false;
+    av_frame_make_writable(m_canvas.get());
+    AVFrame* c = m_canvas.get();
+    uint8_t* dst[3] = {c->data[0] + m_dstY * c->linesize[0] + m_dstX,
+                       c->data[1] + (m_dstY / 2) * c->linesize[1] + m_dstX / 2,
+                       c->data[2] + (m_dstY / 2) * c->linesize[2] + m_dstX / 2};
+    sws_scale(m_sws.get(), p->data, p->linesize, 0, m_srcH, dst, c->linesize);
+    return true;
+}
+
+void VideoEncoder::encode(const AVFrame* picture, int64_t ptsMs, const PacketSink& sink)
+{
+    if (!m_ctx || !scale(picture))
+        return;
+    if (ptsMs <= m_lastPts)
+        ptsMs = m_lastPts + 1;
+    m_lastPts = ptsMs;
+    m_canvas->pts = ptsMs;
+    const bool key = ptsMs - m_lastKeyPts >= 1000;
+    if (key)
+        m_lastKeyPts = ptsMs;
+    m_canvas->pict_type = key ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
+    m_canvas->key_frame = key ? 1 : 0;
+    if (avcodec_send_frame(m_ctx.get(), m_canvas.get()) >= 0)
+        drain(sink);
+}
+
+void VideoEncoder::flush(const PacketSink& sink)
+{
+    if (!m_ctx)
+        return;
+    avcodec_send_frame(m_ctx.get(), nullptr);
+    drain(sink);
+}
+
+void VideoEncoder::drain(const PacketSink& sink)
+{
+    while (avcodec_receive_packet(m_ctx.get(), m_packet.get()) >= 0) {
+        sink(m_packet.get());
+        av_packet_unref(m_packet.get());
+    }
+}
+
+}  // namespace mediacore

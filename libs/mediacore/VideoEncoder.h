@@ -1,0 +1,48 @@
+#pragma once
+// H.264 through x264: any picture is scaled (aspect kept, black borders) onto
+// the encoder's size; a key frame starts every second of capture time, and
+// time stamps are milliseconds.
+#include "libs/mediacore/AvPtr.h"
+
+#include <functional>
+#include <string>
+
+namespace mediacore {
+
+// An encoded packet; the receiver copies what it keeps.
+using PacketSink = std::function<void(AVPacket* packet)>;
+
+struct VideoSettings {
+    int width = 640;
+    int height = 480;
+    int fps = 15;
+    int kbps = 600;
+    std::string preset = "veryfast";
+};
+
+class VideoEncoder {
+public:
+    // false with error when x264 cannot be opened.
+    bool open(const VideoSettings& settings, std::string* error);
+    // ptsMs: capture time relative to the stream's start (made increasing).
+    void encode(const AVFrame* picture, int64_t ptsMs, const PacketSink& sink);
+    void flush(const PacketSink& sink);
+    const AVCodecContext* context() const { return m_ctx.get(); }
+    static constexpr AVRational kTimeBase = {1, 1000};
+
+private:
+    bool scale(const AVFrame* picture);
+    void drain(const PacketSink& sink);
+
+    VideoSettings m_settings;
+    CodecPtr m_ctx;
+    FramePtr m_canvas;   // the encoder's picture
+    SwsPtr m_sws;
+    int m_srcW = 0, m_srcH = 0, m_srcFmt = -1;
+    int m_dstX = 0, m_dstY = 0, m_dstW = 0, m_dstH = 0;
+    int64_t m_lastPts = -1;
+    int64_t m_lastKeyPts = -1000000;
+    PacketPtr m_packet;
+};
+
+}  // namespace mediacore
