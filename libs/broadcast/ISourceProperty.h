@@ -44,8 +44,8 @@ public:
     virtual ~IMonitorCaptureSourceProperty() = default;
     virtual void SetCaptureCursor(bool capture) = 0;
     virtual bool IsCaptureCursor() = 0;
-    // Compatibility mode: capture through a slower path that works with any
-    // X server (no shared memory).
+    // Compatibility mode: kept with the source for the settings window; the
+    // X capture picks its path from what the X server offers.
     virtual bool IsCompatibility() = 0;
     virtual void SetCompatibility(bool on) = 0;
 };
@@ -56,7 +56,7 @@ public:
     // The X server's top-level windows with a title: the text shown,
     // "[<executable file name>]: <title>" ("[?]: <title>" when the owning
     // program is unknown), and the window id in hex. The callback answers
-    // true to go on.
+    // true to go on. (Callbacks of this interface run inside the call.)
     virtual void EnumWindows(const DeviceCallback& cb) = 0;
     // Captures the window whose listed text (or bare title) is title.
     virtual bool SetWindow(const char* title) = 0;

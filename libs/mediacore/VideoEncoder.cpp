@@ -96,7 +96,7 @@ void VideoEncoder::encode(const AVFrame* picture, int64_t ptsMs, const PacketSin
         ptsMs = m_lastPts + 1;
     m_lastPts = ptsMs;
     m_canvas->pts = ptsMs;
-    const bool key = ptsMs - m_lastKeyPts >= 1000;
+    const bool key = m_keyRequested.exchange(false) || ptsMs - m_lastKeyPts >= 1000;
     if (key)
         m_lastKeyPts = ptsMs;
     m_canvas->pict_type = key ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;

@@ -4,6 +4,7 @@
 // time stamps are milliseconds.
 #include "libs/mediacore/AvPtr.h"
 
+#include <atomic>
 #include <functional>
 #include <string>
 
@@ -28,6 +29,8 @@ public:
     void encode(const AVFrame* picture, int64_t ptsMs, const PacketSink& sink);
     void flush(const PacketSink& sink);
     const AVCodecContext* context() const { return m_ctx.get(); }
+    // The next picture encoded becomes a key frame (any thread).
+    void requestKeyFrame() { m_keyRequested = true; }
     static constexpr AVRational kTimeBase = {1, 1000};
 
 private:
@@ -43,6 +46,7 @@ private:
     int64_t m_lastPts = -1;
     int64_t m_lastKeyPts = -1000000;
     PacketPtr m_packet;
+    std::atomic<bool> m_keyRequested{false};
 };
 
 }  // namespace mediacore
