@@ -88,7 +88,10 @@ public:
     void StopTimer();
     AppUpdater* GetUpdater() const { return m_updater; }
     void ResetData(bool all);
-    bool IsTeacher() const { return true; }
+    // The program is the teacher's; tests switch to the student side with
+    // SetStudentSideForTests (no setting or input of the program reaches it).
+    bool IsTeacher() const { return !s_studentSideForTests; }
+    static void SetStudentSideForTests(bool student) { s_studentSideForTests = student; }
     int GetTick() const { return m_tick; }
 
     // --- login variables ---
@@ -248,4 +251,5 @@ private:
     TranServices m_tranServices;
 
     static constexpr qint64 kSvrTimeUnset = 10000000;
+    static inline bool s_studentSideForTests = false;  // tests only, GUI thread
 };
