@@ -5,7 +5,7 @@
 #include "mainwindow/popups/AudioFloatWidget.h"
 #include "mainwindow/popups/ButtonFloatWidget.h"
 #include "mainwindow/popups/DeskFloatWidget.h"
-#include "ShellTestSupport.h"
+#include "tests/mainwindow/ShellTestSupport.h"
 
 #include <QMouseEvent>
 #include <QPushButton>

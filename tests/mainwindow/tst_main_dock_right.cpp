@@ -1,7 +1,7 @@
 // The right dock: the video slots by room kind and layout, the top video of
 // layout 2 leaving and coming back, and clearing.
 #include "mainwindow/room/MainDockRight.h"
-#include "ShellTestSupport.h"
+#include "tests/mainwindow/ShellTestSupport.h"
 
 #include <QVBoxLayout>
 

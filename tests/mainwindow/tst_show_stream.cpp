@@ -1,7 +1,7 @@
 // The recording stream pop-up: placeholder and address by the recording
 // state within one tick, copy, and one close signal per close.
 #include "mainwindow/popups/ShowStreamWidget.h"
-#include "ShellTestSupport.h"
+#include "tests/mainwindow/ShellTestSupport.h"
 
 #include <QClipboard>
 #include <QLineEdit>

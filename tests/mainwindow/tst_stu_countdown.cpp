@@ -2,7 +2,7 @@
 // phase and its end, and stopping.
 #include "mainwindow/popups/StuCountdown.h"
 #include "QtWait.h"
-#include "ShellTestSupport.h"
+#include "tests/mainwindow/ShellTestSupport.h"
 
 #include <QSequentialAnimationGroup>
 

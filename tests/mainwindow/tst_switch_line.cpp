@@ -1,7 +1,7 @@
 // The media-line chooser: geometry and visible lines for 0, 1, 2, 3 and too
 // many lines, switching by a click, and a click on the current line.
 #include "mainwindow/popups/SwitchLineWidget.h"
-#include "ShellTestSupport.h"
+#include "tests/mainwindow/ShellTestSupport.h"
 
 #include <QPushButton>
 #include <QSignalSpy>

@@ -2,7 +2,7 @@
 // the icon, values applied once, the microphone mode, and deactivation.
 #include "mainwindow/popups/VerSliderWidget.h"
 #include "platform/MemoryVolumeBackend.h"
-#include "ShellTestSupport.h"
+#include "tests/mainwindow/ShellTestSupport.h"
 
 #include <QLabel>
 #include <QSignalSpy>
