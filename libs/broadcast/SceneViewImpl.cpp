@@ -147,14 +147,22 @@ void SceneViewImpl::paint(void* display, int width, int height, int depth, void*
     for (int y = r.y; y < r.y + r.h; ++y)
         std::fill(px + size_t(y) * width + r.x, px + size_t(y) * width + r.x + r.w, 0xff000000u);
     if (picture && picture->width > 0 && picture->height > 0) {
-        const int key[5] = {picture->width, picture->height, picture->format, r.w, r.h};
+        // The source stands on the canvas keeping its aspect, as it is encoded.
+        Rect in = r;
+        if (int64_t(picture->width) * r.h > int64_t(r.w) * picture->height)
+            in.h = std::max(1, int(int64_t(r.w) * picture->height / picture->width));
+        else
+            in.w = std::max(1, int(int64_t(r.h) * picture->width / picture->height));
+        in.x = r.x + (r.w - in.w) / 2;
+        in.y = r.y + (r.h - in.h) / 2;
+        const int key[5] = {picture->width, picture->height, picture->format, in.w, in.h};
         if (!m_sws || !std::equal(key, key + 5, m_swsKey)) {
             std::copy(key, key + 5, m_swsKey);
-            m_sws.reset(sws_getContext(picture->width, picture->height, AVPixelFormat(picture->format), r.w, r.h,
+            m_sws.reset(sws_getContext(picture->width, picture->height, AVPixelFormat(picture->format), in.w, in.h,
                                        AV_PIX_FMT_BGR0, SWS_FAST_BILINEAR, nullptr, nullptr, nullptr));
         }
         if (m_sws) {
-            uint8_t* dst[1] = {m_pixels.data() + (size_t(r.y) * width + r.x) * 4};
+            uint8_t* dst[1] = {m_pixels.data() + (size_t(in.y) * width + in.x) * 4};
             const int stride[1] = {width * 4};
             sws_scale(m_sws.get(), picture->data, picture->linesize, 0, picture->height, dst, stride);
         }

@@ -49,6 +49,11 @@ ProbeResult probe(const std::string& url, int readMs)
     AVPacket* pkt = av_packet_alloc();
     while (std::chrono::steady_clock::now() < deadline && av_read_frame(ctx, pkt) >= 0) {
         const AVStream* st = ctx->streams[pkt->stream_index];
+        if (pkt->pts != AV_NOPTS_VALUE)
+            r.lastMs = std::max(r.lastMs, av_rescale_q(pkt->pts, st->time_base, {1, 1000}) -
+                                              (st->start_time != AV_NOPTS_VALUE
+                                                   ? av_rescale_q(st->start_time, st->time_base, {1, 1000})
+                                                   : 0));
         if (st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
             ++r.videoPackets;
             if (pkt->flags & AV_PKT_FLAG_KEY) {

@@ -26,6 +26,7 @@ struct ProbeResult {
     std::vector<ProbedStream> streams;
     std::vector<int64_t> keyFrameMs;  // video key frames' time stamps
     std::vector<int64_t> stamps;      // per key frame: the sender's time, -1 when none
+    int64_t lastMs = -1;              // the latest packet time stamp seen
     int videoPackets = 0;
     int audioPackets = 0;
     const ProbedStream* find(const std::string& codec) const;
