@@ -21,6 +21,7 @@ PACKAGES=(
   pulseaudio pulseaudio-utils libpulse-dev
   fonts-wqy-microhei fontconfig librsvg2-bin breeze-icon-theme
   procps psmisc curl python3 openssl
+  python3-gi gir1.2-lunardate-3.0
 )
 
 missing=()
