@@ -8,7 +8,7 @@ PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config git
   qtbase5-dev qtbase5-dev-tools qttools5-dev-tools qttools5-dev qtmultimedia5-dev
   libqt5websockets5-dev libqt5svg5-dev libqt5multimedia5-plugins
-  libcurl4-openssl-dev libssl-dev libsodium-dev
+  libcurl4-openssl-dev libssl-dev libsodium-dev librsvg2-bin
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev
   libavdevice-dev libavfilter-dev ffmpeg
   libsdl2-dev

@@ -1,0 +1,30 @@
+# Builds the updater's skin zip: the artwork drawn by make_art.py, rendered
+# to PNG with rsvg-convert, and the skin XML files, flat in one zip.
+# -DSRC=<updater/skin> -DWORK=<staging folder> -DOUT=<skin.zip> -DPYTHON=... -DRSVG=...
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK}/svg ${WORK}/zip)
+execute_process(COMMAND ${PYTHON} ${SRC}/make_art.py ${WORK}/svg OUTPUT_VARIABLE names RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "make_art.py failed")
+endif()
+string(REPLACE "\n" ";" names "${names}")
+set(members Korvanel.xml UpdateMsgListItem.xml)
+foreach(name ${names})
+  if(name STREQUAL "")
+    continue()
+  endif()
+  execute_process(COMMAND ${RSVG} ${WORK}/svg/${name}.svg -o ${WORK}/zip/${name}.png RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "rsvg-convert failed on ${name}.svg")
+  endif()
+  list(APPEND members ${name}.png)
+endforeach()
+file(COPY ${SRC}/Korvanel.xml ${SRC}/UpdateMsgListItem.xml DESTINATION ${WORK}/zip)
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${OUT}.tmp --format=zip ${members}
+                WORKING_DIRECTORY ${WORK}/zip RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "cannot write the skin zip")
+endif()
+file(RENAME ${OUT}.tmp ${OUT})
+# The program's own icon (resource 107).
+file(COPY_FILE ${WORK}/zip/logo48.png ${OUT}.icon.png)
