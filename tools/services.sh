@@ -22,6 +22,44 @@ encode_config() {
   python3 -c 'import base64,sys; print(base64.b64encode(bytes((b+3)%256 for b in sys.argv[1].encode())).decode())' "$1"
 }
 
+# An update for the installation under <root>: the same build under a newer
+# version (one that grows with the clock, so every start offers it), with
+# one added file, published as the update server lays it out:
+# /version/<app>, /latest/<app> (the manifest) and /store/cached/<sha1>.
+publish_update() {
+  python3 - "$1" "$2" <<'PY'
+import hashlib, json, os, sys, time
+root, html = os.path.realpath(sys.argv[1]), sys.argv[2]
+app = "VeltoraTea"
+now = int(time.time())
+version = "2.%d.%d" % (now // 86400, now % 86400)
+skip = {"KorvanelTmp", os.path.join("bin", "32bit", "endpoints.ini")}
+files = {}
+if os.path.isdir(root):
+    for folder, dirs, names in os.walk(root):
+        dirs[:] = [d for d in dirs if not d.lower().startswith("log")]
+        for name in names:
+            rel = os.path.relpath(os.path.join(folder, name), root)
+            if rel not in skip:
+                with open(os.path.join(folder, name), "rb") as f:
+                    files[rel] = f.read()
+files[os.path.join("bin", "32bit", "release-notes.txt")] = ("Veltora %s\n" % version).encode()
+entries = []
+os.makedirs(os.path.join(html, "store", "cached"), exist_ok=True)
+for rel, data in sorted(files.items()):
+    digest = hashlib.sha1(data).hexdigest()
+    with open(os.path.join(html, "store", "cached", digest), "wb") as f:
+        f.write(data)
+    entries.append({"path": rel.replace(os.sep, "\\"), "size": len(data), "digest": digest})
+for sub, body in (("version", {"latest-version": version + ".json", "minimum-required": "1.0.0"}),
+                  ("latest", {"version": version, "files": entries})):
+    os.makedirs(os.path.join(html, sub), exist_ok=True)
+    with open(os.path.join(html, sub, app), "w") as f:
+        json.dump(body, f)
+print("update %s: %d files" % (version, len(entries)))
+PY
+}
+
 stop() {
   if [ -f "$PIDFILE" ]; then
     pid=$(cat "$PIDFILE")
@@ -49,6 +87,7 @@ JSON
   cp "$STATE/html/pc/TeaMediaLine.json" "$STATE/html/pc/TestTeaMediaLine.json"
   encode_config '{"layout":"1","showUserNumByChat":"1","openSyncLive":"0"}' >"$STATE/html/rqs/liveconfig"
   echo '<html><body>Veltora</body></html>' >"$STATE/html/download_pc.html"
+  publish_update "$program_dir/../.." "$STATE/html"
 
   local module=/usr/lib/nginx/modules/ngx_rtmp_module.so
   cat >"$STATE/nginx.conf" <<CONF
