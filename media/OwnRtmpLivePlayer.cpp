@@ -7,6 +7,8 @@
 
 #include <QMetaObject>
 
+#include <cstring>
+
 OwnRtmpLivePlayer::OwnRtmpLivePlayer() : m_link(std::make_shared<Link>())
 {
     m_link->target = this;
@@ -68,10 +70,9 @@ void OwnRtmpLivePlayer::startPlayer()
     m_player->setFlag(m_playParam.flag);
     m_player->setRenderWindow(m_playParam.renderWidget);
     if (!m_playParam.flag) {
-        m_player->setVideoFrameCallback([link, generation](void* pixels, int width, int height) {
-            QImage picture = QImage(static_cast<const uchar*>(pixels), width, height, width * 4,
-                                    QImage::Format_ARGB32)
-                                 .copy();
+        auto pictures = std::make_shared<PictureSlots>();
+        m_player->setVideoFrameCallback([link, generation, pictures](void* pixels, int width, int height) {
+            QImage picture = pictures->fill(pixels, width, height);
             post(link, [generation, picture](OwnRtmpLivePlayer* self) { self->onPicture(generation, picture); });
         });
     }
@@ -81,6 +82,30 @@ void OwnRtmpLivePlayer::startPlayer()
     m_player->play(m_playParam.playUrl.toStdString(), [link, generation](bool ok, int code) {
         post(link, [generation, ok, code](OwnRtmpLivePlayer* self) { self->onOpened(generation, ok, code); });
     });
+}
+
+QImage OwnRtmpLivePlayer::PictureSlots::fill(const void* pixels, int width, int height)
+{
+    // The slot not filled last, unless the screen still holds it; then the
+    // other one; a new picture only when both are held (or the size changed).
+    QImage* target = nullptr;
+    for (int i = 0; i < 2 && !target; ++i) {
+        QImage& candidate = slot[(next + i) % 2];
+        if (candidate.isDetached() && candidate.width() == width && candidate.height() == height) {
+            target = &candidate;
+            next = (next + i + 1) % 2;
+        }
+    }
+    if (!target) {
+        target = &slot[next];
+        next = (next + 1) % 2;
+        *target = QImage(width, height, QImage::Format_ARGB32);
+    }
+    const int rowBytes = width * 4;
+    const auto* from = static_cast<const uchar*>(pixels);
+    for (int y = 0; y < height; ++y)
+        memcpy(target->scanLine(y), from + size_t(y) * size_t(rowBytes), size_t(rowBytes));
+    return *target;
 }
 
 void OwnRtmpLivePlayer::dropPlayer()

@@ -22,6 +22,9 @@ constexpr double kFirstJump = 1.0;
 constexpr double kMaxFrameGap = 10.0;
 constexpr double kSyncThresholdMin = 0.01;
 constexpr double kNoSyncThreshold = 10.0;
+// A frame this far from the master's clock is not waited for: a
+// discontinuity the clock has not reached yet (it paces itself meanwhile).
+constexpr double kMaxClockWait = 1.0;
 // A render thread that took no frame for this long is stalled, not slow.
 constexpr int64_t kRenderStallUs = 500000;
 
@@ -108,6 +111,14 @@ int DecoderBase::decode(AVPacket* packet)
         ++queued;
     }
     return queued > 0 || ret == AVERROR(EAGAIN) || ret == AVERROR_EOF ? queued : ret;
+}
+
+double DecoderBase::frameDuration(const AVFrame* frame) const
+{
+    if (frame->sample_rate > 0 && frame->nb_samples > 0)
+        return double(frame->nb_samples) / frame->sample_rate;
+    const double timeBase = m_stream ? av_q2d(m_stream->time_base) : 0.0;
+    return frame->pkt_duration > 0 ? double(frame->pkt_duration) * timeBase : 0.0;
 }
 
 double DecoderBase::framePts(AVFrame* frame)
@@ -317,18 +328,39 @@ void DecoderBase::renderThread()
         // Wait until the frame is due, then render it: a frame shows at its
         // own time, not one frame early. The very first frame shows at once
         // (nothing is on screen yet; the pace of the next ones still counts
-        // from its due time). The wait runs in short slices so that a stop
-        // request is seen at once.
+        // from its due time). A frame that follows a running master is due
+        // when the master's clock reaches it; otherwise (it is the master,
+        // or the clock is far off: a discontinuity) the paced wait holds.
+        // The wait runs in short slices so that a stop request is seen at once.
         const bool first = m_rendered.load() == 0;
+        if (clock && type == clock->masterType() && clock->skipToFollower(frame->pts, frameDuration(frame->frame))) {
+            freeDecodedFrame(frame);  // the follower already shows later frames
+            continue;
+        }
+        if (clock && type != clock->masterType() && first)
+            clock->setFollowerStart(frame->pts);
         const double paced = frameWait(frame->pts, nowSeconds());
-        const double wait = first ? 0.0 : waitBeforeRender(paced);
-        const auto due = std::chrono::steady_clock::now() + std::chrono::microseconds(int64_t(wait * 1000000));
-        while (!m_renderStop.load()) {
-            const auto now = std::chrono::steady_clock::now();
-            if (now >= due)
-                break;
-            const auto left = std::chrono::duration_cast<std::chrono::microseconds>(due - now).count();
-            av_usleep(unsigned(std::min<int64_t>(left, 10000)));
+        const bool follow = !first && clock && type != clock->masterType() && clock->started() &&
+                            std::fabs(frame->pts - clock->masterClock()) < kMaxClockWait;
+        if (follow) {
+            while (!m_renderStop.load()) {
+                const double left = frame->pts - clock->masterClock();
+                if (left <= 0.0005 || left >= kMaxClockWait)
+                    break;
+                av_usleep(unsigned(std::min(left, 0.01) * 1000000));
+            }
+            // The pace of later frames counts from now.
+            m_frameTimer.store(nowSeconds());
+        } else {
+            const double wait = first ? 0.0 : waitBeforeRender(paced);
+            const auto due = std::chrono::steady_clock::now() + std::chrono::microseconds(int64_t(wait * 1000000));
+            while (!m_renderStop.load()) {
+                const auto now = std::chrono::steady_clock::now();
+                if (now >= due)
+                    break;
+                const auto left = std::chrono::duration_cast<std::chrono::microseconds>(due - now).count();
+                av_usleep(unsigned(std::min<int64_t>(left, 10000)));
+            }
         }
         if (m_renderStop.load()) {
             freeDecodedFrame(frame);

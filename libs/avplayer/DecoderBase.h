@@ -84,6 +84,8 @@ public:
 
     // The presentation time of a decoded frame in seconds (decode thread).
     double framePts(AVFrame* frame);
+    // How long a decoded frame lasts in seconds (0 when unknown).
+    double frameDuration(const AVFrame* frame) const;
 
     // Pacing of one frame whose time is pts (render thread; public for tests):
     // returns how long to wait after rendering it, in seconds. now is

@@ -14,10 +14,12 @@ class H264Decoder : public DecoderBase {
 public:
     using FrameCallback = std::function<void(void* pixels, int width, int height)>;
 
-    // Decoded pictures waiting for their time: a third of a second at 25
-    // fps. A full queue holds the decode thread back instead of growing
-    // (a 720p picture is 1.4 MB, a 1080p one 3 MB).
-    static constexpr size_t kQueuedPictures = 8;
+    // Decoded pictures waiting for their time: a quarter second at 25 fps.
+    // A full queue holds the decode thread back instead of growing (a 720p
+    // picture is 1.4 MB, a 1080p one 3 MB). The sound is decoded at most this
+    // far ahead of the picture on screen, so a shorter queue would risk gaps
+    // in the sound whenever a picture decodes slowly.
+    static constexpr size_t kQueuedPictures = 6;
 
     explicit H264Decoder(FrameCallback onVideoFrame);
     ~H264Decoder() override;

@@ -41,4 +41,25 @@ bool SyncClock::start(int type)
     return m_started.load() && !m_quit.load();
 }
 
+void SyncClock::setFollowerStart(double pts)
+{
+    if (m_hasFollowerStart.load())
+        return;
+    m_followerStart.store(pts);
+    m_hasFollowerStart.store(true);
+}
+
+bool SyncClock::skipToFollower(double pts, double duration)
+{
+    if (m_caughtUp || !m_hasFollowerStart.load())
+        return false;
+    const double start = m_followerStart.load();
+    if (pts + duration <= start && start - pts < kMaxCatchUp)
+        return true;
+    m_caughtUp = true;
+    if (pts < start)
+        avplayer::log(avplayer::AvLogInfo, "avplayer::SyncClock::skipToFollower", "master caught up at %f", pts);
+    return false;
+}
+
 }  // namespace avplayer

@@ -34,6 +34,17 @@ public:
     void abort() { m_quit.store(true); }
     bool aborted() const { return m_quit.load(); }
     bool started() const { return m_started.load(); }
+
+    // The first frame a follower shows. A master still behind it (its own
+    // output holds more than the follower's) skips ahead to it once, so that
+    // the follower need not wait at the start. Any thread.
+    void setFollowerStart(double pts);
+    // Whether the master should skip a frame of time pts lasting duration
+    // seconds: it ends before the follower's start, which is less than
+    // kMaxCatchUp ahead. The first frame that does not end before it ends
+    // the catch-up for good. Master's render thread.
+    bool skipToFollower(double pts, double duration);
+    static constexpr double kMaxCatchUp = 1.0;
     int64_t startTime() const { return m_startTime.load(); }
 
 private:
@@ -43,6 +54,9 @@ private:
     std::atomic<int> m_masterType{Audio};      // atomic: set by the player before play
     std::atomic<bool> m_started{false};        // atomic: set once by the master
     std::atomic<bool> m_quit{false};           // atomic: set by abort() and the destructor
+    std::atomic<bool> m_hasFollowerStart{false};  // atomic: set once by setFollowerStart
+    std::atomic<double> m_followerStart{0.0};  // atomic: written before m_hasFollowerStart
+    bool m_caughtUp = false;                   // the master's render thread only
 };
 
 }  // namespace avplayer

@@ -18,6 +18,7 @@
 #include <random>
 #include <thread>
 #include <future>
+#include <mutex>
 #include <vector>
 
 extern "C" {
@@ -281,4 +282,105 @@ TEST(DecoderInput, CorruptPacketsDecodeToNothing)
         }
     }
     avformat_free_context(format);
+}
+
+TEST(SyncClock, MasterSkipsOnceToTheFollowersFirstFrame)
+{
+    struct Step {
+        double pts;
+        bool skipped;
+    };
+    struct Case {
+        const char* what;
+        double followerStart;  // < 0: no follower has shown a frame
+        std::vector<Step> steps;  // frames of 0.1 s in turn
+    };
+    const Case cases[] = {
+        {"no follower yet", -1, {{4.0, false}, {4.1, false}}},
+        {"behind: skipped until the start, then never again",
+         5.0,
+         {{4.5, true}, {4.8, true}, {4.95, false}, {4.0, false}}},
+        {"a frame lasting past the start is kept", 5.0, {{4.95, false}}},
+        {"too far behind: a discontinuity, kept", 9.0, {{4.0, false}, {8.5, false}}},
+        {"already ahead", 5.0, {{6.0, false}, {4.0, false}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SyncClock clock;
+        if (c.followerStart >= 0) {
+            clock.setFollowerStart(c.followerStart);
+            clock.setFollowerStart(c.followerStart + 100);  // only the first counts
+        }
+        for (const Step& s : c.steps)
+            EXPECT_EQ(clock.skipToFollower(s.pts, 0.1), s.skipped) << s.pts;
+    }
+}
+
+namespace {
+
+// Notes the master's time at which each frame is rendered.
+class ClockedDecoder : public DecoderBase {
+public:
+    ClockedDecoder(std::shared_ptr<SyncClock> clock, int type) : m_type(type)
+    {
+        m_clock = clock;
+        setSyncClock(std::move(clock));
+        startRenderThread();
+    }
+    ~ClockedDecoder() override { stopRenderThread(); }
+    int syncType() override { return m_type; }
+    void onDecodeFrame(DecodedFrame* frame) override
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_shown.emplace_back(frame->pts, m_clock->masterClock());
+    }
+    std::vector<std::pair<double, double>> shown()
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return m_shown;
+    }
+
+private:
+    int m_type;
+    std::shared_ptr<SyncClock> m_clock;
+    std::mutex m_lock;
+    std::vector<std::pair<double, double>> m_shown;  // guarded by m_lock: (pts, master clock then)
+};
+
+double steadySeconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+TEST(DecoderPacing, PicturesShowWhenTheMastersClockReachesThem)
+{
+    // The master's clock runs with the wall clock from 10.0 s; the pictures
+    // start 0.3 s ahead of it (as when the sound is buffered deeper), then
+    // one comes 30 s further on (a jump the clock has not made).
+    auto clock = std::make_shared<SyncClock>();
+    const double t0 = steadySeconds();
+    clock->setMasterClock([t0] { return 10.0 + (steadySeconds() - t0); });
+    ASSERT_TRUE(clock->start(SyncClock::Audio));
+    ClockedDecoder video(clock, SyncClock::Video);
+    std::vector<double> times;
+    for (int i = 0; i < 10; ++i)
+        times.push_back(10.3 + 0.04 * i);
+    times.push_back(40.7);
+    for (double pts : times) {
+        video.waitForRoom();
+        video.pushFrame(silentFrame(pts, 1));
+    }
+    for (int i = 0; i < 5000 && video.shown().size() < times.size(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const auto shown = video.shown();
+    ASSERT_EQ(shown.size(), times.size());
+    // The first picture shows at once; every later one not before its time
+    // (and not at half pace: none waits for more than the clock).
+    EXPECT_LT(shown[0].second, 10.3);
+    for (size_t i = 1; i + 1 < shown.size(); ++i)
+        EXPECT_GE(shown[i].second, shown[i].first - 0.001) << i;
+    // The jump is not waited for: it shows long before the clock gets there.
+    EXPECT_LT(shown.back().second, 20.0);
 }
