@@ -1,8 +1,64 @@
 #pragma once
-// The teacher's main window: the hub that owns the room's widgets. For now
-// it only carries the window title the single-instance check looks for and
-// the program's exit.
+// The teacher's room window and the hub of the program: it owns the room's
+// widgets and pop-ups, makes the login and home windows, binds the room
+// controller to the libraries and makes the connections the rest of the
+// shell relies on. Built once by main(), hidden until a room is entered.
+//
+// Implementation by concern, under mainwindow/shell/:
+//   MainWindowForm.cpp      construction, members, destruction, the window's
+//                           own events (drag, paint, mask, show)
+//   MainWindowHandlers.cpp  the handlers the constructor connects (device
+//                           settings, external push, media visibility, volume
+//                           buttons, network speed, dual-teacher visibility)
+//   MainWindowShortcuts.cpp the hidden keyboard shortcuts
+//   MainWindowDispatch.cpp  library commands, HTTP results, control commands
+//   MainWindowRoom.cpp      room entry and exit, buttons, tick and closing
 #include <QMainWindow>
+#include <QMap>
+#include <QPoint>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+
+class ButtonFloatWidget;
+class CamDevSettingWidget;
+class CBarrageScreen;
+class ChatCtrl;
+class CHudongWidget;
+class ClassListWidget;
+class CountdownWidget;
+class CTopClassWidget;
+class CTopMsgWidget;
+class DeskFloatWidget;
+class DeviceSettingDialog;
+class DocTurnPageCtrl;
+class DocWidget;
+class DrawToolBarCtrl;
+class ExtPushWidget;
+class LoginWidget;
+class LotteryAnswer;
+class LotteryResultWidget;
+class LotteryWidget;
+class MediaPlayerWidget;
+class MsgBox;
+class QuestionAnswer;
+class QuestionResultWidget;
+class QuestionWidget;
+class ShowQRWidget;
+class ShowStreamWidget;
+class StuDeviceSettingWidget;
+class SwitchBKWidget;
+class SwitchLineWidget;
+class ToastButtonWidget;
+class ToastHandupButton;
+class ToastQuestionButton;
+class UserListDialog;
+class VerSliderWidget;
+
+namespace Ui {
+class MainWindow;
+}
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -10,7 +66,123 @@ public:
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
+    void ExitRoom();
+    void onUserHttpCmd(int type, const QVariant& data);
+
+    // The process-wide minimum size for a desktop of that available size:
+    // 1280 x 720, or 1600 x 900 from the first desktop of at least 1600 x 900
+    // on (it then stays so for the process).
+    static QSize MinimumSizeFor(const QSize& available);
+
+    // The speed handler's wall clock in seconds since the epoch (tests set
+    // their own).
+    void SetWallClock(std::function<qint64()> seconds) { m_wallSeconds = std::move(seconds); }
+
+    // For the room's parts and tests: the form and the pop-ups.
+    Ui::MainWindow* Form() const { return ui; }
+    SwitchLineWidget* LineSwitch() const { return m_switchLine; }
+    SwitchBKWidget* Backgrounds() const { return m_switchBK.get(); }
+    VerSliderWidget* MicSlider() const { return m_micSlider; }
+    VerSliderWidget* SpeakerSlider() const { return m_speakerSlider; }
+    ShowStreamWidget* StreamWidget() const { return m_streamWidget; }
+    ClassListWidget* HomeWindow() const { return m_classList; }
+    MsgBox* ConfirmBox() const { return m_msgBox; }
+    qint64 LastNetWarning() const { return m_lastNetWarning; }
+    int ShareRetryCountdown() const { return m_shareRetry; }
+
 public slots:
-    // The program's exit sequence: the only way the event loop ends.
-    void ExitApp();
+    void EnterRoom();
+    void onTimerUpdate(int tick);
+    void OnButtonClick();
+    void onWBLibCmd(int cmd, const QVariant& var);
+    void onClientLibCmd(int cmd, const QVariant& var);
+    void toStartRecorderOrDesk(int reason);
+    void slotAddNewChatMessage(const QVariantList& msg);
+    void slotRtmpPushFailed(int pushStates, QString msg);
+    void slotRtmpPlayFailed(int faileTimes, QString msg);
+    void onControlCmd(int cmd, const QVariant& var);
+    void ReDoSharePlay();
+    void onSwitchLine();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // Constructor steps (MainWindowForm.cpp).
+    void MakeRoomTools();
+    void ConnectButtons();
+    void MakeLoginWindows();
+    void ConnectHandlers();
+    // MainWindowShortcuts.cpp
+    void MakeShortcuts();
+    // MainWindowHandlers.cpp
+    void OnExitApp();
+    void OnDeviceSetting(bool on);
+    void OnExtPushShow(bool show);
+    void OnExtPushStart(bool start, const QString& streamName);
+    void OnExtPushPlay(bool on);
+    void OnMediaShowChange();
+    void OnMicValueChange();
+    void OnSpeakerValueChange();
+    void OnRoomSpeed(int level, int delayMs);
+    void OnDualVisible(bool allClasses, bool fromToast);
+
+    // GUI thread only, like every member below.
+    QPoint m_dragAnchor;                                    // 1
+    bool m_dragging = false;                                // 2
+    bool m_draggable = true;                                // 3
+    Ui::MainWindow* ui = nullptr;                           // 4, owned
+    std::shared_ptr<DeviceSettingDialog> m_deviceSetting;   // 5
+    std::shared_ptr<DrawToolBarCtrl> m_drawToolBar;         // 6, room set-up
+    std::shared_ptr<CBarrageScreen> m_barrage;              // 7
+    std::shared_ptr<DocTurnPageCtrl> m_turnPage;            // 8
+    std::shared_ptr<UserListDialog> m_userList;             // 9, room set-up
+    std::shared_ptr<ShowQRWidget> m_showQR;                 // 10, room set-up
+    std::shared_ptr<DocWidget> m_docWidget;                 // 11
+    std::shared_ptr<SwitchBKWidget> m_switchBK;             // 12
+    CamDevSettingWidget* m_camSetting = nullptr;            // 13
+    ExtPushWidget* m_extPush = nullptr;                     // 14
+    ShowStreamWidget* m_streamWidget = nullptr;             // 15, first Ctrl+Shift+R
+    StuDeviceSettingWidget* m_stuDevice = nullptr;          // 16, student side only
+    ChatCtrl* m_chat = nullptr;                             // 17, room set-up
+    VerSliderWidget* m_micSlider = nullptr;                 // 18
+    VerSliderWidget* m_speakerSlider = nullptr;             // 19
+    MsgBox* m_msgBox = nullptr;                             // 20
+    DeskFloatWidget* m_deskFloat = nullptr;                 // 21, room set-up
+    ButtonFloatWidget* m_previewFloat = nullptr;            // 22, first preview
+    ToastButtonWidget* m_visibilityToast = nullptr;         // 23, on demand
+    MediaPlayerWidget* m_mediaPlayer = nullptr;             // 24
+    SwitchLineWidget* m_switchLine = nullptr;               // 25
+    ToastHandupButton* m_handupToast = nullptr;             // 26
+    ToastQuestionButton* m_questionToast = nullptr;         // 27
+    CHudongWidget* m_hudong = nullptr;                      // 28
+    CTopMsgWidget* m_topMsg = nullptr;                      // 29
+    CTopClassWidget* m_products = nullptr;                  // 30
+    CTopClassWidget* m_adverts = nullptr;                   // 31
+    QuestionWidget* m_question = nullptr;                   // 32
+    QuestionResultWidget* m_questionResult = nullptr;       // 33
+    QuestionAnswer* m_questionAnswer = nullptr;             // 34
+    LotteryWidget* m_lottery = nullptr;                     // 35
+    LotteryResultWidget* m_lotteryResult = nullptr;         // 36
+    LotteryAnswer* m_lotteryAnswer = nullptr;               // 37
+    CountdownWidget* m_countdown = nullptr;                 // 38
+    QMap<QString, QVariant> m_dualTeacher;                  // 39
+    LoginWidget* m_login = nullptr;                         // 40, top-level, never deleted here
+    ClassListWidget* m_classList = nullptr;                 // 41, top-level, never deleted here
+    qint64 m_courseEnd = 0;                                 // 42, ms of the server clock
+    qint64 m_lastNetWarning = 0;                            // 43, s since the epoch
+    qint64 m_roomEntryTime = 0;                             // 44, s since the epoch
+    int m_shareRetry = 0;                                   // 45, ticks
+    int m_unrecordedTicks = 0;                              // 46
+    bool m_firstRoomLogin = true;                           // 47
+    bool m_startRecording = false;                          // 48
+    qint64 m_lastActivity = 0;                              // 49, ms of the server clock
+    std::function<qint64()> m_wallSeconds;
 };

@@ -19,7 +19,7 @@ PACKAGES=(
   libqrcodegencpp-dev libcpp-httplib-dev libstb-dev
   libgtest-dev libgmock-dev libbenchmark-dev clang
   pulseaudio pulseaudio-utils libpulse-dev
-  fonts-wqy-microhei fontconfig librsvg2-bin breeze-icon-theme
+  fonts-wqy-microhei fontconfig librsvg2-bin breeze-icon-theme zbar-tools
   procps psmisc curl python3 openssl
   python3-gi gir1.2-lunardate-3.0
 )

@@ -39,6 +39,9 @@ inline void SetSession(bool liveRoom, const QString& token = "tok|6", const QStr
 
 inline std::string Screenshot(QWidget* w, const std::string& name)
 {
+    // Pending layout and polish requests first, so the picture is current.
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
     const std::string path = testsupport::screenshotPath(name);
     w->grab().save(QString::fromStdString(path));
     return path;

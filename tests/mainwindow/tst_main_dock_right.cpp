@@ -62,6 +62,24 @@ TEST(MainDockRight, LiveRoomShowsTheTeachersSlotsAtTheVideoWidth)
     EXPECT_EQ(dock->DockLayout()->count(), 0);
 }
 
+TEST(MainDockRight, StudentSideShowsOnlyTheThirdSlot)
+{
+    shelltest::SetSession(true);
+    CData::SetStudentSideForTests(true);
+    MainDockRight dock;
+    QWidget* v[3];
+    for (int i = 0; i < 3; ++i) {
+        v[i] = new QWidget(&dock);
+        dock.SetVideoWidget(v[i], i);
+    }
+    dock.ShowDock(true);
+    CData::SetStudentSideForTests(false);
+    EXPECT_TRUE(v[0]->isHidden());
+    EXPECT_TRUE(v[1]->isHidden());
+    EXPECT_FALSE(v[2]->isHidden());
+    EXPECT_EQ(dock.width(), 236);
+}
+
 TEST(MainDockRight, SmallRoomTakesNoWidth)
 {
     shelltest::SetSession(false);

@@ -1,0 +1,7 @@
+#include "courseware/DocTurnPageCtrl.h"
+
+DocTurnPageCtrl::DocTurnPageCtrl(QWidget* parent) : QWidget(parent)
+{
+    setObjectName("DocTurnPageCtrl");
+    hide();
+}

@@ -1,0 +1,210 @@
+// MainWindow: construction, members, destruction and the window's own events.
+#include "mainwindow/MainWindow.h"
+#include "ui_MainWindow.h"
+
+#include "app/CData.h"
+#include "app/CSettings.h"
+#include "app/GEosObserver.h"
+#include "app/Logger.h"
+#include "app/Room.h"
+#include "app/UrlProxy.h"
+#include "courseware/DocTurnPageCtrl.h"
+#include "courseware/DocWidget.h"
+#include "device/CamDevSettingWidget.h"
+#include "device/DeviceSettingDialog.h"
+#include "home/ClassListWidget.h"
+#include "interaction/CHudongWidget.h"
+#include "interaction/CountdownWidget.h"
+#include "interaction/CTopClassWidget.h"
+#include "interaction/CTopMsgWidget.h"
+#include "interaction/LotteryAnswer.h"
+#include "interaction/LotteryResultWidget.h"
+#include "interaction/LotteryWidget.h"
+#include "interaction/QuestionAnswer.h"
+#include "interaction/QuestionResultWidget.h"
+#include "interaction/QuestionWidget.h"
+#include "mainwindow/popups/RoundedMask.h"
+#include "mainwindow/popups/StyledBackground.h"
+#include "mainwindow/popups/SwitchBKWidget.h"
+#include "mainwindow/popups/SwitchLineWidget.h"
+#include "mainwindow/popups/VerSliderWidget.h"
+#include "mainwindow/room/CBarrageScreen.h"
+#include "widgets/MsgBox.h"
+#include "widgets/ToastHandupButton.h"
+#include "widgets/ToastQuestionButton.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDesktopWidget>
+#include <QMouseEvent>
+#include <QScreen>
+
+namespace {
+// The process-wide minimum size of the room window.
+QSize g_minimumSize(1280, 720);
+}  // namespace
+
+QSize MainWindow::MinimumSizeFor(const QSize& available)
+{
+    if (available.width() >= 1600 && available.height() >= 900)
+        g_minimumSize = QSize(1600, 900);
+    return g_minimumSize;
+}
+
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui::MainWindow)
+{
+    m_wallSeconds = [] { return QDateTime::currentSecsSinceEpoch(); };
+    ui->setupUi(this);
+
+    const QRect available = QApplication::desktop()->availableGeometry(this);
+    const QSize minimum = MinimumSizeFor(available.size());
+    setWindowFlags((windowFlags() | Qt::Window | Qt::FramelessWindowHint | Qt::WindowSystemMenuHint) &
+                   ~Qt::WindowMinimizeButtonHint);
+    setMinimumSize(minimum);
+    setWindowIcon(QIcon(":/main/res/app.ico"));
+    setWindowTitle("vtmaintea");
+
+    m_msgBox = new MsgBox(this, false, 0);
+    m_docWidget = std::make_shared<DocWidget>(this);
+    m_switchBK = std::make_shared<SwitchBKWidget>(this);
+    MakeRoomTools();
+
+    Room::instance()->InitLib(ui->wbWidget);
+    // Seam: the broadcast settings window (Room::InitOBSSettingWindow) joins
+    // here once the media side offers it.
+
+    m_barrage = std::make_shared<CBarrageScreen>(ui->wbWidget);
+    m_turnPage = std::make_shared<DocTurnPageCtrl>(ui->DrawBarWdg);
+    m_handupToast = new ToastHandupButton(ui->wbWidget);
+    m_questionToast = new ToastQuestionButton(ui->wbWidget);
+    // Shown by the dispatch when there is something to hand up or unfold.
+    m_handupToast->hide();
+    m_questionToast->hide();
+    for (QWidget* hidden : {ui->btnHudong, ui->btnShangJia, ui->btnStuAD, ui->btnTopMsg})
+        hidden->hide();
+
+    ConnectButtons();
+    connect(Room::instance(), &Room::sgWBLibCmd, this, &MainWindow::onWBLibCmd);
+    connect(Room::instance(), &Room::sgClientLibCmd, this, &MainWindow::onClientLibCmd);
+    connect(m_hudong, &CHudongWidget::sgControlCmd, this, &MainWindow::onControlCmd);
+    connect(m_question, &QuestionWidget::sgControlCmd, this, &MainWindow::onControlCmd);
+    connect(m_questionResult, &QuestionResultWidget::sgControlCmd, this, &MainWindow::onControlCmd);
+    connect(m_questionToast, &ToastQuestionButton::sgControlCmd, this, &MainWindow::onControlCmd);
+    connect(m_lottery, &LotteryWidget::sgControlCmd, this, &MainWindow::onControlCmd);
+
+    // Seam: IMediaEngine::selectEngine(1) once the media engines are in.
+    GEosSubscribe("newChatMessage", this, SLOT(slotAddNewChatMessage(QVariantList)));
+    MakeLoginWindows();
+    // Seam: the room media player (MediaPlayerWidget on the whiteboard's
+    // widget) and the external push panel connect here once they exist.
+    ConnectHandlers();
+    MakeShortcuts();
+
+    CSettings::instance()->SetValue("VeltoraTea/DownloadURL",
+                                    QString::fromUtf8(UrlProxy::GetUrl(kUrlDownloadPage)));
+}
+
+void MainWindow::MakeRoomTools()
+{
+    m_hudong = new CHudongWidget(this);
+    m_topMsg = new CTopMsgWidget(this);
+    m_products = new CTopClassWidget(this);
+    m_adverts = new CTopClassWidget(this);
+    m_adverts->SetClassMode(false);
+    m_deviceSetting = std::make_shared<DeviceSettingDialog>(this);
+    m_camSetting = new CamDevSettingWidget(this);
+    m_micSlider = new VerSliderWidget(this);
+    m_micSlider->SetMode(false);
+    m_speakerSlider = new VerSliderWidget(this);
+    m_switchLine = new SwitchLineWidget(this);
+    m_question = new QuestionWidget(this);
+    m_questionResult = new QuestionResultWidget(this);
+    m_questionAnswer = new QuestionAnswer(this);
+    m_lottery = new LotteryWidget(this);
+    m_lotteryResult = new LotteryResultWidget(this);
+    m_lotteryAnswer = new LotteryAnswer(this);
+    m_countdown = new CountdownWidget(this);
+}
+
+void MainWindow::ConnectButtons()
+{
+    for (QPushButton* b : {ui->btnMax, ui->btnRecorder})
+        connect(b, &QPushButton::clicked, this, &MainWindow::OnButtonClick);
+    for (QPushButton* b : {ui->btnMin, ui->btnClose, ui->btnChatMsg, ui->btnQRShow, ui->btnDocFile, ui->btnSwitchBK,
+                           ui->btnUseList, ui->btnHudong, ui->btnShangJia, ui->btnStuAD, ui->btnTopMsg,
+                           ui->btnSwitchLine, ui->btnSetting, ui->btnMicSet, ui->btnVolSet, ui->btnVideo,
+                           ui->btnDesk, ui->btnHCam, ui->btnExtPush})
+        connect(b, &QPushButton::pressed, this, &MainWindow::OnButtonClick);
+}
+
+void MainWindow::MakeLoginWindows()
+{
+    // Seam: the login window (LoginWidget, no parent) is made first and its
+    // address handed to the home window; until it exists the property holds 0.
+    m_classList = new ClassListWidget(nullptr);
+    m_classList->setProperty("loginWdg", qlonglong(reinterpret_cast<quintptr>(m_login)));
+    connect(m_classList, &ClassListWidget::exitApp, this, &QWidget::close);
+    connect(m_classList, &ClassListWidget::switchUser, this, [this] {
+        Logger::instance()->Log(LOG_INFO, "MainWindow::switchUser", "no login window to show");
+    });
+    // Without the login window the room window stands in for it, so that the
+    // program shows a window and can be closed.
+    show();
+}
+
+MainWindow::~MainWindow()
+{
+    delete ui;
+    ui = nullptr;
+    m_dualTeacher.clear();
+    m_switchBK.reset();
+    m_docWidget.reset();
+    m_showQR.reset();
+    m_userList.reset();
+    m_turnPage.reset();
+    m_barrage.reset();
+    m_drawToolBar.reset();
+    m_deviceSetting.reset();
+}
+
+void MainWindow::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && event->pos().y() < 30 && m_draggable &&
+        !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        m_dragging = true;
+        m_dragAnchor = event->globalPos();
+    }
+    QMainWindow::mousePressEvent(event);
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent* event)
+{
+    if ((event->buttons() & Qt::LeftButton) && m_dragging) {
+        move(pos() + event->globalPos() - m_dragAnchor);
+        m_dragAnchor = event->globalPos();
+    }
+    QMainWindow::mouseMoveEvent(event);
+}
+
+void MainWindow::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_dragging = false;
+    QMainWindow::mouseReleaseEvent(event);
+}
+
+void MainWindow::paintEvent(QPaintEvent*)
+{
+    PaintStyledBackground(this);
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) { QMainWindow::moveEvent(event); }
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    SetRoundedMask(this, 4.0);
+    GEosPublish("updatePreviewWidgetPos", QVariantList());
+}
+
+void MainWindow::showEvent(QShowEvent* event) { QMainWindow::showEvent(event); }

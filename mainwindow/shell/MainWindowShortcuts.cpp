@@ -1,0 +1,39 @@
+// MainWindow: the hidden keyboard shortcuts.
+#include "mainwindow/MainWindow.h"
+#include "ui_MainWindow.h"
+
+#include "app/CData.h"
+#include "app/Logger.h"
+#include "app/PubUtils.h"
+#include "mainwindow/popups/ShowStreamWidget.h"
+
+#include <QDesktopServices>
+#include <QShortcut>
+#include <QUrl>
+
+void MainWindow::MakeShortcuts()
+{
+    // The data folder in the system's file browser.
+    connect(new QShortcut(QKeySequence("Ctrl+Shift+L"), this), &QShortcut::activated, this, [] {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(PubUtils::GetAppData())));
+    });
+    // The broadcast settings window shown or hidden.
+    connect(new QShortcut(QKeySequence("Ctrl+Shift+X"), this), &QShortcut::activated, this, [] {
+        // Seam: toggles Room::GetOBSSettingWindow() once the room controller
+        // holds the broadcast settings window; none exists yet.
+        Logger::instance()->Log(LOG_INFO, "MainWindow::MakeShortcuts", "no broadcast settings window");
+    });
+    // The external push button of a live room.
+    connect(new QShortcut(QKeySequence("Ctrl+Shift+A"), this), &QShortcut::activated, this, [this] {
+        if (CData::instance()->IsLiveRoom() && CData::instance()->IsTeacher())
+            ui->btnExtPush->show();
+    });
+    // The recording stream address, once the live configuration allows it.
+    connect(new QShortcut(QKeySequence("Ctrl+Shift+R"), this), &QShortcut::activated, this, [this] {
+        if (!CData::instance()->GetStatus(kStatusOpenSyncLive))
+            return;
+        if (!m_streamWidget)
+            m_streamWidget = new ShowStreamWidget(this);
+        m_streamWidget->ShowStream();
+    });
+}
