@@ -13,6 +13,8 @@
 //   MainWindowShortcuts.cpp the hidden keyboard shortcuts
 //   MainWindowDispatch.cpp  library commands, HTTP results, control commands
 //   MainWindowRoom.cpp      room entry and exit, buttons, tick and closing
+#include "mainwindow/popups/TitleDrag.h"
+
 #include <QMainWindow>
 #include <QMap>
 #include <QPoint>
@@ -135,9 +137,7 @@ private:
     void OnDualVisible(bool allClasses, bool fromToast);
 
     // GUI thread only, like every member below.
-    QPoint m_dragAnchor;                                    // 1
-    bool m_dragging = false;                                // 2
-    bool m_draggable = true;                                // 3
+    TitleDrag m_drag;                                       // 1-3: anchor, dragging, draggable
     Ui::MainWindow* ui = nullptr;                           // 4, owned
     std::shared_ptr<DeviceSettingDialog> m_deviceSetting;   // 5
     std::shared_ptr<DrawToolBarCtrl> m_drawToolBar;         // 6, room set-up

@@ -76,27 +76,19 @@ void ShowStreamWidget::closeEvent(QCloseEvent* event)
 
 void ShowStreamWidget::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && event->pos().y() < 40 && m_movable &&
-        !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
-        m_pressed = true;
-        m_pressPoint = event->globalPos();
-    }
+    m_drag.Press(this, event, 40);
     QDialog::mousePressEvent(event);
 }
 
 void ShowStreamWidget::mouseMoveEvent(QMouseEvent* event)
 {
-    if ((event->buttons() & Qt::LeftButton) && m_pressed) {
-        move(pos() + event->globalPos() - m_pressPoint);
-        m_pressPoint = event->globalPos();
-    }
+    m_drag.Move(this, event);
     QDialog::mouseMoveEvent(event);
 }
 
 void ShowStreamWidget::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton)
-        m_pressed = false;
+    m_drag.Release(event);
     QDialog::mouseReleaseEvent(event);
 }
 

@@ -3,8 +3,9 @@
 // publishes, read-only, with a copy button; refreshed every second while it
 // is visible. Frameless and stay-on-top, dragged by its top 40 pixels, with
 // rounded corners. GUI thread only.
+#include "mainwindow/popups/TitleDrag.h"
+
 #include <QDialog>
-#include <QPoint>
 
 #include <functional>
 
@@ -46,9 +47,7 @@ protected:
 private:
     void UpdateStream();
 
-    QPoint m_pressPoint;        // GUI thread only, like every member
-    bool m_pressed = false;
-    bool m_movable = true;
+    TitleDrag m_drag;           // GUI thread only, like every member
     Ui::ShowStreamWidget* ui;
     bool m_bOk = false;
     std::function<QString()> m_streamKey;

@@ -169,27 +169,19 @@ MainWindow::~MainWindow()
 
 void MainWindow::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && event->pos().y() < 30 && m_draggable &&
-        !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
-        m_dragging = true;
-        m_dragAnchor = event->globalPos();
-    }
+    m_drag.Press(this, event, 30);
     QMainWindow::mousePressEvent(event);
 }
 
 void MainWindow::mouseMoveEvent(QMouseEvent* event)
 {
-    if ((event->buttons() & Qt::LeftButton) && m_dragging) {
-        move(pos() + event->globalPos() - m_dragAnchor);
-        m_dragAnchor = event->globalPos();
-    }
+    m_drag.Move(this, event);
     QMainWindow::mouseMoveEvent(event);
 }
 
 void MainWindow::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton)
-        m_dragging = false;
+    m_drag.Release(event);
     QMainWindow::mouseReleaseEvent(event);
 }
 
