@@ -7,6 +7,7 @@
 #include "app/Logger.h"
 #include "courseware/DocWidget.h"
 #include "home/ClassListWidget.h"
+#include "home/LoginWidget.h"
 #include "mainwindow/popups/SwitchBKWidget.h"
 #include "WhiteBoardLib.h"
 
@@ -26,7 +27,7 @@ void MainWindow::onClientLibCmd(int, const QVariant&) {}
 
 void MainWindow::onUserHttpCmd(int type, const QVariant& data)
 {
-    // Seam: LoginWidget::LoginResult comes first once the login window exists.
+    m_login->LoginResult(type, data);
     m_classList->ClassResult(type, data);
     m_docWidget->onUserHttpCmd(type, data);
 }

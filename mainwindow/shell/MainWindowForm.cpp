@@ -6,6 +6,7 @@
 #include "app/CSettings.h"
 #include "app/GEosObserver.h"
 #include "app/Logger.h"
+#include "app/PubUtils.h"
 #include "app/Room.h"
 #include "app/UrlProxy.h"
 #include "courseware/DocTurnPageCtrl.h"
@@ -13,6 +14,7 @@
 #include "device/CamDevSettingWidget.h"
 #include "device/DeviceSettingDialog.h"
 #include "home/ClassListWidget.h"
+#include "home/LoginWidget.h"
 #include "interaction/CHudongWidget.h"
 #include "interaction/CountdownWidget.h"
 #include "interaction/CTopClassWidget.h"
@@ -139,17 +141,14 @@ void MainWindow::ConnectButtons()
 
 void MainWindow::MakeLoginWindows()
 {
-    // Seam: the login window (LoginWidget, no parent) is made first and its
-    // address handed to the home window; until it exists the property holds 0.
+    m_login = new LoginWidget(nullptr);
     m_classList = new ClassListWidget(nullptr);
     m_classList->setProperty("loginWdg", qlonglong(reinterpret_cast<quintptr>(m_login)));
+    connect(m_login, &LoginWidget::exitApp, this, &QWidget::close);
     connect(m_classList, &ClassListWidget::exitApp, this, &QWidget::close);
-    connect(m_classList, &ClassListWidget::switchUser, this, [this] {
-        Logger::instance()->Log(LOG_INFO, "MainWindow::switchUser", "no login window to show");
-    });
-    // Without the login window the room window stands in for it, so that the
-    // program shows a window and can be closed.
-    show();
+    connect(m_classList, &ClassListWidget::switchUser, this,
+            [this] { PubUtils::MoveToScreenCenter(m_login, m_classList); });
+    m_login->ShowLogin();
 }
 
 MainWindow::~MainWindow()

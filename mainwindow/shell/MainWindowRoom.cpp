@@ -8,6 +8,7 @@
 #include "app/Logger.h"
 #include "courseware/DocWidget.h"
 #include "home/ClassListWidget.h"
+#include "home/LoginWidget.h"
 #include "mainwindow/popups/ShowStreamWidget.h"
 #include "mainwindow/popups/SwitchBKWidget.h"
 #include "mainwindow/popups/SwitchLineWidget.h"
@@ -37,6 +38,7 @@ void MainWindow::ReDoSharePlay() {}
 
 void MainWindow::onTimerUpdate(int tick)
 {
+    m_login->OnTimerUpdate(tick);
     m_classList->OnTimerUpdate(tick);
     m_docWidget->TimerUpdate(tick);
 }
@@ -78,15 +80,15 @@ void MainWindow::OnButtonClick()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    // Until the login window exists, closing the stand-in room window ends
-    // the program.
-    if (CData::instance()->IsAppExiting() || !m_login) {
-        CData::instance()->SetAppExiting(true);
+    // The program ends only once the login or home window (or the session's
+    // exit) has set the exiting flag; otherwise closing only leaves the room.
+    if (CData::instance()->IsAppExiting()) {
         Logger::instance()->Log(LOG_INFO, "MainWindow::closeEvent", "exit");
         event->accept();
         QApplication::quit();
         return;
     }
     event->ignore();
+    ExitRoom();
     hide();
 }

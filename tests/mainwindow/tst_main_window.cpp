@@ -87,6 +87,7 @@ TEST_F(MainWindowTest, FormWindowSettingsAndMembers)
 {
     MainWindow& w = *s_window;
     Ui::MainWindow* ui = w.Form();
+    EXPECT_FALSE(w.isVisible());  // hidden until a room is entered
     EXPECT_EQ(w.windowTitle(), QString("vtmaintea"));
     EXPECT_EQ(w.objectName(), QString("MainWindow"));
     EXPECT_TRUE(w.windowFlags() & Qt::FramelessWindowHint);
@@ -114,7 +115,13 @@ TEST_F(MainWindowTest, FormWindowSettingsAndMembers)
     ASSERT_NE(w.HomeWindow(), nullptr);
     EXPECT_EQ(w.HomeWindow()->parent(), nullptr);
     EXPECT_EQ(w.HomeWindow()->windowTitle(), QString("vtclasstea"));
-    EXPECT_EQ(w.HomeWindow()->property("loginWdg").toLongLong(), 0);  // no login window yet
+    QWidget* login = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->windowTitle() == "vtlogintea")
+            login = top;
+    ASSERT_NE(login, nullptr);
+    EXPECT_EQ(w.HomeWindow()->property("loginWdg").toLongLong(), qlonglong(reinterpret_cast<quintptr>(login)));
+    EXPECT_EQ(login->parent(), nullptr);
     EXPECT_NE(Room::instance()->GetWBLib(), nullptr);
 
     shelltest::UseProgramStyle();
@@ -236,6 +243,7 @@ TEST_F(MainWindowTest, SpeedReportsSetTheIndicatorAndWarnAtMostEveryTenMinutes)
         EXPECT_EQ(ui->btnSpeed->toolTip(), QString::fromUtf8(c.tip)) << c.level;
     }
 
+    shelltest::UseProgramStyle();
     const int before = ToastCount();
     emit Room::instance()->sgRoomSpeed(1, 900);  // arms: last warning 60 s back
     EXPECT_EQ(s_window->LastNetWarning(), s_now - 60);
@@ -254,6 +262,16 @@ TEST_F(MainWindowTest, SpeedReportsSetTheIndicatorAndWarnAtMostEveryTenMinutes)
     s_window->hide();  // hidden: reports are ignored
     emit Room::instance()->sgRoomSpeed(4, 90);
     EXPECT_EQ(ui->btnSpeed->property("status").toInt(), 1);
+}
+
+TEST_F(MainWindowTest, ClosingWithoutExitOnlyLeavesTheRoom)
+{
+    s_window->show();
+    s_window->Form()->labTitle->setText("lesson");
+    s_window->close();
+    EXPECT_FALSE(s_window->isVisible());
+    EXPECT_FALSE(CData::instance()->IsAppExiting());
+    EXPECT_TRUE(s_window->Form()->labTitle->text().isEmpty());
 }
 
 TEST_F(MainWindowTest, ExitSignalLeavesTheRoomAndEndsTheProgram)
