@@ -717,6 +717,16 @@ void CControlUI::SetBkImage(const char16_t* pStrImage)
     Invalidate();
 }
 
+const char16_t* CControlUI::GetForeImage() const { return m_sForeImage; }
+
+void CControlUI::SetForeImage(const char16_t* pStrImage)
+{
+    if (m_sForeImage == pStrImage)
+        return;
+    m_sForeImage = pStrImage;
+    Invalidate();
+}
+
 DWORD CControlUI::GetBorderColor() const { return m_dwBorderColor; }
 
 void CControlUI::SetBorderColor(DWORD dwBorderColor)

@@ -131,6 +131,9 @@ public:
     void SetBkColor3(DWORD dwBackColor);
     const char16_t* GetBkImage();
     void SetBkImage(const char16_t* pStrImage);
+    // The extra image that derived controls draw over their state image.
+    const char16_t* GetForeImage() const;
+    void SetForeImage(const char16_t* pStrImage);
     DWORD GetBorderColor() const;
     void SetBorderColor(DWORD dwBorderColor);
     DWORD GetFocusBorderColor() const;

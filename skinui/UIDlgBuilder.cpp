@@ -3,10 +3,23 @@
 #include "skinui/IContainerUI.h"
 #include "skinui/UIAttrParse.h"
 #include "skinui/UIWindowWnd.h"
+#include "skinui/UIContainer.h"
+#include "skinui/controls/UIButton.h"
+#include "skinui/controls/UICheckBox.h"
+#include "skinui/controls/UILabel.h"
+#include "skinui/controls/UIOption.h"
+#include "skinui/controls/UIProgress.h"
+#include "skinui/controls/UIScrollBar.h"
+#include "skinui/controls/UITextUI.h"
+#include "skinui/layouts/UIChildLayout.h"
+#include "skinui/layouts/UIHorizontalLayout.h"
+#include "skinui/layouts/UITabLayout.h"
+#include "skinui/layouts/UITileLayout.h"
+#include "skinui/layouts/UIVerticalLayout.h"
 
 #include <cstring>
 
-CDialogBuilder::CDialogBuilder() : m_pCallback(nullptr), m_pstrtype(nullptr) {}
+CDialogBuilder::CDialogBuilder() : m_pCallback(nullptr), m_pstrtype(nullptr), m_iDepthBase(0) {}
 
 CUIMarkup* CDialogBuilder::GetMarkup()
 {
@@ -186,14 +199,83 @@ CControlUI* CDialogBuilder::Create(IDialogBuilderCallback* pCallback, CUIWindowM
     return Parse(&root, pParent, pManager);
 }
 
+namespace {
+
+// This thread's number of skins being built inside one another.
+thread_local int t_nestedBuilds = 0;
+
+} // namespace
+
+CDialogBuilder::NestedBuild::NestedBuild() : m_bAllowed(t_nestedBuilds < kMaxNestedBuilds)
+{
+    ++t_nestedBuilds;
+    if (!m_bAllowed)
+        UITrace(u"skin nesting deeper than %d, not built", kMaxNestedBuilds);
+}
+
+CDialogBuilder::NestedBuild::~NestedBuild()
+{
+    --t_nestedBuilds;
+}
+
+bool CDialogBuilder::NestedBuild::Allowed() const { return m_bAllowed; }
+
 CControlUI* CDialogBuilder::CreateControlForTag(const char16_t* pstrClass)
 {
-    // Looked up by length first, then among the names of that length; the
-    // control classes register here as they are built.
+    // Looked up by length first, then among the names of that length.
+    auto is = [pstrClass](const char16_t* name) { return wcscmp(pstrClass, name) == 0; };
     switch (CUIString::StrLen(pstrClass)) {
+    case 4:
+        if (is(u"Text"))
+            return new CTextUI;
+        break;
+    case 5:
+        if (is(u"Label"))
+            return new CLabelUI;
+        break;
+    case 6:
+        if (is(u"Button"))
+            return new CButtonUI;
+        if (is(u"Option"))
+            return new COptionUI;
+        break;
     case 7:
-        if (wcscmp(pstrClass, u"Control") == 0)
+        if (is(u"Control"))
             return new CControlUI;
+        break;
+    case 8:
+        if (is(u"Progress"))
+            return new CProgressUI;
+        if (is(u"CheckBox"))
+            return new CCheckBoxUI;
+        break;
+    case 9:
+        if (is(u"Container"))
+            return new CContainerUI;
+        if (is(u"TabLayout"))
+            return new CTabLayoutUI;
+        if (is(u"ScrollBar"))
+            return new CScrollBarUI;
+        break;
+    case 10:
+        if (is(u"TileLayout"))
+            return new CTileLayoutUI;
+        break;
+    case 11:
+        if (is(u"ChildLayout"))
+            return new CChildLayoutUI;
+        break;
+    case 14:
+        if (is(u"VerticalLayout"))
+            return new CVerticalLayoutUI;
+        break;
+    case 15:
+        break;
+    case 16:
+        if (is(u"HorizontalLayout"))
+            return new CHorizontalLayoutUI;
+        break;
+    case 20:
         break;
     default:
         break;
@@ -201,7 +283,26 @@ CControlUI* CDialogBuilder::CreateControlForTag(const char16_t* pstrClass)
     return nullptr;
 }
 
+void CDialogBuilder::applyNodeAttributes(CUIMarkupNode& node, CControlUI* pControl, CUIWindowManager* pManager,
+                                         const char16_t* pstrClass)
+{
+    if (pManager) {
+        pControl->SetManager(pManager, nullptr, false);
+        if (const char16_t* pDefaultAttributes = pManager->GetClassDefaults(pstrClass))
+            pControl->ApplyAttributeText(pDefaultAttributes);
+    }
+    const int nAttributes = node.GetAttributeCount();
+    for (int i = 0; i < nAttributes; i++)
+        pControl->SetAttribute(node.GetAttributeName(i), node.GetAttributeValue(i));
+}
+
 CControlUI* CDialogBuilder::Parse(CUIMarkupNode* pRoot, CControlUI* pParent, CUIWindowManager* pManager)
+{
+    return parseLevel(pRoot, pParent, pManager, 0);
+}
+
+CControlUI* CDialogBuilder::parseLevel(CUIMarkupNode* pRoot, CControlUI* pParent, CUIWindowManager* pManager,
+                                       int depth)
 {
     IContainerUI* pContainer = nullptr;
     CControlUI* pReturn = nullptr;
@@ -221,8 +322,12 @@ CControlUI* CDialogBuilder::Parse(CUIMarkupNode* pRoot, CControlUI* pParent, CUI
             szValue[0] = 0;
             if (!node.GetAttributeValue(u"source", szValue, 499))
                 continue;
+            NestedBuild nested;
+            if (!nested.Allowed())
+                continue;
             for (int i = 0; i < count; i++) {
                 CDialogBuilder builder;
+                builder.m_iDepthBase = m_iDepthBase + depth;
                 if (m_pstrtype) {
                     const unsigned id = static_cast<unsigned>(_wtoi(szValue));
                     builder.Create(STRINGorID(id), m_pstrtype, m_pCallback, pManager, pParent);
@@ -230,6 +335,11 @@ CControlUI* CDialogBuilder::Parse(CUIMarkupNode* pRoot, CControlUI* pParent, CUI
                     builder.Create(static_cast<const char16_t*>(szValue), nullptr, m_pCallback, pManager, pParent);
                 }
             }
+            continue;
+        }
+
+        if (m_iDepthBase + depth >= kMaxElementDepth) {
+            UITrace(u"skin elements nested deeper than %d, <%s> not built", kMaxElementDepth, pstrClass);
             continue;
         }
 
@@ -242,28 +352,23 @@ CControlUI* CDialogBuilder::Parse(CUIMarkupNode* pRoot, CControlUI* pParent, CUI
         }
 
         if (node.HasChildren())
-            Parse(&node, pControl, pManager);
+            parseLevel(&node, pControl, pManager, depth + 1);
 
         if (pParent) {
-            if (!pContainer)
-                pContainer = static_cast<IContainerUI*>(pParent->GetInterface(u"IContainer"));
-            if (!pContainer) {
-                delete pControl; // never linked anywhere
-                return nullptr;
-            }
-            if (!pContainer->Add(pControl)) {
-                delete pControl;
-                continue;
+            {
+                if (!pContainer)
+                    pContainer = static_cast<IContainerUI*>(pParent->GetInterface(u"IContainer"));
+                if (!pContainer) {
+                    delete pControl; // never linked anywhere
+                    return nullptr;
+                }
+                if (!pContainer->Add(pControl)) {
+                    delete pControl;
+                    continue;
+                }
             }
         }
-        if (pManager) {
-            pControl->SetManager(pManager, nullptr, false);
-            if (const char16_t* pDefaultAttributes = pManager->GetClassDefaults(pstrClass))
-                pControl->ApplyAttributeText(pDefaultAttributes);
-        }
-        const int nAttributes = node.GetAttributeCount();
-        for (int i = 0; i < nAttributes; i++)
-            pControl->SetAttribute(node.GetAttributeName(i), node.GetAttributeValue(i));
+        applyNodeAttributes(node, pControl, pManager, pstrClass);
         if (pManager)
             pControl->SetManager(nullptr, nullptr, false);
         if (!pReturn)

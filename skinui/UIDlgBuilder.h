@@ -41,11 +41,39 @@ public:
     // Creates the control class named by a tag; null for unknown tags.
     static CControlUI* CreateControlForTag(const char16_t* pstrClass);
 
+    // How many skins may be built inside one another (includes and child
+    // layouts): a skin that names itself ends there with a trace line.
+    static constexpr int kMaxNestedBuilds = 16;
+    // How deep elements may nest in one skin; deeper ones are skipped with a
+    // trace line (the control tree is walked recursively everywhere).
+    static constexpr int kMaxElementDepth = 256;
+
+    // Counts one nested build for as long as it lives (this thread's count).
+    class NestedBuild
+    {
+    public:
+        NestedBuild();
+        ~NestedBuild();
+        NestedBuild(const NestedBuild&) = delete;
+        NestedBuild& operator=(const NestedBuild&) = delete;
+        // False (after a trace line) when the chain is already too long.
+        bool Allowed() const;
+
+    private:
+        bool m_bAllowed;
+    };
+
 private:
+    CControlUI* parseLevel(CUIMarkupNode* pRoot, CControlUI* pParent, CUIWindowManager* pManager, int depth);
+    void applyNodeAttributes(CUIMarkupNode& node, CControlUI* pControl, CUIWindowManager* pManager,
+                             const char16_t* pstrClass);
+
     void applyWindowAttributes(CUIMarkupNode& root, CUIWindowManager* pManager);
     void applyResources(CUIMarkupNode& root, CUIWindowManager* pManager);
 
     CUIMarkup m_xml;
     IDialogBuilderCallback* m_pCallback;
     const char16_t* m_pstrtype;
+    // Element depth of the skin that included this one.
+    int m_iDepthBase;
 };

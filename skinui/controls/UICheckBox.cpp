@@ -1,0 +1,3 @@
+#include "skinui/controls/UICheckBox.h"
+
+const char16_t* CCheckBoxUI::GetClass() const { return u"CheckBoxUI"; }
