@@ -1,0 +1,262 @@
+// Benchmarks of the push library and the broadcast engine (see run_media_bench.sh).
+#include "libs/broadcast/IBroadcastEngine.h"
+#include "libs/mediacore/AvPtr.h"
+#include "libs/mediacore/SeiStamp.h"
+#include "libs/rtmppush/RTMPHoster.h"
+
+#include "NginxFixture.h"
+#include "TempDir.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double cpuSeconds(const rusage& u)
+{
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+double selfCpu()
+{
+    rusage u;
+    getrusage(RUSAGE_SELF, &u);
+    return cpuSeconds(u);
+}
+
+long rssKb()
+{
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::atol(line.c_str() + 6);
+    return 0;
+}
+
+// Runs the ffmpeg CLI for seconds and returns its CPU seconds.
+double ffmpegCpu(const std::vector<std::string>& args, int seconds)
+{
+    pid_t pid = fork();
+    if (pid == 0) {
+        std::vector<char*> argv{const_cast<char*>("ffmpeg"), const_cast<char*>("-loglevel"),
+                                const_cast<char*>("error"), const_cast<char*>("-y")};
+        for (const auto& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execvp("ffmpeg", argv.data());
+        _exit(127);
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    kill(pid, SIGINT);
+    int status = 0;
+    rusage u{};
+    wait4(pid, &status, 0, &u);
+    return cpuSeconds(u);
+}
+
+class PushEvents : public RTMPHosterEvent {
+public:
+    void OnRtmpStreamOK() override { ok++; }
+    void OnRtmpStreamReconnecting(int) override {}
+    void OnRtmpStreamStatus(int, int) override {}
+    void OnRtmpStreamFailed(int) override {}
+    void OnRtmpStreamClosed() override {}
+    void OnAudioData(uint8_t*, int, int, int, int, bool) override {}
+    void OnRtmpLog(const char*, int) override {}
+    std::atomic<int> ok{0};
+};
+
+// Reads the stream as a player and measures now - stamp on every key frame.
+void glassToGlass(const std::string& url, int seconds, double* avgMs, double* maxMs)
+{
+    AVFormatContext* ctx = nullptr;
+    *avgMs = *maxMs = -1;
+    if (avformat_open_input(&ctx, url.c_str(), nullptr, nullptr) < 0)
+        return;
+    AVPacket* pkt = av_packet_alloc();
+    double sum = 0;
+    int n = 0;
+    const auto end = Clock::now() + std::chrono::seconds(seconds);
+    while (Clock::now() < end && av_read_frame(ctx, pkt) >= 0) {
+        const int64_t stamp = mediacore::readSeiStamp(pkt->data, size_t(pkt->size));
+        if (stamp > 0 && n++ > 0) {  // the first key frame waited in the server's cache
+            const double d = double(mediacore::epochMs() - stamp);
+            sum += d;
+            *maxMs = std::max(*maxMs, d);
+        }
+        av_packet_unref(pkt);
+    }
+    if (n > 1)
+        *avgMs = sum / (n - 1);
+    av_packet_free(&pkt);
+    avformat_close_input(&ctx);
+}
+
+void memoryLine(const char* what, const std::vector<long>& samples)
+{
+    if (samples.size() < 3)
+        return;
+    const long early = samples[samples.size() / 5];
+    std::printf("%-44s %8ld kB after warm-up, %8ld kB at the end (%+.1f%%)\n", what, early, samples.back(),
+                100.0 * double(samples.back() - early) / double(std::max(early, 1L)));
+}
+
+void benchPush(int seconds)
+{
+    testsupport::NginxFixture::Options options;
+    options.http = false;
+    options.rtmp = true;
+    testsupport::NginxFixture nginx(options);
+    if (!nginx.start()) {
+        std::printf("nginx: %s\n", nginx.error().c_str());
+        return;
+    }
+    // Start to first OK, a few times.
+    double startSum = 0;
+    const int runs = 5;
+    for (int i = 0; i < runs; ++i) {
+        PushEvents events;
+        RTMPHoster* h = RTMPHoster::Create(events);
+        const std::string url = nginx.rtmpUrl("start" + std::to_string(i));
+        const auto t0 = Clock::now();
+        h->StartRtmpStream(url.c_str());
+        while (events.ok == 0 && Clock::now() - t0 < std::chrono::seconds(10))
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        startSum += std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+        RTMPHoster::Destory(h);
+    }
+    std::printf("%-44s %8.1f ms (target < 1000)\n", "push start to first OK event", startSum / runs);
+
+    // CPU and memory over the run, delay measured by a player meanwhile.
+    PushEvents events;
+    RTMPHoster* h = RTMPHoster::Create(events);
+    h->SetVideoMode(1);
+    const std::string url = nginx.rtmpUrl("bench");
+    const double cpu0 = selfCpu();
+    h->StartRtmpStream(url.c_str());
+    std::vector<long> rss;
+    std::atomic<bool> done{false};
+    std::thread sampler([&] {
+        while (!done) {
+            rss.push_back(rssKb());
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+        }
+    });
+    double avg = 0, max = 0;
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    glassToGlass(url, seconds - 1, &avg, &max);
+    const double libCpu = selfCpu() - cpu0;
+    done = true;
+    sampler.join();
+    RTMPHoster::Destory(h);
+    std::printf("%-44s %8.1f ms average, %.1f ms max (target < 1000)\n", "glass-to-glass delay (key-frame stamps)",
+                avg, max);
+    const double cliCpu = ffmpegCpu({"-re", "-f", "lavfi", "-i", "testsrc=size=640x480:rate=15", "-re", "-f", "lavfi",
+                                     "-i", "anullsrc=r=48000:cl=mono", "-c:v", "libx264", "-preset", "veryfast",
+                                     "-tune", "zerolatency", "-b:v", "600k", "-maxrate", "600k", "-bufsize", "600k",
+                                     "-g", "15", "-c:a", "aac", "-b:a", "64k", "-f", "flv", nginx.rtmpUrl("cli")},
+                                    seconds);
+    std::printf("%-44s %8.2f s library, %.2f s ffmpeg CLI: %.2fx (target <= 1.05x)\n", "push CPU, 640x480@15",
+                libCpu, cliCpu, cliCpu > 0 ? libCpu / cliCpu : 0);
+    memoryLine("push memory", rss);
+}
+
+class QuietObserver : public IBroadcastEngineObserver {
+public:
+    void OnActivateAudioSource(const char*) override {}
+    void OnDeactivateAudioSource(const char*) override {}
+    void OnAudioVolume(const char*, float, float, float) override {}
+    void OnSourceSelectionChange(const char*, bool) override {}
+    void OnSceneInitialled() override {}
+    void OnOutputSizeChange(int, int) override {}
+    void OnPublishStatistics(int, int) override {}
+    void OnRecordStatistics(int, int) override {}
+    void OnStartPublishSuccess() override {}
+    void OnStopPublish(int, const char*) override {}
+    void OnReconnectStream() override {}
+    void OnReconnectStreamSuccess() override {}
+    void OnStartRecordSuccess() override {}
+    void OnStopRecord(int, const char*) override {}
+};
+
+void benchBroadcast(int seconds)
+{
+    testsupport::NginxFixture::Options options;
+    options.http = false;
+    options.rtmp = true;
+    testsupport::NginxFixture nginx(options);
+    if (!nginx.start()) {
+        std::printf("nginx: %s\n", nginx.error().c_str());
+        return;
+    }
+    testsupport::TempDir dir;
+    QuietObserver observer;
+    IBroadcastEngine* e = IBroadcastEngine::create(&observer);
+    e->Start();
+    auto scenes = e->GetScenes();
+    scenes->AddScene("default_scene");
+    scenes->SelectScene("default_scene");
+    e->SetVideoOutput(1920, 1080, 2048);
+    e->AddSource(Broadcast::kSourceAudioInput, "standard_audio_input_device", "default_scene");
+    e->AddSource(Broadcast::kSourceDesktop, "desktop", "default_scene");
+    e->SetRecordPath(dir.path().c_str());
+    e->SetRecordFormat("mp4");
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const double cpu0 = selfCpu();
+    e->StartStreaming(nginx.rtmpUrl("").c_str(), "desk");
+    e->StartRecording();
+    std::vector<long> rss;
+    for (int i = 0; i < seconds; ++i) {
+        rss.push_back(rssKb());
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+    }
+    const double libCpu = selfCpu() - cpu0;
+    e->Stop();
+    IBroadcastEngine::release(e);
+    const char* display = std::getenv("DISPLAY");
+    const std::string file = dir.path() + "/cli.mp4";
+    const double cliCpu = ffmpegCpu(
+        {"-f", "x11grab", "-framerate", "15", "-i", display ? display : ":0", "-f", "lavfi", "-i",
+         "anullsrc=r=48000:cl=mono", "-vf", "scale=1920:1080:force_original_aspect_ratio=decrease,pad=1920:1080:-1:-1",
+         "-c:v", "libx264", "-preset", "veryfast", "-tune", "zerolatency", "-b:v", "2048k", "-maxrate", "2048k",
+         "-bufsize", "2048k", "-g", "31", "-pix_fmt", "yuv420p", "-c:a", "aac", "-b:a", "96k", "-map", "0:v", "-map",
+         "1:a", "-f", "tee",
+         "[f=flv]" + nginx.rtmpUrl("cli") + "|[f=mp4:movflags=frag_keyframe+empty_moov+default_base_moof]" + file},
+        seconds);
+    std::printf("%-44s %8.2f s library, %.2f s ffmpeg CLI: %.2fx (target <= 1.05x)\n",
+                "1080p desktop publish + record CPU", libCpu, cliCpu, cliCpu > 0 ? libCpu / cliCpu : 0);
+    memoryLine("broadcast memory", rss);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::string mode = "all";
+    int seconds = 20;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc)
+            seconds = std::max(5, std::atoi(argv[++i]));
+        else
+            mode = argv[i];
+    }
+    av_log_set_level(AV_LOG_ERROR);
+    if (mode == "push" || mode == "all")
+        benchPush(seconds);
+    if (mode == "broadcast" || mode == "all")
+        benchBroadcast(seconds);
+    return 0;
+}
