@@ -15,6 +15,7 @@
 // the frame callback, sound when SDL's disk driver writes it (the device
 // pace); prints the median and the largest picture-to-sound offset.
 #include "media/IRtmpPlayer.h"
+#include "BenchProcess.h"
 #include "NginxFixture.h"
 #include "TestPaths.h"
 
@@ -42,67 +43,11 @@
 
 namespace {
 
+using benchplayer::median;
+using benchplayer::processCpu;
+using benchplayer::residentMb;
+using benchplayer::spawn;
 using Clock = std::chrono::steady_clock;
-
-int spawn(const std::vector<std::string>& args, bool quiet = true)
-{
-    std::vector<char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (quiet) {
-            freopen("/dev/null", "w", stdout);
-            freopen("/dev/null", "w", stderr);
-        }
-        freopen("/dev/null", "r", stdin);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    return pid;
-}
-
-double median(std::vector<double> v)
-{
-    if (v.empty())
-        return -1;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-// utime + stime of a process in seconds, and its resident set in MB.
-double processCpu(int pid)
-{
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    std::getline(in, line);
-    const size_t close = line.rfind(')');
-    if (close == std::string::npos)
-        return 0;
-    std::vector<std::string> fields;
-    size_t pos = close + 2;
-    while (pos < line.size()) {
-        size_t next = line.find(' ', pos);
-        fields.push_back(line.substr(pos, next - pos));
-        if (next == std::string::npos)
-            break;
-        pos = next + 1;
-    }
-    if (fields.size() < 13)
-        return 0;
-    return (std::stod(fields[11]) + std::stod(fields[12])) / double(sysconf(_SC_CLK_TCK));
-}
-
-double residentMb(int pid)
-{
-    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stod(line.substr(6)) / 1024.0;
-    return 0;
-}
 
 struct Usage {
     double cpu = 0;
@@ -324,12 +269,14 @@ int main(int argc, char** argv)
 
     // 3. The own player for a while.
     Usage own;
+    double ownPeak = 0;  // the process's high-water mark after playing
     {
         auto player = createRtmpPlayer();
         std::atomic<int> frames{0};
         player->setVideoFrameCallback([&](void*, int, int) { frames.fetch_add(1); });
         player->play(url, [](bool, int) {});
         own = sample(getpid(), seconds);
+        ownPeak = benchplayer::peakResidentMb(getpid());
         printf("own player rendered %d pictures in %d s\n", frames.load(), seconds);
         player.reset();
         QThreadPool::globalInstance()->waitForDone();
@@ -355,8 +302,9 @@ int main(int argc, char** argv)
     printf("first frame, ffmpeg CLI   : median %.0f ms over %zu runs (no video within 20 s in %d of %d runs)\n",
            median(cliFirst), cliFirst.size(), cliDropped, runs);
     printf("bench process before any play: RSS %.0f MB\n", baselineMb);
-    printf("own player, %d s          : CPU %.1f s (%.0f%% of a core), RSS start %.0f MB max %.0f MB end %.0f MB\n",
-           seconds, own.cpu, 100 * own.cpu / seconds, own.rssStart, own.rssMax, own.rssEnd);
+    printf("own player, %d s          : CPU %.1f s (%.0f%% of a core), RSS start %.0f MB max %.0f MB end %.0f MB, "
+           "peak (VmHWM) %.0f MB\n",
+           seconds, own.cpu, 100 * own.cpu / seconds, own.rssStart, own.rssMax, own.rssEnd, ownPeak);
     if (ffplayRan)
         printf("ffplay, %d s              : CPU %.1f s (%.0f%% of a core), RSS start %.0f MB max %.0f MB end %.0f MB\n",
                seconds, ref.cpu, 100 * ref.cpu / seconds, ref.rssStart, ref.rssMax, ref.rssEnd);

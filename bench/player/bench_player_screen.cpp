@@ -16,6 +16,7 @@
 // --screen.
 #include "media/OwnRtmpLivePlayer.h"
 #include "media/VideoRenderWidget.h"
+#include "BenchProcess.h"
 #include "NginxFixture.h"
 #include "PulseFixture.h"
 
@@ -48,27 +49,16 @@ extern "C" {
 
 namespace {
 
+using benchplayer::median;
+using benchplayer::peakResidentMb;
+using benchplayer::processCpu;
+using benchplayer::residentMb;
+using benchplayer::spawn;
+
 int kWidth = 640;   // --hd: 1280x720
 int kHeight = 360;
 constexpr int kBits = 16;        // frame-number blocks, 40 pixels wide, top 40 rows
 constexpr int kGrabScale = 4;    // the recording keeps a quarter of each side
-
-int spawn(const std::vector<std::string>& args, const char* log = "/dev/null")
-{
-    std::vector<char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        freopen("/dev/null", "w", stdout);
-        freopen(log, "w", stderr);
-        freopen("/dev/null", "r", stdin);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    return pid;
-}
 
 void end(int pid)
 {
@@ -84,47 +74,11 @@ void end(int pid)
     waitpid(pid, nullptr, 0);
 }
 
-double median(std::vector<double> v)
-{
-    if (v.empty())
-        return NAN;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-double processCpu(int pid)
-{
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    std::getline(in, line);
-    const size_t close = line.rfind(')');
-    if (close == std::string::npos)
-        return 0;
-    std::vector<std::string> fields;
-    size_t pos = close + 2;
-    while (pos < line.size()) {
-        const size_t next = line.find(' ', pos);
-        fields.push_back(line.substr(pos, next - pos));
-        if (next == std::string::npos)
-            break;
-        pos = next + 1;
-    }
-    if (fields.size() < 13)
-        return 0;
-    return (std::stod(fields[11]) + std::stod(fields[12])) / double(sysconf(_SC_CLK_TCK));
-}
-
 // VmRSS and the peak VmHWM in MB.
 void memoryMb(int pid, double* rss, double* peak)
 {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.rfind("VmRSS:", 0) == 0)
-            *rss = std::stod(line.substr(6)) / 1024.0;
-        if (line.rfind("VmHWM:", 0) == 0)
-            *peak = std::stod(line.substr(6)) / 1024.0;
-    }
+    *rss = residentMb(pid);
+    *peak = peakResidentMb(pid);
 }
 
 struct Result {
