@@ -1,4 +1,4 @@
-#include "BenchProcess.h"
+#include "bench/player/BenchProcess.h"
 
 #include <sys/types.h>
 #include <unistd.h>

@@ -15,7 +15,7 @@
 // the frame callback, sound when SDL's disk driver writes it (the device
 // pace); prints the median and the largest picture-to-sound offset.
 #include "media/IRtmpPlayer.h"
-#include "BenchProcess.h"
+#include "bench/player/BenchProcess.h"
 #include "NginxFixture.h"
 #include "TestPaths.h"
 

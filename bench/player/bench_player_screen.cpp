@@ -16,7 +16,7 @@
 // --screen.
 #include "media/OwnRtmpLivePlayer.h"
 #include "media/VideoRenderWidget.h"
-#include "BenchProcess.h"
+#include "bench/player/BenchProcess.h"
 #include "NginxFixture.h"
 #include "PulseFixture.h"
 
