@@ -4,13 +4,18 @@
 #include "skinui/UIAttrParse.h"
 #include "skinui/UIWindowWnd.h"
 #include "skinui/UIContainer.h"
+#include "skinui/controls/UIActiveX.h"
 #include "skinui/controls/UIButton.h"
 #include "skinui/controls/UICheckBox.h"
+#include "skinui/controls/UIEdit.h"
 #include "skinui/controls/UILabel.h"
 #include "skinui/controls/UIOption.h"
 #include "skinui/controls/UIProgress.h"
+#include "skinui/controls/UIRichEdit.h"
 #include "skinui/controls/UIScrollBar.h"
+#include "skinui/controls/UISlider.h"
 #include "skinui/controls/UITextUI.h"
+#include "skinui/controls/UIWebBrowser.h"
 #include "skinui/layouts/UIChildLayout.h"
 #include "skinui/layouts/UIHorizontalLayout.h"
 #include "skinui/layouts/UITabLayout.h"
@@ -226,6 +231,8 @@ CControlUI* CDialogBuilder::CreateControlForTag(const char16_t* pstrClass)
     auto is = [pstrClass](const char16_t* name) { return wcscmp(pstrClass, name) == 0; };
     switch (CUIString::StrLen(pstrClass)) {
     case 4:
+        if (is(u"Edit"))
+            return new CEditUI;
         if (is(u"Text"))
             return new CTextUI;
         break;
@@ -238,14 +245,20 @@ CControlUI* CDialogBuilder::CreateControlForTag(const char16_t* pstrClass)
             return new CButtonUI;
         if (is(u"Option"))
             return new COptionUI;
+        if (is(u"Slider"))
+            return new CSliderUI;
         break;
     case 7:
         if (is(u"Control"))
             return new CControlUI;
+        if (is(u"ActiveX"))
+            return new CActiveXUI;
         break;
     case 8:
         if (is(u"Progress"))
             return new CProgressUI;
+        if (is(u"RichEdit"))
+            return new CRichEditUI;
         if (is(u"CheckBox"))
             return new CCheckBoxUI;
         break;
@@ -260,6 +273,8 @@ CControlUI* CDialogBuilder::CreateControlForTag(const char16_t* pstrClass)
     case 10:
         if (is(u"TileLayout"))
             return new CTileLayoutUI;
+        if (is(u"WebBrowser"))
+            return new CWebBrowserUI;
         break;
     case 11:
         if (is(u"ChildLayout"))
@@ -269,13 +284,9 @@ CControlUI* CDialogBuilder::CreateControlForTag(const char16_t* pstrClass)
         if (is(u"VerticalLayout"))
             return new CVerticalLayoutUI;
         break;
-    case 15:
-        break;
     case 16:
         if (is(u"HorizontalLayout"))
             return new CHorizontalLayoutUI;
-        break;
-    case 20:
         break;
     default:
         break;

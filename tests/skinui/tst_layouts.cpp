@@ -306,6 +306,11 @@ TEST(Builder, TagTableCreatesTheLibraryClasses)
         {u"CheckBox", u"CheckBoxUI"},
         {u"Progress", u"ProgressUI"},
         {u"ScrollBar", u"ScrollBarUI"},
+        {u"Slider", u"SliderUI"},
+        {u"Edit", u"EditUI"},
+        {u"RichEdit", u"RichEditUI"},
+        {u"ActiveX", u"ActiveXUI"},
+        {u"WebBrowser", u"WebBrowserUI"},
     };
     for (const Tag& t : tags) {
         CControlUI* ctl = CDialogBuilder::CreateControlForTag(t.tag);
