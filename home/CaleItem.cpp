@@ -1,11 +1,10 @@
 #include "home/CaleItem.h"
 
 #include "home/CalendarRules.h"
+#include "home/StyledBackground.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
-#include <QStyleOption>
 #include <QVBoxLayout>
 
 namespace {
@@ -112,10 +111,4 @@ void CaleItem::resizeEvent(QResizeEvent* event)
     applyStyle(side / 2);
 }
 
-void CaleItem::paintEvent(QPaintEvent*)
-{
-    QStyleOption option;
-    option.initFrom(this);
-    QPainter painter(this);
-    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
-}
+void CaleItem::paintEvent(QPaintEvent*) { PaintStyledBackground(this); }

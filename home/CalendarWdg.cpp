@@ -2,11 +2,10 @@
 
 #include "home/CaleItem.h"
 #include "home/CalendarRules.h"
+#include "home/StyledBackground.h"
 
 #include <QEvent>
 #include <QGridLayout>
-#include <QPainter>
-#include <QStyleOption>
 
 #include <algorithm>
 
@@ -174,10 +173,4 @@ bool CalendarWdg::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void CalendarWdg::paintEvent(QPaintEvent*)
-{
-    QStyleOption option;
-    option.initFrom(this);
-    QPainter painter(this);
-    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
-}
+void CalendarWdg::paintEvent(QPaintEvent*) { PaintStyledBackground(this); }

@@ -1,11 +1,10 @@
 #include "home/ClassInfoWdg.h"
 
 #include "home/ClassItem.h"
+#include "home/StyledBackground.h"
 
 #include <QEvent>
 #include <QListWidget>
-#include <QPainter>
-#include <QStyleOption>
 #include <QVBoxLayout>
 
 namespace {
@@ -65,10 +64,4 @@ bool ClassInfoWdg::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void ClassInfoWdg::paintEvent(QPaintEvent*)
-{
-    QStyleOption option;
-    option.initFrom(this);
-    QPainter painter(this);
-    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
-}
+void ClassInfoWdg::paintEvent(QPaintEvent*) { PaintStyledBackground(this); }
