@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -218,6 +220,12 @@ TEST(LoginWidget, FailuresAndTimeOutsOfTheLibraryShowTheirMessages)
         EXPECT_EQ(l.message(), u(c.message));
         EXPECT_EQ(CSettings::instance()->GetValue("UserSid").toString(), "");
     }
+    // A code answer for the login page clears its message, shown or not.
+    l.get<QLabel>("labMessage")->setText("old");
+    QTest::mouseClick(l.button("btnRegister"), Qt::LeftButton);
+    l.w.LoginResult(RsC_Http_SmsCode, QVariantMap{{"code", 0}, {"user_data", QVariantMap{{"type", 3}}}});
+    EXPECT_TRUE(l.message().isEmpty());
+    QTest::mouseClick(l.button("btnReturn"), Qt::LeftButton);
     // Server texts are shown as they are, never as markup.
     EXPECT_EQ(l.get<QLabel>("labMessage")->textFormat(), Qt::PlainText);
 
@@ -302,8 +310,15 @@ TEST(LoginWidget, AutoLoginWithoutSavedPasswordShowsTheWindow)
     EXPECT_TRUE(l.w.isVisible());
     EXPECT_EQ(l.message(), u("密码不符合要求"));
     EXPECT_EQ(s->GetValue("SavePawd").toInt(), 1);
-    // Unchecking "remember" forgets the stored password.
+    // Switching automatic sign-in off drops the upload workers' cookies;
+    // unchecking "remember" forgets the stored password.
+    const QString cookies = QString::fromStdString(home().dataFolder()) + "/Temp/clientlibsdafa.txt";
+    QDir().mkpath(QFileInfo(cookies).path());
+    QFile cookieFile(cookies);
+    ASSERT_TRUE(cookieFile.open(QIODevice::WriteOnly));
+    cookieFile.close();
     l.get<QCheckBox>("chkAutoLogin")->setChecked(false);
+    EXPECT_FALSE(QFile::exists(cookies));
     l.get<QCheckBox>("chkSavePasw")->setChecked(false);
     EXPECT_EQ(s->GetValue("UserPawd").toString(), "");
 }
