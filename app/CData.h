@@ -188,6 +188,7 @@ public:
     // library (SendTranMsg, or SendTranMsgEx when alt is set).
     void DoTranRs(const QVariant& msg, bool alt);
     void SetTranServices(const TranServices& services) { m_tranServices = services; }
+    const TranServices& GetTranServices() const { return m_tranServices; }
     // The reply of one request kind, without sending it (1006 not included).
     QVariant BuildTranReply(qint64 msgType, const QJsonObject& fields);
 

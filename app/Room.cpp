@@ -38,6 +38,7 @@ Room::Room(QObject* parent) : QObject(parent)
     QThreadPool::globalInstance()->setMaxThreadCount(8);
     m_delayCommand = new DelayCommand();
     connect(m_delayCommand, &DelayCommand::sgDelayCommand, this, &Room::onDelayCommand);
+    m_delayCommand->SetDelayProvider(&Room::PlayCatchMs);
 }
 
 Room::~Room()
@@ -73,11 +74,9 @@ QVariantMap Room::BuildLibConfig() const
     map["urlUserHttp"] = QStringList{url(kUrlUserHttp1), url(kUrlUserHttp2), url(kUrlUserHttp3), url(kUrlUserHttp4),
                                      url(kUrlReportHost)};
     map["userType"] = CData::instance()->GetLocalUser()->type;
-    // The room's audio, video and play-delay callbacks belong with the media
-    // engines; until a room plays media through them none is handed over.
-    map["onAudioCB"] = qlonglong(0);
-    map["onVideoCB"] = qlonglong(0);
-    map["playCatchMsFunc"] = qlonglong(0);
+    map["onAudioCB"] = qlonglong(reinterpret_cast<quintptr>(static_cast<ClientLibAudioFn>(&Room::OnAudioCB)));
+    map["onVideoCB"] = qlonglong(reinterpret_cast<quintptr>(static_cast<ClientLibVideoFn>(&Room::OnVideoCB)));
+    map["playCatchMsFunc"] = qlonglong(reinterpret_cast<quintptr>(static_cast<ClientLibPlayCatchFn>(&Room::PlayCatchMs)));
     map["curlLocker"] = qlonglong(reinterpret_cast<quintptr>(CurlHandleGuard::instance()->GetLock()));
     map["appGuid"] = CSettings::instance()->GetValue("App/AppExtGuid", "").toString();
     return map;
@@ -114,6 +113,8 @@ void Room::ReleaseLib()
         WBReleaseLib(m_wbLib);
         m_wbLib = nullptr;
     }
+    // The libraries no longer call back: the pusher and the player go.
+    ReleaseLiveMedia();
 }
 
 // Filled by the room's periodic checks of play, share and reports (speed,

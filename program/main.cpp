@@ -6,6 +6,7 @@
 #include "app/GlobalConstants.h"
 #include "app/Logger.h"
 #include "mainwindow/MainWindow.h"
+#include "media/RoomMediaSetup.h"
 #include "app/PubUtils.h"
 #include "app/StartupChecks.h"
 
@@ -64,6 +65,8 @@ int main(int argc, char** argv)
         QCoreApplication::installTranslator(&translator);
 
     curl_global_init(CURL_GLOBAL_ALL);
+    // The room's live pusher and player, before any library calls back.
+    InstallRoomMedia();
 
     int result = 0;
     {

@@ -1,0 +1,169 @@
+#include "media/ClientLibMediaEngine.h"
+
+#include "app/CSettings.h"
+#include "app/Logger.h"
+#include "app/Room.h"
+#include "app/SystemInfo.h"
+#include "app/CMixerInfo.h"
+#include "media/BroadcastAudioLink.h"
+#include "ClientLib.h"
+
+#include <QMediaPlayer>
+#include <QUrl>
+
+const char kSettingCamera[] = "SelectCamera/DeviceName";
+const char kSettingMicrophone[] = "SelectMicropone/DeviceName";
+const char kSettingSpeaker[] = "SelectSpeaker/DeviceName";
+
+namespace {
+
+void listDevices(const QStringList& names, QList<DevicePair>& out)
+{
+    for (const QString& name : names)
+        out.append(DevicePair(name, name));
+}
+
+}  // namespace
+
+ClientLibMediaEngine::ClientLibMediaEngine() : ClientLibMediaEngine(NoDefaults{}) { initDefaultDevices(); }
+
+ClientLibMediaEngine::ClientLibMediaEngine(NoDefaults) : m_player(new QMediaPlayer()) {}
+
+ClientLibMediaEngine::~ClientLibMediaEngine()
+{
+    if (m_player) {
+        m_player->stop();
+        m_player->deleteLater();
+    }
+}
+
+ClientLib* ClientLibMediaEngine::lib() { return Room::instance()->GetClientLib(); }
+
+QString ClientLibMediaEngine::stored(const char* key) { return CSettings::instance()->GetValue(key, "").toString(); }
+
+void ClientLibMediaEngine::store(const char* key, const QString& name) { CSettings::instance()->SetValue(key, name); }
+
+void ClientLibMediaEngine::getInputAudioDevices(QList<DevicePair>& out)
+{
+    out.clear();
+    if (ClientLib* l = lib())
+        listDevices(l->GetInputAudioDevices(), out);
+}
+
+int ClientLibMediaEngine::getInputAudioVolume() { return GetMicVolume(); }
+
+void ClientLibMediaEngine::setInputAudioVolume(int volume) { SetMicVolume(volume); }
+
+QString ClientLibMediaEngine::getCurInputAudioDevice() { return stored(kSettingMicrophone); }
+
+bool ClientLibMediaEngine::setCurInputAudioDevice(const QString& name)
+{
+    return chooseMicrophone(name, "ClientLibMediaEngine::setCurInputAudioDevice");
+}
+
+bool ClientLibMediaEngine::chooseMicrophone(const QString& name, const char* fn)
+{
+    ClientLib* l = lib();
+    if (!l)
+        return false;
+    if (!BroadcastAudioLink::instance().SetInputAudio(name))
+        Logger::instance()->Log(LOG_WARN, fn, "set recorder input failed %s", name.toUtf8().constData());
+    store(kSettingMicrophone, name);
+    return l->SetInputAudioDevice(name);
+}
+
+void ClientLibMediaEngine::getOutputAudioDevices(QList<DevicePair>& out)
+{
+    out.clear();
+    if (ClientLib* l = lib())
+        listDevices(l->GetOutputAudioDevices(), out);
+}
+
+int ClientLibMediaEngine::getOutputAudioVolume() { return GetVolume(); }
+
+void ClientLibMediaEngine::setOutputAudioVolume(int volume) { SetVolume(volume); }
+
+QString ClientLibMediaEngine::getCurOutputAudioDevice() { return stored(kSettingSpeaker); }
+
+bool ClientLibMediaEngine::setCurOutputAudioDevice(const QString& name)
+{
+    ClientLib* l = lib();
+    if (!l)
+        return false;
+    store(kSettingSpeaker, name);
+    return l->SetOutputAudioDevice(name);
+}
+
+void ClientLibMediaEngine::playAudioFile(const QString& path)
+{
+    if (!m_player)
+        return;
+    m_player->setMedia(QUrl::fromLocalFile(path));
+    m_player->play();
+}
+
+void ClientLibMediaEngine::stopAudioFile()
+{
+    if (m_player)
+        m_player->stop();
+}
+
+void ClientLibMediaEngine::getVideoDevices(QList<DevicePair>& out)
+{
+    ClientLib* l = lib();
+    if (!l)
+        return;
+    out.clear();
+    listDevices(l->GetVideoDevices(), out);
+}
+
+QString ClientLibMediaEngine::getCurVideoDevice() { return stored(kSettingCamera); }
+
+bool ClientLibMediaEngine::setCurVideoDevice(const QString& name)
+{
+    ClientLib* l = lib();
+    if (!l)
+        return false;
+    store(kSettingCamera, name);
+    return l->SetVideoDevice(name);
+}
+
+void ClientLibMediaEngine::previewVideo(quintptr window, bool on)
+{
+    ClientLib* l = lib();
+    if (!l)
+        return;
+    l->StopPreviewVideo();
+    if (on)
+        l->StartPreviewVideo(window);
+}
+
+bool ClientLibMediaEngine::playUserVideo(const QString& userId, QWidget* view)
+{
+    ClientLib* l = lib();
+    return l ? l->PlayUserVideo(userId, view) : false;
+}
+
+bool ClientLibMediaEngine::stopUserVideo(const QString& userId)
+{
+    ClientLib* l = lib();
+    return l ? l->StopUserVideo(userId) : false;
+}
+
+bool ClientLibMediaEngine::setUserVideoState(const QString& userId, bool on)
+{
+    ClientLib* l = lib();
+    return l ? l->SetUserVideoState(userId, on) : false;
+}
+
+bool ClientLibMediaEngine::setUserAudioState(const QString& userId, bool on)
+{
+    ClientLib* l = lib();
+    return l ? l->SetUserAudioState(userId, on) : false;
+}
+
+bool ClientLibMediaEngine::enableVideoCapture(bool on)
+{
+    ClientLib* l = lib();
+    return l ? l->EnableVideoCapture(on) : false;
+}
