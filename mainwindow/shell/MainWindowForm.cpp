@@ -25,6 +25,7 @@
 #include "interaction/QuestionAnswer.h"
 #include "interaction/QuestionResultWidget.h"
 #include "interaction/QuestionWidget.h"
+#include "media/IMediaEngine.h"
 #include "mainwindow/popups/RoundedMask.h"
 #include "mainwindow/popups/StyledBackground.h"
 #include "mainwindow/popups/SwitchBKWidget.h"
@@ -94,7 +95,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui::MainWi
     connect(m_questionToast, &ToastQuestionButton::sgControlCmd, this, &MainWindow::onControlCmd);
     connect(m_lottery, &LotteryWidget::sgControlCmd, this, &MainWindow::onControlCmd);
 
-    // Seam: IMediaEngine::selectEngine(1) once the media engines are in.
+    IMediaEngine::selectEngine(kMediaEngineClientLib);
     GEosSubscribe("newChatMessage", this, SLOT(slotAddNewChatMessage(QVariantList)));
     MakeLoginWindows();
     // Seam: the room media player (MediaPlayerWidget on the whiteboard's

@@ -11,6 +11,8 @@
 #include "mainwindow/popups/ButtonFloatWidget.h"
 #include "mainwindow/popups/SwitchLineWidget.h"
 #include "mainwindow/popups/VerSliderWidget.h"
+#include "media/RtmpLivePlayer.h"
+#include "media/RtmpLivePusher.h"
 #include "widgets/Toast.h"
 #include "widgets/ToastButtonWidget.h"
 
@@ -38,6 +40,10 @@ void MainWindow::ConnectHandlers()
     connect(CData::instance(), &CData::sgSwitchLine, this, &MainWindow::onSwitchLine, Qt::UniqueConnection);
     connect(CData::instance(), &CData::sgExitApp, this, &MainWindow::OnExitApp);
     connect(Room::instance(), &Room::sgRoomSpeed, this, &MainWindow::OnRoomSpeed);
+    if (RtmpLivePusher* pusher = Room::instance()->GetLivePusher())
+        connect(pusher, &RtmpLivePusher::sgLivePushState, this, &MainWindow::slotRtmpPushFailed, Qt::UniqueConnection);
+    if (RtmpLivePlayer* player = Room::instance()->GetLivePlayer())
+        connect(player, &RtmpLivePlayer::sgRtmpPlayFailed, this, &MainWindow::slotRtmpPlayFailed, Qt::UniqueConnection);
     connect(m_micSlider, &VerSliderWidget::sgValueChange, this, &MainWindow::OnMicValueChange);
     OnMicValueChange();
     connect(m_speakerSlider, &VerSliderWidget::sgValueChange, this, &MainWindow::OnSpeakerValueChange);

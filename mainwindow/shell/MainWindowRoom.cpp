@@ -10,6 +10,7 @@
 #include "home/ClassListWidget.h"
 #include "home/LoginWidget.h"
 #include "mainwindow/popups/ShowStreamWidget.h"
+#include "media/IMediaEngine.h"
 #include "mainwindow/popups/SwitchBKWidget.h"
 #include "mainwindow/popups/SwitchLineWidget.h"
 #include "mainwindow/popups/VerSliderWidget.h"
@@ -20,6 +21,7 @@
 void MainWindow::EnterRoom()
 {
     Logger::instance()->Log(LOG_INFO, "MainWindow::EnterRoom", "enter room");
+    IMediaEngine::selectEngine(CData::instance()->IsLiveRoom() ? kMediaEngineBigRoom : kMediaEngineClientLib);
 }
 
 void MainWindow::ExitRoom()
