@@ -1,6 +1,7 @@
 #include "skinui/UIZip.h"
 
 #include "skinui/UIString.h"
+#include "skinui/UIWindowWnd.h"
 #include "skinui/UIZipArchive.h"
 
 #include <winapi/winbase.h>
@@ -296,6 +297,12 @@ ZRESULT CUIUnzip::unzipToFile(int index, void* dst, DWORD flags)
         h = static_cast<HANDLE>(dst);
     } else {
         const std::u16string dest(static_cast<const WCHAR*>(dst));
+        // A destination must stay below the extraction folder: no "..",
+        // no absolute path, no drive prefix.
+        if (!staysBelow(dest)) {
+            UITrace(u"zip: refused to extract to %s", dest.c_str());
+            return ZR_ARGS;
+        }
         const size_t slash = dest.find_last_of(u"/\\");
         if (slash != std::u16string::npos) {
             const std::u16string folder = dest.substr(0, slash);

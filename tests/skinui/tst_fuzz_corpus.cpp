@@ -49,3 +49,8 @@ TEST(SkinFuzzCorpus, ZipInputs)
 {
     EXPECT_GT(replay("zip", skinfuzz::zip), 0);
 }
+
+TEST(SkinFuzzCorpus, ControlHeavySkins)
+{
+    EXPECT_GT(replay("skin", skinfuzz::skin), 0);
+}

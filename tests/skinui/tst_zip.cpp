@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -216,16 +218,27 @@ TEST(UIZip, FileSourcesAndExtractionIntoFiles)
     EXPECT_EQ(UIZipOpen(const_cast<char16_t*>(missing.c_str()), 0, ZIP_FILENAME), nullptr);
     EXPECT_EQ(UIZipLastResult(), static_cast<ZRESULT>(ZR_NOFILE));
 
-    // Into a file named by the caller (an absolute folder must exist).
-    const std::string outPath = dir.path() + "/copy.txt";
-    const std::u16string wout(outPath.begin(), outPath.end());
-    EXPECT_EQ(UIZipUnzipItem(byName, 0, const_cast<char16_t*>(wout.c_str()), 0, ZIP_FILENAME),
+    // Into a file named by the caller, below the folder current when the
+    // archive was opened; anything leaving it is refused and not written.
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    HZIP inDir = UIZipOpen(const_cast<char16_t*>(wpath.c_str()), 0, ZIP_FILENAME);
+    ASSERT_NE(inDir, nullptr);
+    EXPECT_EQ(UIZipUnzipItem(inDir, 0, const_cast<char16_t*>(u"out/copy.txt"), 0, ZIP_FILENAME),
               static_cast<ZRESULT>(ZR_OK));
-    EXPECT_TRUE(testsupport::readFile(outPath) == payload(20000));
-    const std::string noFolder = dir.path() + "/absent/copy.txt";
-    const std::u16string wnf(noFolder.begin(), noFolder.end());
-    EXPECT_EQ(UIZipUnzipItem(byName, 0, const_cast<char16_t*>(wnf.c_str()), 0, ZIP_FILENAME),
-              static_cast<ZRESULT>(ZR_NOFILE));
+    EXPECT_TRUE(testsupport::readFile(dir.path() + "/out/copy.txt") == payload(20000));
+    const std::string outside = dir.path() + "/outside.txt";
+    const std::u16string wOutside(outside.begin(), outside.end());
+    const std::vector<std::u16string> refused = {u"../escaped.txt", u"out/../../escaped.txt", u"C:escaped.txt",
+                                                 u"\\escaped.txt", wOutside};
+    for (const std::u16string& dest : refused) {
+        EXPECT_EQ(UIZipUnzipItem(inDir, 0, const_cast<char16_t*>(dest.c_str()), 0, ZIP_FILENAME),
+                  static_cast<ZRESULT>(ZR_ARGS));
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.path() + "/../escaped.txt"));
+    EXPECT_FALSE(std::filesystem::exists(outside));
+    EXPECT_EQ(UIZipClose(inDir), static_cast<ZRESULT>(ZR_OK));
+    std::filesystem::current_path(before);
     EXPECT_EQ(UIZipClose(byName), static_cast<ZRESULT>(ZR_OK));
 
     // From an open file handle.

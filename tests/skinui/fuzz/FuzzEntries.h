@@ -2,6 +2,7 @@
 // What the fuzz targets feed their input to; the corpus replay test runs the
 // same functions over every kept input.
 
+#include "skinui/UIDlgBuilder.h"
 #include "skinui/UIMarkup.h"
 #include "skinui/UIZip.h"
 
@@ -80,6 +81,21 @@ inline void zip(const uint8_t* data, size_t size)
         }
     }
     UIZipClose(hz);
+}
+
+// The dialog builder: the input as a UTF-8 skin, built into controls of
+// every class without a window, laid out at two sizes and destroyed.
+inline void skin(const uint8_t* data, size_t size)
+{
+    CDialogBuilder builder;
+    if (!builder.GetMarkup()->LoadFromMemory(data, size))
+        return;
+    CControlUI* root = builder.Create(nullptr, nullptr, nullptr);
+    if (!root)
+        return;
+    root->SetPos(RECT{0, 0, 400, 300});
+    root->SetPos(RECT{0, 0, 37, 5000});
+    delete root;
 }
 
 } // namespace skinfuzz
