@@ -25,6 +25,8 @@ constexpr double kNoSyncThreshold = 10.0;
 // A frame this far from the master's clock is not waited for: a
 // discontinuity the clock has not reached yet (it paces itself meanwhile).
 constexpr double kMaxClockWait = 1.0;
+// A master clock that does not move for this long has stopped.
+constexpr int kMasterStallMs = 200;
 // A render thread that took no frame for this long is stalled, not slow.
 constexpr int64_t kRenderStallUs = 500000;
 
@@ -280,7 +282,7 @@ double DecoderBase::frameWait(double pts, double now)
     m_lastDelay = delay;
     m_lastPts = pts;
 
-    if (clock && type != clock->masterType()) {
+    if (clock && type != clock->masterType() && !m_masterStalled) {
         const double diff = pts - clock->masterClock();
         const double threshold = std::max(delay, kSyncThresholdMin);
         if (std::fabs(diff) < kNoSyncThreshold) {
@@ -340,15 +342,36 @@ void DecoderBase::renderThread()
         if (clock && type != clock->masterType() && first)
             clock->setFollowerStart(frame->pts);
         const double paced = frameWait(frame->pts, nowSeconds());
-        const bool follow = !first && clock && type != clock->masterType() && clock->started() &&
-                            std::fabs(frame->pts - clock->masterClock()) < kMaxClockWait;
+        const double master = clock ? clock->masterClock() : 0.0;
+        if (m_masterStalled && master != m_stalledMaster)
+            m_masterStalled = false;  // the master moves again
+        bool follow = !first && !m_masterStalled && clock && type != clock->masterType() && clock->started() &&
+                      std::fabs(frame->pts - master) < kMaxClockWait;
         if (follow) {
+            // A master whose clock stands still (its stream paused, its
+            // output ran dry) is not waited for: until it moves again the
+            // frames pace themselves.
+            double seen = master;
+            auto moved = std::chrono::steady_clock::now();
             while (!m_renderStop.load()) {
-                const double left = frame->pts - clock->masterClock();
+                const double now = clock->masterClock();
+                const double left = frame->pts - now;
                 if (left <= 0.0005 || left >= kMaxClockWait)
                     break;
+                const auto wall = std::chrono::steady_clock::now();
+                if (now != seen) {
+                    seen = now;
+                    moved = wall;
+                } else if (wall - moved > std::chrono::milliseconds(kMasterStallMs)) {
+                    m_masterStalled = true;
+                    m_stalledMaster = now;
+                    follow = false;
+                    break;
+                }
                 av_usleep(unsigned(std::min(left, 0.01) * 1000000));
             }
+        }
+        if (follow) {
             // The pace of later frames counts from now.
             m_frameTimer.store(nowSeconds());
         } else {

@@ -118,6 +118,8 @@ private:
     std::atomic<int64_t> m_shownAt{0};
     double m_lastPts = 0.0;
     double m_lastDelay = 0.04;
+    bool m_masterStalled = false;               // the master's clock stood still at m_stalledMaster
+    double m_stalledMaster = 0.0;
     std::atomic<double> m_frameTimer{0.0};      // atomic: set by openAVCodecContext, then render thread only
     std::atomic<int64_t> m_rendered{0};
 

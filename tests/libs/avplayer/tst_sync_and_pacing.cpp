@@ -384,3 +384,21 @@ TEST(DecoderPacing, PicturesShowWhenTheMastersClockReachesThem)
     // The jump is not waited for: it shows long before the clock gets there.
     EXPECT_LT(shown.back().second, 20.0);
 }
+
+TEST(DecoderPacing, PicturesGoOnWhenTheMastersClockStandsStill)
+{
+    // The sound stopped at 10.0 s (its output ran dry): pictures due after
+    // it still come, at their own pace, instead of waiting for ever.
+    auto clock = std::make_shared<SyncClock>();
+    clock->setMasterClock([] { return 10.0; });
+    ASSERT_TRUE(clock->start(SyncClock::Audio));
+    ClockedDecoder video(clock, SyncClock::Video);
+    const int frames = 12;
+    for (int i = 0; i < frames; ++i) {
+        video.waitForRoom();
+        video.pushFrame(silentFrame(9.96 + 0.04 * i, 1));
+    }
+    for (int i = 0; i < 10000 && video.shown().size() < size_t(frames); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(video.shown().size(), size_t(frames));
+}
