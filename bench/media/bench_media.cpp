@@ -105,6 +105,14 @@ void glassToGlass(const std::string& url, int seconds, double* avgMs, double* ma
     avformat_close_input(&ctx);
 }
 
+testsupport::NginxFixture::Options rtmpOnly()
+{
+    testsupport::NginxFixture::Options options;
+    options.http = false;
+    options.rtmp = true;
+    return options;
+}
+
 void memoryLine(const char* what, const std::vector<long>& samples)
 {
     if (samples.size() < 3)
@@ -116,10 +124,7 @@ void memoryLine(const char* what, const std::vector<long>& samples)
 
 void benchPush(int seconds)
 {
-    testsupport::NginxFixture::Options options;
-    options.http = false;
-    options.rtmp = true;
-    testsupport::NginxFixture nginx(options);
+    testsupport::NginxFixture nginx(rtmpOnly());
     if (!nginx.start()) {
         std::printf("nginx: %s\n", nginx.error().c_str());
         return;
@@ -194,10 +199,7 @@ public:
 
 void benchBroadcast(int seconds)
 {
-    testsupport::NginxFixture::Options options;
-    options.http = false;
-    options.rtmp = true;
-    testsupport::NginxFixture nginx(options);
+    testsupport::NginxFixture nginx(rtmpOnly());
     if (!nginx.start()) {
         std::printf("nginx: %s\n", nginx.error().c_str());
         return;

@@ -80,24 +80,13 @@ void AudioEncoder::encode(const int16_t* samples, int frames, int channels, int 
         m_frame->pts = m_nextPts;
         m_nextPts += c->frame_size;
         if (avcodec_send_frame(c, m_frame.get()) >= 0)
-            drain(sink);
+            drainEncoder(m_ctx.get(), m_packet.get(), sink);
     }
 }
 
 void AudioEncoder::flush(const PacketSink& sink)
 {
-    if (!m_ctx)
-        return;
-    avcodec_send_frame(m_ctx.get(), nullptr);
-    drain(sink);
-}
-
-void AudioEncoder::drain(const PacketSink& sink)
-{
-    while (avcodec_receive_packet(m_ctx.get(), m_packet.get()) >= 0) {
-        sink(m_packet.get());
-        av_packet_unref(m_packet.get());
-    }
+    drainEncoder(m_ctx.get(), m_packet.get(), sink, true);
 }
 
 }  // namespace mediacore

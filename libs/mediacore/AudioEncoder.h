@@ -24,8 +24,6 @@ public:
     const AVCodecContext* context() const { return m_ctx.get(); }
 
 private:
-    void drain(const PacketSink& sink);
-
     CodecPtr m_ctx;
     SwrPtr m_swr;
     int m_inRate = 0, m_inChannels = 0;

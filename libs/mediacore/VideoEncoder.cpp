@@ -102,23 +102,24 @@ void VideoEncoder::encode(const AVFrame* picture, int64_t ptsMs, const PacketSin
     m_canvas->pict_type = key ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
     m_canvas->key_frame = key ? 1 : 0;
     if (avcodec_send_frame(m_ctx.get(), m_canvas.get()) >= 0)
-        drain(sink);
+        drainEncoder(m_ctx.get(), m_packet.get(), sink);
+}
+
+void drainEncoder(AVCodecContext* codec, AVPacket* scratch, const PacketSink& sink, bool flush)
+{
+    if (!codec)
+        return;
+    if (flush)
+        avcodec_send_frame(codec, nullptr);
+    while (avcodec_receive_packet(codec, scratch) >= 0) {
+        sink(scratch);
+        av_packet_unref(scratch);
+    }
 }
 
 void VideoEncoder::flush(const PacketSink& sink)
 {
-    if (!m_ctx)
-        return;
-    avcodec_send_frame(m_ctx.get(), nullptr);
-    drain(sink);
-}
-
-void VideoEncoder::drain(const PacketSink& sink)
-{
-    while (avcodec_receive_packet(m_ctx.get(), m_packet.get()) >= 0) {
-        sink(m_packet.get());
-        av_packet_unref(m_packet.get());
-    }
+    drainEncoder(m_ctx.get(), m_packet.get(), sink, true);
 }
 
 }  // namespace mediacore

@@ -13,6 +13,10 @@ namespace mediacore {
 // An encoded packet; the receiver copies what it keeps.
 using PacketSink = std::function<void(AVPacket* packet)>;
 
+// Hands every packet the encoder has ready to sink; with flush, first tells
+// the encoder that no more input comes (null codec: nothing happens).
+void drainEncoder(AVCodecContext* codec, AVPacket* scratch, const PacketSink& sink, bool flush = false);
+
 struct VideoSettings {
     int width = 640;
     int height = 480;
@@ -35,7 +39,6 @@ public:
 
 private:
     bool scale(const AVFrame* picture);
-    void drain(const PacketSink& sink);
 
     VideoSettings m_settings;
     CodecPtr m_ctx;
