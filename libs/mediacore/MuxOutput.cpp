@@ -65,6 +65,8 @@ int MuxOutput::open(const std::string& target, const std::string& format, const 
         AVStream* st = avformat_new_stream(ctx, nullptr);
         avcodec_parameters_from_context(st->codecpar, codec);
         st->time_base = codec->time_base;
+        if (codec == video && codec->framerate.num > 0)
+            st->avg_frame_rate = codec->framerate;  // announced in the stream's metadata
         (codec == video ? m_videoIndex : m_audioIndex) = st->index;
     }
     AVDictionary* opts = nullptr;

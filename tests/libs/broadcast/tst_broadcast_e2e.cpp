@@ -98,7 +98,7 @@ std::string serverOf(const testsupport::NginxFixture& nginx)
 std::string streamInfo(const std::string& url)
 {
     return runCapture({"ffprobe", "-v", "error", "-show_entries",
-                       "stream=codec_name,width,height,r_frame_rate,sample_rate", "-of", "compact=p=0:nk=0", url});
+                       "stream=codec_name,width,height,avg_frame_rate,sample_rate", "-of", "compact=p=0:nk=0", url});
 }
 
 bool fileContains(const std::string& path, const std::string& needle)
@@ -126,7 +126,7 @@ TEST(BroadcastE2E, DesktopIsPublishedOnThe1080pCanvasWithTheMicrophoneMetered)
     EXPECT_TRUE(mul->PushAudioData(7, tone.data(), 16, 48000, 1, 960, 0, 0));
 
     const std::string info = streamInfo(nginx->rtmpUrl("desk"));
-    EXPECT_NE(std::string::npos, info.find("codec_name=h264|width=1920|height=1080|r_frame_rate=15/1")) << info;
+    EXPECT_NE(std::string::npos, info.find("codec_name=h264|width=1920|height=1080|avg_frame_rate=15/1")) << info;
     EXPECT_NE(std::string::npos, info.find("codec_name=aac")) << info;
     const ProbeResult r = probe(nginx->rtmpUrl("desk"), 2500);
     EXPECT_GE(r.keyFrameMs.size(), 2u);
