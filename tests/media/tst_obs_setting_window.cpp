@@ -1,0 +1,362 @@
+// test-labels: xvfb
+// The broadcast settings window on the real engine: its form, the source
+// fill and switching, the microphone watchdog on a virtual clock, the
+// publish stop reports and local recording.
+#include "media/CBroadcastEngine.h"
+#include "media/CPreviewBase.h"
+#include "media/OBSSettingWindow.h"
+
+#include "app/CData.h"
+#include "widgets/MicrophoneVolumeCtrl.h"
+#include "widgets/MsgBox.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "PulseFixture.h"
+#include "QtWait.h"
+#include "TestPaths.h"
+
+using testsupport::waitUntil;
+
+namespace {
+
+struct Report {
+    int code;
+    QString msg;
+};
+
+// A window on a private sound server and data folder, its timer stopped
+// so the test drives the ticks on a virtual clock.
+class SettingWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dataHome.isValid());
+        qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
+        if (pulse.installed() && pulse.start())
+            qputenv("PULSE_SERVER", QByteArray::fromStdString(pulse.server()));
+        mainWindow.setObjectName("mainWindow");
+        auto* recorder = new QPushButton(&mainWindow);
+        recorder->setObjectName("btnRecorder");
+        CData::instance()->SetRecording(false);
+        window = std::make_unique<OBSSettingWindow>(&mainWindow);
+        window->timer()->stop();
+        window->setClockForTests([this] { return now; });
+        OBSSettingWindow::RecordReporter reporter;
+        reporter.reportRecordResult = [this](int code, int, const QString& msg) { reports.push_back({code, msg}); };
+        reporter.setRecordState = [this](const QString&, int) { return recordStateAnswer; };
+        window->setRecordReporterForTests(reporter);
+    }
+    void TearDown() override
+    {
+        window.reset();
+        CData::instance()->SetRecording(false);
+    }
+    // One timer tick, the virtual clock moved on by a second first.
+    void tick()
+    {
+        now += 1000;
+        window->onUpdateTimer();
+    }
+    template <typename T>
+    T* child(const char* name)
+    {
+        T* w = window->findChild<T*>(name);
+        EXPECT_NE(nullptr, w) << name;
+        return w;
+    }
+
+    QTemporaryDir dataHome;
+    testsupport::PulseFixture pulse;
+    QWidget mainWindow;
+    std::unique_ptr<OBSSettingWindow> window;
+    int64_t now = 100000;
+    std::vector<Report> reports;
+    bool recordStateAnswer = true;
+};
+
+QStringList itemTexts(QComboBox* box)
+{
+    QStringList texts;
+    for (int i = 0; i < box->count(); ++i)
+        texts << box->itemText(i);
+    return texts;
+}
+
+}  // namespace
+
+TEST_F(SettingWindowTest, FormBeforeTheFirstFill)
+{
+    EXPECT_EQ(QString("OBSSetting"), window->windowTitle());
+    EXPECT_EQ(QSize(1057, 765), window->size());
+    EXPECT_EQ(QStringList({"应用程序窗口捕获", "摄像头", "桌面捕获", "区域捕获"}), itemTexts(child<QComboBox>("allSrcCombox")));
+    EXPECT_FALSE(child<QComboBox>("allSrcCombox")->itemData(0).isValid());
+    EXPECT_EQ(QStringList({"flv", "mp4", "mkv", "ts"}), itemTexts(child<QComboBox>("recordFormatCombox")));
+    EXPECT_EQ(0, child<QStackedWidget>("stackedWidget")->currentIndex());
+    EXPECT_EQ(child<QWidget>("videoSrcPage"), child<QStackedWidget>("stackedWidget")->currentWidget());
+    struct Text {
+        const char* object;
+        const char* text;
+    };
+    const Text buttons[] = {
+        {"refreshInputDeviceBtn", "刷新列表"}, {"refreshOutputDevice", "刷新列表"}, {"browserBtn", "浏览"},
+        {"startPublishBtn", "开始推流"},       {"startRecordBtn", "开始录制"},
+    };
+    for (const Text& t : buttons)
+        EXPECT_EQ(QString::fromUtf8(t.text), child<QPushButton>(t.object)->text()) << t.object;
+    const Text checks[] = {
+        {"appCaptureCursorChk", "捕获光标"}, {"appCompatibilityChk", "兼容性"}, {"captureSystemAudioChk", "系统声音采集"},
+    };
+    for (const Text& t : checks)
+        EXPECT_EQ(QString::fromUtf8(t.text), child<QCheckBox>(t.object)->text()) << t.object;
+    for (const char* slider : {"micVolumeSlider", "speakerVolumeSlider"}) {
+        EXPECT_EQ(0, child<QSlider>(slider)->minimum());
+        EXPECT_EQ(100, child<QSlider>(slider)->maximum());
+    }
+    auto* preview = child<CPreviewBase>("previewWidget");
+    EXPECT_EQ(QString("background-color: rgb(130, 130, 130);"), preview->styleSheet());
+    EXPECT_EQ(QString("standard_audio_input_device"), child<MicrophoneVolumeCtrl>("micVolumeBeatCtrl")->DeviceName());
+    EXPECT_EQ(QString("standard_audio_output_device"),
+              child<MicrophoneVolumeCtrl>("speakerVolumeBeatCtrl")->DeviceName());
+    // The record folder is the data folder's "record", not a fixed drive.
+    EXPECT_EQ(QDir::toNativeSeparators(dataHome.path() + "/VeltoraTea/record"),
+              child<QLineEdit>("recordSavePath")->text());
+    EXPECT_EQ(QString("default_scene"), QString(OBSSettingWindow::kSceneName));
+
+    window->show();
+    ASSERT_TRUE(waitUntil([&] { return window->isVisible() && preview->view() != nullptr; }));
+    EXPECT_GT(preview->width(), child<QWidget>("centralwidget")->width() / 2) << "the preview takes 5 of 8";
+    window->grab().save(QString::fromStdString(testsupport::screenshotPath("obs_setting_window.png")));
+}
+
+TEST_F(SettingWindowTest, FirstFillOnTheFourthTickSelectsAreaCaptureAndTheWantedMicrophone)
+{
+    QComboBox* sources = child<QComboBox>("allSrcCombox");
+    for (int i = 0; i < 3; ++i)
+        tick();
+    EXPECT_EQ(OBSSettingWindow::kTypeNone, window->currentSourceType()) << "ticks 1 to 3 do nothing";
+    EXPECT_TRUE(window->SetInputAudio("no such microphone")) << "before the fill the name is only kept";
+
+    tick();
+    EXPECT_EQ(QStringList({"摄像头", "桌面捕获", "应用程序捕获", "区域捕获"}), itemTexts(sources));
+    EXPECT_EQ(OBSSettingWindow::kTypeArea, sources->currentData().toInt());
+    EXPECT_EQ(OBSSettingWindow::kTypeArea, window->currentSourceType());
+    EXPECT_TRUE(CBroadcastEngine::getEngine()->HasSource("区域捕获"));
+    EXPECT_FALSE(window->inputDeviceValid()) << "the wanted microphone is not listed";
+    EXPECT_FALSE(child<QCheckBox>("captureSystemAudioChk")->isChecked()) << "every fill ends with system sound off";
+
+    QComboBox* mics = child<QComboBox>("micComboBox");
+    if (mics->count() > 0) {
+        const QString last = mics->itemText(mics->count() - 1);
+        EXPECT_TRUE(window->SetInputAudio(last));
+        EXPECT_EQ(last, mics->currentText());
+        EXPECT_TRUE(window->inputDeviceValid());
+    }
+    EXPECT_FALSE(window->SetInputAudio("no such microphone"));
+    EXPECT_FALSE(window->inputDeviceValid());
+    if (mics->count() > 0) {
+        EXPECT_EQ(0, mics->currentIndex()) << "a missing name leaves the first device selected";
+    }
+}
+
+TEST_F(SettingWindowTest, SwitchingSourcesReplacesTheCaptureSourceInTheScene)
+{
+    for (int i = 0; i < 4; ++i)
+        tick();
+    IBroadcastEngine* engine = CBroadcastEngine::getEngine();
+    QStackedWidget* pages = child<QStackedWidget>("stackedWidget");
+
+    ASSERT_TRUE(window->SetWorkType(OBSSettingWindow::kTypeDesktop));
+    EXPECT_FALSE(engine->HasSource("区域捕获"));
+    EXPECT_TRUE(engine->HasSource("桌面捕获"));
+    EXPECT_EQ(child<QWidget>("monitorSrcPage"), pages->currentWidget());
+
+    ASSERT_TRUE(window->SetWorkType(OBSSettingWindow::kTypeCamera));
+    EXPECT_FALSE(engine->HasSource("桌面捕获"));
+    EXPECT_TRUE(engine->HasSource("摄像头"));
+    EXPECT_EQ(child<QWidget>("videoSrcPage"), pages->currentWidget());
+
+    // No window of the program is listed: code 100 and the message box.
+    reports.clear();
+    ASSERT_TRUE(window->SetWorkType(OBSSettingWindow::kTypeAppWindow));
+    EXPECT_TRUE(engine->HasSource("应用程序捕获"));
+    EXPECT_EQ(child<QWidget>("appWndSrcPage"), pages->currentWidget());
+    EXPECT_EQ(-1, window->captureWindowIndex());
+    ASSERT_EQ(1u, reports.size());
+    EXPECT_EQ(100, reports[0].code);
+    EXPECT_EQ(QString("查找录制窗口失败，录制失败"), reports[0].msg);
+    MsgBox* box = mainWindow.findChild<MsgBox*>();
+    ASSERT_NE(nullptr, box);
+    EXPECT_TRUE(box->isVisible());
+    box->grab().save(QString::fromStdString(testsupport::screenshotPath("obs_setting_window_missing.png")));
+    box->close();
+
+    EXPECT_FALSE(window->SetWorkType(5)) << "no such source";
+    EXPECT_EQ(OBSSettingWindow::kTypeAppWindow, window->currentSourceType());
+}
+
+TEST_F(SettingWindowTest, TheFirstWatchdogCheckAlarmsWithoutMicrophoneAudio)
+{
+    for (int i = 0; i < 5; ++i)
+        tick();
+    EXPECT_EQ(4500, window->noAudioTimeoutMs());
+    EXPECT_EQ(now, window->lastAudioMs());
+    EXPECT_EQ(nullptr, window->micAlarmBox()) << "not recording: no box";
+}
+
+TEST_F(SettingWindowTest, SilentMicrophoneAlarmsAtGrowingIntervalsAndShowsTheBoxFromTheSecond)
+{
+    CData::instance()->SetRecording(true);
+    for (int i = 0; i < 4; ++i)
+        tick();
+    window->onUpdateVolume("standard_audio_output_device", -30.f, -20.f, -10.f);  // not the microphone
+    EXPECT_EQ(0, window->lastAudioMs());
+    window->onUpdateVolume("standard_audio_input_device", -30.f, -20.f, -10.f);
+    const int64_t quietFrom = now;
+    ASSERT_EQ(quietFrom, window->lastAudioMs());
+
+    struct Alarm {
+        int64_t after;
+        int timeout;
+        bool boxShown;
+    };
+    std::vector<Alarm> alarms;
+    while (now - quietFrom < 30000) {
+        tick();
+        if (window->lastAudioMs() == now) {
+            MsgBox* box = window->micAlarmBox();
+            alarms.push_back({now - quietFrom, window->noAudioTimeoutMs(), box && box->isVisible()});
+            if (box && box->isVisible()) {
+                if (alarms.size() == 2)
+                    box->grab().save(QString::fromStdString(testsupport::screenshotPath("obs_mic_alarm.png")));
+                box->close();
+            }
+        }
+    }
+    // Whole ticks after more than 3, 4.5, 6.75 and 10 s of silence.
+    const Alarm expected[] = {{4000, 4500, false}, {9000, 6750, true}, {16000, 10000, true}, {27000, 10000, true}};
+    ASSERT_EQ(std::size(expected), alarms.size());
+    for (size_t i = 0; i < alarms.size(); ++i) {
+        EXPECT_EQ(expected[i].after, alarms[i].after) << i;
+        EXPECT_EQ(expected[i].timeout, alarms[i].timeout) << i;
+        EXPECT_EQ(expected[i].boxShown, alarms[i].boxShown) << i;
+    }
+    ASSERT_NE(nullptr, window->micAlarmBox());
+    EXPECT_FALSE(window->micAlarmBox()->testAttribute(Qt::WA_DeleteOnClose)) << "made once, kept";
+}
+
+TEST_F(SettingWindowTest, RemoteAudioKeepsTheWatchdogQuietWhenNoMicrophoneWasChosen)
+{
+    window->SetInputAudio("no such microphone");
+    for (int i = 0; i < 4; ++i)
+        tick();
+    ASSERT_FALSE(window->inputDeviceValid());
+    std::vector<int16_t> block(480, 1000);
+    for (int i = 0; i < 20; ++i) {
+        window->MixAudioData("12345", reinterpret_cast<const uchar*>(block.data()), 16, 48000, 1, 480, 0, 0);
+        tick();
+    }
+    EXPECT_EQ(3000, window->noAudioTimeoutMs()) << "no alarm";
+}
+
+TEST_F(SettingWindowTest, PublishStopsAreReportedForCloudRecordKeysOnly)
+{
+    struct Case {
+        const char* key;
+        int code;
+        int wantResult;  // 0: nothing reported
+        QString wantMsg;
+    };
+    const Case cases[] = {
+        {"liveRecord_1", 0, 103, "录制停止推流"},
+        {"liveRecord_1", -2, 104, "录制失败停止推流，无法连接到媒体服务器。 code=-2"},
+        {"liveRecord_1", -5, 104, "录制失败停止推流，已从媒体服务器断开。 code=-5"},
+        // A code without a text of its own is a failure all the same.
+        {"liveRecord_1", -7, 104, "录制失败停止推流，engine text code=-7"},
+        {"liveTeacher_1", -2, 0, ""},
+        {"liveTeacher_1", 0, 0, ""},
+    };
+    QSignalSpy finished(window.get(), &OBSSettingWindow::sgStopFinish);
+    for (const Case& c : cases) {
+        reports.clear();
+        window->SetPushAddress("rtmp://127.0.0.1/live/", c.key);
+        // As the engine's thread reports it: delivered queued.
+        CBroadcastEngine::instance()->OnStopPublish(c.code, "engine text");
+        ASSERT_TRUE(waitUntil([&] { return !finished.isEmpty(); })) << c.key << " " << c.code;
+        EXPECT_EQ(c.code, finished.takeFirst().at(0).toInt());
+        EXPECT_EQ(OBSSettingWindow::kIdle, window->publishState());
+        if (c.wantResult == 0) {
+            EXPECT_TRUE(reports.empty()) << c.key << " " << c.code;
+            continue;
+        }
+        ASSERT_EQ(1u, reports.size()) << c.key << " " << c.code;
+        EXPECT_EQ(c.wantResult, reports[0].code) << c.code;
+        EXPECT_EQ(c.wantMsg, reports[0].msg) << c.code;
+    }
+    EXPECT_EQ(QString("开始推流"), child<QPushButton>("startPublishBtn")->text());
+    EXPECT_FALSE(window->StopWork()) << "not publishing";
+}
+
+TEST_F(SettingWindowTest, PushAddressLosesAndRegainsItsSlash)
+{
+    const struct {
+        const char* url;
+        const char* shown;
+    } cases[] = {
+        {"rtmp://127.0.0.1/video/", "rtmp://127.0.0.1/video"},
+        {"rtmp://127.0.0.1/video", "rtmp://127.0.0.1/video"},
+        {"rtmp://127.0.0.1/video//", "rtmp://127.0.0.1/video/"},
+    };
+    for (const auto& c : cases) {
+        window->SetPushAddress(c.url, "key1");
+        EXPECT_EQ(QString(c.shown), child<QLineEdit>("addressLineEdit")->text());
+        EXPECT_EQ(QString(c.shown) + "/", window->GetServerAddress());
+        EXPECT_EQ(QString("key1"), window->GetStreamKey());
+    }
+}
+
+TEST_F(SettingWindowTest, LocalRecordingRunsThroughItsStates)
+{
+    for (int i = 0; i < 4; ++i)
+        tick();
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QPushButton* button = child<QPushButton>("startRecordBtn");
+    child<QComboBox>("recordFormatCombox")->setCurrentText("mkv");
+
+    ASSERT_TRUE(window->StartRecord(folder.path()));
+    EXPECT_EQ(folder.path(), child<QLineEdit>("recordSavePath")->text());
+    EXPECT_EQ(OBSSettingWindow::kTypeAppWindow, window->currentSourceType()) << "live mode is not the desktop one";
+    EXPECT_EQ(QString("开始录制..."), button->text());
+    EXPECT_FALSE(button->isEnabled());
+    EXPECT_FALSE(window->StopRecord()) << "still starting";
+    EXPECT_FALSE(window->StartRecord(QString())) << "already started";
+
+    ASSERT_TRUE(waitUntil([&] { return window->IsMP4Recording(); }, 30000)) << "any format counts";
+    EXPECT_EQ(QString("停止录制"), button->text());
+    EXPECT_TRUE(button->isEnabled());
+    const QString file = QString::fromStdString(CBroadcastEngine::getEngine()->GetRecordPath());
+    EXPECT_TRUE(file.startsWith(folder.path()) && file.endsWith(".mkv")) << file.toStdString();
+    QThread::msleep(1000);
+
+    ASSERT_TRUE(window->StopRecord());
+    EXPECT_EQ(QString("停止录制..."), button->text());
+    EXPECT_EQ(OBSSettingWindow::kTypeArea, window->currentSourceType()) << "back to area capture";
+    ASSERT_TRUE(waitUntil([&] { return window->recordState() == OBSSettingWindow::kIdle; }, 30000));
+    EXPECT_EQ(QString("开始录制"), button->text());
+    EXPECT_TRUE(QFileInfo(file).size() > 0) << file.toStdString();
+    EXPECT_TRUE(window->StopRecord()) << "idle: already stopped";
+}
