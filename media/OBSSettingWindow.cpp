@@ -2,6 +2,7 @@
 
 #include "ui_OBSSettingWindow.h"
 
+#include "media/BroadcastAudioLink.h"
 #include "media/CBroadcastEngine.h"
 
 #include "app/CData.h"
@@ -41,10 +42,16 @@ OBSSettingWindow::OBSSettingWindow(QWidget* mainWindow)
     ui->speakerVolumeBeatCtrl->StartMonitor();
     m_timer = new QTimer(this);
     setUp();
+    BroadcastAudioLink& link = BroadcastAudioLink::instance();
+    link.setInputAudio = [this](const QString& name) { return SetInputAudio(name); };
+    link.setInputAudioMuted = [this](bool muted) { SetInputAudioMuted(muted); };
 }
 
 OBSSettingWindow::~OBSSettingWindow()
 {
+    BroadcastAudioLink& link = BroadcastAudioLink::instance();
+    link.setInputAudio = nullptr;
+    link.setInputAudioMuted = nullptr;
     if (IBroadcastEngine* engine = CBroadcastEngine::getEngine())
         engine->Stop();
     CBroadcastEngine::release();

@@ -2,6 +2,7 @@
 // The broadcast settings window on the real engine: its form, the source
 // fill and switching, the microphone watchdog on a virtual clock, the
 // publish stop reports and local recording.
+#include "media/BroadcastAudioLink.h"
 #include "media/CBroadcastEngine.h"
 #include "media/CPreviewBase.h"
 #include "media/OBSSettingWindow.h"
@@ -165,7 +166,7 @@ TEST_F(SettingWindowTest, FirstFillOnTheFourthTickSelectsAreaCaptureAndTheWanted
         EXPECT_EQ(last, mics->currentText());
         EXPECT_TRUE(window->inputDeviceValid());
     }
-    EXPECT_FALSE(window->SetInputAudio("no such microphone"));
+    EXPECT_FALSE(BroadcastAudioLink::instance().SetInputAudio("no such microphone")) << "through the engines' link";
     EXPECT_FALSE(window->inputDeviceValid());
     if (mics->count() > 0) {
         EXPECT_EQ(0, mics->currentIndex()) << "a missing name leaves the first device selected";
@@ -206,6 +207,14 @@ TEST_F(SettingWindowTest, SwitchingSourcesReplacesTheCaptureSourceInTheScene)
 
     EXPECT_FALSE(window->SetWorkType(5)) << "no such source";
     EXPECT_EQ(OBSSettingWindow::kTypeAppWindow, window->currentSourceType());
+}
+
+TEST_F(SettingWindowTest, TheEnginesLinkIsFilledWhileTheWindowLives)
+{
+    EXPECT_TRUE(BroadcastAudioLink::instance().SetInputAudio("mic")) << "before the fill the name is kept";
+    window.reset();
+    EXPECT_FALSE(BroadcastAudioLink::instance().SetInputAudio("mic"));
+    EXPECT_EQ(nullptr, CBroadcastEngine::getEngine()) << "the engine goes with the window";
 }
 
 TEST_F(SettingWindowTest, TheFirstWatchdogCheckAlarmsWithoutMicrophoneAudio)
