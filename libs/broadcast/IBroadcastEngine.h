@@ -51,9 +51,9 @@ public:
     virtual void OnSourceSelectionChange(const char* name, bool selected) = 0;
     virtual void OnSceneInitialled() = 0;
     virtual void OnOutputSizeChange(int width, int height) = 0;
-    // Once a second while publishing: the sent rate and the frames dropped.
+    // Statistics slots kept in the interface; this engine does not report
+    // them (receivers may ignore both).
     virtual void OnPublishStatistics(int kbitsPerSecond, int droppedFrames) = 0;
-    // Once a second while recording: seconds recorded and kilobytes written.
     virtual void OnRecordStatistics(int seconds, int kbytes) = 0;
     virtual void OnStartPublishSuccess() = 0;
     // code: Broadcast::EStopCode; text: a short description (may be null).
