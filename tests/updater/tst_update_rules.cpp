@@ -11,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
+#include <stdexcept>
 #include <filesystem>
 #include <fstream>
 
@@ -167,4 +169,37 @@ TEST(UpdateProgress, DownloadPercentage)
     update::UpdateProgress nan;
     nan.total = std::nan("");
     EXPECT_DOUBLE_EQ(nan.percent(), 100.0);
+}
+
+// A stage that ends by an exception still ends with its failure report, so
+// the window always gets a button.
+TEST(UpdateEngineStages, AnExceptionEndsTheStageWithItsFailure)
+{
+    class ThrowingOnce : public kit::Recorder {
+    public:
+        void post(int kind, std::unique_ptr<UpdateProgress> record) override
+        {
+            if (!thrown.exchange(true))
+                throw std::runtime_error("receiver out of memory");
+            kit::Recorder::post(kind, std::move(record));
+        }
+        std::atomic<bool> thrown{false};
+    };
+    kit::Install install("http://127.0.0.1:9");
+    const struct {
+        bool (UpdateEngine::*start)();
+        int failure;
+    } stages[] = {{&UpdateEngine::StartCheck, kCheckFailed},
+                  {&UpdateEngine::StartDownload, kDownloadFailed},
+                  {&UpdateEngine::StartInstall, kInstallFailed}};
+    for (const auto& stage : stages) {
+        ThrowingOnce recorder;
+        UpdateEngine engine(install.options());
+        engine.SetReceiver(&recorder);
+        ASSERT_TRUE((engine.*stage.start)());
+        engine.Wait();
+        ASSERT_FALSE(recorder.kinds(true).empty()) << stage.failure;
+        EXPECT_EQ(recorder.kinds(true).back(), stage.failure);
+        EXPECT_NE(recorder.logText().find("receiver out of memory"), std::string::npos);
+    }
 }

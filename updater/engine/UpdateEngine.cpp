@@ -12,6 +12,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
 #include <vector>
 
@@ -115,7 +116,7 @@ void UpdateEngine::log(const std::string& line)
         std::printf("%s\n", line.c_str());
 }
 
-bool UpdateEngine::startStage(int (UpdateEngine::*stage)())
+bool UpdateEngine::startStage(int (UpdateEngine::*stage)(), int failureKind)
 {
     std::lock_guard<std::mutex> guard(m_workerLock);
     if (m_worker.joinable()) {
@@ -125,13 +126,25 @@ bool UpdateEngine::startStage(int (UpdateEngine::*stage)())
     }
     // A stage after a cancelled one runs (closing sets the flag again).
     m_cancel = false;
-    m_worker = std::thread([this, stage] { (this->*stage)(); });
+    m_worker = std::thread([this, stage, failureKind] {
+        // However a stage ends, the window hears of it: an exception becomes
+        // the stage's failure report.
+        try {
+            (this->*stage)();
+        } catch (const std::exception& e) {
+            log(std::string("stage ended by an error: ") + e.what());
+            post(failureKind, narrowRecord(std::string()));
+        } catch (...) {
+            log("stage ended by an unknown error");
+            post(failureKind, narrowRecord(std::string()));
+        }
+    });
     return true;
 }
 
-bool UpdateEngine::StartCheck() { return startStage(&UpdateEngine::CheckThread); }
-bool UpdateEngine::StartDownload() { return startStage(&UpdateEngine::DownloadThread); }
-bool UpdateEngine::StartInstall() { return startStage(&UpdateEngine::InstallThread); }
+bool UpdateEngine::StartCheck() { return startStage(&UpdateEngine::CheckThread, kCheckFailed); }
+bool UpdateEngine::StartDownload() { return startStage(&UpdateEngine::DownloadThread, kDownloadFailed); }
+bool UpdateEngine::StartInstall() { return startStage(&UpdateEngine::InstallThread, kInstallFailed); }
 
 void UpdateEngine::Wait()
 {

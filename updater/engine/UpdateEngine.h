@@ -80,7 +80,8 @@ private:
     friend class EngineCheckObserver;
     void post(int kind, std::unique_ptr<UpdateProgress> record = nullptr);
     void log(const std::string& line);
-    bool startStage(int (UpdateEngine::*stage)());
+    // Runs stage on the worker; an exception ends it with failureKind.
+    bool startStage(int (UpdateEngine::*stage)(), int failureKind);
     bool verifyDownloads(const std::string& tempFolder);
     struct InstallReport {
         int kind;           // 9 or 10
