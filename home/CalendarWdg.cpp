@@ -37,9 +37,11 @@ CalendarWdg::CalendarWdg(QWidget* parent) : QWidget(parent)
     SetDate(m_todayYear, m_todayMonth, m_todayDay);
 }
 
+QDate CalendarWdg::Today() { return g_testToday.isValid() ? g_testToday : QDate::currentDate(); }
+
 void CalendarWdg::readToday()
 {
-    const QDate today = g_testToday.isValid() ? g_testToday : QDate::currentDate();
+    const QDate today = Today();
     m_todayYear = today.year();
     m_todayMonth = today.month();
     m_todayDay = today.day();

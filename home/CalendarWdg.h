@@ -34,6 +34,8 @@ public:
     CaleItem* Item(int pos) const;
     // For tests: the clock that ShowToday and construction read.
     static void SetTodayForTest(const QDate& date);
+    // The local date (the test date when one is set).
+    static QDate Today();
 
 signals:
     void itemClick();
