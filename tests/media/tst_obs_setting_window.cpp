@@ -16,6 +16,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -140,7 +142,16 @@ TEST_F(SettingWindowTest, FormBeforeTheFirstFill)
     window->show();
     ASSERT_TRUE(waitUntil([&] { return window->isVisible() && preview->view() != nullptr; }));
     EXPECT_GT(preview->width(), child<QWidget>("centralwidget")->width() / 2) << "the preview takes 5 of 8";
-    window->grab().save(QString::fromStdString(testsupport::screenshotPath("obs_setting_window.png")));
+    // The screen as the teacher sees it: the engine paints the preview.
+    const QPoint probe = preview->geometry().center();
+    QImage shot;
+    waitUntil(
+        [&] {
+            shot = QGuiApplication::primaryScreen()->grabWindow(window->winId()).toImage();
+            return !shot.isNull() && shot.pixelColor(probe.x(), 5) == QColor(130, 130, 130);
+        },
+        10000);
+    shot.save(QString::fromStdString(testsupport::screenshotPath("obs_setting_window.png")));
 }
 
 TEST_F(SettingWindowTest, FirstFillOnTheFourthTickSelectsAreaCaptureAndTheWantedMicrophone)
