@@ -379,6 +379,13 @@ CControlUI* CDialogBuilder::parseLevel(CUIMarkupNode* pRoot, CControlUI* pParent
                 }
             }
         }
+        if (!pParent && pReturn) {
+            // Without a parent only the first control is handed back; a
+            // further one would be linked nowhere and never freed.
+            UITrace(u"<%s> beside the first top-level control not built", pstrClass);
+            delete pControl;
+            continue;
+        }
         applyNodeAttributes(node, pControl, pManager, pstrClass);
         if (pManager)
             pControl->SetManager(nullptr, nullptr, false);
