@@ -99,8 +99,9 @@ public:
     // Stops and waits for the library's threads; OnRtmpStreamClosed follows
     // (before the call returns) when a push was running.
     virtual void StopRtmpStream() = 0;
-    // Milliseconds to add to the local clock for the stamps written into the
-    // key frames (the server time minus the local time).
+    // The program's server time offset in ms (local time minus server time,
+    // as the session keeps it): the stamps written into the key frames carry
+    // the local clock less this offset, i.e. the server's time.
     virtual void SetTimestamp(int offsetMs) = 0;
 
 protected:

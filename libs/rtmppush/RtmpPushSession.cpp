@@ -232,7 +232,7 @@ void RtmpPushSession::onVideoFrame(const AVFrame* frame, int64_t captureMs)
             return;
         }
         // Key frames carry the sender's time (server clock) in front.
-        const std::vector<uint8_t> stamp = makeSeiStamp(epochMs() + m_offsetMs.load());
+        const std::vector<uint8_t> stamp = makeSeiStamp(epochMs() - m_offsetMs.load());
         PacketPtr stamped = makePacket();
         av_new_packet(stamped.get(), int(stamp.size()) + pkt->size);
         std::copy(stamp.begin(), stamp.end(), stamped->data);

@@ -89,7 +89,7 @@ TEST_F(PushE2E, PublishesH264AndAacWithStampedKeyFramesEverySecond)
     hoster->EnableVideo(true);
     hoster->SetVideoRender(&render);
     hoster->SetAudioFormat(48000, 1, false);
-    hoster->SetTimestamp(-3000);  // the server's clock runs 3 s behind ours
+    hoster->SetTimestamp(3000);  // the server's clock runs 3 s behind ours (local - server)
     const std::string url = nginx->rtmpUrl("teacher");
     ASSERT_EQ(RTMPHOSTER_OK, hoster->StartRtmpStream(url.c_str()));
     EXPECT_EQ(RTMPHOSTER_ERR_RUNNING, hoster->StartRtmpStream(url.c_str()));
