@@ -51,7 +51,8 @@ bool exists(const std::string& path)
 // A program that notes it ran by writing marker.
 std::string markerScript(const std::string& marker, const std::string& text)
 {
-    return "#!/bin/sh\necho " + text + " > '" + marker + "'\n";
+    // Written aside and renamed, so the file is whole once it exists.
+    return "#!/bin/sh\necho " + text + " > '" + marker + ".tmp' && mv '" + marker + ".tmp' '" + marker + "'\n";
 }
 
 // A window that tests can reach into.
@@ -227,7 +228,8 @@ TEST_F(UpdaterWindow, FailuresEndWithTheManualDownloadButton)
     const std::string opened = install->outside() + "/opened";
     const std::string opener = install->tempBase() + "/opener";
     {
-        std::ofstream(opener) << "#!/bin/sh\necho \"$1\" > '" << opened << "'\n";
+        std::ofstream(opener) << "#!/bin/sh\necho \"$1\" > '" << opened << ".tmp' && mv '" << opened << ".tmp' '"
+                              << opened << "'\n";
     }
     chmod(opener.c_str(), 0755);
     testsupport::ScopedEnv openerEnv("WINAPI_URL_OPENER", opener);

@@ -124,7 +124,9 @@ TEST(UpdaterOnX, MainProgramStartsTheUpdaterWhichInstallsAndStartsTheNewProgram)
         std::ifstream in(updaterBinary, std::ios::binary);
         updaterBytes.assign(std::istreambuf_iterator<char>(in), {});
     }
-    auto script = [&](const char* text) { return "#!/bin/sh\necho " + std::string(text) + " > '" + marker + "'\n"; };
+    auto script = [&](const char* text) {
+        return "#!/bin/sh\necho " + std::string(text) + " > '" + marker + ".tmp' && mv '" + marker + ".tmp' '" + marker + "'\n";
+    };
     install.installRelease("1.0.0", {{"KorvanelTea", updaterBytes}, {"bin\\32bit\\Veltora", script("old")}});
     chmod((install.root() + "/KorvanelTea").c_str(), 0755);
     chmod((install.root() + "/bin/32bit/Veltora").c_str(), 0755);
