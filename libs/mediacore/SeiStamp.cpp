@@ -24,7 +24,9 @@ std::vector<uint8_t> makeSeiStamp(int64_t epochMs)
         v /= 10;
     }
     const uint8_t payloadSize = uint8_t(sizeof kSeiUuid + kSeiMarkerLength + kSeiDigits);
-    std::vector<uint8_t> out = {0, 0, 0, 1, 0x06 /* SEI */, 0x05 /* user data unregistered */, payloadSize};
+    std::vector<uint8_t> out;
+    out.reserve(7 + payloadSize + 1);
+    out.insert(out.end(), {0, 0, 0, 1, 0x06 /* SEI */, 0x05 /* user data unregistered */, payloadSize});
     out.insert(out.end(), kSeiUuid, kSeiUuid + sizeof kSeiUuid);
     out.insert(out.end(), kSeiMarker, kSeiMarker + kSeiMarkerLength);
     out.insert(out.end(), digits, digits + kSeiDigits);
