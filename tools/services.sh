@@ -133,6 +133,9 @@ CONF
     for role in config room cms docs mirror live snapshot report log dump files monitor update; do
       echo "$role=$base"
     done
+    # The client library's simulated students publish their cameras here.
+    echo "[demo]"
+    echo "studentStreams=rtmp://$host/video/"
   } >"$program_dir/endpoints.ini"
   echo "services: http $base  rtmp rtmp://$host  (state in $STATE)"
 }

@@ -58,6 +58,20 @@ CLIENTLIB_API bool StudentLeave(ClientLib* lib, const QString& userId);
 CLIENTLIB_API bool StudentChat(ClientLib* lib, const QString& userId, const QString& text);
 CLIENTLIB_API bool StudentRaiseHand(ClientLib* lib, const QString& userId, bool raised);
 
+// The students' cameras. In a small-class room (not a live room) a joining
+// student also brings its camera tile (103 with "stream", its address) and,
+// while a stream server is set, publishes a generated picture and a tone of
+// its own there (105); leaving ends both (106, 104). The server defaults to
+// the deployment file's [demo] studentStreams; SetStudentStreamBase sets it
+// ("rtmp://host:port/app/"; empty: students come without a camera).
+// StudentCamera switches a present student's camera (false when the student
+// is not in a small-class room, or on without a server).
+// StudentStreamUrl: where the student is publishing now, empty when not
+// (the push starts on the library thread shortly after the command).
+CLIENTLIB_API void SetStudentStreamBase(ClientLib* lib, const QString& rtmpBase);
+CLIENTLIB_API bool StudentCamera(ClientLib* lib, const QString& userId, bool on);
+CLIENTLIB_API QString StudentStreamUrl(ClientLib* lib, const QString& userId);
+
 // The thread id (as from std::this_thread::get_id, hashed) of the library's
 // own thread, for checks that callbacks come from it.
 CLIENTLIB_API quint64 LibraryThreadId(ClientLib* lib);

@@ -39,6 +39,12 @@ public:
     // A remote user's media, handed to the program's callbacks.
     virtual void userAudio(const QString& userId) = 0;
     virtual void userVideo(const QString& userId) = 0;
+    // The simulated students' cameras: where a student publishes in a room
+    // (empty: it has no camera), and starting (url) or stopping (empty url)
+    // its push later on the library thread; stopAllStudents stops them all.
+    virtual QString studentStreamUrl(const QString& roomId, const QString& userId) = 0;
+    virtual void studentPublish(const QString& userId, const QString& url) = 0;
+    virtual void stopAllStudents() = 0;
     // Publishes a room document for the whiteboard; empty roomId clears.
     virtual void publishRoomDoc(const QString& roomId, const DiskEntry& doc) = 0;
     virtual void publishRoomDocs(const QString& roomId, const QList<DiskEntry>& docs) = 0;
@@ -111,6 +117,9 @@ public:
     bool studentLeave(const QString& userId, Events* ev);
     bool studentChat(const QString& userId, const QString& text, Events* ev);
     bool studentHand(const QString& userId, bool raised, Events* ev);
+    // A student in a small-class room switches its camera (103, then 105 or
+    // 106) and starts or stops publishing.
+    bool studentCamera(const QString& userId, bool on, Events* ev);
     bool sendChat(const QString& content, int type, qint64 timeSecs, Events* ev);
     void setAllNoSpeak(bool on, Events* ev);
 
@@ -158,6 +167,10 @@ private:
     bool leaveLocked(const QString& userId, Events* ev);
     bool chatLocked(const QString& userId, const QString& text, Events* ev);
     bool handLocked(const QString& userId, bool raised, Events* ev);
+    bool liveLocked() const;
+    // The student's camera tile (103) and, with the camera on, its stream
+    // (105, publishing) or, off, its end (106).
+    void cameraLocked(RoomUser& u, bool on, Events* ev);
     const StudentRec* student(const QString& userId) const;
     void scheduleAnswers(quint64 gen, qint64 questionId);
     void drawLottery(quint64 gen, qint64 lotteryId);

@@ -169,6 +169,23 @@ bool StudentRaiseHand(ClientLib* lib, const QString& userId, bool raised)
     });
 }
 
+bool StudentCamera(ClientLib* lib, const QString& userId, bool on)
+{
+    return studentAction(lib, [&](clientlib::ClassroomService* s, clientlib::Events* ev) {
+        return s->studentCamera(userId, on, ev);
+    });
+}
+
+void SetStudentStreamBase(ClientLib* lib, const QString& rtmpBase)
+{
+    if (lib) impl(lib)->studentStreams().setBase(rtmpBase);
+}
+
+QString StudentStreamUrl(ClientLib* lib, const QString& userId)
+{
+    return lib ? impl(lib)->studentStreams().publishing(userId) : QString();
+}
+
 quint64 LibraryThreadId(ClientLib* lib)
 {
     return lib ? quint64(std::hash<std::thread::id>()(impl(lib)->dispatcher().threadId())) : 0;

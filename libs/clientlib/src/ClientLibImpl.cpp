@@ -4,6 +4,8 @@
 
 #include "libs/clientlib/src/TextCrypto.h"
 
+#include "common/Deployment.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
@@ -44,6 +46,10 @@ ClientLibImpl::ClientLibImpl(ClientLibCallbackFn callback, const LibConfig& cfg,
         for (const QString& w : data.warnings) log(QStringLiteral("data set %1: %2").arg(source, w));
     }
     m_timeoutMs = data.requestTimeoutMs > 0 ? data.requestTimeoutMs : 10000;
+    // The deployment may name a stream server for the students' cameras:
+    //   [demo]
+    //   studentStreams=rtmp://127.0.0.1:1935/video/
+    m_students.setBase(QString::fromStdString(deployment::Load().value("demo", "studentStreams")));
     if (m_dataError.isEmpty()) m_svc = std::make_unique<ClassroomService>(this, data);
 }
 
@@ -52,6 +58,7 @@ ClientLibImpl::~ClientLibImpl()
     m_closing = true;
     m_disp.stop();
     m_convert.stop();
+    m_students.stopAll();
 }
 
 // ---- Delivery ---------------------------------------------------------------

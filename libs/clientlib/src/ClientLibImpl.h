@@ -6,6 +6,7 @@
 #include "ClientLib.h"
 #include "ClientLibTestControl.h"
 #include "libs/clientlib/src/Dispatcher.h"
+#include "libs/clientlib/src/StudentStreams.h"
 
 #include <QReadWriteLock>
 
@@ -147,6 +148,9 @@ public:
     void log(const QString& line) override;
     void userAudio(const QString& userId) override;
     void userVideo(const QString& userId) override;
+    QString studentStreamUrl(const QString& roomId, const QString& userId) override;
+    void studentPublish(const QString& userId, const QString& url) override;
+    void stopAllStudents() override;
     void publishRoomDoc(const QString& roomId, const DiskEntry& doc) override;
     void publishRoomDocs(const QString& roomId, const QList<DiskEntry>& docs) override;
     QString pageUrl(const DiskEntry& doc) override;
@@ -163,6 +167,7 @@ public:
     QList<ClientLibCall> calls() const;
     void clearCalls();
     ClassroomService* service() { return m_svc.get(); }
+    StudentStreams& studentStreams() { return m_students; }
     Dispatcher& dispatcher() { return m_disp; }
 
 private:
@@ -223,6 +228,9 @@ private:
     // while it delivers through the callback, so an answer never overtakes
     // the call that asked. Never held during slow work.
     std::recursive_mutex m_gate;
+    // The students' pushes (thread-safe itself); started and stopped on the
+    // library thread, all stopped in the destructor once that thread ended.
+    StudentStreams m_students{[this](const QString& line) { log(line); }};
     Dispatcher m_disp;     // the library thread; stopped first in the destructor
     Dispatcher m_convert;  // the conversion thread (downloads); stopped second
 };

@@ -170,6 +170,26 @@ void ClientLibImpl::userVideo(const QString& userId)
     });
 }
 
+QString ClientLibImpl::studentStreamUrl(const QString& roomId, const QString& userId)
+{
+    return m_students.urlFor(roomId, userId);
+}
+
+void ClientLibImpl::studentPublish(const QString& userId, const QString& url)
+{
+    m_disp.post([this, userId, url] {
+        if (url.isEmpty())
+            m_students.stop(userId);
+        else
+            m_students.start(userId, url);
+    });
+}
+
+void ClientLibImpl::stopAllStudents()
+{
+    m_disp.post([this] { m_students.stopAll(); });
+}
+
 // ---- Courseware and room documents -------------------------------------------------
 
 QString ClientLibImpl::pageUrl(const DiskEntry& doc)

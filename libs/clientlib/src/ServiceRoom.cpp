@@ -45,11 +45,16 @@ bool ClassroomService::inRoom() const
     return m_inRoom;
 }
 
+bool ClassroomService::liveLocked() const
+{
+    static const QStringList live = {"1", "2", "5", "100", "101"};
+    return m_loginVars.size() >= 6 && live.contains(m_loginVars.at(5));
+}
+
 bool ClassroomService::isLiveRoom() const
 {
     std::lock_guard<std::mutex> lk(m_lock);
-    static const QStringList live = {"1", "2", "5", "100", "101"};
-    return m_inRoom && m_loginVars.size() >= 6 && live.contains(m_loginVars.at(5));
+    return m_inRoom && liveLocked();
 }
 
 bool ClassroomService::hasUser(const QString& userId) const
@@ -132,6 +137,7 @@ void ClassroomService::leaveRoom()
 {
     std::lock_guard<std::mutex> lk(m_lock);
     if (!m_inRoom) return;
+    m_host->stopAllStudents();
     ++m_gen;
     m_inRoom = false;
     m_users.clear();
@@ -200,6 +206,9 @@ bool ClassroomService::joinLocked(const QString& userId, Events* ev)
         ev->append({1008, QVariantMap{{"code", 0}, {"errMsg", QString()},
                                       {"user_data", QVariantMap{{"userid", userId}}}, {"userHeader", u.header}}});
     ev->append({127, countMap()});
+    // In a small class every student comes with a camera tile, and with a
+    // picture when the room has a stream server.
+    if (!liveLocked()) cameraLocked(m_users[userId], !m_host->studentStreamUrl(m_roomId, userId).isEmpty(), ev);
     // A running lottery takes in the newcomer too.
     if (m_lotteryId != 0 && !m_lotteryJoined.contains(userId)) m_lotteryJoined << userId;
     return true;
@@ -208,6 +217,13 @@ bool ClassroomService::joinLocked(const QString& userId, Events* ev)
 bool ClassroomService::leaveLocked(const QString& userId, Events* ev)
 {
     if (!m_users.contains(userId) || userId == m_data.teacher.userId) return false;
+    if (!liveLocked()) {
+        if (m_users[userId].cam) {
+            ev->append({106, QVariantMap{{"userid", userId}}});
+            m_host->studentPublish(userId, QString());
+        }
+        ev->append({104, QVariantMap{{"userid", userId}}});
+    }
     m_users.remove(userId);
     m_joinOrder.removeAll(userId);
     ev->append({102, QVariantMap{{"userid", userId}}});
@@ -228,9 +244,35 @@ bool ClassroomService::handLocked(const QString& userId, bool raised, Events* ev
 {
     if (!m_users.contains(userId) || userId == m_data.teacher.userId) return false;
     m_users[userId].handup = raised;
-    static const QStringList live = {"1", "2", "5", "100", "101"};
-    const bool isLive = m_loginVars.size() >= 6 && live.contains(m_loginVars.at(5));
+    const bool isLive = liveLocked();
     ev->append({isLive ? 155 : 123, QVariantMap{{"userId", userId}, {"handup", raised}}});
+    return true;
+}
+
+void ClassroomService::cameraLocked(RoomUser& u, bool on, Events* ev)
+{
+    const QString url = on ? m_host->studentStreamUrl(m_roomId, u.userId) : QString();
+    const bool wasOn = u.cam;
+    u.cam = !url.isEmpty();
+    u.mic = true;
+    ev->append({103, QVariantMap{{"userid", u.userId}, {"cam", u.cam}, {"mic", u.mic}, {"type", u.type},
+                                 {"userName", u.userName}, {"stream", url}}});
+    if (u.cam) {
+        m_host->studentPublish(u.userId, url);
+        ev->append({105, QVariantMap{{"userid", u.userId}}});
+    } else if (wasOn) {
+        m_host->studentPublish(u.userId, QString());
+        ev->append({106, QVariantMap{{"userid", u.userId}}});
+    }
+}
+
+bool ClassroomService::studentCamera(const QString& userId, bool on, Events* ev)
+{
+    std::lock_guard<std::mutex> lk(m_lock);
+    auto it = m_users.find(userId);
+    if (!m_inRoom || liveLocked() || it == m_users.end() || userId == m_data.teacher.userId) return false;
+    if (on && m_host->studentStreamUrl(m_roomId, userId).isEmpty()) return false;
+    cameraLocked(it.value(), on, ev);
     return true;
 }
 
@@ -287,8 +329,7 @@ bool ClassroomService::linkMic(const QString& userId, bool on, Events* ev)
     std::lock_guard<std::mutex> lk(m_lock);
     auto it = m_users.find(userId);
     if (!m_inRoom || it == m_users.end() || userId == m_data.teacher.userId) return false;
-    static const QStringList live = {"1", "2", "5", "100", "101"};
-    const bool isLive = m_loginVars.size() >= 6 && live.contains(m_loginVars.at(5));
+    const bool isLive = liveLocked();
     RoomUser& u = it.value();
     u.online = u.mic = on;
     u.cam = on && !isLive;
