@@ -19,6 +19,12 @@ bool IsBelowWindows10()
     return below;
 }
 
+void PrepareRasterGraphics()
+{
+    if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
+}
+
 bool CheckSingleInstance(const char* name)
 {
     if (g_guard)

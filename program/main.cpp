@@ -38,6 +38,7 @@ int main(int argc, char** argv)
 {
     if (IsBelowWindows10())
         QCoreApplication::setAttribute(Qt::AA_UseSoftwareOpenGL, true);
+    PrepareRasterGraphics();
 
     auto app = std::make_unique<QApplication>(argc, argv);
     if (!CheckSingleInstance("vtmaintea"))

@@ -14,6 +14,7 @@
 // and, sampled while it plays, the player process's CPU and peak memory.
 // Run it under a virtual X display: bench/player/run_player_bench.sh with
 // --screen.
+#include "app/StartupChecks.h"
 #include "media/OwnRtmpLivePlayer.h"
 #include "media/VideoRenderWidget.h"
 #include "bench/player/BenchProcess.h"
@@ -331,6 +332,9 @@ int main(int argc, char** argv)
     setenv("PULSE_SERVER", pulse.server().c_str(), 1);
     setenv("PULSE_SINK", testsupport::PulseFixture::kSink, 1);
     setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
+    // As the program starts: no GL integration (BENCH_GL=1 keeps Qt's default to compare).
+    if (!getenv("BENCH_GL"))
+        PrepareRasterGraphics();
     QApplication app(argc, argv);
 
     testsupport::NginxFixture::Options options;
