@@ -12,7 +12,12 @@
 //                           buttons, network speed, dual-teacher visibility)
 //   MainWindowShortcuts.cpp the hidden keyboard shortcuts
 //   MainWindowDispatch.cpp  library commands, HTTP results, control commands
-//   MainWindowRoom.cpp      room entry and exit, buttons, tick and closing
+//   RoomEntry.cpp           room entry and exit, dual-teacher sub-classroom,
+//                           the recording switch
+//   Toolbar.cpp             the form's buttons, share and play restart, the
+//                           recording size
+//   Tick.cpp                the one-second tick, automatic exit, closing and
+//                           the program's exit sequence
 #include "mainwindow/popups/TitleDrag.h"
 
 #include <QMainWindow>
@@ -44,6 +49,7 @@ class LotteryResultWidget;
 class LotteryWidget;
 class MediaPlayerWidget;
 class MsgBox;
+class OBSSettingWindow;
 class QuestionAnswer;
 class QuestionResultWidget;
 class QuestionWidget;
@@ -89,8 +95,30 @@ public:
     ShowStreamWidget* StreamWidget() const { return m_streamWidget; }
     ClassListWidget* HomeWindow() const { return m_classList; }
     MsgBox* ConfirmBox() const { return m_msgBox; }
+    MsgBox* CloseBox() const { return m_closeBox; }
     qint64 LastNetWarning() const { return m_lastNetWarning; }
     int ShareRetryCountdown() const { return m_shareRetry; }
+
+    // --- Room entry and exit, tool bar and recording, tick and closing
+    // (RoomEntry.cpp, Toolbar.cpp, Tick.cpp) ---
+    void OnDualTeacherInOut(bool enter);
+    // True when the request was carried out; remote: asked by the room.
+    bool StartOrStopRecord(bool start, bool remote);
+    void FitToScreenForRecord(bool record);
+    // The window size for recording on a desktop of that available size.
+    static QSize RecordSizeFor(const QSize& available, int titleHeight);
+    // The broadcast settings window, made by the constructor, kept hidden.
+    OBSSettingWindow* BroadcastWindow() const { return m_broadcast; }
+    int UnrecordedTicks() const { return m_unrecordedTicks; }
+    qint64 CourseEnd() const { return m_courseEnd; }
+    // For tests: the course end and the last activity (ms of the server
+    // clock), as the room's answers set them; the share retry countdown.
+    void SetCourseTimes(qint64 courseEnd, qint64 lastActivity);
+    void SetShareRetryCountdown(int ticks) { m_shareRetry = ticks; }
+    void SetDualTeacherForTests(const QMap<QString, QVariant>& map) { m_dualTeacher = map; }
+    // How the exit sequence starts the updater (tests set their own).
+    void SetUpdaterStarter(std::function<void()> start) { m_startUpdater = std::move(start); }
+    // --- end of room entry and exit, tool bar, tick ---
 
 public slots:
     void EnterRoom();
@@ -135,6 +163,26 @@ private:
     void OnSpeakerValueChange();
     void OnRoomSpeed(int level, int delayMs);
     void OnDualVisible(bool allClasses, bool fromToast);
+    // --- RoomEntry.cpp, Toolbar.cpp, Tick.cpp ---
+    void InitRoomUi();
+    void InitLiveRoomUi();
+    void InitSmallRoomUi();
+    void ResetRoomTools();
+    void DropRoomObjects();
+    bool ExtPushVisible() const;
+    void PlaceAtRightPanel(QWidget* panel, bool show = true);
+    void PlaceAtButton(QWidget* panel, QWidget* button);
+    void OnLiveModeButton(QObject* button);
+    void OnRecorderButton();
+    void AskCloudRecording();
+    void AskLocalRecording();
+    void StopMediaForLiveMode();
+    void StopVoiceForLiveMode();
+    void SetLiveModeImages(const char* video, const char* desk, const char* hcam, const char* extPush);
+    void OnRecordingTick(int tick);
+    void OnStudentTimeoutTick();
+    void RunExitSequence(QCloseEvent* event);
+    // --- end ---
 
     // GUI thread only, like every member below.
     TitleDrag m_drag;                                       // 1-3: anchor, dragging, draggable
@@ -185,4 +233,11 @@ private:
     bool m_startRecording = false;                          // 48
     qint64 m_lastActivity = 0;                              // 49, ms of the server clock
     std::function<qint64()> m_wallSeconds;
+
+    // --- room entry and exit, tool bar, tick (RoomEntry.cpp, Toolbar.cpp,
+    // Tick.cpp); GUI thread only ---
+    OBSSettingWindow* m_broadcast = nullptr;  // child, made by the constructor
+    MsgBox* m_closeBox = nullptr;             // the one close question, made on the first close
+    std::function<void()> m_startUpdater;     // AppUpdater::RunUpdater unless a test sets it
+    // --- end ---
 };

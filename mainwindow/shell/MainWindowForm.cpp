@@ -2,6 +2,7 @@
 #include "mainwindow/MainWindow.h"
 #include "ui_MainWindow.h"
 
+#include "app/AppUpdater.h"
 #include "app/CData.h"
 #include "app/CSettings.h"
 #include "app/GEosObserver.h"
@@ -26,6 +27,7 @@
 #include "interaction/QuestionResultWidget.h"
 #include "interaction/QuestionWidget.h"
 #include "media/IMediaEngine.h"
+#include "media/OBSSettingWindow.h"
 #include "mainwindow/popups/RoundedMask.h"
 #include "mainwindow/popups/StyledBackground.h"
 #include "mainwindow/popups/SwitchBKWidget.h"
@@ -73,8 +75,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui::MainWi
     MakeRoomTools();
 
     Room::instance()->InitLib(ui->wbWidget);
-    // Seam: the broadcast settings window (Room::InitOBSSettingWindow) joins
-    // here once the media side offers it.
+    // The broadcast settings window: made once, kept hidden.
+    m_broadcast = new OBSSettingWindow(this);
+    m_broadcast->hide();
+    m_startUpdater = [] { AppUpdater::RunUpdater(); };
 
     m_barrage = std::make_shared<CBarrageScreen>(ui->wbWidget);
     m_turnPage = std::make_shared<DocTurnPageCtrl>(ui->DrawBarWdg);
@@ -145,8 +149,14 @@ void MainWindow::MakeLoginWindows()
     m_login = new LoginWidget(nullptr);
     m_classList = new ClassListWidget(nullptr);
     m_classList->setProperty("loginWdg", qlonglong(reinterpret_cast<quintptr>(m_login)));
-    connect(m_login, &LoginWidget::exitApp, this, &QWidget::close);
-    connect(m_classList, &ClassListWidget::exitApp, this, &QWidget::close);
+    // Either window's exit ends the program, whether or not it set the
+    // exiting flag itself.
+    auto exitProgram = [this] {
+        CData::instance()->SetAppExiting(true);
+        close();
+    };
+    connect(m_login, &LoginWidget::exitApp, this, exitProgram);
+    connect(m_classList, &ClassListWidget::exitApp, this, exitProgram);
     connect(m_classList, &ClassListWidget::switchUser, this,
             [this] { PubUtils::MoveToScreenCenter(m_login, m_classList); });
     m_login->ShowLogin();
@@ -154,6 +164,8 @@ void MainWindow::MakeLoginWindows()
 
 MainWindow::~MainWindow()
 {
+    delete m_broadcast;  // a top-level window of its own
+    m_broadcast = nullptr;
     delete ui;
     ui = nullptr;
     m_dualTeacher.clear();

@@ -54,6 +54,8 @@ void MainWindow::ConnectHandlers()
 
 void MainWindow::OnExitApp()
 {
+    if (property("appexit").toBool())
+        return;  // the program is ending already: no room to leave, no home to show
     ExitRoom();
     CData::instance()->SetAppExiting(true);
     close();

@@ -136,7 +136,9 @@ TEST_F(MainWindowTest, ResizeRoundsTheOutlineAndPublishesThePreviewPosition)
     Observer observer;
     GEosSubscribe("updatePreviewWidgetPos", &observer, SLOT(onPublished()));
     s_window->show();
-    s_window->resize(1400, 800);
+    // Larger than the current size, so the resize happens whatever the
+    // minimum size of this desktop.
+    s_window->resize(s_window->size() + QSize(100, 60));
     EXPECT_GE(observer.published, 1);
     const QRegion mask = s_window->mask();
     EXPECT_FALSE(mask.isEmpty());
@@ -269,6 +271,10 @@ TEST_F(MainWindowTest, ClosingWithoutExitOnlyLeavesTheRoom)
     s_window->show();
     s_window->Form()->labTitle->setText("lesson");
     s_window->close();
+    EXPECT_TRUE(s_window->isVisible()) << "open until the teacher confirms";
+    ASSERT_NE(nullptr, s_window->CloseBox());
+    ASSERT_TRUE(s_window->CloseBox()->isVisible());
+    s_window->CloseBox()->findChild<QPushButton*>("btnOk")->click();
     EXPECT_FALSE(s_window->isVisible());
     EXPECT_FALSE(CData::instance()->IsAppExiting());
     EXPECT_TRUE(s_window->Form()->labTitle->text().isEmpty());

@@ -1,0 +1,372 @@
+// MainWindow: entering and leaving a class room, the dual-teacher
+// sub-classroom, and the recording switch.
+#include "mainwindow/MainWindow.h"
+#include "ui_MainWindow.h"
+
+#include "app/CData.h"
+#include "app/DownThread.h"
+#include "app/Logger.h"
+#include "app/PubUtils.h"
+#include "app/Room.h"
+#include "ClientLib.h"
+#include "courseware/DocTurnPageCtrl.h"
+#include "courseware/DocWidget.h"
+#include "device/CamDevSettingWidget.h"
+#include "device/DeviceSettingDialog.h"
+#include "home/ClassListWidget.h"
+#include "interaction/CHudongWidget.h"
+#include "interaction/CountdownWidget.h"
+#include "interaction/CTopClassWidget.h"
+#include "interaction/CTopMsgWidget.h"
+#include "interaction/LotteryAnswer.h"
+#include "interaction/LotteryResultWidget.h"
+#include "interaction/LotteryWidget.h"
+#include "interaction/QuestionAnswer.h"
+#include "interaction/QuestionResultWidget.h"
+#include "interaction/QuestionWidget.h"
+#include "mainwindow/popups/ButtonFloatWidget.h"
+#include "mainwindow/popups/DeskFloatWidget.h"
+#include "mainwindow/popups/ShowQRWidget.h"
+#include "mainwindow/popups/ShowStreamWidget.h"
+#include "mainwindow/popups/StuDeviceSettingWidget.h"
+#include "mainwindow/popups/SwitchBKWidget.h"
+#include "mainwindow/room/MainDockRight.h"
+#include "mainwindow/shell/RoomCalls.h"
+#include "media/IMediaEngine.h"
+#include "media/OBSSettingWindow.h"
+#include "WhiteBoardLib.h"
+#include "widgets/MsgBox.h"
+#include "widgets/Toast.h"
+#include "widgets/ToastButtonWidget.h"
+#include "widgets/ToastHandupButton.h"
+#include "widgets/ToastQuestionButton.h"
+
+#include <QDateTime>
+#include <QJsonObject>
+
+namespace {
+
+// The type of the room's entry and exit reports ("inOutType" 1 or 0).
+constexpr int kReportRoomInOut = 1001;
+// Share type of the desktop (the broadcast engine publishes it).
+constexpr int kShareDesktop = 3;
+// Live mode of a room that records an MP4 file locally.
+constexpr int kLiveModeMp4 = 10;
+
+// A per-room pop-up held by a shared pointer: the last owner detaches it
+// from its parent and lets the event loop delete it.
+template <typename T>
+std::shared_ptr<T> MakeRoomShared(QWidget* parent)
+{
+    return std::shared_ptr<T>(new T(parent), [](T* w) {
+        w->hide();
+        w->setParent(nullptr);
+        w->deleteLater();
+    });
+}
+
+template <typename T>
+void DropWidget(T*& w)
+{
+    if (!w)
+        return;
+    w->hide();
+    w->deleteLater();
+    w = nullptr;
+}
+
+}  // namespace
+
+void MainWindow::EnterRoom()
+{
+    CData* data = CData::instance();
+    PubUtils::MoveToScreenCenter(this, m_classList);
+    if (m_classList)
+        m_classList->hide();
+    const bool live = data->IsLiveRoom();
+    Logger::instance()->Log(LOG_INFO, "MainWindow::EnterRoom", "enter room %s", live ? "big" : "small");
+    IMediaEngine::selectEngine(live ? kMediaEngineBigRoom : kMediaEngineClientLib);
+    InitRoomUi();
+    const QVariant loginVars(data->GetLoginVar());
+    if (ClientLib* lib = Room::instance()->GetClientLib())
+        lib->LoginRoom(loginVars);
+    if (CWhiteBoardLib* wb = Room::instance()->GetWBLib())
+        wb->EnterRoom(loginVars);
+    roomcalls::ReportLog(kReportRoomInOut, QJsonObject{{"inOutType", 1}});
+}
+
+void MainWindow::InitRoomUi()
+{
+    CData* data = CData::instance();
+    m_courseEnd = 0;
+    m_lastActivity = data->GetSvrTime();
+    m_firstRoomLogin = true;
+    m_startRecording = false;
+    m_unrecordedTicks = 0;
+    m_roomEntryTime = m_wallSeconds();
+
+    ui->mainWidget->setEnabled(false);
+    m_handupToast->hide();
+    m_questionToast->hide();
+    if (data->IsTeacher()) {
+        m_docWidget->InitPages();
+    } else {
+        for (QWidget* w : {static_cast<QWidget*>(ui->btnQRShow), static_cast<QWidget*>(ui->btnDocFile),
+                           static_cast<QWidget*>(ui->btnUseList), static_cast<QWidget*>(ui->btnSwitchBK),
+                           static_cast<QWidget*>(ui->btnRecorder), static_cast<QWidget*>(ui->labRecTip),
+                           static_cast<QWidget*>(ui->btnVideo), static_cast<QWidget*>(ui->btnDesk),
+                           static_cast<QWidget*>(ui->btnHCam), static_cast<QWidget*>(ui->btnExtPush)})
+            w->hide();
+        if (!m_stuDevice)
+            m_stuDevice = new StuDeviceSettingWidget(this);
+    }
+    const bool live = data->IsLiveRoom();
+    ui->userListCtrl->setVisible(!live);
+    for (QWidget* w : {static_cast<QWidget*>(m_switchBK.get()), static_cast<QWidget*>(m_hudong),
+                       static_cast<QWidget*>(m_topMsg)})
+        w->setFixedWidth(data->GetVideoWidth());
+    connect(m_broadcast, &OBSSettingWindow::sgStopFinish, this, &MainWindow::toStartRecorderOrDesk,
+            Qt::UniqueConnection);
+    if (live)
+        InitLiveRoomUi();
+    else
+        InitSmallRoomUi();
+    // Seam: ChatCtrl::InitStyle() and DrawToolBarCtrl::InitToolBar() once
+    // the chat panel and the drawing tool bar are in the program.
+
+    const QPixmap logo = DownThread::GetLoadPixmap(data->GetGroupLogoUrl(1).toStdString());
+    if (!logo.isNull())
+        ui->labLogo->setPixmap(
+            logo.scaled(ui->labLogo->size(), Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation));
+}
+
+void MainWindow::InitLiveRoomUi()
+{
+    CData* data = CData::instance();
+    ui->labRecTip->setFixedWidth(60);
+    roomcalls::InitDisplayWidget(this);
+    m_showQR = MakeRoomShared<ShowQRWidget>(ui->DockRight);
+    // Seam: the user list (UserListDialog on "DockRight", wired both ways to
+    // the interaction palette's media switch), the chat panel (ChatCtrl on
+    // "DockRight") and the drawing tool bar (on "DrawBarWdg") are made here
+    // once they are in the program.
+    ui->DockRight->SetTopVideo(roomcalls::DisplayWidget());
+    ui->DockRight->SetVideoWidget(m_showQR.get(), 0);
+    ui->DockRight->ShowDock(true);
+    for (QWidget* w : {ui->btnSwitchLine, ui->btnTopMsg, ui->btnShangJia})
+        w->show();
+    if (data->IsTeacher()) {
+        for (QWidget* w : {static_cast<QWidget*>(ui->btnQRShow), static_cast<QWidget*>(ui->btnVideo),
+                           static_cast<QWidget*>(ui->btnDesk), static_cast<QWidget*>(ui->btnHCam),
+                           static_cast<QWidget*>(ui->DrawBarWdg), static_cast<QWidget*>(ui->btnHudong)})
+            w->show();
+        ui->btnExtPush->hide();
+        m_deskFloat = new DeskFloatWidget(ui->wbWidget);
+        m_deskFloat->hide();
+        connect(m_deskFloat, &DeskFloatWidget::sgStopDeskShare, this, [this] {
+            if (Room::instance()->GetShareType() == kShareDesktop && ui->btnVideo->isEnabled())
+                ui->btnVideo->click();
+        });
+        // Seam: Room::SetDeskFloatWidget(m_deskFloat) once the room
+        // controller shares the desktop.
+    } else {
+        for (QWidget* w : std::initializer_list<QWidget*>{ui->DrawBarWdg, ui->btnSetting, ui->btnMicSet})
+            w->hide();
+        ui->btnStuAD->show();
+    }
+    if (ClientLib* lib = Room::instance()->GetClientLib())
+        lib->EnterLiveRoom(data->IsTeacher(), data->GetLoginVar().value(0));
+}
+
+void MainWindow::InitSmallRoomUi()
+{
+    CData* data = CData::instance();
+    ui->labRecTip->setFixedWidth(133);
+    m_showQR = MakeRoomShared<ShowQRWidget>(this);
+    // Seam: the user list and the chat panel are made here, on this window,
+    // once they are in the program.
+    ui->btnSwitchLine->hide();
+    if (data->IsLoginRole6()) {
+        ui->btnTopMsg->show();
+        ui->btnShangJia->show();
+        if (!data->IsTeacher())
+            ui->btnStuAD->show();
+    }
+    if (data->IsTeacher()) {
+        ui->btnQRShow->show();
+        for (QWidget* w : {ui->btnVideo, ui->btnDesk, ui->btnHCam, ui->btnExtPush})
+            w->hide();
+        ui->btnHudong->setVisible(data->IsLoginRole6());
+    } else {
+        ui->btnSetting->show();
+        ui->btnMicSet->show();
+    }
+    ui->DrawBarWdg->hide();
+    // Seam: the drawing tool bar is made on "wbWidget" here once it exists.
+}
+
+void MainWindow::ExitRoom()
+{
+    CData* data = CData::instance();
+    Room* room = Room::instance();
+    Logger::instance()->Log(LOG_INFO, "MainWindow::ExitRoom", "leave room");
+    if (data->IsRecording())
+        roomcalls::ReportRecord(false, QString());
+    roomcalls::ReportLog(kReportRoomInOut, QJsonObject{{"inOutType", 0}});
+    m_courseEnd = 0;
+    m_shareRetry = 0;
+    // Seam: ExtPushWidget::ResetData(true) once the external push panel is
+    // in the program; UserListDialog::CancelLinkMic() likewise.
+    if (m_streamWidget)
+        m_streamWidget->ClickClose(true);
+    if (ClientLib* lib = room->GetClientLib())
+        lib->LeaveRoom();
+    if (CWhiteBoardLib* wb = room->GetWBLib())
+        wb->LeaveRoom();
+    if (m_classList)
+        PubUtils::MoveToScreenCenter(m_classList, this);
+    hide();
+
+    ResetRoomTools();
+    m_lastNetWarning = 0;
+    m_deviceSetting->close();
+    m_camSetting->close();
+    if (m_stuDevice)
+        m_stuDevice->close();
+    roomcalls::StopMedia(true);
+    ui->btnVideo->setToolTip(tr("视频直播"));
+    SetLiveModeImages("lv_camer2.png", "lv_desk1.png", "lv_hcamera1.png", "lv_extpush1.png");
+    ui->labTitle->clear();
+    ui->DockRight->ShowDock(false);
+    disconnect(m_broadcast, &OBSSettingWindow::sgStopFinish, this, &MainWindow::toStartRecorderOrDesk);
+    DropRoomObjects();
+
+    roomcalls::StopShare();
+    roomcalls::StopPlay(true);
+    if (m_broadcast->IsMP4Recording())
+        m_broadcast->StopRecord();
+    if (m_broadcast->IsWorking())
+        m_broadcast->StopWork();
+    ui->btnMax->show();
+    ui->btnMin->show();
+    data->ResetData(false);
+    room->ExitRoom();
+    roomcalls::InitDisplayWidget(nullptr);
+    m_dualTeacher.clear();
+}
+
+// Every room tool hidden and reset to its idle state.
+void MainWindow::ResetRoomTools()
+{
+    for (QWidget* w : {static_cast<QWidget*>(ui->btnHudong), static_cast<QWidget*>(ui->btnTopMsg),
+                       static_cast<QWidget*>(ui->btnShangJia), static_cast<QWidget*>(ui->btnStuAD),
+                       static_cast<QWidget*>(m_lottery), static_cast<QWidget*>(m_question),
+                       static_cast<QWidget*>(m_questionAnswer)})
+        w->hide();
+    m_lotteryResult->ResetData(true);
+    m_lotteryAnswer->ResetData(true);
+    m_questionResult->ResetData(true);
+    m_countdown->StopCountdown(true);
+    m_hudong->ResetData();
+    m_topMsg->ResetData(true);
+    m_products->ResetData(true);
+    m_adverts->ResetData(true);
+    ui->btnChatMsg->setCheckable(false);
+    ui->btnChatMsg->setChecked(false);
+}
+
+// The per-room objects go; the next entry makes them anew.
+void MainWindow::DropRoomObjects()
+{
+    DropWidget(m_previewFloat);
+    DropWidget(m_deskFloat);
+    DropWidget(m_visibilityToast);
+    if (m_msgBox->isVisible())
+        m_msgBox->close();
+    // Seam: Room::SetDeskFloatWidget(nullptr) with the desktop share.
+    m_showQR.reset();
+    m_docWidget->Clear();
+    m_docWidget->hide();
+    ui->DockRight->hide();
+    ui->DockRight->setFixedWidth(0);
+    m_turnPage->Reset();
+    m_drawToolBar.reset();
+    m_handupToast->setHandupState(false);
+}
+
+void MainWindow::OnDualTeacherInOut(bool enter)
+{
+    CData* data = CData::instance();
+    ClientLib* lib = Room::instance()->GetClientLib();
+    CWhiteBoardLib* wb = Room::instance()->GetWBLib();
+    const QString name = m_dualTeacher.value("userName").toString();
+    for (QWidget* w : {ui->btnVideo, ui->btnDesk, ui->btnHCam})
+        w->setEnabled(!enter);
+    if (enter) {
+        data->SetStatusText(kStatusToken, m_dualTeacher.value("token").toString());
+        Toast::ShowToast(tr("主教室老师") + name + tr("进入教室"), this, 3000);
+        roomcalls::StopShare();
+        if (wb)
+            wb->SetDualMode("1");
+        if (m_turnPage)
+            m_turnPage->SetSubRoomMode(true);
+        m_dualTeacher["conn"] = true;
+        if (lib)
+            lib->DualRoomCmd(QVariant(m_dualTeacher));
+        return;
+    }
+    data->SetStatusText(kStatusToken, data->GetLoginVar().value(0));
+    if (wb)
+        wb->SetDualMode(QString());
+    if (m_turnPage)
+        m_turnPage->SetSubRoomMode(false);
+    roomcalls::StopPlay(true);
+    m_dualTeacher["conn"] = false;
+    if (lib)
+        lib->DualRoomCmd(QVariant(m_dualTeacher));
+    if (data->IsTeacher())
+        roomcalls::StartShare(data->GetLiveMode());
+    Toast::ShowToast(tr("主教室老师") + name + tr("离开教室"), this, 3000);
+}
+
+bool MainWindow::StartOrStopRecord(bool start, bool remote)
+{
+    CData* data = CData::instance();
+    if (data->GetLiveMode() == kLiveModeMp4)
+        return false;
+    if (remote)
+        m_msgBox->hide();
+    const bool desktop = Room::instance()->GetShareType() == kShareDesktop;
+    if (start) {
+        if (ExtPushVisible())
+            return false;
+        m_unrecordedTicks = 0;
+        data->SetRecording(true);
+        if (desktop)
+            roomcalls::StopShare();
+        else
+            toStartRecorderOrDesk(0);
+        return true;
+    }
+    data->SetRecording(false);
+    ui->btnMax->show();
+    ui->btnMin->show();
+    Toast::ShowToast(tr("已停止录制"), this, 3000);
+    if (desktop)
+        roomcalls::StopShare();
+    else
+        m_broadcast->StopWork();
+    return true;
+}
+
+bool MainWindow::ExtPushVisible() const
+{
+    // Seam: the external push panel's visibility once it is in the program.
+    return false;
+}
+
+void MainWindow::SetCourseTimes(qint64 courseEnd, qint64 lastActivity)
+{
+    m_courseEnd = courseEnd;
+    m_lastActivity = lastActivity;
+}
