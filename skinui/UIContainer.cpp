@@ -585,17 +585,18 @@ void CContainerUI::SetAttribute(const char16_t* pstrName, const char16_t* pstrVa
     } else if (wcscmp(pstrName, u"mousechild") == 0) {
         SetMouseChildEnabled(UIIsTrue(pstrValue));
     } else if (wcscmp(pstrName, u"vscrollbar") == 0) {
-        EnableScrollBar(UIIsTrue(pstrValue), m_pHorizontalScrollBar != nullptr);
+        // Through the virtual getters: a list keeps its bars in its body.
+        EnableScrollBar(UIIsTrue(pstrValue), GetHorizontalScrollBar() != nullptr);
     } else if (wcscmp(pstrName, u"vscrollbarstyle") == 0) {
-        EnableScrollBar(true, m_pHorizontalScrollBar != nullptr);
-        if (m_pVerticalScrollBar)
-            m_pVerticalScrollBar->ApplyAttributeText(pstrValue);
+        EnableScrollBar(true, GetHorizontalScrollBar() != nullptr);
+        if (CScrollBarUI* pBar = GetVerticalScrollBar())
+            pBar->ApplyAttributeText(pstrValue);
     } else if (wcscmp(pstrName, u"hscrollbar") == 0) {
-        EnableScrollBar(m_pVerticalScrollBar != nullptr, UIIsTrue(pstrValue));
+        EnableScrollBar(GetVerticalScrollBar() != nullptr, UIIsTrue(pstrValue));
     } else if (wcscmp(pstrName, u"hscrollbarstyle") == 0) {
-        EnableScrollBar(m_pVerticalScrollBar != nullptr, true);
-        if (m_pHorizontalScrollBar)
-            m_pHorizontalScrollBar->ApplyAttributeText(pstrValue);
+        EnableScrollBar(GetVerticalScrollBar() != nullptr, true);
+        if (CScrollBarUI* pBar = GetHorizontalScrollBar())
+            pBar->ApplyAttributeText(pstrValue);
     } else if (wcscmp(pstrName, u"childpadding") == 0) {
         SetChildPadding(_wtoi(pstrValue));
     } else {

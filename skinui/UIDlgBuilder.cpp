@@ -9,6 +9,11 @@
 #include "skinui/controls/UICheckBox.h"
 #include "skinui/controls/UIEdit.h"
 #include "skinui/controls/UILabel.h"
+#include "skinui/controls/UIList.h"
+#include "skinui/controls/UIListContainerElement.h"
+#include "skinui/controls/UIListHeader.h"
+#include "skinui/controls/UIListHeaderItem.h"
+#include "skinui/controls/UIListTextElement.h"
 #include "skinui/controls/UIOption.h"
 #include "skinui/controls/UIProgress.h"
 #include "skinui/controls/UIRichEdit.h"
@@ -235,6 +240,8 @@ CControlUI* CDialogBuilder::CreateControlForTag(const char16_t* pstrClass)
             return new CEditUI;
         if (is(u"Text"))
             return new CTextUI;
+        if (is(u"List"))
+            return new CListUI;
         break;
     case 5:
         if (is(u"Label"))
@@ -275,6 +282,8 @@ CControlUI* CDialogBuilder::CreateControlForTag(const char16_t* pstrClass)
             return new CTileLayoutUI;
         if (is(u"WebBrowser"))
             return new CWebBrowserUI;
+        if (is(u"ListHeader"))
+            return new CListHeaderUI;
         break;
     case 11:
         if (is(u"ChildLayout"))
@@ -283,10 +292,22 @@ CControlUI* CDialogBuilder::CreateControlForTag(const char16_t* pstrClass)
     case 14:
         if (is(u"VerticalLayout"))
             return new CVerticalLayoutUI;
+        if (is(u"ListHeaderItem"))
+            return new CListHeaderItemUI;
+        break;
+    case 15:
+        if (is(u"ListTextElement"))
+            return new CListTextElementUI;
         break;
     case 16:
         if (is(u"HorizontalLayout"))
             return new CHorizontalLayoutUI;
+        if (is(u"ListLabelElement"))
+            return new CListLabelElementUI;
+        break;
+    case 20:
+        if (is(u"ListContainerElement"))
+            return new CListContainerElementUI;
         break;
     default:
         break;

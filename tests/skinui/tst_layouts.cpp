@@ -311,6 +311,12 @@ TEST(Builder, TagTableCreatesTheLibraryClasses)
         {u"RichEdit", u"RichEditUI"},
         {u"ActiveX", u"ActiveXUI"},
         {u"WebBrowser", u"WebBrowserUI"},
+        {u"List", u"ListUI"},
+        {u"ListHeader", u"ListHeaderUI"},
+        {u"ListHeaderItem", u"ListHeaderItemUI"},
+        {u"ListTextElement", u"ListTextElementUI"},
+        {u"ListLabelElement", u"ListLabelElementUI"},
+        {u"ListContainerElement", u"ListContainerElementUI"},
     };
     for (const Tag& t : tags) {
         CControlUI* ctl = CDialogBuilder::CreateControlForTag(t.tag);
