@@ -11,10 +11,13 @@ namespace avplayer {
 
 AACDecoder::AACDecoder() : AACDecoder(std::make_shared<AudioRender>()) {}
 
-AACDecoder::AACDecoder(std::shared_ptr<AudioRender> render) : m_audioRender(std::move(render))
+AACDecoder::AACDecoder(std::shared_ptr<AudioRender> render) : AACDecoder(std::move(render), true) {}
+
+AACDecoder::AACDecoder(std::shared_ptr<AudioRender> render, bool ownRenderThread) : m_audioRender(std::move(render))
 {
     setQueueLimit(kQueuedFrames);
-    startRenderThread();
+    if (ownRenderThread)
+        startRenderThread();
 }
 
 AACDecoder::~AACDecoder()

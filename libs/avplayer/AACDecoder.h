@@ -16,6 +16,9 @@ public:
     AACDecoder();
     // For tests and other outputs: renders through the given AudioRender.
     explicit AACDecoder(std::shared_ptr<AudioRender> render);
+    // Without a render thread of its own: the owner pops the decoded frames
+    // and calls onDecodeFrame when each is due.
+    AACDecoder(std::shared_ptr<AudioRender> render, bool ownRenderThread);
     ~AACDecoder() override;
 
     int syncType() override { return SyncClock::Audio; }

@@ -9,10 +9,13 @@ extern "C" {
 
 namespace avplayer {
 
-H264Decoder::H264Decoder(FrameCallback onVideoFrame) : m_onVideoFrame(std::move(onVideoFrame))
+H264Decoder::H264Decoder(FrameCallback onVideoFrame) : H264Decoder(std::move(onVideoFrame), true) {}
+
+H264Decoder::H264Decoder(FrameCallback onVideoFrame, bool ownRenderThread) : m_onVideoFrame(std::move(onVideoFrame))
 {
     setQueueLimit(kQueuedPictures);
-    startRenderThread();
+    if (ownRenderThread)
+        startRenderThread();
 }
 
 H264Decoder::~H264Decoder()

@@ -22,6 +22,9 @@ public:
     static constexpr size_t kQueuedPictures = 6;
 
     explicit H264Decoder(FrameCallback onVideoFrame);
+    // Without a render thread of its own: the owner pops the decoded frames
+    // and calls onDecodeFrame when each is due (it paces them itself).
+    H264Decoder(FrameCallback onVideoFrame, bool ownRenderThread);
     ~H264Decoder() override;
 
     int syncType() override { return SyncClock::Video; }
