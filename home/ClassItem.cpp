@@ -7,6 +7,7 @@
 #include "app/Logger.h"
 #include "app/PubUtils.h"
 #include "app/Room.h"
+#include "home/ShareTmpRoomWidget.h"
 
 #include <QDateTime>
 #include <QTextDocument>
@@ -150,6 +151,12 @@ void ClassItem::on_btnEnter_clicked()
                           QString::number(CData::instance()->GetLocalUser()->type), QString::number(kind));
 }
 
-// The sharing dialog of temporary rooms comes with the home window's dialogs;
-// until then the row only keeps its button.
-void ClassItem::on_btnQRCode_clicked() {}
+// Temporary rooms: the room's one sharing dialog.
+void ClassItem::on_btnQRCode_clicked()
+{
+    if (!m_info.isTmp)
+        return;
+    ShareTmpRoomWidget* dialog = ShareTmpRoomWidget::GetWidget(m_info);
+    dialog->show();
+    dialog->raise();
+}

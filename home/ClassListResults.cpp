@@ -15,6 +15,8 @@
 #include "home/ClassInfoWdg.h"
 #include "home/CoursePage.h"
 #include "home/GroupPage.h"
+#include "home/ProblemFeedback.h"
+#include "home/ShareTmpRoomWidget.h"
 #include "widgets/MsgBox.h"
 #include "widgets/Toast.h"
 
@@ -158,6 +160,9 @@ bool ClassListWidget::ClassResult(int type, const QVariant& data)
     case RsC_Http_MakeTmpRoom: onRoomMade(m, code); break;
     case RsC_Http_Groups: onGroups(m); break;
     case RsC_Http_GroupMessages: onGroupMessages(m); break;
+    case RsC_Http_FindUser: onUserFound(m, code); break;
+    case RsC_Http_ShareTmpRoom: onRoomShared(m, code); break;
+    case RsC_Http_Feedback: ProblemFeedback::OnSubmitResult(code, m.value("errMsg").toString()); break;
     default: break;
     }
     return false;
@@ -397,4 +402,49 @@ void ClassListWidget::onGroupMessages(const QVariantMap& m)
         }
     }
     ui->groupPage->UpdateGroup(group, firstPage);
+}
+
+// The share dialog an answer names by its room id; null (logged) when that
+// dialog was closed before the answer came.
+static ShareTmpRoomWidget* shareDialogOf(const QVariantMap& m, const char* what)
+{
+    const std::string roomId = m.value("user_data").toMap().value("roomid").toString().toStdString();
+    ShareTmpRoomWidget* dialog = ShareTmpRoomWidget::FindWidget(roomId);
+    if (!dialog)
+        Logger::instance()->Log(200, "ClassListWidget::ClassResult", "%s for room %s without its dialog, dropped", what,
+                                roomId.c_str());
+    return dialog;
+}
+
+static QString failureText(const QVariantMap& m, int code)
+{
+    return QString("%1(code=%2)").arg(m.value("errMsg").toString()).arg(code);
+}
+
+void ClassListWidget::onUserFound(const QVariantMap& m, int code)
+{
+    const QString phone = m.value("user_data").toMap().value("phone").toString();
+    const QString name = m.value("name").toString();
+    if (code == 0)
+        CData::instance()->AddIphoneShare(ShareTmpRoomWidget::HistoryEntry(phone, name));
+    ShareTmpRoomWidget* dialog = shareDialogOf(m, "user found");
+    if (!dialog)
+        return;
+    if (code == 0)
+        dialog->OnFindUserResult(phone, name, m.value("user_id").toString());
+    else
+        dialog->OnFindUserResult(phone, failureText(m, code), QString());
+}
+
+void ClassListWidget::onRoomShared(const QVariantMap& m, int code)
+{
+    ShareTmpRoomWidget* dialog = shareDialogOf(m, "share answer");
+    if (!dialog)
+        return;
+    if (code != 0) {
+        dialog->OnShareFailed(failureText(m, code));
+        return;
+    }
+    dialog->close();
+    showMessage(this, tr("分享15分钟课堂成功!"));
 }

@@ -11,6 +11,7 @@
 #include "home/ClassInfoWdg.h"
 #include "home/CoursePage.h"
 #include "home/GroupPage.h"
+#include "home/ShareTmpRoomWidget.h"
 
 #include <QDate>
 #include <QStringList>
@@ -51,6 +52,7 @@ ClassListWidget::ClassListWidget(QWidget* parent) : QWidget(parent), ui(new Ui::
     ui->spinMonth->hide();
 
     ui->headerImg->setAutoFillBackground(true);
+    ShareTmpRoomWidget::SetParentWidget(this);
     ui->stackMain->setCurrentIndex(kPageCalendar);
     RefreshDayPanel();
 

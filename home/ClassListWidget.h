@@ -6,7 +6,8 @@
 // hands to ClassResult. Made hidden; GUI thread only.
 //
 // Implementation by concern: ClassListWidget.cpp (construction, calendar
-// navigation, day panel, tick), ClassListResults.cpp (HTTP results).
+// navigation, day panel, tick), ClassListResults.cpp (HTTP results, the
+// answers of the sharing and feedback dialogs among them).
 #include "app/SessionRecords.h"
 
 #include <QPoint>
@@ -67,6 +68,8 @@ private:
     void onGroups(const QVariantMap& m);
     void onGroupMessages(const QVariantMap& m);
     void onRoomMade(const QVariantMap& m, int code);
+    void onUserFound(const QVariantMap& m, int code);
+    void onRoomShared(const QVariantMap& m, int code);
     void showAvatar(const QPixmap& picture);
     QString userType() const;
 
