@@ -99,6 +99,7 @@ void Room::ExitRoom()
 {
     if (m_delayCommand)
         m_delayCommand->Stop();
+    ResetMixer();
 }
 
 void Room::ReleaseLib()
@@ -116,10 +117,6 @@ void Room::ReleaseLib()
     // The libraries no longer call back: the pusher and the player go.
     ReleaseLiveMedia();
 }
-
-// Filled by the room's periodic checks of play, share and reports (speed,
-// CPU and memory sampling, stalled streams), built with the room's media side.
-void Room::onTimerUpdate(int) {}
 
 void Room::onDelayCommand(QVariant cmd, QVariant var) { emit sgClientLibCmd(cmd.toInt(), var); }
 

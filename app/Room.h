@@ -6,14 +6,23 @@
 //
 // Implementation by concern: Room.cpp (life, library binding, callbacks),
 // RoomMedia.cpp (live pusher and player, the media callbacks handed to the
-// client library, snapshots).
+// client library, snapshots), RoomMixer.cpp (remote audio mixed for the
+// broadcast engine), RoomPlay.cpp (playing a stream, the display name),
+// RoomShare.cpp (sharing the teacher's stream), RoomReports.cpp (JSON
+// reports), RoomChecks.cpp (the once-a-second checks: speed test, report,
+// desktop snapshot, CPU and memory sampling).
 #include <QObject>
 #include <QString>
 #include <QVariant>
 
+#include <nlohmann/json_fwd.hpp>
+
 #include <atomic>
+#include <deque>
 #include <functional>
+#include <map>
 #include <mutex>
+#include <vector>
 
 class ClientLib;
 class CWhiteBoardLib;
@@ -39,6 +48,51 @@ struct RoomLiveMedia {
         mixRemoteAudio;
     // Deletes the pusher and the player (GUI thread).
     std::function<void()> release;
+
+    // Play and share (GUI thread). An empty entry does nothing (answers
+    // false or empty text).
+    // The player's record: play URL and the audio-only flag (the rest kept).
+    std::function<void(const QString& url, bool audioOnly)> setPlay;
+    std::function<void(const QString& url)> setPlayUrl;
+    std::function<QString()> playUrl;
+    std::function<QString()> playName;  // the record's second text
+    std::function<bool()> startPlay;    // false: the player refused
+    std::function<void()> stopPlay;
+    std::function<void(bool show)> showPlayRender;
+    // The pusher's record: push URL, the no-camera flag and the video mode
+    // (below 0 keeps the stored one).
+    std::function<void(const QString& url, bool noCamera, int videoMode)> setPush;
+    std::function<void(const QString& url)> setPushUrl;
+    std::function<QString()> pushUrl;
+    std::function<int()> pushVideoMode;
+    std::function<bool()> startPush;
+    std::function<void()> stopPush;
+    std::function<void()> hidePushDisplay;
+};
+
+// The room's widgets that play and share show and hide, handed over by the
+// main window that owns them (GUI thread). An empty entry does nothing.
+struct RoomViews {
+    // The display widget: share (true) or play state with the type.
+    std::function<void(bool share, int type)> setPlayState;
+    // The display widget's name line; the flag marks a video stream's name.
+    std::function<void(const QString& name, bool flag)> setUserName;
+    std::function<void(bool show)> showDisplay;
+    // The floating audio indicator, made under the library parent on the
+    // first show.
+    std::function<void(bool show)> showAudioFloat;
+    std::function<void(bool show)> showDeskFloat;
+    // The camera preview of a desktop share, made on the first show.
+    std::function<void(bool show)> showCamPreview;
+};
+
+// The broadcast settings window as a desktop share uses it (GUI thread);
+// the window fills it when it is made and empties it when it goes.
+struct RoomBroadcastWindow {
+    std::function<bool()> startWork;  // false: it cannot start now
+    std::function<bool()> stopWork;
+    std::function<QString()> streamKey;
+    std::function<QString()> serverAddress;  // with "/" appended
 };
 
 class Room : public QObject {
@@ -58,6 +112,44 @@ public:
 
     // Once, before InitLib: the room takes the live pusher and player.
     void SetLiveMedia(const RoomLiveMedia& media);
+    // From the main window (views) and the broadcast settings window.
+    void SetViews(const RoomViews& views) { m_views = views; }
+    void SetBroadcastWindow(const RoomBroadcastWindow& window) { m_broadcast = window; }
+    bool HasBroadcastWindow() const { return bool(m_broadcast.startWork); }
+
+    // Play a remote stream (types 1 audio only, 2 to 4 video); false when
+    // the player refused to start. Stop; with clear the play is forgotten.
+    bool StartPlay(int type, QString stream);
+    bool StopPlay(bool clear);
+    // Share the teacher's stream (1 audio only, 2 camera, 3 desktop through
+    // the broadcast engine, 4 camera in the kept video mode) and stop it.
+    bool StartShare(int type);
+    bool StopShare();
+    void UpdateDisplayName();
+
+    // The log or event report of a type with its data, and the record
+    // report of a stream's start or stop (both posted on the thread pool).
+    void ReportLog(int type, const nlohmann::json& repoData);
+    void ReportRecord(bool start, QString stream);
+    // The outer report text for a JSON text: a wrapped Base64 of it (r is
+    // the offset into the wrapping table, 0 to 53).
+    static QByteArray WrapReport(const QByteArray& json, int r);
+    static constexpr const char* kReportTable =
+        "K7mQz2RtLp9XwVb4NcHy8JsDf3GuE6aTk1PoWi5BnMqZr0YhSxCvLgUeAjFd7KtRm2QwXz";
+
+    // Mixing: samples of count 16-bit buffers summed into out, clipped with a
+    // gain that recovers towards 1 by 1/32 of the gap per sample.
+    static void MixAudioFrames(const std::vector<const qint16*>& buffers, qint16* out, int byteLength);
+    // The window of up to 10 samples takes sample; the average becomes the
+    // larger of the sample and the window's integer mean.
+    static void UpdateAverage(qint64 sample, std::deque<qint64>& window, qint64& average);
+    // The speed level (0 to 5) of a delay in ms.
+    static int SpeedLevel(qint64 delayMs);
+    int GetSpeedTests() const { return m_speedTests; }
+    // Wall-clock ms for the mixer and the speed test; tests set it before
+    // anything calls back.
+    using Clock = std::function<qint64()>;
+    void SetClockForTests(Clock clock) { m_clock = std::move(clock); }
     RtmpLivePusher* GetLivePusher() const { return m_liveMedia.pusher; }
     RtmpLivePlayer* GetLivePlayer() const { return m_liveMedia.player; }
 
@@ -102,11 +194,26 @@ public slots:
     void onTimerUpdate(int index);
     void onDelayCommand(QVariant cmd, QVariant var);
     void onUploadFinish(UploadDoc* job);
+    void onDownFinish(DownThread* down);
 
 private:
     explicit Room(QObject* parent = nullptr);
     void ReleaseLiveMedia();
     void SaveAndUploadSnapshot(const QImage& frame, qint64 timeMs);
+    qint64 NowMs() const;
+    void ResetMixer();
+    void StartSpeedTest();
+    void SnapshotDesktop();
+    void SampleLoad();
+    void StartUpload(UploadDoc* job);
+
+    // One remote user's place in the mix (guarded by m_mixLock).
+    struct MixSlot {
+        QString userId;  // empty: free
+        std::vector<qint16> samples;
+        int frames = 0;  // of the pending frame; 0: nothing pending
+        qint64 timeMs = 0;
+    };
 
     // GUI thread only, except where said.
     QWidget* m_libParent = nullptr;
@@ -119,6 +226,20 @@ private:
     qint64 m_delayAvg = 10000;
     qint64 m_cpuAvg = 0;
     qint64 m_memAvg = 0;
+    std::deque<qint64> m_delays;
+    std::deque<qint64> m_cpus;
+    std::deque<qint64> m_mems;
+    RoomViews m_views;
+    RoomBroadcastWindow m_broadcast;
+    Clock m_clock;  // set by tests before any callback; then read-only
+    // The remote-audio mix: written by the audio callback's thread, reset by
+    // ExitRoom on the GUI thread.
+    std::mutex m_mixLock;
+    std::map<int, MixSlot> m_mixSlots;  // guarded by m_mixLock
+    QString m_mixMaster;                // guarded by m_mixLock
+    qint64 m_mixTimeoutMs = 0;          // guarded by m_mixLock
+    qint64 m_mixLastMs = 0;             // guarded by m_mixLock
+    std::vector<qint16> m_mixBuffer;    // guarded by m_mixLock
     DelayCommand* m_delayCommand = nullptr;  // its worker thread emits queued to this object
     QString m_snapshotFile;                  // the last snapshot written
     // Written on the GUI thread before the libraries call back and after

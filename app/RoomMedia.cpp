@@ -53,12 +53,6 @@ qint64 Room::PlayCatchMs()
     return room->m_liveMedia.playDelay ? room->m_liveMedia.playDelay() : 0;
 }
 
-void Room::OnAudioDataBC(QString, const void*, int, int, int, int, int, int)
-{
-    // The broadcast engine's per-user mix comes with its settings window;
-    // until then there is nothing to hand the block to.
-}
-
 void Room::UploadShadowImage(const QString& userId, const QImage& frame)
 {
     // A cheap look on the caller's thread keeps frames that come many times
@@ -94,9 +88,7 @@ void Room::SaveAndUploadSnapshot(const QImage& frame, qint64 timeMs)
         return;
     }
     m_snapshotFile = path;
-    auto* job = new UploadDoc(UploadDoc::Snapshot, path, QVariant());
-    connect(job, &UploadDoc::finish, this, &Room::onUploadFinish);
-    job->Start();
+    StartUpload(new UploadDoc(UploadDoc::Snapshot, path, QVariant()));
 }
 
 void Room::onUploadFinish(UploadDoc* job) { job->deleteLater(); }

@@ -45,6 +45,16 @@ OBSSettingWindow::OBSSettingWindow(QWidget* mainWindow)
     BroadcastAudioLink& link = BroadcastAudioLink::instance();
     link.setInputAudio = [this](const QString& name) { return SetInputAudio(name); };
     link.setInputAudioMuted = [this](bool muted) { SetInputAudioMuted(muted); };
+    link.SetMixAudio([this](const QString& userId, const void* data, int bits, int rate, int channels, int frames,
+                            int timestamp, int flags) {
+        MixAudioData(userId, static_cast<const uchar*>(data), bits, rate, channels, frames, timestamp, flags);
+    });
+    RoomBroadcastWindow window;
+    window.startWork = [this] { return StartWork(); };
+    window.stopWork = [this] { return StopWork(); };
+    window.streamKey = [this] { return GetStreamKey(); };
+    window.serverAddress = [this] { return GetServerAddress(); };
+    Room::instance()->SetBroadcastWindow(window);
 }
 
 OBSSettingWindow::~OBSSettingWindow()
@@ -52,6 +62,8 @@ OBSSettingWindow::~OBSSettingWindow()
     BroadcastAudioLink& link = BroadcastAudioLink::instance();
     link.setInputAudio = nullptr;
     link.setInputAudioMuted = nullptr;
+    link.SetMixAudio(nullptr);
+    Room::instance()->SetBroadcastWindow(RoomBroadcastWindow());
     if (IBroadcastEngine* engine = CBroadcastEngine::getEngine())
         engine->Stop();
     CBroadcastEngine::release();

@@ -7,6 +7,7 @@
 
 #include "app/CData.h"
 #include "app/Logger.h"
+#include "app/Room.h"
 #include "widgets/MsgBox.h"
 #include "widgets/Toast.h"
 
@@ -126,6 +127,7 @@ bool OBSSettingWindow::StartWork()
     if (CData::instance()->IsRecording()) {
         m_notifyRecord = true;
         recordNotifyFailed = !setRecordState(key, 1);
+        Room::instance()->ReportRecord(true, key);
     }
     LOG_INFO_F("OBSSettingWindow::StartWork", "obswork rtmp stream start. notifyrec %d %s/%s", int(m_notifyRecord),
                utf8(address).constData(), utf8(key).constData());
@@ -212,6 +214,7 @@ void OBSSettingWindow::slotOnStopPublishFinished(int code, QString msg)
         m_notifyRecord = false;
         recordNotifyFailed = false;
         setRecordState(key, 0);
+        Room::instance()->ReportRecord(false, key);
     }
     m_publishState = kIdle;
     updatePublishButton();

@@ -7,6 +7,8 @@
 #include "media/RtmpLivePlayer.h"
 #include "media/RtmpLivePusher.h"
 
+#include <QWidget>
+
 namespace {
 
 // An engine list as the relayed requests list it: (id, display name).
@@ -18,6 +20,54 @@ TranServices::DeviceList relayList(void (IMediaEngine::*list)(QList<DevicePair>&
     for (const DevicePair& d : devices)
         out.append(qMakePair(d.second, d.first));
     return out;
+}
+
+void showWidget(QWidget* w, bool show)
+{
+    if (w)
+        w->setVisible(show);
+}
+
+void AddPlayerEntries(RoomLiveMedia& media, RtmpLivePlayer* player)
+{
+    media.setPlay = [player](const QString& url, bool audioOnly) {
+        RtmpPlayParam p = player->GetPlayParam();
+        p.playUrl = url;
+        p.flag = audioOnly;
+        player->SetPlayParam(p);
+    };
+    media.setPlayUrl = [player](const QString& url) {
+        RtmpPlayParam p = player->GetPlayParam();
+        p.playUrl = url;
+        player->SetPlayParam(p);
+    };
+    media.playUrl = [player] { return player->GetPlayParam().playUrl; };
+    media.playName = [player] { return player->GetPlayParam().playExtra; };
+    media.startPlay = [player] { return player->StartTask(); };
+    media.stopPlay = [player] { player->StopTask(); };
+    media.showPlayRender = [player](bool show) { showWidget(player->GetPlayParam().renderWidget, show); };
+}
+
+void AddPusherEntries(RoomLiveMedia& media, RtmpLivePusher* pusher)
+{
+    media.setPush = [pusher](const QString& url, bool noCamera, int videoMode) {
+        RtmpPushParam p = pusher->GetPushParam();
+        p.pushUrl = url;
+        p.flag = noCamera;
+        if (videoMode >= 0)
+            p.videoMode = videoMode;
+        pusher->SetPushParam(p);
+    };
+    media.setPushUrl = [pusher](const QString& url) {
+        RtmpPushParam p = pusher->GetPushParam();
+        p.pushUrl = url;
+        pusher->SetPushParam(p);
+    };
+    media.pushUrl = [pusher] { return pusher->GetPushParam().pushUrl; };
+    media.pushVideoMode = [pusher] { return pusher->GetPushParam().videoMode; };
+    media.startPush = [pusher] { return pusher->StartTask(); };
+    media.stopPush = [pusher] { pusher->StopTask(); };
+    media.hidePushDisplay = [pusher] { showWidget(pusher->GetPushParam().displayWidget, false); };
 }
 
 }  // namespace
@@ -43,6 +93,10 @@ void InstallRoomMedia()
         delete pusher;
         delete player;
     };
+    if (player)
+        AddPlayerEntries(media, player);
+    if (pusher)
+        AddPusherEntries(media, pusher);
     Room::instance()->SetLiveMedia(media);
 
     TranServices s = CData::instance()->GetTranServices();

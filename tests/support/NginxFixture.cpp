@@ -87,7 +87,7 @@ bool NginxFixture::start()
         if (!m_rtmpPort)
             m_rtmpPort = freeTcpPort();
         conf += "rtmp {\n  server {\n    listen 127.0.0.1:" + std::to_string(m_rtmpPort) + ";\n"
-                "    chunk_size 4096;\n    application live {\n      live on;\n      record off;\n      publish_notify on;\n      play_restart on;\n"
+                "    chunk_size 4096;\n    application " + m_options.rtmpApp + " {\n      live on;\n      record off;\n      publish_notify on;\n      play_restart on;\n"
                 "      wait_key on;\n      wait_video off;\n" + m_options.extraRtmpAppConf + "\n    }\n  }\n}\n";
     }
     {
@@ -132,7 +132,7 @@ std::string NginxFixture::httpUrl(const std::string& path) const
 
 std::string NginxFixture::rtmpUrl(const std::string& stream) const
 {
-    return "rtmp://127.0.0.1:" + std::to_string(m_rtmpPort) + "/live/" + stream;
+    return "rtmp://127.0.0.1:" + std::to_string(m_rtmpPort) + "/" + m_options.rtmpApp + "/" + stream;
 }
 
 std::string NginxFixture::errorLog() const { return readFile(m_prefix.path() + "/logs/error.log"); }

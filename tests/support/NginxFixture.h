@@ -18,6 +18,8 @@ public:
         std::string extraHttpServerConf;
         // Extra lines inside the rtmp application "live" (on_publish etc.).
         std::string extraRtmpAppConf;
+        // The rtmp application's name (the program's media lines use "video").
+        std::string rtmpApp = "live";
     };
 
     NginxFixture();
@@ -39,7 +41,7 @@ public:
     int rtmpPort() const { return m_rtmpPort; }
     // "http://127.0.0.1:<port>" + path
     std::string httpUrl(const std::string& path = "") const;
-    // "rtmp://127.0.0.1:<port>/live/" + stream
+    // "rtmp://127.0.0.1:<port>/<rtmpApp>/" + stream
     std::string rtmpUrl(const std::string& stream) const;
     std::string errorLog() const;
 
