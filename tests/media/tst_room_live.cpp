@@ -10,8 +10,9 @@
 #include "media/RoomMediaSetup.h"
 #include "media/RtmpLivePlayer.h"
 #include "media/RtmpLivePusher.h"
-#include "media/OwnRtmpLivePlayer.h"
-#include "media/VideoRenderWidget.h"
+#include "media/AvPlayer.h"
+#include "media/QAVPlayer.h"
+#include "media/QtAVRtmpPlayer.h"
 #include "NginxFixture.h"
 #include "QtWait.h"
 #include "tests/media/StreamPublisher.h"
@@ -84,13 +85,13 @@ TEST(RoomLive, SharesTheCameraPlaysAStudentAndMixesRemoteAudio)
     Room* room = Room::instance();
     InstallRoomMedia();
     RtmpLivePusher* pusher = room->GetLivePusher();
-    auto* player = qobject_cast<OwnRtmpLivePlayer*>(room->GetLivePlayer());
+    auto* player = qobject_cast<QtAVRtmpPlayer*>(room->GetLivePlayer());
     ASSERT_NE(pusher, nullptr);
     ASSERT_NE(player, nullptr);
     QWidget display;
     display.resize(320, 180);
     display.show();
-    VideoRenderWidget render;
+    QWidget render;
     render.resize(320, 240);
     render.show();
     RtmpPushParam push = pusher->GetPushParam();
@@ -118,8 +119,14 @@ TEST(RoomLive, SharesTheCameraPlaysAStudentAndMixesRemoteAudio)
     ASSERT_TRUE(room->StartPlay(2, "liveStudent_s1"));
     EXPECT_EQ(player->GetPlayParam().playUrl, data->GetPullUrl() + "liveStudent_s1");
     EXPECT_TRUE(render.isVisible());
-    ASSERT_TRUE(testsupport::waitUntil([&] { return player->picturesShown() >= 5; }, 30000))
-        << "pictures shown " << player->picturesShown();
+    // The player shows its video once data is buffered, on the session's tick.
+    AvPlayer* core = player->player()->player();
+    bool shown = false;
+    for (int tick = 1; tick <= 100 && !shown; ++tick) {
+        emit data->sgTimerUpdate(tick);
+        shown = testsupport::waitUntil([&] { return core->picturesShown() >= 5; }, 300);
+    }
+    ASSERT_TRUE(shown) << "pictures shown " << core->picturesShown();
     QCoreApplication::processEvents();
     render.grab().save(QString::fromStdString(testsupport::screenshotPath("room_play_student.png")));
 
