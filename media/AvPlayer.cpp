@@ -4,10 +4,16 @@
 
 #include <QImage>
 #include <QMetaObject>
+#include <QPalette>
 
 AvPlayer::AvPlayer(QObject* parent) : QObject(parent), m_renderer(new VideoRenderWidget)
 {
     m_renderer->setAttribute(Qt::WA_TransparentForMouseEvents);
+    // Black around a picture of another shape than the display.
+    QPalette black = m_renderer->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    m_renderer->setPalette(black);
+    m_renderer->setAutoFillBackground(true);
 }
 
 AvPlayer::~AvPlayer()

@@ -484,9 +484,10 @@ void MediaPlayer::playThread()
                 if (m_status.load() != MediaStatus::EndOfMedia && m_status.load() != MediaStatus::Stalled) {
                     if (!readFailed && m_durationMs.load() > 0)
                         m_positionMs.store(m_durationMs.load());
-                    setStatus(readFailed ? MediaStatus::Stalled : MediaStatus::EndOfMedia);
+                    // The last position before the end, so that the end comes last.
                     if (m_cb.onPosition)
                         m_cb.onPosition(m_positionMs.load());
+                    setStatus(readFailed ? MediaStatus::Stalled : MediaStatus::EndOfMedia);
                 }
                 std::unique_lock<std::mutex> lock(m_lock);
                 m_cond.wait_for(lock, std::chrono::milliseconds(50));
