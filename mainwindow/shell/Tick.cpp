@@ -73,21 +73,20 @@ void MainWindow::OnRecordingTick(int tick)
         m_unrecordedTicks = 0;
         return;
     }
-    if (button->property("status").toInt() != kRecorderIdle || !button->property("status").isValid()) {
+    if (button->property("status") != QVariant(kRecorderIdle)) {
         button->setToolTip(tr("开始录制"));
         button->setProperty("status", kRecorderIdle);
         button->style()->unpolish(button);
         button->style()->polish(button);
     }
     ++m_unrecordedTicks;
-    if (m_unrecordedTicks % kRecordReminderTicks == 0) {
-        if (!data->IsRecording() && !ExtPushVisible()) {
-            const double minutes = (m_wallSeconds() - m_roomEntryTime) / 60.0;
-            Toast::ShowToast(tr("您已直播%1分钟，尚未开启录制").arg(static_cast<qint64>(std::floor(minutes + 0.5))),
-                             this, 3000);
-        }
+    if (m_unrecordedTicks % kRecordReminderTicks == 0 && !data->IsRecording() && !ExtPushVisible()) {
+        const double minutes = (m_wallSeconds() - m_roomEntryTime) / 60.0;
+        Toast::ShowToast(tr("您已直播%1分钟，尚未开启录制").arg(static_cast<qint64>(std::floor(minutes + 0.5))), this,
+                         3000);
         return;
     }
+    // Asked for but not running: said every minute until it runs or stops.
     if (m_unrecordedTicks % kRecordFailureTicks == 0 && data->IsRecording())
         Toast::ShowToast(tr("录制失败，正在重新录制，请确保网络正常。"), this, 3000);
 }

@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QPointer>
 #include <QStringList>
 
 namespace roomtest {
@@ -51,9 +52,12 @@ inline QStringList ToastTexts()
 
 inline void ClearToasts()
 {
+    QList<QPointer<QWidget>> toasts;
     for (QWidget* w : QApplication::allWidgets())
         if (qobject_cast<Toast*>(w))
-            delete w;
+            toasts << w;
+    for (const QPointer<QWidget>& t : toasts)
+        delete t.data();
 }
 
 inline QList<ClientLibCall> CallsNamed(const QString& name)
