@@ -27,7 +27,9 @@
 #include "interaction/QuestionResultWidget.h"
 #include "interaction/QuestionWidget.h"
 #include "media/IMediaEngine.h"
+#include "media/MediaPlayerWidget.h"
 #include "media/OBSSettingWindow.h"
+#include "WhiteBoardLib.h"
 #include "mainwindow/popups/RoundedMask.h"
 #include "mainwindow/popups/StyledBackground.h"
 #include "mainwindow/popups/SwitchBKWidget.h"
@@ -102,8 +104,13 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui::MainWi
     IMediaEngine::selectEngine(kMediaEngineClientLib);
     GEosSubscribe("newChatMessage", this, SLOT(slotAddNewChatMessage(QVariantList)));
     MakeLoginWindows();
-    // Seam: the room media player (MediaPlayerWidget on the whiteboard's
-    // widget) and the external push panel connect here once they exist.
+    // The room's media-file player floats over the whiteboard.
+    CWhiteBoardLib* wb = Room::instance()->GetWBLib();
+    m_mediaPlayer = new MediaPlayerWidget(wb && wb->GetWBWidget() ? wb->GetWBWidget() : ui->wbWidget);
+    m_mediaPlayer->hide();
+    connect(m_mediaPlayer, &MediaPlayerWidget::sigUpdateMediaShowChange, this, &MainWindow::OnMediaShowChange);
+    m_mediaPlayer->SetMicMuteForPlay(false);
+    // Seam: the external push panel connects here once it exists.
     ConnectHandlers();
     MakeShortcuts();
 

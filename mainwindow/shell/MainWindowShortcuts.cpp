@@ -6,6 +6,7 @@
 #include "app/Logger.h"
 #include "app/PubUtils.h"
 #include "mainwindow/popups/ShowStreamWidget.h"
+#include "media/OBSSettingWindow.h"
 
 #include <QDesktopServices>
 #include <QShortcut>
@@ -18,10 +19,9 @@ void MainWindow::MakeShortcuts()
         QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(PubUtils::GetAppData())));
     });
     // The broadcast settings window shown or hidden.
-    connect(new QShortcut(QKeySequence("Ctrl+Shift+X"), this), &QShortcut::activated, this, [] {
-        // Seam: toggles Room::GetOBSSettingWindow() once the room controller
-        // holds the broadcast settings window; none exists yet.
-        Logger::instance()->Log(LOG_INFO, "MainWindow::MakeShortcuts", "no broadcast settings window");
+    connect(new QShortcut(QKeySequence("Ctrl+Shift+X"), this), &QShortcut::activated, this, [this] {
+        if (m_broadcast)
+            m_broadcast->setVisible(!m_broadcast->isVisible());
     });
     // The external push button of a live room.
     connect(new QShortcut(QKeySequence("Ctrl+Shift+A"), this), &QShortcut::activated, this, [this] {

@@ -33,6 +33,7 @@
 #include "mainwindow/room/MainDockRight.h"
 #include "mainwindow/shell/RoomCalls.h"
 #include "media/IMediaEngine.h"
+#include "media/MediaPlayerWidget.h"
 #include "media/OBSSettingWindow.h"
 #include "WhiteBoardLib.h"
 #include "widgets/MsgBox.h"
@@ -42,7 +43,7 @@
 #include "widgets/ToastQuestionButton.h"
 
 #include <QDateTime>
-#include <QJsonObject>
+#include <nlohmann/json.hpp>
 
 namespace {
 
@@ -92,7 +93,7 @@ void MainWindow::EnterRoom()
         lib->LoginRoom(loginVars);
     if (CWhiteBoardLib* wb = Room::instance()->GetWBLib())
         wb->EnterRoom(loginVars);
-    roomcalls::ReportLog(kReportRoomInOut, QJsonObject{{"inOutType", 1}});
+    Room::instance()->ReportLog(kReportRoomInOut, nlohmann::json{{"inOutType", 1}});
 }
 
 void MainWindow::InitRoomUi()
@@ -211,8 +212,8 @@ void MainWindow::ExitRoom()
     Room* room = Room::instance();
     Logger::instance()->Log(LOG_INFO, "MainWindow::ExitRoom", "leave room");
     if (data->IsRecording())
-        roomcalls::ReportRecord(false, QString());
-    roomcalls::ReportLog(kReportRoomInOut, QJsonObject{{"inOutType", 0}});
+        Room::instance()->ReportRecord(false, QString());
+    Room::instance()->ReportLog(kReportRoomInOut, nlohmann::json{{"inOutType", 0}});
     m_courseEnd = 0;
     m_shareRetry = 0;
     // Seam: ExtPushWidget::ResetData(true) once the external push panel is
@@ -233,7 +234,7 @@ void MainWindow::ExitRoom()
     m_camSetting->close();
     if (m_stuDevice)
         m_stuDevice->close();
-    roomcalls::StopMedia(true);
+    m_mediaPlayer->StopMedia(true);
     ui->btnVideo->setToolTip(tr("视频直播"));
     SetLiveModeImages("lv_camer2.png", "lv_desk1.png", "lv_hcamera1.png", "lv_extpush1.png");
     ui->labTitle->clear();
@@ -241,8 +242,8 @@ void MainWindow::ExitRoom()
     disconnect(m_broadcast, &OBSSettingWindow::sgStopFinish, this, &MainWindow::toStartRecorderOrDesk);
     DropRoomObjects();
 
-    roomcalls::StopShare();
-    roomcalls::StopPlay(true);
+    Room::instance()->StopShare();
+    Room::instance()->StopPlay(true);
     if (m_broadcast->IsMP4Recording())
         m_broadcast->StopRecord();
     if (m_broadcast->IsWorking())
@@ -305,7 +306,7 @@ void MainWindow::OnDualTeacherInOut(bool enter)
     if (enter) {
         data->SetStatusText(kStatusToken, m_dualTeacher.value("token").toString());
         Toast::ShowToast(tr("主教室老师") + name + tr("进入教室"), this, 3000);
-        roomcalls::StopShare();
+        Room::instance()->StopShare();
         if (wb)
             wb->SetDualMode("1");
         if (m_turnPage)
@@ -320,12 +321,12 @@ void MainWindow::OnDualTeacherInOut(bool enter)
         wb->SetDualMode(QString());
     if (m_turnPage)
         m_turnPage->SetSubRoomMode(false);
-    roomcalls::StopPlay(true);
+    Room::instance()->StopPlay(true);
     m_dualTeacher["conn"] = false;
     if (lib)
         lib->DualRoomCmd(QVariant(m_dualTeacher));
     if (data->IsTeacher())
-        roomcalls::StartShare(data->GetLiveMode());
+        Room::instance()->StartShare(data->GetLiveMode());
     Toast::ShowToast(tr("主教室老师") + name + tr("离开教室"), this, 3000);
 }
 
@@ -343,7 +344,7 @@ bool MainWindow::StartOrStopRecord(bool start, bool remote)
         m_unrecordedTicks = 0;
         data->SetRecording(true);
         if (desktop)
-            roomcalls::StopShare();
+            Room::instance()->StopShare();
         else
             toStartRecorderOrDesk(0);
         return true;
@@ -353,7 +354,7 @@ bool MainWindow::StartOrStopRecord(bool start, bool remote)
     ui->btnMin->show();
     Toast::ShowToast(tr("已停止录制"), this, 3000);
     if (desktop)
-        roomcalls::StopShare();
+        Room::instance()->StopShare();
     else
         m_broadcast->StopWork();
     return true;

@@ -17,6 +17,7 @@
 #include "mainwindow/popups/SwitchLineWidget.h"
 #include "mainwindow/popups/VerSliderWidget.h"
 #include "mainwindow/shell/RoomCalls.h"
+#include "media/MediaPlayerWidget.h"
 #include "media/OBSSettingWindow.h"
 #include "widgets/MsgBox.h"
 #include "widgets/Toast.h"
@@ -153,10 +154,10 @@ void MainWindow::OnButtonClick()
 
 void MainWindow::StopMediaForLiveMode()
 {
-    if (!roomcalls::MediaPlayerVisible())
+    if (!m_mediaPlayer->isVisible())
         return;
     Toast::ShowToast(tr("正在切换直播模式，音视频播放已关闭"), this, 3000);
-    roomcalls::StopMedia(false);
+    m_mediaPlayer->StopMedia(false);
 }
 
 void MainWindow::StopVoiceForLiveMode()
@@ -192,7 +193,7 @@ void MainWindow::OnLiveModeButton(QObject* button)
             return;  // Seam: the panel is raised once it is in the program.
         StopMediaForLiveMode();
         StopVoiceForLiveMode();
-        roomcalls::NotifyMediaState(false);
+        m_mediaPlayer->NotifyMediaState(false);
         // Seam: ExtPushWidget::ShowExtPush() once the panel is in the program.
         return;
     }
@@ -210,7 +211,7 @@ void MainWindow::OnLiveModeButton(QObject* button)
         }
         StopMediaForLiveMode();
         StopVoiceForLiveMode();
-        roomcalls::NotifyMediaState(false);
+        m_mediaPlayer->NotifyMediaState(false);
         data->SetLiveMode(kLiveModeHdCamera);
         m_camSetting->initDevice();
         m_camSetting->showSetting();
@@ -224,7 +225,7 @@ void MainWindow::OnLiveModeButton(QObject* button)
         if (data->GetLiveMode() != kLiveModeAudio && data->GetLiveMode() != kLiveModeCamera)
             StopMediaForLiveMode();
         m_shareRetry = 0;
-        roomcalls::NotifyMediaState(false);
+        m_mediaPlayer->NotifyMediaState(false);
         int mode = kLiveModeCamera;
         if (data->GetLiveMode() == kLiveModeCamera) {
             SetLiveModeImages("lv_mic1.png", "lv_desk1.png", "lv_hcamera1.png", "lv_extpush1.png");
@@ -235,8 +236,8 @@ void MainWindow::OnLiveModeButton(QObject* button)
             ui->btnVideo->setToolTip(tr("视频直播"));
         }
         data->SetLiveMode(mode);
-        roomcalls::StopShare();
-        roomcalls::StartShare(data->GetLiveMode());
+        Room::instance()->StopShare();
+        Room::instance()->StartShare(data->GetLiveMode());
         return;
     }
     // The desktop.
@@ -246,18 +247,18 @@ void MainWindow::OnLiveModeButton(QObject* button)
         StopVoiceForLiveMode();
     }
     m_shareRetry = 0;
-    roomcalls::NotifyMediaState(true);
+    m_mediaPlayer->NotifyMediaState(true);
     if (room->GetShareType() == kShareDesktop) {
         if (!m_broadcast->IsWorking())
-            roomcalls::StartShare(data->GetLiveMode());
+            Room::instance()->StartShare(data->GetLiveMode());
         return;
     }
-    roomcalls::StopShare();
+    Room::instance()->StopShare();
     data->SetLiveMode(kLiveModeDesktop);
     if (data->IsRecording())
         m_broadcast->StopWork();  // the recorder restarts with the desktop
     else
-        roomcalls::StartShare(data->GetLiveMode());
+        Room::instance()->StartShare(data->GetLiveMode());
 }
 
 void MainWindow::OnRecorderButton()
@@ -316,7 +317,7 @@ void MainWindow::AskCloudRecording()
             self->m_unrecordedTicks = 0;
             data->SetRecording(true);
             if (Room::instance()->GetShareType() == kShareDesktop)
-                roomcalls::StopShare();  // the recorder takes the desktop over
+                Room::instance()->StopShare();  // the recorder takes the desktop over
             else
                 self->toStartRecorderOrDesk(0);
         },
@@ -329,7 +330,7 @@ void MainWindow::ReDoSharePlay()
     Room* room = Room::instance();
     auto restartPlay = [room] {
         if (room->GetPlayType() != 0)
-            roomcalls::StartPlay(room->GetPlayType(), room->GetPlayStream());
+            Room::instance()->StartPlay(room->GetPlayType(), room->GetPlayStream());
     };
     if (!data->IsTeacher()) {
         restartPlay();
@@ -340,16 +341,16 @@ void MainWindow::ReDoSharePlay()
         return;
     }
     if (data->GetClassType() == kClassTypeDualSub && data->GetStatus(kStatusPartnerTeacher)) {
-        roomcalls::StopShare();
+        Room::instance()->StopShare();
         restartPlay();
         return;
     }
-    roomcalls::StopPlay(true);
+    Room::instance()->StopPlay(true);
     const bool working = m_broadcast->IsWorking();
-    roomcalls::StopShare();
+    Room::instance()->StopShare();
     if (room->GetShareType() == kShareDesktop && working)
         return;
-    roomcalls::StartShare(data->GetLiveMode());
+    Room::instance()->StartShare(data->GetLiveMode());
 }
 
 QSize MainWindow::RecordSizeFor(const QSize& available, int titleHeight)

@@ -11,6 +11,7 @@
 #include "app/UrlProxy.h"
 #include "mainwindow/popups/ShowStreamWidget.h"
 #include "mainwindow/popups/VerSliderWidget.h"
+#include "media/OBSSettingWindow.h"
 #include "platform/MemoryVolumeBackend.h"
 #include "tests/mainwindow/ShellTestSupport.h"
 #include "widgets/MsgBox.h"
@@ -187,7 +188,13 @@ TEST_F(MainWindowTest, ShortcutsActOnlyWhenTheirConditionHolds)
     ASSERT_EQ(observer.opened.size(), 1);
     EXPECT_EQ(observer.opened[0], QUrl::fromLocalFile(QString::fromStdString(PubUtils::GetAppData())));
 
-    emit Shortcut("Ctrl+Shift+X")->activated();  // no broadcast settings window: nothing happens
+    // The broadcast settings window shown, then hidden again.
+    ASSERT_NE(nullptr, s_window->BroadcastWindow());
+    EXPECT_FALSE(s_window->BroadcastWindow()->isVisible());
+    emit Shortcut("Ctrl+Shift+X")->activated();
+    EXPECT_TRUE(s_window->BroadcastWindow()->isVisible());
+    emit Shortcut("Ctrl+Shift+X")->activated();
+    EXPECT_FALSE(s_window->BroadcastWindow()->isVisible());
 
     // The external push button only in a live room.
     ui->btnExtPush->hide();
