@@ -10,6 +10,7 @@
 #include "app/SystemInfo.h"
 #include "libs/clientlib/include/ClientLibTestControl.h"
 #include "media/AvPlayer.h"
+#include "media/DelayTask.h"
 #include "media/MediaPlayerWidget.h"
 #include "media/QAVPlayer.h"
 #include "media/VideoRenderWidget.h"
@@ -276,6 +277,40 @@ TEST_F(MediaPlayerWidgetTest, FileEndShowsTheDefaultPageAndGivesTheMicrophoneBac
     EXPECT_EQ(4000, int(widget->mediaInfo()->position));
     EXPECT_NEAR(40, GetMicVolume(), 2);
     EXPECT_EQ("00:04", child<QLabel>("currentTimeLabel")->text().toStdString());
+}
+
+TEST_F(MediaPlayerWidgetTest, SliderReleasedAtTheEndSeeksJustBeforeIt)
+{
+    const QString url = s_files->url("lesson.mp4");
+    widget->PostRoomMediaCommand(command("open", url, 0, 20000, "video"));
+    auto* slider = child<QSlider>("playProgressSlider");
+    slider->setValue(1000);
+    emit slider->sliderReleased();
+    EXPECT_TRUE(widget->isAtEnd());
+    EXPECT_EQ(MediaPlayState::Playing, widget->playState());
+    EXPECT_EQ(QStringList{"MediaPlayCmd " + url + " 19999"}, mediaCalls());
+    // At the end, positions no longer move the slider.
+    ASSERT_TRUE(testsupport::waitUntil([&] { return widget->mediaInfo()->position > 0; }, 20000));
+    EXPECT_EQ(1000, slider->value());
+}
+
+TEST_F(MediaPlayerWidgetTest, LiveRoomStudentCommandsWaitInTheDelayQueue)
+{
+    ASSERT_TRUE(CData::instance()->SetLoginVar({"tok", "live", "student1", "S", "g1", "2"}));
+    ASSERT_TRUE(CData::instance()->IsLiveRoom());
+    CData::instance()->GetLocalUser()->type = 0;  // a student
+    CData::SetStudentSideForTests(true);
+    const QString url = s_files->url("lesson.mp4");
+    widget->PostRoomMediaCommand(command("open", url, 0, 20000, "video"));
+    EXPECT_FALSE(widget->mediaInfo());  // not applied at once
+    EXPECT_TRUE(widget->delayTask()->IsRunning());
+    ASSERT_TRUE(testsupport::waitUntil([&] { return widget->mediaInfo() != nullptr; }, 10000));
+    EXPECT_EQ(url.toStdString(), widget->mediaInfo()->url);
+    EXPECT_TRUE(widget->isVisible());
+    // Leaving the room ends the queue.
+    widget->StopMedia(true);
+    EXPECT_FALSE(widget->delayTask()->IsRunning());
+    EXPECT_FALSE(widget->isVisible());
 }
 
 TEST_F(MediaPlayerWidgetTest, AudioIsASmallBarForTheTeacherAndHiddenForStudents)

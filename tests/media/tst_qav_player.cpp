@@ -266,6 +266,15 @@ TEST(QtAVRtmpPlayerLive, PlaysBesideTheOwnPlayerMeasuresDelayAndRecovers)
     EXPECT_EQ(0, qav.player()->replays() - failures.count());
     EXPECT_GE(failures.count(), failed);
 
+    // Too much buffered (the player stood still while the stream went on):
+    // the next tick plays faster to catch up.
+    core->pause(true);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return core->buffered() > 5500; }, 20000)) << core->buffered();
+    core->pause(false);
+    EXPECT_GE(qav.GetDelayTime(), core->buffered() + 500);
+    emit CData::instance()->sgTimerUpdate(++index);
+    EXPECT_DOUBLE_EQ(1.1, core->speed());
+
     reading.store(false);
     reader.join();
     EXPECT_TRUE(qav.StopTask());
