@@ -7,6 +7,8 @@
 #include "skinui/controls/UIActiveX.h"
 #include "skinui/controls/UIButton.h"
 #include "skinui/controls/UICheckBox.h"
+#include "skinui/controls/UICombo.h"
+#include "skinui/controls/UIComboBox.h"
 #include "skinui/controls/UIEdit.h"
 #include "skinui/controls/UILabel.h"
 #include "skinui/controls/UIList.h"
@@ -246,6 +248,8 @@ CControlUI* CDialogBuilder::CreateControlForTag(const char16_t* pstrClass)
     case 5:
         if (is(u"Label"))
             return new CLabelUI;
+        if (is(u"Combo"))
+            return new CComboUI;
         break;
     case 6:
         if (is(u"Button"))
@@ -268,6 +272,8 @@ CControlUI* CDialogBuilder::CreateControlForTag(const char16_t* pstrClass)
             return new CRichEditUI;
         if (is(u"CheckBox"))
             return new CCheckBoxUI;
+        if (is(u"ComboBox"))
+            return new CComboBoxUI;
         break;
     case 9:
         if (is(u"Container"))

@@ -317,6 +317,8 @@ TEST(Builder, TagTableCreatesTheLibraryClasses)
         {u"ListTextElement", u"ListTextElementUI"},
         {u"ListLabelElement", u"ListLabelElementUI"},
         {u"ListContainerElement", u"ListContainerElementUI"},
+        {u"Combo", u"ComboUI"},
+        {u"ComboBox", u"ComboBoxUI"},
     };
     for (const Tag& t : tags) {
         CControlUI* ctl = CDialogBuilder::CreateControlForTag(t.tag);
