@@ -22,6 +22,8 @@
 #include "skinui/controls/UIScrollBar.h"
 #include "skinui/controls/UISlider.h"
 #include "skinui/controls/UITextUI.h"
+#include "skinui/controls/UITreeNode.h"
+#include "skinui/controls/UITreeView.h"
 #include "skinui/controls/UIWebBrowser.h"
 #include "skinui/layouts/UIChildLayout.h"
 #include "skinui/layouts/UIHorizontalLayout.h"
@@ -274,6 +276,8 @@ CControlUI* CDialogBuilder::CreateControlForTag(const char16_t* pstrClass)
             return new CCheckBoxUI;
         if (is(u"ComboBox"))
             return new CComboBoxUI;
+        if (is(u"TreeView"))
+            return new CTreeViewUI;
         break;
     case 9:
         if (is(u"Container"))
@@ -381,6 +385,12 @@ CControlUI* CDialogBuilder::parseLevel(CUIMarkupNode* pRoot, CControlUI* pParent
             continue;
         }
 
+        if (wcscmp(pstrClass, u"TreeNode") == 0) {
+            if (!parseTreeNode(node, pParent, pManager, depth))
+                return nullptr;
+            continue;
+        }
+
         CControlUI* pControl = CreateControlForTag(pstrClass);
         if (!pControl && m_pCallback)
             pControl = m_pCallback->CreateControl(pstrClass);
@@ -393,7 +403,13 @@ CControlUI* CDialogBuilder::parseLevel(CUIMarkupNode* pRoot, CControlUI* pParent
             parseLevel(&node, pControl, pManager, depth + 1);
 
         if (pParent) {
-            {
+            if (auto* pParentNode = static_cast<CTreeNodeUI*>(pParent->GetInterface(u"TreeNode"))) {
+                // Controls inside a node element go into the node's row.
+                if (!pParentNode->GetTreeNodeHorizontal()->Add(pControl)) {
+                    delete pControl;
+                    continue;
+                }
+            } else {
                 if (!pContainer)
                     pContainer = static_cast<IContainerUI*>(pParent->GetInterface(u"IContainer"));
                 if (!pContainer) {
@@ -422,4 +438,28 @@ CControlUI* CDialogBuilder::parseLevel(CUIMarkupNode* pRoot, CControlUI* pParent
     if (!pReturn)
         UITrace(u"CDialogBuilder::_Parse reutn null");
     return pReturn;
+}
+
+bool CDialogBuilder::parseTreeNode(CUIMarkupNode& node, CControlUI* pParent, CUIWindowManager* pManager, int depth)
+{
+    auto* pNode = new CTreeNodeUI;
+    auto* pParentNode = pParent ? static_cast<CTreeNodeUI*>(pParent->GetInterface(u"TreeNode")) : nullptr;
+    if (pParentNode && !pParentNode->Add(pNode)) {
+        delete pNode;
+        return true;
+    }
+    applyNodeAttributes(node, pNode, pManager, u"TreeNode");
+    if (node.HasChildren())
+        parseLevel(&node, pNode, pManager, depth + 1);
+    if (pParentNode)
+        return true;
+    auto* pTreeView = pParent ? static_cast<CTreeViewUI*>(pParent->GetInterface(u"TreeView")) : nullptr;
+    if (!pTreeView) {
+        UITrace(u"<TreeNode> outside a tree view, not built");
+        delete pNode;
+        return false;
+    }
+    if (!pTreeView->Add(pNode))
+        delete pNode;
+    return true;
 }

@@ -65,6 +65,9 @@ public:
 
 private:
     CControlUI* parseLevel(CUIMarkupNode* pRoot, CControlUI* pParent, CUIWindowManager* pManager, int depth);
+    // A TreeNode element: a child of the node above it, or a row of the tree
+    // view above it; false ends the level (no tree view to take it).
+    bool parseTreeNode(CUIMarkupNode& node, CControlUI* pParent, CUIWindowManager* pManager, int depth);
     void applyNodeAttributes(CUIMarkupNode& node, CControlUI* pControl, CUIWindowManager* pManager,
                              const char16_t* pstrClass);
 

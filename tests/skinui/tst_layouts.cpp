@@ -319,6 +319,7 @@ TEST(Builder, TagTableCreatesTheLibraryClasses)
         {u"ListContainerElement", u"ListContainerElementUI"},
         {u"Combo", u"ComboUI"},
         {u"ComboBox", u"ComboBoxUI"},
+        {u"TreeView", u"TreeViewUI"},
     };
     for (const Tag& t : tags) {
         CControlUI* ctl = CDialogBuilder::CreateControlForTag(t.tag);
