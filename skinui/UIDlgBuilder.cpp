@@ -9,6 +9,7 @@
 #include "skinui/controls/UICheckBox.h"
 #include "skinui/controls/UICombo.h"
 #include "skinui/controls/UIComboBox.h"
+#include "skinui/controls/UIDateTime.h"
 #include "skinui/controls/UIEdit.h"
 #include "skinui/controls/UILabel.h"
 #include "skinui/controls/UIList.h"
@@ -278,6 +279,8 @@ CControlUI* CDialogBuilder::CreateControlForTag(const char16_t* pstrClass)
             return new CComboBoxUI;
         if (is(u"TreeView"))
             return new CTreeViewUI;
+        if (is(u"DateTime"))
+            return new CDateTimeUI;
         break;
     case 9:
         if (is(u"Container"))

@@ -320,6 +320,7 @@ TEST(Builder, TagTableCreatesTheLibraryClasses)
         {u"Combo", u"ComboUI"},
         {u"ComboBox", u"ComboBoxUI"},
         {u"TreeView", u"TreeViewUI"},
+        {u"DateTime", u"DateTimeUI"},
     };
     for (const Tag& t : tags) {
         CControlUI* ctl = CDialogBuilder::CreateControlForTag(t.tag);

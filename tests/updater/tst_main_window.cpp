@@ -8,6 +8,7 @@
 #include "HttpFixture.h"
 #include "TempDir.h"
 #include "TestPaths.h"
+#include "WinapiWait.h"
 #include "common/Sha1.h"
 #include "skinui/UIContainer.h"
 #include "tests/updater/UpdateTestKit.h"
@@ -28,19 +29,7 @@ namespace {
 
 constexpr DWORD kWindowStyle = 0x10CF0000;
 
-template <class Cond>
-bool pumpUntil(Cond cond, std::chrono::milliseconds limit = std::chrono::seconds(30))
-{
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        winapi::pumpMessages();
-        if (cond())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    winapi::pumpMessages();
-    return cond();
-}
+using testsupport::pumpUntil;
 
 bool exists(const std::string& path)
 {
