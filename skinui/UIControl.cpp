@@ -677,6 +677,16 @@ bool CControlUI::DrawImage(HDC hDC, const char16_t* pStrImage, const char16_t* p
     return CUIRenderEngine::DrawImageString(hDC, m_pManager, m_rcItem, m_rcPaint, pStrImage, pStrModify);
 }
 
+bool CControlUI::DrawOrForget(HDC hDC, CUIString& sImage, const char16_t* pStrModify)
+{
+    if (sImage.IsEmpty())
+        return false;
+    if (DrawImage(hDC, sImage, pStrModify))
+        return true;
+    sImage.Empty();
+    return false;
+}
+
 DWORD CControlUI::GetBkColor() const { return m_dwBackColor; }
 
 void CControlUI::SetBkColor(DWORD dwBackColor)

@@ -115,6 +115,9 @@ public:
     // Non-virtual.
     void ApplyAttributeText(const char16_t* pstrList);
     bool DrawImage(HDC hDC, const char16_t* pStrImage, const char16_t* pStrModify = nullptr);
+    // Draws an image string; one that fails to draw is emptied so it is not
+    // tried again. False for an empty string.
+    bool DrawOrForget(HDC hDC, CUIString& sImage, const char16_t* pStrModify = nullptr);
     DWORD HslAdjustedColor(DWORD dwColor);
     void Invalidate();
     void RequestLayout();

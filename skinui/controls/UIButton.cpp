@@ -216,14 +216,6 @@ SIZE CButtonUI::PreferredSize(SIZE szAvailable)
     return SIZE{m_cxyFixed.cx, height + 8};
 }
 
-bool CButtonUI::DrawOrForget(HDC hDC, CUIString& sImage, const char16_t* pStrModify)
-{
-    if (DrawImage(hDC, sImage, pStrModify))
-        return true;
-    sImage.Empty();
-    return false;
-}
-
 void CButtonUI::RefreshStateBits()
 {
     if (IsFocused())

@@ -46,9 +46,6 @@ public:
     DWORD GetFocusedTextColor() const;
 
 protected:
-    // Draws an image string; one that fails to draw is emptied so it is not
-    // tried again.
-    bool DrawOrForget(HDC hDC, CUIString& sImage, const char16_t* pStrModify = nullptr);
     // The focused and disabled bits follow the control again.
     void RefreshStateBits();
 

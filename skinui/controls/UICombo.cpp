@@ -366,16 +366,6 @@ void CComboUI::DoPaint(HDC hDC, const RECT& rcPaint)
     CControlUI::DoPaint(hDC, rcPaint);
 }
 
-bool CComboUI::DrawOrForget(HDC hDC, CUIString& sImage, const char16_t* pStrModify)
-{
-    if (sImage.IsEmpty())
-        return false;
-    if (DrawImage(hDC, sImage, pStrModify))
-        return true;
-    sImage.Empty();
-    return false;
-}
-
 void CComboUI::PaintStateImage(HDC hDC)
 {
     if (IsFocused())

@@ -59,7 +59,6 @@ public:
     void SetDisabledImage(const char16_t* pStrImage);
 
 protected:
-    bool DrawOrForget(HDC hDC, CUIString& sImage, const char16_t* pStrModify = nullptr);
     // Draws the selected row's text (or the selected control) in rcText.
     void PaintSelection(HDC hDC, const RECT& rcText);
     void Renumber(int iFrom);

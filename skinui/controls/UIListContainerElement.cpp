@@ -19,7 +19,7 @@ void* CListContainerElementUI::GetInterface(const char16_t* pstrName)
     return CContainerUI::GetInterface(pstrName);
 }
 
-UINT CListContainerElementUI::GetInputFlags() const { return 4; }
+UINT CListContainerElementUI::GetInputFlags() const { return UIFLAG_LISTITEM; }
 
 bool CListContainerElementUI::Activate()
 {

@@ -18,8 +18,7 @@ void* CListElementUI::GetInterface(const char16_t* pstrName)
     return CControlUI::GetInterface(pstrName);
 }
 
-// A flag the window manager does not test; rows are no tab stops.
-UINT CListElementUI::GetInputFlags() const { return 4; }
+UINT CListElementUI::GetInputFlags() const { return UIFLAG_LISTITEM; }
 
 bool CListElementUI::Activate()
 {
@@ -148,14 +147,7 @@ void UIListDrawItemBk(CControlUI* pRow, HDC hDC, IListOwnerUI* pOwner, int iInde
     if (iBackColor != 0)
         CUIRenderEngine::DrawColor(hDC, rcItem, pRow->HslAdjustedColor(iBackColor));
 
-    auto drawOrForget = [&](CUIString& sImage) {
-        if (sImage.IsEmpty())
-            return false;
-        if (pRow->DrawImage(hDC, sImage))
-            return true;
-        sImage.Empty();
-        return false;
-    };
+    auto drawOrForget = [&](CUIString& sImage) { return pRow->DrawOrForget(hDC, sImage); };
     CUIString* pState = nullptr;
     if (!pRow->IsEnabled())
         pState = &pInfo->sDisabledImage;

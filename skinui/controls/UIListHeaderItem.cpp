@@ -262,16 +262,6 @@ void CListHeaderItemUI::HandleEvent(UIEventRecord& event)
     CControlUI::HandleEvent(event);
 }
 
-bool CListHeaderItemUI::DrawOrForget(HDC hDC, CUIString& sImage, const char16_t* pStrModify)
-{
-    if (sImage.IsEmpty())
-        return false;
-    if (DrawImage(hDC, sImage, pStrModify))
-        return true;
-    sImage.Empty();
-    return false;
-}
-
 void CListHeaderItemUI::PaintStateImage(HDC hDC)
 {
     if (IsFocused())

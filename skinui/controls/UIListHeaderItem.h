@@ -44,8 +44,6 @@ public:
     RECT GetThumbRect() const;
 
 private:
-    bool DrawOrForget(HDC hDC, CUIString& sImage, const char16_t* pStrModify = nullptr);
-
     POINT m_ptLastMouse;
     bool m_bDragable;
     UINT m_uButtonState;

@@ -5,6 +5,10 @@
 // list. UI thread only.
 #include "skinui/UIControl.h"
 
+// The input flag of list rows: a bit the window manager does not test (rows
+// are no tab stops and take no set-cursor events).
+constexpr UINT UIFLAG_LISTITEM = 0x04;
+
 // Column entries a list keeps for its text rows.
 constexpr int kMaxListColumns = 32;
 

@@ -28,7 +28,7 @@ void* CListTextElementUI::GetInterface(const char16_t* pstrName)
 
 UINT CListTextElementUI::GetInputFlags() const
 {
-    return (m_bEnabled && m_nLinks > 0) ? (4 | UIFLAG_SETCURSOR) : 4;
+    return (m_bEnabled && m_nLinks > 0) ? (UIFLAG_LISTITEM | UIFLAG_SETCURSOR) : UIFLAG_LISTITEM;
 }
 
 void CListTextElementUI::SetOwner(CControlUI* pOwner)
