@@ -63,11 +63,16 @@ void screenshotWithToasts(QWidget* dialog, const std::string& name)
     shot.save(QString::fromStdString(testsupport::screenshotPath(name)));
 }
 
+// Gathered first: deleting a toast deletes its labels, which are in the
+// list of all widgets too.
 void clearToasts()
 {
+    QList<QPointer<QWidget>> toasts;
     for (QWidget* w : QApplication::allWidgets())
         if (qobject_cast<Toast*>(w))
-            delete w;
+            toasts << w;
+    for (const QPointer<QWidget>& t : toasts)
+        delete t.data();
 }
 
 QVariantList storedFeedback()
