@@ -220,11 +220,15 @@ void ClassListWidget::OnDownFinish(DownThread* down)
 {
     if (!down)
         return;
+    down->deleteLater();
+    // Only the avatar (type 1) is shown, and only to the account that asked
+    // for it: a download that ends after "切换账号" is dropped.
+    if (down->type != 1 || !CData::instance()->GetStatus(kStatusSignedIn))
+        return;
     QPixmap picture = DownThread::GetLoadPixmap(down->GetLocalFile().toUtf8().toStdString());
     if (picture.isNull())
         picture = QPixmap(":/class/res/class/userheader.png");
     showAvatar(picture);
-    down->deleteLater();
 }
 
 void ClassListWidget::onDayRooms(const QVariantMap& m, int code)

@@ -3,6 +3,7 @@
 #include "ui_ClassListWidget.h"
 
 #include "ClientLib.h"
+#include "app/AppUpdater.h"
 #include "app/CData.h"
 #include "app/CSettings.h"
 #include "app/Logger.h"
@@ -70,7 +71,13 @@ ClassListWidget::ClassListWidget(QWidget* parent) : QWidget(parent), ui(new Ui::
     // A lesson row whose countdown ran out asks for the day again.
     connect(ui->classInfoWdg, &ClassInfoWdg::sgUpdateData, this, [this] { ui->btnRefresh->click(); });
 
+    connectMenusAndShortcuts();
+
     Logger::instance()->Log(300, "ClassListWidget", "app %s version %s", "", "1.4.7");
+    // The update check reports to this window (ClassListUpdate.cpp).
+    AppUpdater* updater = CData::instance()->GetUpdater();
+    updater->SetNotifyWindow(this);
+    updater->StartCheck();
 }
 
 ClassListWidget::~ClassListWidget() { delete ui; }

@@ -7,10 +7,15 @@
 //
 // Implementation by concern: ClassListWidget.cpp (construction, calendar
 // navigation, day panel, tick), ClassListResults.cpp (HTTP results, the
-// answers of the sharing and feedback dialogs among them).
+// answers of the sharing and feedback dialogs among them),
+// ClassListMenus.cpp (settings menu, its actions, shortcuts, group images),
+// ClassListWindowEvents.cpp (close, shape, dragging, painting),
+// ClassListUpdate.cpp (the update check's reports and the update prompt).
 #include "app/SessionRecords.h"
+#include "widgets/TitleDrag.h"
 
 #include <QPoint>
+#include <QPointer>
 #include <QVariant>
 #include <QWidget>
 
@@ -19,6 +24,8 @@
 
 class CalendarWdg;
 class DownThread;
+class QMenu;
+class UpdateMessageEvent;
 namespace Ui {
 class ClassListWidget;
 }
@@ -43,11 +50,23 @@ public:
 
     CalendarWdg* Calendar() const { return calendar; }
 
+    // The window that the settings menu's device check shows (made by the
+    // main window, which knows the device folder); it becomes a child window
+    // of the home window.
+    void SetDeviceCheckDialog(QWidget* dialog);
+    // The new-version dialog when an update is required or available, else
+    // a notice that this version is the latest.
+    void ShowUpdatePrompt();
+    // The settings menu while it is open (null otherwise).
+    QMenu* SettingMenu() const;
+
 signals:
     void exitApp();
     void switchUser();
 
 public slots:
+    void onInitMenuShow();
+    void OnMenuItemClicked();
     void OnButtonClick();
     void OnComYearSelChanged(const QString& yearText);
     void OnSpinMonthSelChanged(int month);
@@ -57,7 +76,22 @@ public slots:
     void GetOrders();
     void GetRoomUrl(QString text);
 
+protected:
+    bool event(QEvent* e) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    // Settings menu, shortcuts and group images (ClassListMenus.cpp).
+    void connectMenusAndShortcuts();
+    void switchAccount();
+    void onGroupImage(int image);
+    // One report of the update check (ClassListUpdate.cpp).
+    void onUpdateMessage(UpdateMessageEvent* report);
     // Result handlers (ClassListResults.cpp), one per answer kind.
     void onLoginOk();
     void onUserInfo(const QVariantMap& m);
@@ -73,13 +107,16 @@ private:
     void showAvatar(const QPixmap& picture);
     QString userType() const;
 
-    QPoint m_ptPress;          // frameless drag: press point
-    bool m_bPressed = false;   // frameless drag: left button held in the band
-    bool m_bMovable = true;    // frameless drag: allowed
+    TitleDrag m_drag;          // frameless drag: press point, pressed and movable flags
     Ui::ClassListWidget* ui = nullptr;  // the form, owned
     CalendarWdg* calendar = nullptr;    // child, in caleLay
+    QPointer<QWidget> deviceCheckDlg;   // child window, set by the main window
+    QPointer<QMenu> settingMenu;        // the open settings menu
     int todayYear = 0, todayMonth = 0, todayDay = 0;
     // "App/GMsgLasterTs" + group id -> newest message time that came while
     // the message page was hidden.
     std::map<QString, QString> pendingReadTs;
 };
+
+// Opens the program's data folder in the system file browser.
+void OpenDataFolder();

@@ -156,6 +156,10 @@ void MainWindow::MakeLoginWindows()
     m_login = new LoginWidget(nullptr);
     m_classList = new ClassListWidget(nullptr);
     m_classList->setProperty("loginWdg", qlonglong(reinterpret_cast<quintptr>(m_login)));
+    // The device check of the home window's settings menu.
+    auto* deviceCheck = new DeviceSettingDialog(nullptr);
+    deviceCheck->initDevice();
+    m_classList->SetDeviceCheckDialog(deviceCheck);
     // Either window's exit ends the program, whether or not it set the
     // exiting flag itself.
     auto exitProgram = [this] {
