@@ -68,6 +68,7 @@ void AppUpdater::onUpdateTimer()
 bool AppUpdater::HasNewVersion() const { return m_checker->HasNewVersion(); }
 bool AppUpdater::MustUpdate() const { return m_checker->MustUpdate(); }
 bool AppUpdater::HasRemoteVersion() const { return m_checker->HasRemoteVersion(); }
+bool AppUpdater::IsChecking() const { return m_checker->IsRunning(); }
 
 bool AppUpdater::event(QEvent* e)
 {

@@ -25,6 +25,8 @@ public:
     bool HasNewVersion() const;
     bool MustUpdate() const;
     bool HasRemoteVersion() const;
+    // A check is running.
+    bool IsChecking() const;
 
     // Starts the updater of this installation (two folders above the program).
     static void RunUpdater();

@@ -37,12 +37,10 @@ void ClassListWidget::onUpdateMessage(UpdateMessageEvent* report)
     std::unique_ptr<UpdateMessage> record(report->takeRecord());
     const int kind = report->kind();
     if (kind == kCheckFailed) {
-        if (record)
-            Logger::instance()->Log(LOG_WARN, "ClassListWidget::nativeEvent", "check update version failed %s",
-                                    WStringToUtf8(record->message).c_str());
-        else
-            Logger::instance()->Log(LOG_WARN, "ClassListWidget::nativeEvent", "check update version failed %s",
-                                    "(no record)");
+        // A failure without its record is logged with an empty text.
+        const std::string why = record ? WStringToUtf8(record->message) : std::string();
+        Logger::instance()->Log(LOG_WARN, "ClassListWidget::nativeEvent", "check update version failed %s",
+                                why.c_str());
     }
     const std::string text = record ? record->text : std::string();
     Logger::instance()->Log(LOG_INFO, "ClassListWidget::nativeEvent", "update msg: %d, %s", kind, text.c_str());
