@@ -29,6 +29,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 namespace {
 
 using mediatest::runFfmpeg;
@@ -38,6 +41,8 @@ struct MediaFiles {
     testsupport::TempDir dir;
     testsupport::HttpFixture http;
     bool ok = false;
+    std::string slowBytes;
+    static constexpr size_t kSlowHead = 48 * 1024;
     MediaFiles()
     {
         const std::string video = dir.file("lesson.mp4");
@@ -52,6 +57,21 @@ struct MediaFiles {
              runFfmpeg({"-y", "-v", "error", "-f", "lavfi", "-i", "sine=frequency=330:sample_rate=44100", "-t", "20",
                         "-c:a", "libmp3lame", audio});
         http.server().set_mount_point("/media", dir.path());
+        // The same video, whose bytes stop after the first few until released.
+        if (ok) {
+            std::ifstream in(video, std::ios::binary);
+            slowBytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
+        http.server().Get("/slow/lesson.mp4", [this](const httplib::Request&, httplib::Response& res) {
+            res.set_content_provider(slowBytes.size(), "video/mp4",
+                                     [this](size_t offset, size_t length, httplib::DataSink& sink) {
+                                         if (offset >= kSlowHead)
+                                             http.waitForRelease(60000);
+                                         const size_t n = std::min<size_t>(length, 16384);
+                                         sink.write(slowBytes.data() + offset, n);
+                                         return true;
+                                     });
+        });
         ok = ok && http.start();
     }
     QString url(const char* name) const { return QString::fromStdString(http.url(std::string("/media/") + name)); }
@@ -311,6 +331,27 @@ TEST_F(MediaPlayerWidgetTest, LiveRoomStudentCommandsWaitInTheDelayQueue)
     widget->StopMedia(true);
     EXPECT_FALSE(widget->delayTask()->IsRunning());
     EXPECT_FALSE(widget->isVisible());
+}
+
+TEST_F(MediaPlayerWidgetTest, AVideoThatBuffersShowsTheLoadingPage)
+{
+    const QString url = QString::fromStdString(s_files->http.url("/slow/lesson.mp4"));
+    widget->PostRoomMediaCommand(command("open", url, 0, 20000, "video"));
+    widget->PostRoomMediaCommand(command("play", url, 0, 20000, "video"));
+    auto* stack = child<QStackedWidget>("stackedWidget");
+    ASSERT_TRUE(testsupport::waitUntil([&] { return stack->currentWidget() == child<QWidget>("loadingPage"); }, 15000));
+    EXPECT_TRUE(widget->isLoading());
+    // The animation turns through its six pictures.
+    auto* label = child<QLabel>("loadingLabel");
+    const int first = label->property("index").toInt();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return label->property("index").toInt() != first; }, 2000));
+    EXPECT_TRUE(label->styleSheet().startsWith("border-image: url(:/player/res/player/loading/0"));
+    shoot("media_player_video_loading.png");
+
+    s_files->http.releaseStalled();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return stack->currentWidget() == widget->videoPage(); }, 20000));
+    EXPECT_FALSE(widget->isLoading());
+    ASSERT_TRUE(waitForPictures());
 }
 
 TEST_F(MediaPlayerWidgetTest, AudioIsASmallBarForTheTeacherAndHiddenForStudents)
