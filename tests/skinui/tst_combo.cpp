@@ -228,3 +228,21 @@ TEST(ComboBox, TheArrowImageDrawsOneOfItsFiveFrames)
     EXPECT_EQ(host.pixel(150, 25), 0xFFFFFFu);
     CUIWindowManager::SetSkinFolder(u"");
 }
+
+TEST(Combo, DestroyedWithItsPopupOpenClosesThePopupFirst)
+{
+    SkinHost host;
+    ASSERT_NE(host.build(comboSkin(3)), nullptr);
+    auto* combo = host.find<CComboUI>(u"combo");
+    ASSERT_TRUE(combo->Activate());
+    ASSERT_NE(combo->GetDropWindow(), nullptr);
+    const HWND popup = combo->GetDropWindow()->GetHWND();
+    ASSERT_TRUE(::IsWindow(popup));
+    auto* root = static_cast<CContainerUI*>(host.host.pm.GetRoot());
+    root->SetDelayedDestroy(false);
+    ASSERT_TRUE(root->Remove(combo));
+    EXPECT_FALSE(::IsWindow(popup));
+    // The window goes on working where the pop-up was.
+    host.click(50, 60);
+    host.refresh();
+}
