@@ -109,6 +109,7 @@ public:
     static QSize RecordSizeFor(const QSize& available, int titleHeight);
     // The broadcast settings window, made by the constructor, kept hidden.
     OBSSettingWindow* BroadcastWindow() const { return m_broadcast; }
+    ExtPushWidget* ExtPushPanel() const { return m_extPush; }
     int UnrecordedTicks() const { return m_unrecordedTicks; }
     qint64 CourseEnd() const { return m_courseEnd; }
     // For tests: the course end and the last activity (ms of the server

@@ -26,6 +26,7 @@
 #include "interaction/QuestionAnswer.h"
 #include "interaction/QuestionResultWidget.h"
 #include "interaction/QuestionWidget.h"
+#include "media/ExtPushWidget.h"
 #include "media/IMediaEngine.h"
 #include "media/MediaPlayerWidget.h"
 #include "media/OBSSettingWindow.h"
@@ -110,7 +111,6 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui::MainWi
     m_mediaPlayer->hide();
     connect(m_mediaPlayer, &MediaPlayerWidget::sigUpdateMediaShowChange, this, &MainWindow::OnMediaShowChange);
     m_mediaPlayer->SetMicMuteForPlay(false);
-    // Seam: the external push panel connects here once it exists.
     ConnectHandlers();
     MakeShortcuts();
 
@@ -127,6 +127,8 @@ void MainWindow::MakeRoomTools()
     m_adverts->SetClassMode(false);
     m_deviceSetting = std::make_shared<DeviceSettingDialog>(this);
     m_camSetting = new CamDevSettingWidget(this);
+    m_extPush = new ExtPushWidget(this);
+    m_extPush->hide();
     m_micSlider = new VerSliderWidget(this);
     m_micSlider->SetMode(false);
     m_speakerSlider = new VerSliderWidget(this);

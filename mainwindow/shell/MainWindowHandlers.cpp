@@ -11,6 +11,7 @@
 #include "mainwindow/popups/ButtonFloatWidget.h"
 #include "mainwindow/popups/SwitchLineWidget.h"
 #include "mainwindow/popups/VerSliderWidget.h"
+#include "media/ExtPushWidget.h"
 #include "media/RtmpLivePlayer.h"
 #include "media/RtmpLivePusher.h"
 #include "widgets/Toast.h"
@@ -34,8 +35,9 @@ void MainWindow::ConnectHandlers()
             Qt::UniqueConnection);
     connect(m_camSetting, &CamDevSettingWidget::sgStartDeviceSetting, this, &MainWindow::OnDeviceSetting,
             Qt::UniqueConnection);
-    // Seam: ExtPushWidget::sgExtPushShow/sgExtPushStart/sgExtPushPlay go to
-    // OnExtPushShow/OnExtPushStart/OnExtPushPlay once the panel exists.
+    connect(m_extPush, &ExtPushWidget::sgExtPushShow, this, &MainWindow::OnExtPushShow, Qt::UniqueConnection);
+    connect(m_extPush, &ExtPushWidget::sgExtPushStart, this, &MainWindow::OnExtPushStart, Qt::UniqueConnection);
+    connect(m_extPush, &ExtPushWidget::sgExtPushPlay, this, &MainWindow::OnExtPushPlay, Qt::UniqueConnection);
     connect(m_switchLine, &SwitchLineWidget::sgSwitchLine, this, &MainWindow::onSwitchLine, Qt::UniqueConnection);
     connect(CData::instance(), &CData::sgSwitchLine, this, &MainWindow::onSwitchLine, Qt::UniqueConnection);
     connect(CData::instance(), &CData::sgExitApp, this, &MainWindow::OnExitApp);
@@ -93,7 +95,9 @@ void MainWindow::OnExtPushShow(bool show)
         m_shareRetry = 0;
         if (data->GetLiveMode() == 3)
             data->SetLiveMode(2);
-        // Seam: a running recording stops and Room::StopShare() follows.
+        if (data->IsRecording())
+            StartOrStopRecord(false, false);
+        Room::instance()->StopShare();
     } else {
         data->SetLiveMode(1);
         ui->btnVideo->click();
@@ -102,7 +106,7 @@ void MainWindow::OnExtPushShow(bool show)
 
 void MainWindow::OnExtPushStart(bool start, const QString& streamName)
 {
-    // Seam: Room::ReportRecord(start, streamName) comes first once it exists.
+    Room::instance()->ReportRecord(start, streamName);
     if (ClientLib* lib = Room::instance()->GetClientLib())
         lib->SetPushInfo(streamName, 4, 1280, 720, start ? 1 : 0);
 }

@@ -32,6 +32,7 @@
 #include "mainwindow/popups/SwitchBKWidget.h"
 #include "mainwindow/room/MainDockRight.h"
 #include "mainwindow/shell/RoomCalls.h"
+#include "media/ExtPushWidget.h"
 #include "media/IMediaEngine.h"
 #include "media/MediaPlayerWidget.h"
 #include "media/OBSSettingWindow.h"
@@ -216,8 +217,9 @@ void MainWindow::ExitRoom()
     Room::instance()->ReportLog(kReportRoomInOut, nlohmann::json{{"inOutType", 0}});
     m_courseEnd = 0;
     m_shareRetry = 0;
-    // Seam: ExtPushWidget::ResetData(true) once the external push panel is
-    // in the program; UserListDialog::CancelLinkMic() likewise.
+    m_extPush->ResetData(true);
+    // Seam: UserListDialog::CancelLinkMic() once the user list is in the
+    // program.
     if (m_streamWidget)
         m_streamWidget->ClickClose(true);
     if (ClientLib* lib = room->GetClientLib())
@@ -362,8 +364,7 @@ bool MainWindow::StartOrStopRecord(bool start, bool remote)
 
 bool MainWindow::ExtPushVisible() const
 {
-    // Seam: the external push panel's visibility once it is in the program.
-    return false;
+    return m_extPush && m_extPush->isVisible();
 }
 
 void MainWindow::SetCourseTimes(qint64 courseEnd, qint64 lastActivity)

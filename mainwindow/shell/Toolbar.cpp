@@ -17,6 +17,7 @@
 #include "mainwindow/popups/SwitchLineWidget.h"
 #include "mainwindow/popups/VerSliderWidget.h"
 #include "mainwindow/shell/RoomCalls.h"
+#include "media/ExtPushWidget.h"
 #include "media/MediaPlayerWidget.h"
 #include "media/OBSSettingWindow.h"
 #include "widgets/MsgBox.h"
@@ -128,7 +129,7 @@ void MainWindow::OnButtonClick()
         cards->ShowWidget();
     } else if (from == ui->btnSetting) {
         if (ExtPushVisible()) {
-            // Seam: the external push panel is raised once it is in the program.
+            m_extPush->raise();
         } else if (IsVisible(m_camSetting)) {
             m_camSetting->raise();
         } else if (IsVisible(m_deviceSetting.get())) {
@@ -189,16 +190,20 @@ void MainWindow::OnLiveModeButton(QObject* button)
         if (deviceOpen)
             return;
         SetLiveModeImages("lv_camer1.png", "lv_desk1.png", "lv_hcamera1.png", "lv_extpush2.png");
-        if (ExtPushVisible())
-            return;  // Seam: the panel is raised once it is in the program.
+        if (ExtPushVisible()) {
+            m_extPush->raise();
+            return;
+        }
         StopMediaForLiveMode();
         StopVoiceForLiveMode();
         m_mediaPlayer->NotifyMediaState(false);
-        // Seam: ExtPushWidget::ShowExtPush() once the panel is in the program.
+        m_extPush->ShowExtPush();
         return;
     }
-    if (ExtPushVisible())
-        return;  // Seam: the panel is raised once it is in the program.
+    if (ExtPushVisible()) {
+        m_extPush->raise();
+        return;
+    }
     if (button == ui->btnHCam) {
         if (IsVisible(m_deviceSetting.get())) {
             m_deviceSetting->raise();
@@ -263,8 +268,10 @@ void MainWindow::OnLiveModeButton(QObject* button)
 
 void MainWindow::OnRecorderButton()
 {
-    if (ExtPushVisible())
-        return;  // Seam: the panel is raised once it is in the program.
+    if (ExtPushVisible()) {
+        m_extPush->raise();
+        return;
+    }
     CData* data = CData::instance();
     if (data->GetLiveMode() == kLiveModeMp4) {
         if (m_broadcast->IsMP4Recording()) {
@@ -337,7 +344,7 @@ void MainWindow::ReDoSharePlay()
         return;
     }
     if (ExtPushVisible()) {
-        // Seam: ExtPushWidget::ReStartPush() once the panel is in the program.
+        m_extPush->ReStartPush();
         return;
     }
     if (data->GetClassType() == kClassTypeDualSub && data->GetStatus(kStatusPartnerTeacher)) {

@@ -55,7 +55,8 @@ protected:
     }
     static QShortcut* Shortcut(const char* keys)
     {
-        for (QShortcut* s : s_window->findChildren<QShortcut*>())
+        // The window's own (its pop-ups may have shortcuts of their own).
+        for (QShortcut* s : s_window->findChildren<QShortcut*>(QString(), Qt::FindDirectChildrenOnly))
             if (s->key() == QKeySequence(keys))
                 return s;
         return nullptr;

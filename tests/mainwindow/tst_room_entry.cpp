@@ -13,6 +13,7 @@
 #include "media/BigRoomMediaEngine.h"
 #include "media/ClientLibMediaEngine.h"
 #include "media/IMediaEngine.h"
+#include "media/ExtPushWidget.h"
 #include "media/OBSSettingWindow.h"
 #include "widgets/MsgBox.h"
 
@@ -206,6 +207,11 @@ TEST_F(RoomEntryTest, RecordingSwitchByLiveModeAndOrigin)
     EXPECT_FALSE(data->IsRecording());
 
     data->SetLiveMode(2);
+    w->ExtPushPanel()->show();
+    EXPECT_FALSE(w->StartOrStopRecord(true, false)) << "the external push panel is open";
+    EXPECT_FALSE(data->IsRecording());
+    w->ExtPushPanel()->hide();
+
     w->ConfirmBox()->SetMsgText("question");
     w->ConfirmBox()->ShowMsg();
     ASSERT_TRUE(w->ConfirmBox()->isVisible());

@@ -5,6 +5,7 @@
 #include "tests/mainwindow/RoomTestSupport.h"
 
 #include "home/ClassListWidget.h"
+#include "media/ExtPushWidget.h"
 #include "mainwindow/shell/MainWindowUi.h"
 #include "widgets/MsgBox.h"
 
@@ -78,6 +79,11 @@ TEST_F(RoomTickTest, UnrecordedRoomIsRemindedEveryTwoMinutesWithTheMinutesSinceE
     seen = Ticks(121, 240);
     ASSERT_EQ(1, seen.size());
     EXPECT_EQ(QStringList{QString::fromUtf8("您已直播5分钟，尚未开启录制")}, seen.value(240));
+
+    // Not while the external push panel is open.
+    w->ExtPushPanel()->show();
+    EXPECT_TRUE(Ticks(241, 360).isEmpty());
+    w->ExtPushPanel()->hide();
 }
 
 TEST_F(RoomTickTest, FailingRecordingIsReportedEveryMinuteAndNeverReminded)

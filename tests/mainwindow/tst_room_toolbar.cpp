@@ -6,6 +6,7 @@
 #include "device/CamDevSettingWidget.h"
 #include "device/DeviceSettingDialog.h"
 #include "mainwindow/popups/SwitchBKWidget.h"
+#include "media/ExtPushWidget.h"
 #include "mainwindow/shell/MainWindowUi.h"
 #include "widgets/MsgBox.h"
 
@@ -132,6 +133,20 @@ TEST_F(RoomToolbarTest, RecorderAsksBeforeCloudRecordingAndStopsWithoutAQuestion
     EXPECT_FALSE(box->isVisible()) << "stopping asks nothing";
     EXPECT_FALSE(data->IsRecording());
     EXPECT_TRUE(ToastTexts().contains(QString::fromUtf8("已停止录制")));
+}
+
+TEST_F(RoomToolbarTest, CloudRecordingStartsNothingWhenThePushPanelOpenedMeanwhile)
+{
+    ui->btnRecorder->click();
+    MsgBox* box = w->ConfirmBox();
+    ASSERT_TRUE(box->isVisible());
+    w->ExtPushPanel()->show();
+    box->findChild<QPushButton*>("btnOk")->click();
+    EXPECT_FALSE(CData::instance()->IsRecording());
+    // With the panel open the recorder button only raises it.
+    ui->btnRecorder->click();
+    EXPECT_FALSE(box->isVisible());
+    w->ExtPushPanel()->hide();
 }
 
 TEST_F(RoomToolbarTest, Mp4RoomAsksForALocalRecording)
