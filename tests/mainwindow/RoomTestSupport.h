@@ -13,6 +13,7 @@
 #include "widgets/Toast.h"
 
 #include <QApplication>
+#include <gtest/gtest.h>
 #include <QLabel>
 #include <QPointer>
 #include <QStringList>
@@ -25,10 +26,23 @@ inline MainWindow*& Window()
     return w;
 }
 
+// Deletes the room window after the last test, as the program does before
+// it ends, so its broadcast engine stops before the process goes.
+class WindowTearDown : public ::testing::Environment {
+public:
+    void TearDown() override
+    {
+        delete Window();
+        Window() = nullptr;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+};
+
 // The room window, made on first use with the program's style.
 inline MainWindow* MakeWindow()
 {
     if (!Window()) {
+        ::testing::AddGlobalTestEnvironment(new WindowTearDown);
         shelltest::Home();
         shelltest::UseProgramStyle();
         VolumeBackend::Install(std::make_unique<MemoryVolumeBackend>(100, true));
