@@ -102,7 +102,11 @@ void OBSSettingWindow::setUp()
     connect(wrapper, &CBroadcastEngine::signalStopRecord, this, &OBSSettingWindow::slotStopRecordFinished,
             Qt::QueuedConnection);
     connect(wrapper, &CBroadcastEngine::signalAudioVolume, this, &OBSSettingWindow::onUpdateVolume);
-    m_mulAudio = IMulAudioSourceProperty::create(kMulInputSource);
+    {
+        auto mulAudio = IMulAudioSourceProperty::create(kMulInputSource);
+        std::lock_guard<std::mutex> lock(m_mulAudioLock);
+        m_mulAudio = std::move(mulAudio);
+    }
 
     m_notifyRecord = false;
     recordNotifyFailed = false;
@@ -167,7 +171,7 @@ void OBSSettingWindow::onUpdateTimer()
 void OBSSettingWindow::checkMicrophone()
 {
     const int64_t now = nowMs();
-    const int64_t gap = now - m_lastAudioMs;
+    const int64_t gap = now - m_lastAudioMs.load();
     if (gap <= m_noAudioTimeout)
         return;
     m_noAudioTimeout = std::min(m_noAudioTimeout + m_noAudioTimeout / 2, kMaxTimeoutMs);
@@ -194,9 +198,10 @@ void OBSSettingWindow::onUpdateVolume(QString srcName, float mag, float peak, fl
     if (srcName != QLatin1String(kInputSource))
         return;
     const int64_t now = nowMs();
-    if (now - m_lastAudioMs > kAudioGapLogMs)
+    const int64_t last = m_lastAudioMs.load();
+    if (now - last > kAudioGapLogMs)
         LOG_INFO_F("OBSSettingWindow::onUpdateVolume", "onUpdateVolume times %lld, %s, %f, %f, %f",
-                   static_cast<long long>(now - m_lastAudioMs), srcName.toUtf8().constData(), double(mag),
+                   static_cast<long long>(now - last), srcName.toUtf8().constData(), double(mag),
                    double(peak), double(peakHold));
     m_lastAudioMs = now;
 }
@@ -206,10 +211,13 @@ void OBSSettingWindow::MixAudioData(QString userId, const uchar* data, int bitsP
 {
     if (!m_inputDeviceValid)
         m_lastAudioMs = nowMs();
-    if (!m_mulAudio || !data)
+    if (!data)
         return;
     bool ok = false;
     const qint64 user = userId.toLongLong(&ok, 10);
+    std::lock_guard<std::mutex> lock(m_mulAudioLock);
+    if (!m_mulAudio)
+        return;
     m_mulAudio->PushAudioData(ok ? user : 0, data, bitsPerSample, sampleRate, channels, frames, timestamp, flags);
 }
 

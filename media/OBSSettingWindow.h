@@ -8,7 +8,8 @@
 //   OBSSettingWindow.cpp         construction, set-up, timer, microphone watchdog, audio
 //   OBSSettingWindowSources.cpp  capture sources and their pages
 //   OBSSettingWindowPublish.cpp  publishing and local recording
-// GUI thread only; the engine's signals arrive queued.
+// GUI thread only, except MixAudioData, which the client library calls on its
+// audio thread; the engine's signals arrive queued.
 #include "widgets/MsgBox.h"
 
 #include <QMainWindow>
@@ -16,9 +17,11 @@
 #include <QPointer>
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 class IMulAudioSourceProperty;
 class QPushButton;
@@ -79,10 +82,10 @@ public:
     int currentSourceType() const { return m_curSourceType; }
     int captureWindowIndex() const { return m_captureWndIndex; }
     int noAudioTimeoutMs() const { return m_noAudioTimeout; }
-    int64_t lastAudioMs() const { return m_lastAudioMs; }
+    int64_t lastAudioMs() const { return m_lastAudioMs.load(); }
     int publishState() const { return m_publishState; }
     int recordState() const { return m_recordState; }
-    bool inputDeviceValid() const { return m_inputDeviceValid; }
+    bool inputDeviceValid() const { return m_inputDeviceValid.load(); }
     QTimer* timer() const { return m_timer; }
     // The message box of a silent microphone (null until first shown).
     MsgBox* micAlarmBox() const { return m_micAlarmBox; }
@@ -150,7 +153,9 @@ private:
     bool m_setUpDone = false;
     QMap<int, QString> m_sourceNames;
     int m_curSourceType = kTypeNone;
-    std::shared_ptr<IMulAudioSourceProperty> m_mulAudio;
+    // Remote voices reach MixAudioData on the client library's audio thread.
+    std::mutex m_mulAudioLock;
+    std::shared_ptr<IMulAudioSourceProperty> m_mulAudio;  // guarded by m_mulAudioLock
     int m_publishState = kIdle;
     bool m_notifyRecord = false;
     QPointer<QWidget> m_mainWindow;
@@ -160,10 +165,10 @@ private:
     QPushButton* m_btnDesk = nullptr;
     int m_captureWndIndex = -1;
     QString m_wantedInputDevice;
-    bool m_inputDeviceValid = true;
+    std::atomic<bool> m_inputDeviceValid{true};  // atomic: GUI thread writes, audio thread reads
     QTimer* m_timer = nullptr;
     int m_tickCount = 0;
-    int64_t m_lastAudioMs = 0;
+    std::atomic<int64_t> m_lastAudioMs{0};  // atomic: GUI and audio threads
     int m_noAudioTimeout = kFirstTimeoutMs;
 
     RecordReporter m_reporter;
