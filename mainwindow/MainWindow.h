@@ -11,7 +11,7 @@
 //                           settings, external push, media visibility, volume
 //                           buttons, network speed, dual-teacher visibility)
 //   MainWindowShortcuts.cpp the hidden keyboard shortcuts
-//   MainWindowDispatch.cpp  library commands, HTTP results, control commands
+//   MainWindowDispatch.cpp  whiteboard commands, stream and chat slots
 //   RoomEntry.cpp           room entry and exit, dual-teacher sub-classroom,
 //                           the recording switch
 //   Toolbar.cpp             the form's buttons, share and play restart, the
@@ -134,6 +134,84 @@ public slots:
     void onControlCmd(int cmd, const QVariant& var);
     void ReDoSharePlay();
     void onSwitchLine();
+
+    // --- Library command dispatch: mainwindow/shell/ClientCommands.cpp (the
+    // table, room services, users), StreamCommands.cpp (streams, media,
+    // dual-teacher classes), ToolCommands.cpp (room tools, recording, student
+    // links, control commands, line switch), HttpResults.cpp (HTTP results),
+    // CommandPayload.h/.cpp (payload checks).
+public:
+    // The user list's and chat title's online count text.
+    static QString OnlineCountText(qint64 total);
+    // For the room's parts and tests: what the dispatch keeps.
+    qint64 LastActivity() const { return m_lastActivity; }
+    bool CheckRecordingAfterLogin() const { return m_startRecording; }
+    QVariantMap DualTeacherMap() const { return m_dualTeacher; }
+    MsgBox* VisibilityBox() const { return m_visibilityBox; }
+    MsgBox* InviteBox() const { return m_inviteBox; }
+    ToastButtonWidget* VisibilityToast() const { return m_visibilityToast; }
+    CTopClassWidget* ProductPanel(int index) const { return index == 0 ? m_products : m_adverts; }
+
+private:
+    // One handler per library command; code is the command's own (several
+    // commands share a handler) and v its checked payload.
+    using CmdHandler = void (MainWindow::*)(int code, const QVariantMap& v);
+    bool DispatchClientCmd(int code, const QVariant& var);
+    void OnRoomAddrFailed(int code, const QVariantMap& v);
+    void OnRoomConnectFailed(int code, const QVariantMap& v);
+    void OnRoomLoginResult(int code, const QVariantMap& v);
+    void OnChatMessage(int code, const QVariantMap& v);
+    void OnTranMessage(int code, const QVariantMap& v);
+    void OnExtPushMessage(int code, const QVariantMap& v);
+    void OnUserSelf(int code, const QVariantMap& v);
+    void OnUserJoin(int code, const QVariantMap& v);
+    void OnUserLeave(int code, const QVariantMap& v);
+    void OnCourseInfo(int code, const QVariantMap& v);
+    void OnCourseEnd(int code, const QVariantMap& v);
+    void OnUserWebId(int code, const QVariantMap& v);
+    void OnAppDeviceAuth(int code, const QVariantMap& v);
+    void OnUserKicked(int code, const QVariantMap& v);
+    void OnHandupSwitch(int code, const QVariantMap& v);
+    void OnUserHandup(int code, const QVariantMap& v);
+    void OnInviteVideo(int code, const QVariantMap& v);
+    void OnInteractResult(int code, const QVariantMap& v);
+    void OnUserList(int code, const QVariantMap& v);
+    void OnUserCount(int code, const QVariantMap& v);
+    void OnStreamStart(int code, const QVariantMap& v);
+    void OnStreamStop(int code, const QVariantMap& v);
+    void OnRoomMedia(int code, const QVariantMap& v);
+    void OnDualTeacherCmd(int code, const QVariantMap& v);
+    void OnClassType(int code, const QVariantMap& v);
+    void OnDualConnect(int code, const QVariantMap& v);
+    void OnDualVisibleAsk(int code, const QVariantMap& v);
+    void OnCountdown(int code, const QVariantMap& v);
+    void OnQuestionStart(int code, const QVariantMap& v);
+    void OnQuestionResult(int code, const QVariantMap& v);
+    void OnQuestionStop(int code, const QVariantMap& v);
+    void OnDrawAuth(int code, const QVariantMap& v);
+    void OnNotice(int code, const QVariantMap& v);
+    void OnProduct(int code, const QVariantMap& v);
+    void OnLotteryResult(int code, const QVariantMap& v);
+    void OnLotteryStart(int code, const QVariantMap& v);
+    void OnLotteryMyResult(int code, const QVariantMap& v);
+    void OnLotteryClose(int code, const QVariantMap& v);
+    void OnRecordRemote(int code, const QVariantMap& v);
+    void OnStuRtcReset(int code, const QVariantMap& v);
+    void OnStuRtcStop(int code, const QVariantMap& v);
+    void OnStuRtcStart(int code, const QVariantMap& v);
+    void OnHttpEnterRoom(int code, const QVariantMap& v);
+    void OnHttpUserHeader(int code, const QVariantMap& v);
+    void OnHttpCourseInfo(int code, const QVariantMap& v);
+    void OnHttpMediaUrl(int code, const QVariantMap& v);
+    // Shared steps of the handlers.
+    void ShowHandupToastFor(int statusKey);
+    void ReplyInviteResult(const QVariantMap& v);
+    void ShowRoomEntryFailure(const QString& text);
+    static qint64 ParseCourseEnd(const QVariant& text);
+
+    // GUI thread only.
+    MsgBox* m_visibilityBox = nullptr;  // dual-teacher visibility question, first use, kept
+    MsgBox* m_inviteBox = nullptr;      // video invitation, first use, kept
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -1,6 +1,6 @@
-// MainWindow: library commands, HTTP results and control commands. The
-// command tables come with the dispatch; what stands here is what the room
-// shell's own pop-ups need.
+// MainWindow: the whiteboard library's commands and the stream and chat
+// slots. The client library's commands, HTTP results and control commands
+// are dispatched in ClientCommands.cpp and its neighbours.
 #include "mainwindow/MainWindow.h"
 #include "ui_MainWindow.h"
 
@@ -23,20 +23,6 @@ void MainWindow::onWBLibCmd(int cmd, const QVariant& var)
     }
 }
 
-void MainWindow::onClientLibCmd(int, const QVariant&) {}
-
-void MainWindow::onUserHttpCmd(int type, const QVariant& data)
-{
-    m_login->LoginResult(type, data);
-    m_classList->ClassResult(type, data);
-    m_docWidget->onUserHttpCmd(type, data);
-}
-
-void MainWindow::onControlCmd(int cmd, const QVariant&)
-{
-    Logger::instance()->Log(LOG_INFO, "MainWindow::onControlCmd", "control command %d", cmd);
-}
-
 void MainWindow::slotAddNewChatMessage(const QVariantList&) {}
 
 void MainWindow::slotRtmpPushFailed(int pushStates, QString msg)
@@ -49,9 +35,4 @@ void MainWindow::slotRtmpPlayFailed(int faileTimes, QString msg)
 {
     Logger::instance()->Log(LOG_WARN, "MainWindow::slotRtmpPlayFailed", "play failed %d %s", faileTimes,
                             msg.toUtf8().constData());
-}
-
-void MainWindow::onSwitchLine()
-{
-    Logger::instance()->Log(LOG_INFO, "MainWindow::onSwitchLine", "media line switched");
 }
