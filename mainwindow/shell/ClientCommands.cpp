@@ -5,8 +5,8 @@
 // Seams (the receivers do not exist yet; the calls join when they land):
 //   UserListDialog::UpdateUser/RemoveUser/SetOpenHandup/SetUserHandup/
 //   SetOnlineNum, ChatCtrl::SetTitle and its visibility for the unread mark,
-//   ExtPushWidget::SetConnectState/OnExtPushTranMsg, AppAuthWidget,
-//   DrawToolBarCtrl::SetStudentAuth, Room::UpdateDisplayName.
+//   ExtPushWidget::SetConnectState/OnExtPushTranMsg,
+//   DrawToolBarCtrl::SetStudentAuth.
 #include "mainwindow/MainWindow.h"
 #include "ui_MainWindow.h"
 
@@ -14,6 +14,7 @@
 #include "app/Logger.h"
 #include "app/Room.h"
 #include "ClientLib.h"
+#include "home/AppAuthWidget.h"
 #include "interaction/LotteryWidget.h"
 #include "mainwindow/popups/ShowQRWidget.h"
 #include "mainwindow/shell/CommandPayload.h"
@@ -309,7 +310,7 @@ void MainWindow::OnUserLeave(int, const QVariantMap& v)
             data->SetStatus(kStatusLinkMic, 0);
             if (CWhiteBoardLib* wb = WBLib())
                 wb->RemoveUser();
-            // Seam: Room::UpdateDisplayName().
+            Room::instance()->UpdateDisplayName();
             m_lastActivity = data->GetSvrTime();
         }
     }
@@ -356,10 +357,11 @@ void MainWindow::OnUserWebId(int, const QVariantMap& v)
 
 void MainWindow::OnAppDeviceAuth(int, const QVariantMap& v)
 {
-    // Seam: a new AppAuthWidget(this) per command, its sgAuthAppDev to
-    // ShowQRWidget::onAuthAppDev, then AppAuthWidget::showAppDev(v).
-    Logger::instance()->Log(LOG_INFO, "MainWindow::onClientLibCmd", "app device auth %s",
-                            v.value("userId").toString().toUtf8().constData());
+    // A dialog of its own for every request.
+    auto* auth = new AppAuthWidget(this);
+    if (m_showQR)
+        connect(auth, &AppAuthWidget::sgAuthAppDev, m_showQR.get(), &ShowQRWidget::onAuthAppDev);
+    auth->showAppDev(v);
 }
 
 void MainWindow::OnUserKicked(int, const QVariantMap& v)

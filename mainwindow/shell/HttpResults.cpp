@@ -3,8 +3,8 @@
 // first; the room shell then takes room entry, the user header, the course
 // information and the media address.
 //
-// Seams (the receivers do not exist yet; the calls join when they land):
-//   UserListDialog::UpdateUser, MediaPlayerWidget::PostRoomMediaCommand.
+// Seam (the receiver does not exist yet; the call joins when it lands):
+//   UserListDialog::UpdateUser.
 #include "mainwindow/MainWindow.h"
 #include "ui_MainWindow.h"
 
@@ -17,6 +17,7 @@
 #include "home/ClassListWidget.h"
 #include "home/LoginWidget.h"
 #include "mainwindow/shell/CommandPayload.h"
+#include "media/MediaPlayerWidget.h"
 #include "widgets/MsgBox.h"
 #include "widgets/Toast.h"
 
@@ -136,9 +137,11 @@ void MainWindow::OnHttpMediaUrl(int, const QVariantMap& v)
     command["url"] = QUrl::fromPercentEncoding(v.value("geturl").toString().toUtf8());
     CData* data = CData::instance();
     if (data->IsTeacher() && data->GetClassType() != 0) {
-        // Seam: MediaPlayerWidget::PostRoomMediaCommand(QVariant(command)).
-        Logger::instance()->Log(LOG_INFO, "MainWindow::onUserHttpCmd", "media url %s",
-                                command.value("url").toString().toUtf8().constData());
+        if (m_mediaPlayer)
+            m_mediaPlayer->PostRoomMediaCommand(QVariant(command));
+        else
+            Logger::instance()->Log(LOG_WARN, "MainWindow::onUserHttpCmd", "media url %s: no player",
+                                    command.value("url").toString().toUtf8().constData());
         return;
     }
     Toast::ShowToast(tr("双师子教室老师不允许播放媒体文件!"), this, 3000);

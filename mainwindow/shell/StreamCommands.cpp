@@ -1,8 +1,5 @@
 // MainWindow: the client library's stream, room-media and dual-teacher
 // commands.
-//
-// Seam (the receiver does not exist yet; the call joins when it lands):
-//   MediaPlayerWidget::PostRoomMediaCommand.
 #include "mainwindow/MainWindow.h"
 #include "ui_MainWindow.h"
 
@@ -11,6 +8,7 @@
 #include "app/Room.h"
 #include "ClientLib.h"
 #include "mainwindow/shell/RoomCalls.h"
+#include "media/MediaPlayerWidget.h"
 #include "media/RtmpLivePlayer.h"
 #include "WhiteBoardLib.h"
 #include "widgets/MsgBox.h"
@@ -40,9 +38,11 @@ void MainWindow::OnRoomMedia(int code, const QVariantMap& v)
 {
     QVariantMap command = v;
     command["cmd"] = code == RsC_Media_Play ? "play" : code == RsC_Media_Pause ? "pause" : "close";
-    // Seam: MediaPlayerWidget::PostRoomMediaCommand(QVariant(command)).
-    Logger::instance()->Log(LOG_INFO, "MainWindow::onClientLibCmd", "room media %s",
-                            command.value("cmd").toString().toUtf8().constData());
+    if (m_mediaPlayer)
+        m_mediaPlayer->PostRoomMediaCommand(QVariant(command));
+    else
+        Logger::instance()->Log(LOG_WARN, "MainWindow::onClientLibCmd", "room media %s: no player",
+                                command.value("cmd").toString().toUtf8().constData());
 }
 
 void MainWindow::OnStreamStart(int, const QVariantMap& v)

@@ -5,6 +5,7 @@
 // change nothing.
 #include "tests/mainwindow/DispatchTestSupport.h"
 
+#include "home/AppAuthWidget.h"
 #include "mainwindow/popups/ShowQRWidget.h"
 #include "widgets/ToastButtonWidget.h"
 #include "widgets/ToastHandupButton.h"
@@ -503,6 +504,19 @@ TEST_F(DispatchTest, VisibilityQuestionOfTheSubClassroom)
     EXPECT_FALSE(W().VisibilityToast()->property("in").toBool());
     EXPECT_EQ(LabelText(W().VisibilityToast(), "label"), U("当前视频和PPT仅自己可见"));
     W().VisibilityToast()->hide();
+}
+
+TEST_F(DispatchTest, EveryDeviceRequestGetsADialogOfItsOwn)
+{
+    const int before = W().findChildren<AppAuthWidget*>().size();
+    Fire(RsC_App_DeviceAuth, QVariantMap{{"userId", "m1"}, {"devType", "iphone"}, {"devInfo", "iPhone 15"}});
+    Fire(RsC_App_DeviceAuth, QVariantMap{{"userId", "m2"}, {"devType", "ipad"}, {"devInfo", "iPad"}});
+    QList<AppAuthWidget*> dialogs = W().findChildren<AppAuthWidget*>();
+    ASSERT_EQ(dialogs.size(), before + 2);
+    EXPECT_TRUE(dialogs.last()->isVisible());
+    shelltest::Screenshot(dialogs.last(), "dispatch_app_device_auth.png");
+    for (AppAuthWidget* d : dialogs)
+        d->hide();
 }
 
 TEST_F(DispatchTest, CourseEndToastLooksRight)
