@@ -5,7 +5,6 @@
 // Seams (the receivers do not exist yet; the calls join when they land):
 //   UserListDialog::UpdateUser/RemoveUser/SetOpenHandup/SetUserHandup/
 //   SetOnlineNum, ChatCtrl::SetTitle and its visibility for the unread mark,
-//   ExtPushWidget::SetConnectState/OnExtPushTranMsg,
 //   DrawToolBarCtrl::SetStudentAuth.
 #include "mainwindow/MainWindow.h"
 #include "ui_MainWindow.h"
@@ -18,6 +17,7 @@
 #include "interaction/LotteryWidget.h"
 #include "mainwindow/popups/ShowQRWidget.h"
 #include "mainwindow/shell/CommandPayload.h"
+#include "media/ExtPushWidget.h"
 #include "media/RtmpLivePlayer.h"
 #include "media/RtmpLivePusher.h"
 #include "WhiteBoardLib.h"
@@ -156,7 +156,8 @@ void MainWindow::OnRoomConnectFailed(int, const QVariantMap& v)
     const QString type = v.value("type").toString();
     CData::instance()->SetVar(type, v);
     if (type == "extpush") {
-        // Seam: ExtPushWidget::SetConnectState(false, QString()).
+        if (m_extPush)
+            m_extPush->SetConnectState(false, QString());
         return;
     }
     if (type == "main")
@@ -171,7 +172,8 @@ void MainWindow::OnRoomLoginResult(int code, const QVariantMap& v)
     CData* data = CData::instance();
     data->SetVar(type, v);
     if (type == "extpush") {
-        // Seam: ExtPushWidget::SetConnectState(isok, result).
+        if (m_extPush)
+            m_extPush->SetConnectState(v.value("isok").toBool(), v.value("result").toString());
         return;
     }
     if (type != "main")
@@ -235,9 +237,11 @@ void MainWindow::OnTranMessage(int code, const QVariantMap& v)
 
 void MainWindow::OnExtPushMessage(int, const QVariantMap& v)
 {
-    // Seam: ExtPushWidget::OnExtPushTranMsg(v) once the panel exists.
-    Logger::instance()->Log(LOG_INFO, "MainWindow::onClientLibCmd", "ext push msg %s",
-                            v.value("command").toString().toUtf8().constData());
+    if (m_extPush)
+        m_extPush->OnExtPushTranMsg(v);
+    else
+        Logger::instance()->Log(LOG_WARN, "MainWindow::onClientLibCmd", "ext push msg %s: no panel",
+                                v.value("command").toString().toUtf8().constData());
 }
 
 // --- users and course ---

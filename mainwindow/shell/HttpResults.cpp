@@ -137,11 +137,7 @@ void MainWindow::OnHttpMediaUrl(int, const QVariantMap& v)
     command["url"] = QUrl::fromPercentEncoding(v.value("geturl").toString().toUtf8());
     CData* data = CData::instance();
     if (data->IsTeacher() && data->GetClassType() != 0) {
-        if (m_mediaPlayer)
-            m_mediaPlayer->PostRoomMediaCommand(QVariant(command));
-        else
-            Logger::instance()->Log(LOG_WARN, "MainWindow::onUserHttpCmd", "media url %s: no player",
-                                    command.value("url").toString().toUtf8().constData());
+        m_mediaPlayer->PostRoomMediaCommand(QVariant(command));
         return;
     }
     Toast::ShowToast(tr("双师子教室老师不允许播放媒体文件!"), this, 3000);

@@ -7,7 +7,6 @@
 #include "app/Logger.h"
 #include "app/Room.h"
 #include "ClientLib.h"
-#include "mainwindow/shell/RoomCalls.h"
 #include "media/MediaPlayerWidget.h"
 #include "media/RtmpLivePlayer.h"
 #include "WhiteBoardLib.h"
@@ -38,11 +37,7 @@ void MainWindow::OnRoomMedia(int code, const QVariantMap& v)
 {
     QVariantMap command = v;
     command["cmd"] = code == RsC_Media_Play ? "play" : code == RsC_Media_Pause ? "pause" : "close";
-    if (m_mediaPlayer)
-        m_mediaPlayer->PostRoomMediaCommand(QVariant(command));
-    else
-        Logger::instance()->Log(LOG_WARN, "MainWindow::onClientLibCmd", "room media %s: no player",
-                                command.value("cmd").toString().toUtf8().constData());
+    m_mediaPlayer->PostRoomMediaCommand(QVariant(command));
 }
 
 void MainWindow::OnStreamStart(int, const QVariantMap& v)
@@ -56,13 +51,13 @@ void MainWindow::OnStreamStart(int, const QVariantMap& v)
     }
     const int kind = PlayKind(v.value("mediaType").toString());
     if (kind != 0)
-        roomcalls::StartPlay(kind, v.value("stream").toString());
+        Room::instance()->StartPlay(kind, v.value("stream").toString());
 }
 
 void MainWindow::OnStreamStop(int, const QVariantMap&)
 {
     if (CData::instance()->IsLiveRoom())
-        roomcalls::StopPlay(true);
+        Room::instance()->StopPlay(true);
 }
 
 void MainWindow::OnDualTeacherCmd(int, const QVariantMap& v)
@@ -78,7 +73,7 @@ void MainWindow::OnDualTeacherCmd(int, const QVariantMap& v)
     if (!m_dualTeacher.value("token").toString().isEmpty())
         OnDualTeacherInOut(isIn);
     if (!isIn)
-        roomcalls::StopPlay(true);
+        Room::instance()->StopPlay(true);
     CData::instance()->SetStatus(kStatusPartnerTeacher, isIn ? 1 : 0);
     m_visibilityBox->hide();
 }
@@ -97,7 +92,7 @@ void MainWindow::OnClassType(int, const QVariantMap& v)
         ui->btnExtPush->hide();
     if (!data->IsTeacher())
         return;
-    roomcalls::NotifyMediaState(false);
+    m_mediaPlayer->NotifyMediaState(false);
     if (data->GetClassType() == 0 && !data->IsClassUp()) {
         Logger::instance()->Log(LOG_INFO, "MainWindow::onClientLibCmd", "sub not push");
         return;

@@ -24,7 +24,6 @@
 #include "interaction/QuestionWidget.h"
 #include "mainwindow/popups/StuDeviceSettingWidget.h"
 #include "mainwindow/shell/CommandPayload.h"
-#include "mainwindow/shell/RoomCalls.h"
 #include "WhiteBoardLib.h"
 #include "widgets/MsgBox.h"
 #include "widgets/Toast.h"
@@ -198,7 +197,7 @@ void MainWindow::OnStuRtcStop(int, const QVariantMap& v)
     data->SetStatus(kStatusLinkMic, 0);
     Room* room = Room::instance();
     if (room->GetPlayType() != 0)
-        roomcalls::StartPlay(room->GetPlayType(), room->GetPlayStream());
+        room->StartPlay(room->GetPlayType(), room->GetPlayStream());
 }
 
 void MainWindow::OnStuRtcStart(int, const QVariantMap& v)
@@ -214,7 +213,7 @@ void MainWindow::OnStuRtcStart(int, const QVariantMap& v)
     } else if (type == "open") {
         Logger::instance()->Log(LOG_INFO, "MainWindow::onClientLibCmd", "stu rtc start con");
         data->SetStatus(kStatusLinkMic, 1);
-        roomcalls::StopPlay(false);
+        Room::instance()->StopPlay(false);
     }
 }
 

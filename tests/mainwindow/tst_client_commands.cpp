@@ -7,6 +7,7 @@
 
 #include "home/AppAuthWidget.h"
 #include "mainwindow/popups/ShowQRWidget.h"
+#include "media/MediaPlayerWidget.h"
 #include "widgets/ToastButtonWidget.h"
 #include "widgets/ToastHandupButton.h"
 
@@ -517,6 +518,21 @@ TEST_F(DispatchTest, EveryDeviceRequestGetsADialogOfItsOwn)
     shelltest::Screenshot(dialogs.last(), "dispatch_app_device_auth.png");
     for (AppAuthWidget* d : dialogs)
         d->hide();
+}
+
+TEST_F(DispatchTest, RoomMediaCommandsReachTheMediaPlayerWithTheirVerb)
+{
+    auto* player = W().findChild<MediaPlayerWidget*>();
+    ASSERT_NE(player, nullptr);
+    const QVariantMap media{{"docid", "d1"}, {"fileName", "a.mp3"}, {"url", "http://127.0.0.1:9/a.mp3"},
+                            {"ts", 0},       {"totalTs", 60000},     {"type", "audio"}};
+    auto state = [player] { return player->mediaInfo() ? player->mediaInfo()->cmdState : -1; };
+    Fire(RsC_Media_Pause, media);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return state() == 2; }));
+    EXPECT_EQ(player->mediaInfo()->url, "http://127.0.0.1:9/a.mp3");
+    Fire(RsC_Media_Close, media);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return state() != 2; }));
+    EXPECT_NE(player->playState(), MediaPlayState::Playing);
 }
 
 TEST_F(DispatchTest, CourseEndToastLooksRight)

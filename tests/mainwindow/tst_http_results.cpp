@@ -5,6 +5,7 @@
 #include "tests/mainwindow/DispatchTestSupport.h"
 
 #include "app/UrlProxy.h"
+#include "media/MediaPlayerWidget.h"
 
 #include <QDateTime>
 #include <QDesktopServices>
@@ -167,13 +168,21 @@ TEST_F(HttpResults, CourseInformationSetsTheTitleAndTheEnd)
 TEST_F(HttpResults, MediaAddressInASubClassroomIsRefused)
 {
     CData::instance()->SetClassType(0, true);
-    Fire(RsC_Http_MediaUrl, QVariantMap{{"geturl", "http%3A%2F%2Fm%2Fa.mp4"}, {"user_data", QVariantMap{}}});
+    Fire(RsC_Http_MediaUrl, QVariantMap{{"geturl", "http%3A%2F%2F127.0.0.1%3A9%2Fa.mp4"}, {"user_data", QVariantMap{}}});
     EXPECT_EQ(NewToasts(), QStringList{U("双师子教室老师不允许播放媒体文件!")});
     shelltest::Screenshot(NewestToast(), "dispatch_sub_classroom_media_toast.png");
     ForgetToasts();
     CData::instance()->SetClassType(2, true);
-    Fire(RsC_Http_MediaUrl, QVariantMap{{"geturl", "http%3A%2F%2Fm%2Fa.mp4"}, {"user_data", QVariantMap{}}});
+    // Elsewhere the decoded address goes to the room's media player with the command it answers.
+    Fire(RsC_Http_MediaUrl, QVariantMap{{"geturl", "http%3A%2F%2F127.0.0.1%3A9%2Fb.mp4"},
+                                        {"user_data", QVariantMap{{"cmd", "pause"}, {"docid", "d2"}, {"ts", 0},
+                                                                  {"totalTs", 60000}, {"type", "video"}}}});
     EXPECT_TRUE(NewToasts().isEmpty());
+    auto* player = W().findChild<MediaPlayerWidget*>();
+    ASSERT_NE(player, nullptr);
+    EXPECT_TRUE(testsupport::waitUntil(
+        [player] { return player->mediaInfo() && player->mediaInfo()->url == "http://127.0.0.1:9/b.mp4"; }));
+    player->StopMedia(false);
 }
 
 TEST_F(HttpResults, OtherResultsAreNotTheRoomShells)
