@@ -93,6 +93,11 @@ inline void SignIn(bool liveRoom)
 {
     shelltest::SetSession(liveRoom);
     CData::instance()->SetStatus(kStatusSignedIn, 1);
+    // The demo service refuses these rooms' login, and the window leaves a
+    // room whose login is refused: the answer to the room login that follows
+    // comes only after the test.
+    ClientLibTestControl::SetRequestTimeout(Lib(), 600000);
+    ClientLibTestControl::DelayNextRequest(Lib(), 300000);
 }
 
 // Deferred deletes run, so pointers to dropped widgets read null.

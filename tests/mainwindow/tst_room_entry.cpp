@@ -103,11 +103,6 @@ TEST_F(RoomEntryTest, EntryChoosesEngineLogsAndSetsUpTheRoomByKind)
 TEST_F(RoomEntryTest, ExitResetsTheRoomAndAReEntryMakesFreshPopUps)
 {
     SignIn(true);
-    // The demo service refuses this room's login, and the dispatch leaves the
-    // room on a refusal: its answer is held back past the test, so only the
-    // exit below leaves the room.
-    ClientLibTestControl::SetRequestTimeout(Lib(), 600000);
-    ClientLibTestControl::DelayNextRequest(Lib(), 300000);
     w->EnterRoom();
     const QPointer<ShowQRWidget> qr = Only<ShowQRWidget>();
     const QPointer<DeskFloatWidget> desk = Only<DeskFloatWidget>();
