@@ -319,4 +319,15 @@ private:
     MsgBox* m_closeBox = nullptr;             // the one close question, made on the first close
     std::function<void()> m_startUpdater;     // AppUpdater::RunUpdater unless a test sets it
     // --- end ---
+
+    // ---- Whiteboard and stream slots (shell/WhiteboardSlots.cpp); the room's
+    // video widgets live in room/ (UserListCtrl, UserItem, BigVideoCtrl,
+    // CBarrageScreen). GUI thread only. ----
+public:
+    CBarrageScreen* Barrage() const { return m_barrage.get(); }
+    qint64 LastActivity() const { return m_lastActivity; }
+
+private:
+    MsgBox* m_pushFailBox = nullptr;  // made on the first push failure, kept for the program's life
+    // ---- end of whiteboard and stream slots ----
 };

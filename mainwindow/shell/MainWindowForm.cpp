@@ -223,5 +223,3 @@ void MainWindow::resizeEvent(QResizeEvent* event)
     SetRoundedMask(this, 4.0);
     GEosPublish("updatePreviewWidgetPos", QVariantList());
 }
-
-void MainWindow::showEvent(QShowEvent* event) { QMainWindow::showEvent(event); }
