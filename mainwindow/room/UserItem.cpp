@@ -12,7 +12,6 @@
 #include "media/IMediaEngine.h"
 #include "media/RtmpLivePlayer.h"
 #include "media/RtmpLivePusher.h"
-#include "media/VideoRenderWidget.h"
 #include "widgets/Toast.h"
 
 #include <QCursor>
@@ -31,8 +30,7 @@ UserItem::UserItem(QWidget* topWindow) : QWidget(topWindow), m_geometryAnimation
     setMouseTracking(true);
 
     // The camera's picture fills the tile under the overlay; clicks reach the tile.
-    m_video = new VideoRenderWidget();
-    m_video->setParent(this);
+    m_video = new QWidget(this);
     m_video->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_video->setGeometry(rect());
     m_video->hide();
@@ -124,7 +122,6 @@ void UserItem::playStream()
     param.renderWidget = m_video;
     m_player->SetPlayParam(param);
     m_video->setGeometry(rect());
-    m_video->setPlaying(true);
     m_video->show();
     m_overlay->updateOverlay();  // the name and marks stay above the picture
     m_player->StartTask();
@@ -134,10 +131,8 @@ void UserItem::stopStream()
 {
     if (m_player && m_player->IsPlaying())
         m_player->StopTask();
-    if (m_video) {
-        m_video->setPlaying(false);
+    if (m_video)
         m_video->hide();
-    }
 }
 
 // ---- Geometry helpers -------------------------------------------------------------

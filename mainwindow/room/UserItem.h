@@ -24,7 +24,6 @@ class QPushButton;
 class RtmpLivePlayer;
 class UserListCtrl;
 class VideoFloatCtrl;
-class VideoRenderWidget;
 
 namespace Ui {
 class FloatToolBar;
@@ -58,7 +57,8 @@ public:
     // The user's camera from the stream the room named (105 / 106).
     void playStream();
     void stopStream();
-    VideoRenderWidget* videoView() const { return m_video; }
+    // The panel the player draws the camera's picture into.
+    QWidget* videoView() const { return m_video; }
     QWidget* toolBar() const { return m_toolBar.data(); }
     VideoFloatCtrl* overlay() const { return m_overlay.data(); }
 
@@ -108,6 +108,6 @@ private:
     QPropertyAnimation m_geometryAnimation;
     QRectF m_wbRect;
     QImage m_background;
-    VideoRenderWidget* m_video = nullptr;    // child, fills the tile
+    QWidget* m_video = nullptr;              // child, fills the tile; the player's picture widget goes in it
     RtmpLivePlayer* m_player = nullptr;      // owned; made on the first play
 };
