@@ -3,10 +3,10 @@
 
 #include "app/CData.h"
 #include "mainwindow/room/RoomWhiteboard.h"
+#include "mainwindow/room/VideoPanel.h"
 
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPainter>
 
 const QRectF BigVideoCtrl::kFullArea(0, 0, 1, 1);
 const QRectF BigVideoCtrl::kDefaultCorner(0.77, 0.05, 0.2, double(0.2666667f));
@@ -16,8 +16,7 @@ BigVideoCtrl::BigVideoCtrl(QWidget* parent) : QWidget(parent), ui(new Ui::BigVid
     ui->setupUi(this);
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     m_noCamBk = QImage(":/video/res/video/nocambk.png");
-    const QImage bk(":/video/res/video/uservideobk.png");
-    m_userVideoBk = bk.scaled(bk.width() / 2, bk.height() / 2, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    m_userVideoBk = HalfSizeImage(QImage(":/video/res/video/uservideobk.png"));
     m_nameLabel = new QLabel(this);
     m_nameLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_nameLabel->setStyleSheet("background-color:#5C687060;color:white; padding-left:5px;");
@@ -245,16 +244,6 @@ void BigVideoCtrl::resizeEvent(QResizeEvent* event)
 
 void BigVideoCtrl::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    const QRect r = rect().adjusted(-1, -1, 2, 2);
-    painter.setBrush(QColor("#D4E8E7"));
-    painter.drawRect(r);
-    const QImage& bk = m_userVideo ? m_userVideoBk : m_noCamBk;
-    if (!bk.isNull()) {
-        QRect target(QPoint(0, 0), bk.size());
-        target.moveCenter(r.center());
-        painter.drawImage(target, bk);
-    }
+    PaintVideoPanel(this, m_userVideo ? m_userVideoBk : m_noCamBk);
     m_nameLabel->raise();
 }

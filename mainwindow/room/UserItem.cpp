@@ -9,6 +9,7 @@
 #include "mainwindow/room/RoomWhiteboard.h"
 #include "mainwindow/room/UserListCtrl.h"
 #include "mainwindow/room/VideoFloatCtrl.h"
+#include "mainwindow/room/VideoPanel.h"
 #include "media/IMediaEngine.h"
 #include "media/RtmpLivePlayer.h"
 #include "media/RtmpLivePusher.h"
@@ -16,7 +17,6 @@
 
 #include <QCursor>
 #include <QMouseEvent>
-#include <QPainter>
 
 namespace {
 const int kEdgeMargin = 4;
@@ -66,8 +66,7 @@ UserItem::UserItem(QWidget* topWindow) : QWidget(topWindow), m_geometryAnimation
     });
     if (QWidget* wb = RoomWhiteboardWidget())
         wb->installEventFilter(this);
-    const QImage bk(":/video/res/video/uservideobk.png");
-    m_background = bk.scaled(bk.width() / 2, bk.height() / 2, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    m_background = HalfSizeImage(QImage(":/video/res/video/uservideobk.png"));
 }
 
 UserItem::~UserItem()
@@ -451,16 +450,7 @@ void UserItem::zoomIn()
 
 void UserItem::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    const QRect r = rect().adjusted(-1, -1, 2, 2);
-    painter.setBrush(QColor("#d4e8e7"));
-    painter.drawRect(r);
-    if (m_info && m_info->user.cam && !m_background.isNull()) {
-        QRect target(QPoint(0, 0), m_background.size());
-        target.moveCenter(r.center());
-        painter.drawImage(target, m_background);
-    }
+    PaintVideoPanel(this, m_info && m_info->user.cam ? m_background : QImage());
 }
 
 void UserItem::moveEvent(QMoveEvent* event)

@@ -4,6 +4,7 @@
 #include "app/CData.h"
 #include "app/PubUtils.h"
 #include "mainwindow/room/UserItem.h"
+#include "mainwindow/room/VideoPanel.h"
 #include "media/IMediaEngine.h"
 #include "widgets/AniToast.h"
 
@@ -17,12 +18,9 @@ VideoMarkImages::VideoMarkImages()
       praise(":/video/res/video/praisebk.png")
 {
     if (mic.width() > 27) {
-        auto half = [](const QImage& i) {
-            return i.scaled(i.width() / 2, i.height() / 2, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        };
-        mic = half(mic);
-        noMic = half(noMic);
-        praise = half(praise);
+        mic = HalfSizeImage(mic);
+        noMic = HalfSizeImage(noMic);
+        praise = HalfSizeImage(praise);
     }
 }
 
