@@ -10,7 +10,6 @@
 #include "app/Room.h"
 #include "ClientLib.h"
 #include "mainwindow/popups/SwitchBKWidget.h"
-#include "mainwindow/shell/RoomCalls.h"
 #include "mainwindow/room/CBarrageScreen.h"
 #include "media/OBSSettingWindow.h"
 #include "WhiteBoardLib.h"
@@ -96,7 +95,7 @@ void MainWindow::slotRtmpPushFailed(int, QString msg)
     m_pushFailBox->SetButtonText(false, tr("确定"), tr("取消"));
     m_pushFailBox->ShowMsg();
     Logger::instance()->Log(LOG_WARN, "MainWindow::slotRtmpPushFailed", "rtmp push failed switchline");
-    roomcalls::StopShare();
+    Room::instance()->StopShare();
     CData::instance()->SwitchMgLine(-1);  // the tick pushes again on the new line
 }
 
@@ -115,8 +114,8 @@ void MainWindow::toStartRecorderOrDesk(int code)
     if (data->GetClassType() == 0 && data->GetStatus(kStatusPartnerTeacher))
         return;
     if (data->GetLiveMode() == 3) {
-        roomcalls::StopShare();
-        roomcalls::StartShare(3);
+        Room::instance()->StopShare();
+        Room::instance()->StartShare(3);
     } else if (data->IsRecording() && m_broadcast) {
         m_broadcast->StartWork();  // publishing starts again
     }
