@@ -37,7 +37,7 @@ UserItem::UserItem(QWidget* topWindow) : QWidget(topWindow), m_geometryAnimation
 
     m_overlay = QSharedPointer<VideoFloatCtrl>(new VideoFloatCtrl(this));
 
-    m_toolBar = QSharedPointer<QWidget>(new QWidget(topWindow));
+    m_toolBar = new QWidget(topWindow);
     m_toolForm = new Ui::FloatToolBar;
     m_toolForm->setupUi(m_toolBar.data());
     m_toolBar->setWindowFlags(m_toolBar->windowFlags() | Qt::FramelessWindowHint);
@@ -73,6 +73,7 @@ UserItem::~UserItem()
 {
     stopStream();
     delete m_player;
+    delete m_toolBar.data();  // null when the window went first
     delete m_toolForm;
 }
 

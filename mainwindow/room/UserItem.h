@@ -102,7 +102,7 @@ private:
     QTimer m_floatTimer;
     bool m_hovered = false;
     Ui::FloatToolBar* m_toolForm = nullptr;  // owned
-    QSharedPointer<QWidget> m_toolBar;       // parent: the top-level window
+    QPointer<QWidget> m_toolBar;             // parent: the top-level window, which may delete it first
     bool m_ignoreEnter = false;
     bool m_suppressClicks = false;
     QPropertyAnimation m_geometryAnimation;
