@@ -325,7 +325,6 @@ private:
     // CBarrageScreen). GUI thread only. ----
 public:
     CBarrageScreen* Barrage() const { return m_barrage.get(); }
-    qint64 LastActivity() const { return m_lastActivity; }
 
 private:
     MsgBox* m_pushFailBox = nullptr;  // made on the first push failure, kept for the program's life
