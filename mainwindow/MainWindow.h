@@ -11,7 +11,15 @@
 //                           settings, external push, media visibility, volume
 //                           buttons, network speed, dual-teacher visibility)
 //   MainWindowShortcuts.cpp the hidden keyboard shortcuts
-//   MainWindowDispatch.cpp  whiteboard commands, stream and chat slots
+//   ClientCommands.cpp      the client library's command table: room, users,
+//                           devices (codes handed on to HttpResults.cpp)
+//   StreamCommands.cpp      room media files, students' streams, dual teachers
+//   ToolCommands.cpp        room tools, remote recording, control commands,
+//                           line switch
+//   HttpResults.cpp         HTTP results after the login and home windows
+//   CommandPayload.cpp      the payload check every handler uses
+//   WhiteboardSlots.cpp     whiteboard commands, stream failures, chat slot,
+//                           recorder or desktop start, showing
 //   RoomEntry.cpp           room entry and exit, dual-teacher sub-classroom,
 //                           the recording switch
 //   Toolbar.cpp             the form's buttons, share and play restart, the
