@@ -352,7 +352,9 @@ TEST_F(Ignored, UnknownCodesChangeNothing)
 {
     const QVariantMap rich{{"userid", "s8"}, {"userId", "s8"}, {"type", "main"}, {"code", 403},
                            {"title", "X"},   {"handup", true}, {"startRec", true}, {"isIn", 1}};
-    for (int code : {5, 103, 104, 108, 111, 113, 114, 121, 153, 158, 200, 999, 1034, 5000, -1})
+    // Codes no part of the window takes (the user video list takes 103-108,
+    // 113, 114 and 121 itself).
+    for (int code : {5, 111, 153, 158, 200, 999, 1034, 5000, -1})
         ExpectNoEffect(code, rich);
 }
 
