@@ -1,16 +1,57 @@
 #pragma once
-// The student's answer panel for a question. Its form comes later.
-// GUI thread only.
-#include <QWidget>
+// The student's answer panel for a published question: up to six option
+// buttons labelled by the question type, single or multiple choice, submitted
+// through the client library. The questions answered on this installation
+// are remembered in the settings ("App/MyQuestionId": their decimal ids run
+// together), so a question is never offered twice. GUI thread only.
+#include "widgets/TitleDrag.h"
+
+#include <QList>
 #include <QVariant>
+#include <QWidget>
+
+class QPushButton;
+
+namespace Ui {
+class QuestionAnswer;
+}
 
 class QuestionAnswer : public QWidget {
     Q_OBJECT
 public:
     explicit QuestionAnswer(QWidget* parent = nullptr);
+    ~QuestionAnswer() override;
+
+    // Offers the question of a start command ({"id", "type", "num", "isMul"})
+    // unless it was answered here before.
     void ShowWidget(QVariant question);
-    QVariantMap Question() const { return m_question; }
+    // The current question as {"id", "type", "num", "isMul"}.
+    QVariantMap Question() const;
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+public slots:
+    void OnButtonClick();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private slots:
+    void on_btnStart_clicked();
+    void on_btnClose_clicked();
 
 private:
-    QVariantMap m_question;  // GUI thread only
+    static void Select(QPushButton* button, bool on);
+
+    Ui::QuestionAnswer* ui;         // GUI thread only, like every member
+    QWidget* m_parent;              // the parent it was given
+    TitleDrag m_drag;               // dragging by the top 40 pixels
+    QList<QPushButton*> m_buttons;  // "btnRes1" .. "btnRes6"
+    int m_type = 1;
+    int m_num = 2;
+    bool m_isMul = false;
+    qint64 m_id = 0;
 };

@@ -80,7 +80,7 @@ TEST(NoticeReader, MalformedTextGivesEmptyHtmlAndOneWarning)
 }
 
 // The editor with its children by object name.
-class Editor : public ::testing::Test {
+class NoticeEditor : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -115,7 +115,7 @@ protected:
     std::unique_ptr<NewTopMsgWdg> editor;
 };
 
-TEST_F(Editor, StartsHiddenAndCleared)
+TEST_F(NoticeEditor, StartsHiddenAndCleared)
 {
     EXPECT_TRUE(editor->isHidden());
     EXPECT_EQ(editor->size(), QSize(365, 365));
@@ -130,7 +130,7 @@ TEST_F(Editor, StartsHiddenAndCleared)
     EXPECT_EQ(NewTopMsgWdg::GetHtmlMsgByJsMsg(QString::fromStdString(json())), "");
 }
 
-TEST_F(Editor, WritesRunsAndLinksAndReadsThemBack)
+TEST_F(NoticeEditor, WritesRunsAndLinksAndReadsThemBack)
 {
     text()->insertPlainText(U("明天 <b>放假</b>"));
     addLink(U("学 校"), "HTTPS://School.example/a?b=1&c=2");
@@ -147,7 +147,7 @@ TEST_F(Editor, WritesRunsAndLinksAndReadsThemBack)
     EXPECT_EQ(child<QLineEdit>("lineText")->text(), U("学 校"));
 }
 
-TEST_F(Editor, SpaceRunsBetweenLinksAddNothingButLineBreaksDo)
+TEST_F(NoticeEditor, SpaceRunsBetweenLinksAddNothingButLineBreaksDo)
 {
     addLink("a", "http://a");
     addLink("b", "http://b");
@@ -160,7 +160,7 @@ TEST_F(Editor, SpaceRunsBetweenLinksAddNothingButLineBreaksDo)
                       R"({"content":" \t\n","index":3,"type":1}]})");
 }
 
-TEST_F(Editor, EnterIsSwallowedShiftEnterBreaksTheLine)
+TEST_F(NoticeEditor, EnterIsSwallowedShiftEnterBreaksTheLine)
 {
     text()->insertPlainText("one");
     key(Qt::Key_Return, Qt::NoModifier, "\r");
@@ -173,7 +173,7 @@ TEST_F(Editor, EnterIsSwallowedShiftEnterBreaksTheLine)
     EXPECT_EQ(child<QLabel>("labEditInfo")->text(), "7/300");
 }
 
-TEST_F(Editor, PastedParagraphsRunTogetherButCountTheirBreaks)
+TEST_F(NoticeEditor, PastedParagraphsRunTogetherButCountTheirBreaks)
 {
     text()->setPlainText("ab\ncd");
     EXPECT_EQ(json(), R"({"msg":[{"content":"ab","index":1,"type":1},{"content":"cd","index":2,"type":1}]})");
@@ -187,7 +187,7 @@ struct LinkCase {
     const char* toast;  // null: inserted
 };
 
-TEST_F(Editor, InsertsOnlyValidLinks)
+TEST_F(NoticeEditor, InsertsOnlyValidLinks)
 {
     const LinkCase cases[] = {
         {"Plain", "go", "http://a.cn", nullptr},
@@ -214,7 +214,7 @@ TEST_F(Editor, InsertsOnlyValidLinks)
     }
 }
 
-TEST_F(Editor, LinkLabelTogglesTheLinkPanel)
+TEST_F(NoticeEditor, LinkLabelTogglesTheLinkPanel)
 {
     editor->show();
     QWidget* label = child<QWidget>("wdgBtnRich");
@@ -240,7 +240,7 @@ TEST_F(Editor, LinkLabelTogglesTheLinkPanel)
     }
 }
 
-TEST_F(Editor, PublishesThroughTheRoomAndAnnouncesIt)
+TEST_F(NoticeEditor, PublishesThroughTheRoomAndAnnouncesIt)
 {
     QSignalSpy spy(editor.get(), &NewTopMsgWdg::sgNewTopMsg);
     editor->show();
@@ -275,7 +275,7 @@ TEST_F(Editor, PublishesThroughTheRoomAndAnnouncesIt)
     EXPECT_EQ(notice.value("msg").toString(), expected);
 }
 
-TEST_F(Editor, EmptyNoticePublishes)
+TEST_F(NoticeEditor, EmptyNoticePublishes)
 {
     QSignalSpy spy(editor.get(), &NewTopMsgWdg::sgNewTopMsg);
     editor->show();
@@ -285,7 +285,7 @@ TEST_F(Editor, EmptyNoticePublishes)
     EXPECT_EQ(spy.size(), 1);
 }
 
-TEST_F(Editor, ThreeHundredCharactersPublishMoreAreRefused)
+TEST_F(NoticeEditor, ThreeHundredCharactersPublishMoreAreRefused)
 {
     QSignalSpy spy(editor.get(), &NewTopMsgWdg::sgNewTopMsg);
     editor->show();
@@ -307,7 +307,7 @@ TEST_F(Editor, ThreeHundredCharactersPublishMoreAreRefused)
     EXPECT_EQ(text()->toPlainText(), QString(301, 'x'));
 }
 
-TEST_F(Editor, RefusedPublishKeepsEverything)
+TEST_F(NoticeEditor, RefusedPublishKeepsEverything)
 {
     QSignalSpy spy(editor.get(), &NewTopMsgWdg::sgNewTopMsg);
     editor->show();

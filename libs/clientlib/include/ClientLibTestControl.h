@@ -81,4 +81,8 @@ CLIENTLIB_API quint64 LibraryThreadId(ClientLib* lib);
 // "feedback" (list of {"category", "text"}), "noticeId", "notice".
 CLIENTLIB_API QVariantMap ServiceState(ClientLib* lib);
 
+// The next call of `operation` (e.g. "SubmitAnswer") fails as the next
+// request does under FailNextRequest; calls of other operations go through.
+CLIENTLIB_API void FailNextCallOf(ClientLib* lib, const QString& operation);
+
 }  // namespace ClientLibTestControl

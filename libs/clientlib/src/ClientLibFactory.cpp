@@ -196,4 +196,9 @@ QVariantMap ServiceState(ClientLib* lib)
     return (lib && impl(lib)->service()) ? impl(lib)->service()->state() : QVariantMap();
 }
 
+void FailNextCallOf(ClientLib* lib, const QString& operation)
+{
+    if (lib) impl(lib)->failNextCallOf(operation);
+}
+
 }  // namespace ClientLibTestControl

@@ -165,8 +165,12 @@ bool ClientLibImpl::takeFailure(const char* op)
 {
     {
         std::lock_guard<std::mutex> lk(m_ctlLock);
-        if (!m_failNext) return false;
-        m_failNext = false;
+        const bool named = !m_failOp.isEmpty() && m_failOp == QLatin1String(op);
+        if (!m_failNext && !named) return false;
+        if (named)
+            m_failOp.clear();
+        else
+            m_failNext = false;
     }
     log(QStringLiteral("%1 failed: room service not reachable").arg(QLatin1String(op)));
     return true;
@@ -406,6 +410,12 @@ void ClientLibImpl::failNextRequest(int code)
     std::lock_guard<std::mutex> lk(m_ctlLock);
     m_failNext = true;
     m_failCode = qMin(code, -100);
+}
+
+void ClientLibImpl::failNextCallOf(const QString& operation)
+{
+    std::lock_guard<std::mutex> lk(m_ctlLock);
+    m_failOp = operation;
 }
 
 void ClientLibImpl::delayNextRequest(int ms)

@@ -159,6 +159,7 @@ public:
     // ---- Test control (any thread) ----
     void injectCommand(int code, const QVariant& payload);
     void failNextRequest(int code);
+    void failNextCallOf(const QString& operation);
     void delayNextRequest(int ms);
     void setRequestTimeout(int ms);
     void holdNextCall();
@@ -213,6 +214,7 @@ private:
     mutable std::mutex m_ctlLock;  // guards the members below
     QList<ClientLibCall> m_calls;  // guarded by m_ctlLock
     bool m_failNext = false;       // guarded by m_ctlLock
+    QString m_failOp;              // guarded by m_ctlLock: the next call of this operation fails
     int m_failCode = -100;         // guarded by m_ctlLock
     int m_delayNext = 0;           // guarded by m_ctlLock
     int m_timeoutMs = 10000;       // guarded by m_ctlLock
