@@ -97,6 +97,7 @@ void Room::InitLib(QWidget* parent)
 
 void Room::ExitRoom()
 {
+    InitDisplayWidget(nullptr);
     if (m_delayCommand)
         m_delayCommand->Stop();
     ResetMixer();

@@ -12,8 +12,10 @@
 // reports), RoomChecks.cpp (the once-a-second checks: speed test, report,
 // desktop snapshot, CPU and memory sampling).
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QVariant>
+#include <QWidget>
 
 #include <nlohmann/json_fwd.hpp>
 
@@ -68,11 +70,16 @@ struct RoomLiveMedia {
     std::function<bool()> startPush;
     std::function<void()> stopPush;
     std::function<void()> hidePushDisplay;
+    // The room's display widget as the pusher's preview place and the
+    // player's render widget; null clears both records.
+    std::function<void(QWidget* display)> setDisplay;
 };
 
 // The room's widgets that play and share show and hide, handed over by the
 // main window that owns them (GUI thread). An empty entry does nothing.
 struct RoomViews {
+    // Makes the room's display widget under parent; the room owns it.
+    std::function<QWidget*(QWidget* parent)> makeDisplay;
     // The display widget: share (true) or play state with the type.
     std::function<void(bool share, int type)> setPlayState;
     // The display widget's name line; the flag marks a video stream's name.
@@ -116,6 +123,14 @@ public:
     void SetViews(const RoomViews& views) { m_views = views; }
     void SetBroadcastWindow(const RoomBroadcastWindow& window) { m_broadcast = window; }
     bool HasBroadcastWindow() const { return bool(m_broadcast.startWork); }
+
+    // With a parent: makes the room's display widget (once; a second call
+    // keeps the first). With null: deletes it. GUI thread.
+    void InitDisplayWidget(QWidget* parent);
+    QWidget* GetDisplayWidget() const { return m_display; }
+    // The main window's desktop-share float, shown while the desktop is
+    // shared; not owned. Null when the room has none.
+    void SetDeskFloatWidget(QWidget* w) { m_deskFloat = w; }
 
     // Play a remote stream (types 1 audio only, 2 to 4 video); false when
     // the player refused to start. Stop; with clear the play is forgotten.
@@ -206,6 +221,7 @@ private:
     void SnapshotDesktop();
     void SampleLoad();
     void StartUpload(UploadDoc* job);
+    void ShowDeskFloat(bool show);
 
     // One remote user's place in the mix (guarded by m_mixLock).
     struct MixSlot {
@@ -230,6 +246,8 @@ private:
     std::deque<qint64> m_cpus;
     std::deque<qint64> m_mems;
     RoomViews m_views;
+    QPointer<QWidget> m_display;    // made and deleted by InitDisplayWidget
+    QPointer<QWidget> m_deskFloat;  // the main window's; not owned
     RoomBroadcastWindow m_broadcast;
     Clock m_clock;  // set by tests before any callback; then read-only
     // The remote-audio mix: written by the audio callback's thread, reset by

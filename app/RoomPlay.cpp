@@ -1,8 +1,9 @@
-// Room: playing a remote stream in the room's live player, and the name the
-// display widget shows.
+// Room: the room's display widget, playing a remote stream in the room's
+// live player, and the name the display widget shows.
 #include "app/Room.h"
 
 #include "app/CData.h"
+#include "app/DelayCommand.h"
 #include "app/Logger.h"
 
 namespace {
@@ -10,7 +11,48 @@ namespace {
 // Play types.
 enum PlayType { kPlayNone = 0, kPlayAudio = 1, kPlayVideo = 2, kPlayVideoLast = 4 };
 
+// The student side's display shows a played video from the start.
+constexpr int kStudentDisplayState = 2;
+
 }  // namespace
+
+void Room::InitDisplayWidget(QWidget* parent)
+{
+    const char* func = "Room::InitDisplayWidget";
+    if (!parent) {
+        if (m_liveMedia.setDisplay)
+            m_liveMedia.setDisplay(nullptr);
+        if (QWidget* gone = m_display.data()) {
+            gone->hide();
+            gone->setParent(nullptr);
+            gone->deleteLater();
+            Logger::instance()->Log(LOG_INFO, func, "display del widget %p", static_cast<void*>(gone));
+        }
+        m_display = nullptr;
+        return;
+    }
+    if (m_display)
+        return;
+    if (!m_views.makeDisplay) {
+        Logger::instance()->Log(LOG_WARN, func, "no display widget maker");
+        return;
+    }
+    m_display = m_views.makeDisplay(parent);
+    Logger::instance()->Log(LOG_INFO, func, "display new widget %p", static_cast<void*>(m_display.data()));
+    if (m_liveMedia.setDisplay)
+        m_liveMedia.setDisplay(m_display);
+    if (!CData::instance()->IsTeacher()) {
+        if (m_delayCommand)
+            m_delayCommand->Start();
+        if (m_views.setPlayState)
+            m_views.setPlayState(false, kStudentDisplayState);
+        if (m_display)
+            m_display->show();
+    } else if (m_display) {
+        m_display->hide();
+    }
+    UpdateDisplayName();
+}
 
 bool Room::StartPlay(int type, QString stream)
 {

@@ -84,7 +84,7 @@ bool Room::StartShare(int type)
         if (!(m_broadcast.startWork && m_broadcast.startWork()))
             Logger::instance()->Log(LOG_WARN, func, "start desk failed. wait for stop to start");
         show(m_views.showDisplay, false);
-        show(m_views.showDeskFloat, true);
+        ShowDeskFloat(true);
         stream = m_broadcast.streamKey ? m_broadcast.streamKey() : QString();
         url = (m_broadcast.serverAddress ? m_broadcast.serverAddress() : QString()) + stream;
         if (m_liveMedia.setPushUrl)
@@ -99,6 +99,14 @@ bool Room::StartShare(int type)
     return true;
 }
 
+void Room::ShowDeskFloat(bool show)
+{
+    if (m_deskFloat)
+        m_deskFloat->setVisible(show);
+    if (m_views.showDeskFloat)
+        m_views.showDeskFloat(show);
+}
+
 bool Room::StopShare()
 {
     const int old = m_shareType.exchange(kShareNone);
@@ -110,9 +118,11 @@ bool Room::StopShare()
     } else if (old == kShareDesktop && m_broadcast.stopWork) {
         m_broadcast.stopWork();
     }
-    for (const auto* fn : {&m_views.showCamPreview, &m_views.showDeskFloat, &m_views.showAudioFloat})
-        if (*fn)
-            (*fn)(false);
+    if (m_views.showCamPreview)
+        m_views.showCamPreview(false);
+    ShowDeskFloat(false);
+    if (m_views.showAudioFloat)
+        m_views.showAudioFloat(false);
     if (m_liveMedia.hidePushDisplay)
         m_liveMedia.hidePushDisplay();
     if (m_clientLib)

@@ -160,7 +160,6 @@ void OBSSettingWindow::onUpdateTimer()
     if (m_tickCount <= kQuietTicks)
         return;
     if (m_audioInited == 0) {
-        m_audioInited = 1;
         initSources();
         return;
     }

@@ -9,12 +9,22 @@
 #include "libs/broadcast/ISourceProperty.h"
 #include "widgets/MsgBox.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
+
 namespace {
 
 // The order value that keeps the capture source above the others.
 constexpr int kCaptureSourceOrder = 10;
-// The text under which the program's main window is listed.
-const char* const kMainWindowEntry = "[Veltora.exe]: vtmaintea";
+// The title of the program's main window.
+const char* const kMainWindowTitle = "vtmaintea";
+
+// The text under which the program's main window is listed: its program
+// (this executable's file name) and its title.
+QString mainWindowEntry()
+{
+    return "[" + QFileInfo(QCoreApplication::applicationFilePath()).fileName() + "]: " + kMainWindowTitle;
+}
 
 // Reads a capture property's two flags into the check boxes and writes the
 // boxes' later changes back.
@@ -43,6 +53,7 @@ void wireCaptureChecks(QObject* owner, QCheckBox* cursor, QCheckBox* compat, con
 
 void OBSSettingWindow::initSources()
 {
+    m_audioInited = 1;
     QComboBox* box = ui->allSrcCombox;
     box->disconnect(this);
     box->clear();
@@ -93,6 +104,10 @@ void OBSSettingWindow::SwitchSource(int type)
 
 bool OBSSettingWindow::SetWorkType(int type)
 {
+    // Asked before the first ticks made the sources (a recording started
+    // at once): they are made now, and the tick leaves them alone.
+    if (m_audioInited == 0)
+        initSources();
     const int index = ui->allSrcCombox->findData(type);
     if (index < 0) {
         LOG_WARN_F("OBSSettingWindow::SetWorkType", "obs SetWorkType failed %d", type);
@@ -141,14 +156,15 @@ void OBSSettingWindow::updateAppWindowSrcPage()
     box->blockSignals(true);
     box->disconnect(this);
     box->clear();
-    const QString wanted = QString::fromUtf8(kMainWindowEntry);
+    const QString wanted = mainWindowEntry();
     int found = -1;
     window->EnumWindows([&](const char* title, const char*) {
         const QString text = QString::fromUtf8(title);
         box->addItem(text, text);
         if (text.contains(wanted)) {
             found = box->count() - 1;
-            LOG_INFO_F("OBSSettingWindow::updateAppWindowSrcPage", "record window %s main %s", title, kMainWindowEntry);
+            LOG_INFO_F("OBSSettingWindow::updateAppWindowSrcPage", "record window %s main %s", title,
+                       wanted.toUtf8().constData());
         }
         return true;
     });
@@ -158,7 +174,7 @@ void OBSSettingWindow::updateAppWindowSrcPage()
     m_captureWndIndex = found;
     if (found == -1) {
         reportRecordResult(100, QStringLiteral("查找录制窗口失败，录制失败"));
-        LOG_WARN_F("OBSSettingWindow::updateAppWindowSrcPage", "not found window %s", kMainWindowEntry);
+        LOG_WARN_F("OBSSettingWindow::updateAppWindowSrcPage", "not found window %s", wanted.toUtf8().constData());
         QPointer<MsgBox> box;
         showWindowMissingBox(box, false);
     } else {

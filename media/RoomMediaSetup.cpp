@@ -97,6 +97,18 @@ void InstallRoomMedia()
         AddPlayerEntries(media, player);
     if (pusher)
         AddPusherEntries(media, pusher);
+    media.setDisplay = [pusher, player](QWidget* display) {
+        if (pusher) {
+            RtmpPushParam p = pusher->GetPushParam();
+            p.displayWidget = display;
+            pusher->SetPushParam(p);
+        }
+        if (player) {
+            RtmpPlayParam p = player->GetPlayParam();
+            p.renderWidget = display;
+            player->SetPlayParam(p);
+        }
+    };
     Room::instance()->SetLiveMedia(media);
 
     TranServices s = CData::instance()->GetTranServices();

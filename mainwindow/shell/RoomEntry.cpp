@@ -31,7 +31,7 @@
 #include "mainwindow/popups/StuDeviceSettingWidget.h"
 #include "mainwindow/popups/SwitchBKWidget.h"
 #include "mainwindow/room/MainDockRight.h"
-#include "mainwindow/shell/RoomCalls.h"
+#include "mainwindow/room/RoomViewsSetup.h"
 #include "media/ExtPushWidget.h"
 #include "media/IMediaEngine.h"
 #include "media/MediaPlayerWidget.h"
@@ -129,6 +129,7 @@ void MainWindow::InitRoomUi()
         w->setFixedWidth(data->GetVideoWidth());
     connect(m_broadcast, &OBSSettingWindow::sgStopFinish, this, &MainWindow::toStartRecorderOrDesk,
             Qt::UniqueConnection);
+    InstallRoomViews();
     if (live)
         InitLiveRoomUi();
     else
@@ -146,13 +147,13 @@ void MainWindow::InitLiveRoomUi()
 {
     CData* data = CData::instance();
     ui->labRecTip->setFixedWidth(60);
-    roomcalls::InitDisplayWidget(this);
+    Room::instance()->InitDisplayWidget(this);
     m_showQR = MakeRoomShared<ShowQRWidget>(ui->DockRight);
     // Seam: the user list (UserListDialog on "DockRight", wired both ways to
     // the interaction palette's media switch), the chat panel (ChatCtrl on
     // "DockRight") and the drawing tool bar (on "DrawBarWdg") are made here
     // once they are in the program.
-    ui->DockRight->SetTopVideo(roomcalls::DisplayWidget());
+    ui->DockRight->SetTopVideo(Room::instance()->GetDisplayWidget());
     ui->DockRight->SetVideoWidget(m_showQR.get(), 0);
     ui->DockRight->ShowDock(true);
     for (QWidget* w : {ui->btnSwitchLine, ui->btnTopMsg, ui->btnShangJia})
@@ -169,8 +170,7 @@ void MainWindow::InitLiveRoomUi()
             if (Room::instance()->GetShareType() == kShareDesktop && ui->btnVideo->isEnabled())
                 ui->btnVideo->click();
         });
-        // Seam: Room::SetDeskFloatWidget(m_deskFloat) once the room
-        // controller shares the desktop.
+        Room::instance()->SetDeskFloatWidget(m_deskFloat);
     } else {
         for (QWidget* w : std::initializer_list<QWidget*>{ui->DrawBarWdg, ui->btnSetting, ui->btnMicSet})
             w->hide();
@@ -253,8 +253,7 @@ void MainWindow::ExitRoom()
     ui->btnMax->show();
     ui->btnMin->show();
     data->ResetData(false);
-    room->ExitRoom();
-    roomcalls::InitDisplayWidget(nullptr);
+    room->ExitRoom();  // the display widget goes there
     m_dualTeacher.clear();
 }
 
@@ -286,7 +285,7 @@ void MainWindow::DropRoomObjects()
     DropWidget(m_visibilityToast);
     if (m_msgBox->isVisible())
         m_msgBox->close();
-    // Seam: Room::SetDeskFloatWidget(nullptr) with the desktop share.
+    Room::instance()->SetDeskFloatWidget(nullptr);
     m_showQR.reset();
     m_docWidget->Clear();
     m_docWidget->hide();

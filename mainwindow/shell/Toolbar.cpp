@@ -16,7 +16,6 @@
 #include "mainwindow/popups/SwitchBKWidget.h"
 #include "mainwindow/popups/SwitchLineWidget.h"
 #include "mainwindow/popups/VerSliderWidget.h"
-#include "mainwindow/shell/RoomCalls.h"
 #include "media/ExtPushWidget.h"
 #include "media/MediaPlayerWidget.h"
 #include "media/OBSSettingWindow.h"

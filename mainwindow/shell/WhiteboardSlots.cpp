@@ -11,6 +11,7 @@
 #include "ClientLib.h"
 #include "mainwindow/popups/SwitchBKWidget.h"
 #include "mainwindow/room/CBarrageScreen.h"
+#include "media/OBSSettingWindow.h"
 #include "WhiteBoardLib.h"
 #include "widgets/MsgBox.h"
 
@@ -115,10 +116,8 @@ void MainWindow::toStartRecorderOrDesk(int code)
     if (data->GetLiveMode() == 3) {
         Room::instance()->StopShare();
         Room::instance()->StartShare(3);
-    } else if (data->IsRecording()) {
-        // Seam: the recorder window publishes again (OBSSettingWindow::StartWork)
-        // once it finds the window to capture in every room set-up.
-        Logger::instance()->Log(LOG_INFO, "MainWindow::toStartRecorderOrDesk", "recorder restart");
+    } else if (data->IsRecording() && m_broadcast) {
+        m_broadcast->StartWork();  // publishing starts again
     }
 }
 

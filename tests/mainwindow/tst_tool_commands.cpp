@@ -255,7 +255,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "正在外部串流，开启无效", false},
         RecordCase{"StopWhileNotRecording", nullptr, false, 3, "当前未录制，停止无效", false},
         RecordCase{"Mp4Room", [] { CData::instance()->SetLiveMode(10); }, true, 5, "mp4录制视频课，不支持录制", false},
-        RecordCase{"Start", nullptr, true, 0, "开启录制成功", true},
+        // Offscreen the broadcast window then finds no window to capture and
+        // switches the recording off again (tst_room_display records under X).
+        RecordCase{"Start", nullptr, true, 0, "开启录制成功", false},
         RecordCase{"Stop", [] { CData::instance()->SetRecording(true); }, false, 1, "停止录制成功", false}),
     [](const ::testing::TestParamInfo<RecordCase>& info) { return std::string(info.param.name); });
 

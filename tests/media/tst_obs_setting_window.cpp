@@ -220,6 +220,19 @@ TEST_F(SettingWindowTest, SwitchingSourcesReplacesTheCaptureSourceInTheScene)
     EXPECT_EQ(OBSSettingWindow::kTypeAppWindow, window->currentSourceType());
 }
 
+TEST_F(SettingWindowTest, ASourceAskedForBeforeTheFirstTicksIsMadeAtOnceAndTheTicksKeepIt)
+{
+    IBroadcastEngine* engine = CBroadcastEngine::getEngine();
+    ASSERT_TRUE(window->SetWorkType(OBSSettingWindow::kTypeDesktop)) << "no tick has made the sources yet";
+    EXPECT_TRUE(engine->HasSource("桌面捕获"));
+    EXPECT_FALSE(engine->HasSource("区域捕获"));
+    for (int i = 0; i < 6; ++i)
+        tick();
+    EXPECT_EQ(OBSSettingWindow::kTypeDesktop, window->currentSourceType()) << "the ticks do not switch back";
+    EXPECT_TRUE(engine->HasSource("桌面捕获"));
+    EXPECT_FALSE(engine->HasSource("区域捕获"));
+}
+
 TEST_F(SettingWindowTest, TheEnginesLinkIsFilledWhileTheWindowLives)
 {
     EXPECT_TRUE(BroadcastAudioLink::instance().SetInputAudio("mic")) << "before the fill the name is kept";
