@@ -7,6 +7,12 @@
 #   tools/services.sh start <program folder>   writes <program folder>/endpoints.ini
 #   tools/services.sh stop
 #   tools/services.sh status
+# The update server describes the installed build; out/services/installed-ver
+# is that build's manifest as the updater records it in the data folder
+# ("ver") after installing it. VELTORA_UPDATE chooses what the server offers:
+#   current   (default) the installed build is the latest release
+#   newer     a newer release (the same build and one added file) is offered
+#   required  that newer release is required
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
@@ -22,17 +28,17 @@ encode_config() {
   python3 -c 'import base64,sys; print(base64.b64encode(bytes((b+3)%256 for b in sys.argv[1].encode())).decode())' "$1"
 }
 
-# An update for the installation under <root>: the same build under a newer
-# version (one that grows with the clock, so every start offers it), with
-# one added file, published as the update server lays it out:
-# /version/<app>, /latest/<app> (the manifest) and /store/cached/<sha1>.
+# The update documents for the installation under <root>, laid out as the
+# update server serves them: /version/<app>, /latest/<app> (the manifest)
+# and /store/cached/<sha1>. The installed build is release 2.0.0; a newer
+# release (mode "newer" or "required") is the same build under a version
+# that grows with the clock, with one added file.
 publish_update() {
-  python3 - "$1" "$2" <<'PY'
+  python3 - "$1" "$2" "$3" "$4" <<'PY'
 import hashlib, json, os, sys, time
-root, html = os.path.realpath(sys.argv[1]), sys.argv[2]
+root, html, mode, installed_ver = os.path.realpath(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4]
 app = "VeltoraTea"
-now = int(time.time())
-version = "2.%d.%d" % (now // 86400, now % 86400)
+installed = "2.0.0"
 skip = {"KorvanelTmp", os.path.join("bin", "32bit", "endpoints.ini")}
 files = {}
 if os.path.isdir(root):
@@ -43,20 +49,34 @@ if os.path.isdir(root):
             if rel not in skip:
                 with open(os.path.join(folder, name), "rb") as f:
                     files[rel] = f.read()
-files[os.path.join("bin", "32bit", "release-notes.txt")] = ("Veltora %s\n" % version).encode()
-entries = []
 os.makedirs(os.path.join(html, "store", "cached"), exist_ok=True)
-for rel, data in sorted(files.items()):
-    digest = hashlib.sha1(data).hexdigest()
-    with open(os.path.join(html, "store", "cached", digest), "wb") as f:
-        f.write(data)
-    entries.append({"path": rel.replace(os.sep, "\\"), "size": len(data), "digest": digest})
-for sub, body in (("version", {"latest-version": version + ".json", "minimum-required": "1.0.0"}),
-                  ("latest", {"version": version, "files": entries})):
+
+def manifest(version, files):
+    entries = []
+    for rel, data in sorted(files.items()):
+        digest = hashlib.sha1(data).hexdigest()
+        with open(os.path.join(html, "store", "cached", digest), "wb") as f:
+            f.write(data)
+        entries.append({"path": rel.replace(os.sep, "\\"), "size": len(data), "digest": digest})
+    return {"version": version, "files": entries}
+
+current = manifest(installed, files)
+with open(installed_ver, "w") as f:
+    json.dump(current, f)
+if mode == "current":
+    latest, minimum = current, "1.0.0"
+else:
+    now = int(time.time())
+    version = "2.%d.%d" % (now // 86400, now % 86400)
+    files[os.path.join("bin", "32bit", "release-notes.txt")] = ("Veltora %s\n" % version).encode()
+    latest = manifest(version, files)
+    minimum = version if mode == "required" else "1.0.0"
+for sub, body in (("version", {"latest-version": latest["version"] + ".json", "minimum-required": minimum}),
+                  ("latest", latest)):
     os.makedirs(os.path.join(html, sub), exist_ok=True)
     with open(os.path.join(html, sub, app), "w") as f:
         json.dump(body, f)
-print("update %s: %d files" % (version, len(entries)))
+print("update server (%s): latest %s, %d files; installed %s" % (mode, latest["version"], len(latest["files"]), installed))
 PY
 }
 
@@ -87,7 +107,12 @@ JSON
   cp "$STATE/html/pc/TeaMediaLine.json" "$STATE/html/pc/TestTeaMediaLine.json"
   encode_config '{"layout":"1","showUserNumByChat":"1","openSyncLive":"0"}' >"$STATE/html/rqs/liveconfig"
   echo '<html><body>Veltora</body></html>' >"$STATE/html/download_pc.html"
-  publish_update "$program_dir/../.." "$STATE/html"
+  local update_mode=${VELTORA_UPDATE:-current}
+  case "$update_mode" in
+    current|newer|required) ;;
+    *) echo "VELTORA_UPDATE must be current, newer or required (not '$update_mode')" >&2; exit 2;;
+  esac
+  publish_update "$program_dir/../.." "$STATE/html" "$update_mode" "$STATE/installed-ver"
 
   local module=/usr/lib/nginx/modules/ngx_rtmp_module.so
   cat >"$STATE/nginx.conf" <<CONF
