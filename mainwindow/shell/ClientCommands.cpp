@@ -13,6 +13,7 @@
 #include "app/Logger.h"
 #include "app/Room.h"
 #include "ClientLib.h"
+#include "courseware/DrawToolBarCtrl.h"
 #include "home/AppAuthWidget.h"
 #include "interaction/LotteryWidget.h"
 #include "mainwindow/popups/ShowQRWidget.h"
@@ -295,7 +296,8 @@ void MainWindow::OnUserJoin(int, const QVariantMap& v)
         lib->SubscribeUser(userId);
     if (id == data->GetLocalUser()->userId) {
         data->SetLocalUser(user);
-        // Seam: DrawToolBarCtrl::SetStudentAuth(draw, click).
+        if (m_drawToolBar)
+            m_drawToolBar->SetStudentAuth(user.draw, user.click);
         if (CWhiteBoardLib* wb = WBLib())
             wb->SetDrawAuth(user.draw, user.click);
         ShowHandupToastFor(kStatusHandUpOpen);

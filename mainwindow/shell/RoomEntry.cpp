@@ -10,6 +10,7 @@
 #include "app/Room.h"
 #include "ClientLib.h"
 #include "courseware/DocTurnPageCtrl.h"
+#include "courseware/DrawToolBarCtrl.h"
 #include "courseware/DocWidget.h"
 #include "device/CamDevSettingWidget.h"
 #include "device/DeviceSettingDialog.h"
@@ -134,8 +135,9 @@ void MainWindow::InitRoomUi()
         InitLiveRoomUi();
     else
         InitSmallRoomUi();
-    // Seam: ChatCtrl::InitStyle() and DrawToolBarCtrl::InitToolBar() once
-    // the chat panel and the drawing tool bar are in the program.
+    // Seam: ChatCtrl::InitStyle() once the chat panel is in the program.
+    if (m_drawToolBar)
+        m_drawToolBar->InitToolBar();
 
     const QPixmap logo = DownThread::GetLoadPixmap(data->GetGroupLogoUrl(1).toStdString());
     if (!logo.isNull())
@@ -204,7 +206,7 @@ void MainWindow::InitSmallRoomUi()
         ui->btnMicSet->show();
     }
     ui->DrawBarWdg->hide();
-    // Seam: the drawing tool bar is made on "wbWidget" here once it exists.
+    m_drawToolBar = std::make_shared<DrawToolBarCtrl>(ui->wbWidget);
 }
 
 void MainWindow::ExitRoom()

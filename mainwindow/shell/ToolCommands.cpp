@@ -12,6 +12,7 @@
 #include "app/Logger.h"
 #include "app/Room.h"
 #include "ClientLib.h"
+#include "courseware/DrawToolBarCtrl.h"
 #include "interaction/CHudongWidget.h"
 #include "interaction/CountdownWidget.h"
 #include "interaction/CTopClassWidget.h"
@@ -74,8 +75,15 @@ void MainWindow::OnDrawAuth(int, const QVariantMap& v)
         m_hudong->SetGraffitiStatus(open);
         return;
     }
-    // Seam: DrawToolBarCtrl shown or hidden with the bar, SelectTool(2) and
-    // SelectRandomColor when opened, SelectTool(0) when closed.
+    if (m_drawToolBar) {
+        m_drawToolBar->setVisible(open);
+        if (open) {
+            m_drawToolBar->SelectTool(DrawToolBarCtrl::ToolPen);
+            m_drawToolBar->SelectRandomColor();
+        } else {
+            m_drawToolBar->SelectTool(DrawToolBarCtrl::ToolNone);
+        }
+    }
     ui->DrawBarWdg->setVisible(open);
     Toast::ShowToast(open ? tr("老师开启了您的画笔功能") : tr("老师关闭了您的画笔功能"), this, 3000);
     if (CWhiteBoardLib* wb = WBLib())

@@ -425,3 +425,8 @@ bool WBCanvas::eventFilter(QObject* watched, QEvent* event)
         setGeometry(parentWidget()->rect());
     return false;
 }
+
+int WBCanvas::itemCount() const
+{
+    return m_pages.value(pageKey()).items.size();
+}

@@ -17,6 +17,13 @@ class QLineEdit;
 class WBCanvas : public QWidget
 {
     Q_OBJECT
+    // The drawing state as the program set it, readable by name.
+    Q_PROPERTY(int tool READ tool)
+    Q_PROPERTY(int penWidth READ penWidth)
+    Q_PROPERTY(QColor penColor READ penColor)
+    Q_PROPERTY(QColor textColor READ textColor)
+    Q_PROPERTY(int fontSize READ fontSize)
+    Q_PROPERTY(int itemCount READ itemCount)
 public:
     explicit WBCanvas(QWidget* parent);
 
@@ -29,6 +36,10 @@ public:
     void setFontSize(int size) { m_fontSize = size; }
     int fontSize() const { return m_fontSize; }
     void setDrawAuth(bool pen, bool click);
+    int penWidth() const { return m_penWidth; }
+    QColor penColor() const { return m_penColor; }
+    QColor textColor() const { return m_textColor; }
+    int itemCount() const; // objects of the page shown
     void setBackground(const QImage& image);
 
     // The objects of the page shown.
