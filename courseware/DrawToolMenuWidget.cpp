@@ -84,37 +84,29 @@ void DrawToolMenuWidget::initGroups()
     m_textColorGroup = colorGroup(ui->textColorGridLayout);
 
     connect(m_penColorGroup, QOverload<QAbstractButton*>::of(&QButtonGroup::buttonClicked), this,
-            &DrawToolMenuWidget::onPenColor);
+            [this](QAbstractButton* b) { onColor(b, true); });
     connect(m_textColorGroup, QOverload<QAbstractButton*>::of(&QButtonGroup::buttonClicked), this,
-            &DrawToolMenuWidget::onTextColor);
+            [this](QAbstractButton* b) { onColor(b, false); });
     connect(m_penWidthGroup, &QButtonGroup::idClicked, this, &DrawToolMenuWidget::onPenWidth);
     connect(m_fontSizeGroup, &QButtonGroup::idClicked, this, &DrawToolMenuWidget::onFontSize);
     connect(m_shapeGroup, &QButtonGroup::idClicked, this, &DrawToolMenuWidget::onShape);
     ui->stackedWidget->setCurrentWidget(ui->graphPage);
 }
 
-void DrawToolMenuWidget::onPenColor(QAbstractButton* button)
+void DrawToolMenuWidget::onColor(QAbstractButton* button, bool pen)
 {
     auto* swatch = qobject_cast<ColorButton*>(button);
     if (!swatch)
         return;
-    m_penColor = swatch->GetColor();
-    if (CWhiteBoardLib* wb = wbLib())
-        wb->SetPenColor(m_penColor);
+    (pen ? m_penColor : m_textColor) = swatch->GetColor();
+    if (CWhiteBoardLib* wb = wbLib()) {
+        if (pen)
+            wb->SetPenColor(m_penColor);
+        else
+            wb->SetTextColor(m_textColor);
+    }
     if (m_toolBar)
-        m_toolBar->SelectTool(DrawToolBarCtrl::ToolPen);
-}
-
-void DrawToolMenuWidget::onTextColor(QAbstractButton* button)
-{
-    auto* swatch = qobject_cast<ColorButton*>(button);
-    if (!swatch)
-        return;
-    m_textColor = swatch->GetColor();
-    if (CWhiteBoardLib* wb = wbLib())
-        wb->SetTextColor(m_textColor);
-    if (m_toolBar)
-        m_toolBar->SelectTool(DrawToolBarCtrl::ToolText);
+        m_toolBar->SelectTool(pen ? DrawToolBarCtrl::ToolPen : DrawToolBarCtrl::ToolText);
 }
 
 void DrawToolMenuWidget::onPenWidth(int width)

@@ -55,8 +55,8 @@ protected:
 private:
     void initGroups();
     QButtonGroup* colorGroup(QGridLayout* grid);
-    void onPenColor(QAbstractButton* button);
-    void onTextColor(QAbstractButton* button);
+    // A swatch of the pen (pen true) or the text colour grid was clicked.
+    void onColor(QAbstractButton* button, bool pen);
     void onPenWidth(int width);
     void onFontSize(int size);
     void onShape(int tool);

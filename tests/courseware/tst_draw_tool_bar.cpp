@@ -357,16 +357,7 @@ namespace {
 // Answers the next file dialog with path (cancels it on an empty path).
 void answerFileDialog(const QString& path)
 {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, path] {
-        QFileDialog* dlg = nullptr;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->isVisible() && qobject_cast<QFileDialog*>(w))
-                dlg = static_cast<QFileDialog*>(w);
-        if (!dlg)
-            return;
-        poll->stop();
-        poll->deleteLater();
+    widgettest::whenShown<QFileDialog>([path](QFileDialog* dlg) {
         EXPECT_EQ(dlg->windowTitle(), "选择文件");
         EXPECT_EQ(dlg->nameFilters(), QStringList{"*.jpg *.jpeg *.png *.bmp"});
         if (path.isEmpty()) {
@@ -376,7 +367,6 @@ void answerFileDialog(const QString& path)
         dlg->selectFile(path);
         QMetaObject::invokeMethod(dlg, "accept");
     });
-    poll->start(10);
 }
 
 }  // namespace

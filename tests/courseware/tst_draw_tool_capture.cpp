@@ -22,22 +22,12 @@ namespace {
 // Drives the next capture dialog: a selection, then OK or cancel.
 void driveCapture(bool ok)
 {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, ok] {
-        ScreenshotCtrl* dlg = nullptr;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->isVisible() && qobject_cast<ScreenshotCtrl*>(w))
-                dlg = static_cast<ScreenshotCtrl*>(w);
-        if (!dlg)
-            return;
-        poll->stop();
-        poll->deleteLater();
+    widgettest::whenShown<ScreenshotCtrl>([ok](ScreenshotCtrl* dlg) {
         sendMouse(dlg, QEvent::MouseButtonPress, QPoint(50, 60), Qt::LeftButton, Qt::LeftButton);
         sendMouse(dlg, QEvent::MouseMove, QPoint(250, 160), Qt::NoButton, Qt::LeftButton);
         sendMouse(dlg, QEvent::MouseButtonRelease, QPoint(250, 160), Qt::LeftButton, Qt::NoButton);
         dlg->GetControlBar()->findChild<QPushButton*>(ok ? "okBtn" : "cancelBtn")->click();
     });
-    poll->start(20);
 }
 
 }  // namespace

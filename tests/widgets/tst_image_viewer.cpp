@@ -48,20 +48,10 @@ void wheel(ImageViewer& v, int delta)
 
 int g_dialogsAnswered = 0;
 
-// Answers the next modal file dialog with name (or cancels it on an empty
-// name); the returned timer polls until then.
+// Answers the next file dialog with name (or cancels it on an empty name).
 QTimer* answerFileDialog(const QString& name)
 {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, name] {
-        QFileDialog* dlg = nullptr;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->isVisible() && qobject_cast<QFileDialog*>(w))
-                dlg = static_cast<QFileDialog*>(w);
-        if (!dlg)
-            return;
-        poll->stop();
-        poll->deleteLater();
+    return widgettest::whenShown<QFileDialog>([name](QFileDialog* dlg) {
         ++g_dialogsAnswered;
         if (name.isEmpty()) {
             dlg->reject();
@@ -70,8 +60,6 @@ QTimer* answerFileDialog(const QString& name)
         dlg->selectFile(name);
         QMetaObject::invokeMethod(dlg, "accept");
     });
-    poll->start(10);
-    return poll;
 }
 
 class ImageViewerTest : public ::testing::Test {
