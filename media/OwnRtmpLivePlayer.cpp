@@ -3,11 +3,101 @@
 #include "media/IRtmpPlayer.h"
 #include "app/Logger.h"
 #include "media/RtmpPlayer.h"
+#include "libs/avplayer/H264Decoder.h"
 #include "media/VideoRenderWidget.h"
 
 #include <QMetaObject>
 
-#include <cstring>
+class OwnRtmpLivePlayer::PictureSlots : public avplayer::PictureSink,
+                                        public std::enable_shared_from_this<PictureSlots> {
+public:
+    PictureSlots(std::shared_ptr<Link> link, int generation) : m_link(std::move(link)), m_generation(generation) {}
+
+    uint8_t* lend(int width, int height, int* stride) override
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_lent = nullptr;
+        // The slot not filled last, unless the screen still holds it; then
+        // the other one.
+        for (int i = 0; i < 2 && !m_lent; ++i)
+            pick(i, width, height);
+        if (!m_lent && !m_pending.isNull()) {
+            // The screen has not taken the picture filled last yet and will
+            // only ever show the newest: this one takes its place.
+            m_pending = QImage();
+            for (int i = 0; i < 2 && !m_lent; ++i)
+                pick(i, width, height);
+        }
+        if (!m_lent) {
+            // Both held elsewhere, or the size changed: a new picture.
+            m_lent = &m_slot[m_next];
+            m_next = (m_next + 1) % 2;
+            *m_lent = QImage();  // the old pixels go before the new ones come
+            *m_lent = QImage(width, height, QImage::Format_ARGB32);
+            if (m_lent->isNull()) {
+                m_lent = nullptr;
+                return nullptr;
+            }
+        }
+        *stride = m_lent->bytesPerLine();
+        return m_lent->bits();  // detached: no copy
+    }
+
+    void filled() override
+    {
+        bool notify = false;
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            if (!m_lent)
+                return;
+            m_pending = *m_lent;
+            m_lent = nullptr;
+            notify = !m_notified;
+            m_notified = true;
+        }
+        // One notice at a time: the screen takes whatever is newest when it
+        // gets to it, so a busy GUI thread never piles up pictures.
+        if (notify) {
+            const int generation = m_generation;
+            std::shared_ptr<PictureSlots> self = shared_from_this();
+            post(m_link, [generation, self](OwnRtmpLivePlayer* owner) {
+                const QImage picture = self->take();
+                if (!picture.isNull())
+                    owner->onPicture(generation, picture);
+            });
+        }
+    }
+
+    // The picture filled last, if the screen has not taken it yet (GUI thread).
+    QImage take()
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        QImage picture = m_pending;
+        m_pending = QImage();
+        m_notified = false;
+        return picture;
+    }
+
+private:
+    // Lends slot (m_next + i) when nobody else holds it. With m_lock.
+    void pick(int i, int width, int height)
+    {
+        QImage& candidate = m_slot[(m_next + i) % 2];
+        if (candidate.isDetached() && candidate.width() == width && candidate.height() == height) {
+            m_lent = &candidate;
+            m_next = (m_next + i + 1) % 2;
+        }
+    }
+
+    const std::shared_ptr<Link> m_link;  // set by the constructor
+    const int m_generation;              // set by the constructor
+    QImage m_slot[2];                    // render thread only (their pixels: shared, atomically counted)
+    int m_next = 0;                      // render thread only
+    QImage* m_lent = nullptr;            // render thread only: the slot lend gave out
+    std::mutex m_lock;                   // guards the two below
+    QImage m_pending;                    // guarded by m_lock: filled, not yet taken by the GUI thread
+    bool m_notified = false;             // guarded by m_lock: a notice to take m_pending is on its way
+};
 
 OwnRtmpLivePlayer::OwnRtmpLivePlayer() : m_link(std::make_shared<Link>())
 {
@@ -69,43 +159,15 @@ void OwnRtmpLivePlayer::startPlayer()
         static_cast<avplayer::RtmpPlayer*>(m_player.get())->setInterruptTimeout(m_stallTimeoutUs);
     m_player->setFlag(m_playParam.flag);
     m_player->setRenderWindow(m_playParam.renderWidget);
-    if (!m_playParam.flag) {
-        auto pictures = std::make_shared<PictureSlots>();
-        m_player->setVideoFrameCallback([link, generation, pictures](void* pixels, int width, int height) {
-            QImage picture = pictures->fill(pixels, width, height);
-            post(link, [generation, picture](OwnRtmpLivePlayer* self) { self->onPicture(generation, picture); });
-        });
-    }
+    if (!m_playParam.flag)
+        static_cast<avplayer::RtmpPlayer*>(m_player.get())->setPictureSink(
+            std::make_shared<PictureSlots>(link, generation));
     m_player->setReadErrorCallback([link, generation](int error) {
         post(link, [generation, error](OwnRtmpLivePlayer* self) { self->onReadError(generation, error); });
     });
     m_player->play(m_playParam.playUrl.toStdString(), [link, generation](bool ok, int code) {
         post(link, [generation, ok, code](OwnRtmpLivePlayer* self) { self->onOpened(generation, ok, code); });
     });
-}
-
-QImage OwnRtmpLivePlayer::PictureSlots::fill(const void* pixels, int width, int height)
-{
-    // The slot not filled last, unless the screen still holds it; then the
-    // other one; a new picture only when both are held (or the size changed).
-    QImage* target = nullptr;
-    for (int i = 0; i < 2 && !target; ++i) {
-        QImage& candidate = slot[(next + i) % 2];
-        if (candidate.isDetached() && candidate.width() == width && candidate.height() == height) {
-            target = &candidate;
-            next = (next + i + 1) % 2;
-        }
-    }
-    if (!target) {
-        target = &slot[next];
-        next = (next + 1) % 2;
-        *target = QImage(width, height, QImage::Format_ARGB32);
-    }
-    const int rowBytes = width * 4;
-    const auto* from = static_cast<const uchar*>(pixels);
-    for (int y = 0; y < height; ++y)
-        memcpy(target->scanLine(y), from + size_t(y) * size_t(rowBytes), size_t(rowBytes));
-    return *target;
 }
 
 void OwnRtmpLivePlayer::dropPlayer()

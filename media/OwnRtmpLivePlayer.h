@@ -39,18 +39,12 @@ private:
         std::mutex lock;
         OwnRtmpLivePlayer* target = nullptr;  // guarded by lock
     };
-    // The pictures a player's render thread fills in turn: one the screen
-    // may still hold, one being filled. A picture is filled again only once
-    // no copy of it is left elsewhere, so that playing allocates nothing per
-    // picture. The render thread only (the copies it hands out are Qt's
-    // shared, atomically counted images).
-    struct PictureSlots {
-        QImage slot[2];
-        int next = 0;
-        // A picture of this size holding the pixels (rows of width * 4 bytes).
-        QImage fill(const void* pixels, int width, int height);
-    };
-
+    // The pictures a player's render thread converts into, in turn: one the
+    // screen may still hold, one being filled; the GUI thread takes the
+    // newest filled one when it gets to it. A picture is filled again only
+    // once no copy of it is left elsewhere, so that playing allocates nothing
+    // per picture and keeps no picture buffer besides these two.
+    class PictureSlots;
     void startPlayer();
     void dropPlayer();
     void onOpened(int generation, bool ok, int code);

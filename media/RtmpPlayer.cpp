@@ -25,7 +25,7 @@ namespace {
 
 constexpr int kSlowReadMs = 5000;
 // Undecoded packets spanning more than this much stream time: the audio
-// decoder no longer holds the decode thread back while its frame queue is
+// decoder no longer holds its decode thread back while its frame queue is
 // full (it drops its oldest frames), so the delay behind the live edge stays
 // bounded even when the sound device plays slower than the stream comes.
 // The master clock then jumps ahead and the video, now late, renders its
@@ -148,30 +148,34 @@ void RtmpPlayer::closeLocked()
         m_demuxStop.store(true);
         m_demuxThread.join();
     }
-    if (m_decodeThread.joinable()) {
-        m_decodeStop.store(true);
-        m_packets.wake();
-        // The decode thread may wait for room in a decoder's frame queue.
-        if (m_videoDecoder)
-            m_videoDecoder->releaseWaiters();
-        if (m_audioDecoder)
-            m_audioDecoder->releaseWaiters();
-        m_decodeThread.join();
-    }
+    m_decodeStop.store(true);
+    m_videoPackets.wake();
+    m_audioPackets.wake();
+    // A decode thread may wait for room in its decoder's frame queue.
+    if (m_videoDecoder)
+        m_videoDecoder->releaseWaiters();
+    if (m_audioDecoder)
+        m_audioDecoder->releaseWaiters();
+    if (m_videoThread.joinable())
+        m_videoThread.join();
+    if (m_audioThread.joinable())
+        m_audioThread.join();
     if (m_syncClock)
         m_syncClock->abort();
     // The video decoder reads the audio decoder's clock: it goes first.
     m_videoDecoder.reset();
     m_audioDecoder.reset();
     m_syncClock.reset();
-    m_packets.clear();
+    m_videoPackets.clear();
+    m_audioPackets.clear();
     m_input.close();
 }
 
 void RtmpPlayer::resetDecoder()
 {
     Logger::instance()->Log(LOG_INFO, "avplayer::RtmpPlayer::resetDecoder", "reset decoder");
-    m_videoDecoder = std::make_shared<H264Decoder>(m_onVideoFrame);
+    m_videoDecoder = m_pictureSink ? std::make_shared<H264Decoder>(m_pictureSink)
+                                   : std::make_shared<H264Decoder>(m_onVideoFrame);
     m_audioDecoder = std::make_shared<AACDecoder>();
     m_syncClock = std::make_shared<SyncClock>();
     AACDecoder* audio = m_audioDecoder.get();  // outlives every reader: released after the video decoder
@@ -186,7 +190,10 @@ void RtmpPlayer::resetDecoder()
 void RtmpPlayer::startThreads()
 {
     m_demuxThread = std::thread(&RtmpPlayer::demuxThread, this);
-    m_decodeThread = std::thread(&RtmpPlayer::decodeThread, this);
+    m_videoThread = std::thread(&RtmpPlayer::decodeThread, this, &m_videoPackets, m_videoDecoder.get(),
+                                kMaxPictureBacklog);
+    m_audioThread = std::thread(&RtmpPlayer::decodeThread, this, &m_audioPackets, m_audioDecoder.get(),
+                                kMaxPacketBacklog);
 }
 
 int RtmpPlayer::resetContext()
@@ -333,29 +340,26 @@ void RtmpPlayer::demuxThread()
                                     packet->stream_index);
         }
         packet->time_base = m_input.context()->streams[packet->stream_index]->time_base;
-        m_packets.push(std::move(packet));
+        if (packet->stream_index == m_videoIndex.load())
+            m_videoPackets.push(std::move(packet));
+        else
+            m_audioPackets.push(std::move(packet));
     }
     Logger::instance()->Log(LOG_INFO, "avplayer::RtmpPlayer::demuxThread", "leave func : %s ,obj id = %lld",
                             "avplayer::RtmpPlayer::demuxThread", objectId(this));
 }
 
-void RtmpPlayer::decodeThread()
+void RtmpPlayer::decodeThread(PacketQueue* packets, DecoderBase* decoder, double maxBacklog)
 {
     Logger::instance()->Log(LOG_INFO, "avplayer::RtmpPlayer::decodeThread", "enter func : %s ,obj id = %lld",
                             "avplayer::RtmpPlayer::decodeThread", objectId(this));
-    for (;;) {
-        if (m_decodeStop.load())
-            break;
+    while (!m_decodeStop.load()) {
         double backlog = 0.0;
-        PacketPtr packet = m_packets.pop(100, &backlog);
+        PacketPtr packet = packets->pop(100, &backlog);
         if (!packet)
             continue;
-        m_videoDecoder->setBackPressure(backlog < kMaxPictureBacklog);
-        m_audioDecoder->setBackPressure(backlog < kMaxPacketBacklog);
-        if (packet->stream_index == m_videoIndex.load())
-            m_videoDecoder->decode(packet.get());
-        else if (packet->stream_index == m_audioIndex.load())
-            m_audioDecoder->decode(packet.get());
+        decoder->setBackPressure(backlog < maxBacklog);
+        decoder->decode(packet.get());
     }
     Logger::instance()->Log(LOG_INFO, "avplayer::RtmpPlayer::decodeThread", "leave func : %s ,obj id = %lld",
                             "avplayer::RtmpPlayer::decodeThread", objectId(this));

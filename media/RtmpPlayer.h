@@ -1,8 +1,10 @@
 #pragma once
 // The own pull player for live streams (RTMP, or any address FFmpeg opens).
-// A demux thread opens the input and reads packets into a ring; a decode
-// thread hands them to one decoder per media type; each decoder paces and
-// renders its frames on its own thread against a shared clock (audio is the
+// A demux thread opens the input and reads packets into one queue per media
+// type; a decode thread per type hands them to its decoder (a picture that
+// waits for its time never holds the sound back, so few decoded pictures
+// need to wait); each decoder paces and renders its frames on its own thread
+// against a shared clock (audio is the
 // master when the stream has audio, else the video). Audio plays through
 // SDL; pictures leave as BGRA through the frame callback.
 //
@@ -25,7 +27,9 @@ struct AVPacket;
 namespace avplayer {
 
 class AACDecoder;
+class DecoderBase;
 class H264Decoder;
+class PictureSink;
 class SyncClock;
 
 class RtmpPlayer : public IRtmpPlayer {
@@ -39,6 +43,9 @@ public:
     void setReadErrorCallback(std::function<void(int)> onReadError) override;
     void setFlag(bool flag) override;
     void setVideoFrameCallback(std::function<void(void*, int, int)> onVideoFrame) override;
+    // Pictures are converted straight into the sink's buffers instead of
+    // going through the frame callback; set it before play.
+    void setPictureSink(std::shared_ptr<PictureSink> sink) { m_pictureSink = std::move(sink); }
 
     // Stops the threads, frees what is left and closes the input. Safe to
     // call any number of times, from any thread but the player's own.
@@ -63,7 +70,8 @@ private:
     int openDecoders();
     int openStream(unsigned index);
     void demuxThread();
-    void decodeThread();
+    // Decodes the packets of one queue with one decoder until stopped.
+    void decodeThread(PacketQueue* packets, DecoderBase* decoder, double maxBacklog);
     void reportOpened(bool ok, int code);
 
     mutable std::mutex m_callbackLock;                 // guards the three callbacks below
@@ -79,10 +87,13 @@ private:
     std::shared_ptr<H264Decoder> m_videoDecoder;       // made by play, released by close (threads joined)
     std::shared_ptr<AACDecoder> m_audioDecoder;        // made by play, released by close (threads joined)
     std::shared_ptr<SyncClock> m_syncClock;            // made by play; abort() from close
-    std::thread m_decodeThread;                        // controlling thread (play, close)
+    std::thread m_videoThread;                         // controlling thread (play, close): decodes m_videoPackets
+    std::thread m_audioThread;                         // controlling thread (play, close): decodes m_audioPackets
     std::atomic<bool> m_decodeStop{false};             // atomic
-    avplayer::PacketQueue m_packets;                   // its own lock: demux thread pushes, decode thread pops
+    avplayer::PacketQueue m_videoPackets;              // its own lock: demux thread pushes, video thread pops
+    avplayer::PacketQueue m_audioPackets;              // its own lock: demux thread pushes, audio thread pops
     std::function<void(void*, int, int)> m_onVideoFrame;  // caller's thread; copied into each video decoder
+    std::shared_ptr<PictureSink> m_pictureSink;        // caller's thread; handed to each video decoder
     std::atomic<int> m_videoIndex{-1};                 // atomic: set by the demux thread before packets flow
     std::atomic<int> m_audioIndex{-1};                 // atomic: likewise
     std::atomic<int> m_masterType{-1};                 // atomic: likewise

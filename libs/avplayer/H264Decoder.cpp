@@ -18,30 +18,48 @@ H264Decoder::H264Decoder(FrameCallback onVideoFrame, bool ownRenderThread) : m_o
         startRenderThread();
 }
 
+H264Decoder::H264Decoder(std::shared_ptr<PictureSink> sink) : m_sink(std::move(sink))
+{
+    setQueueLimit(kQueuedPictures);
+    startRenderThread();
+}
+
 H264Decoder::~H264Decoder()
 {
     stopRenderThread();
     av_frame_free(&m_rgbFrame);
     sws_freeContext(m_sws);
     m_onVideoFrame = nullptr;
+    m_sink.reset();
 }
 
-void H264Decoder::onDecodeFrame(DecodedFrame* decoded)
+bool H264Decoder::prepareConverter(const AVFrame* frame)
 {
-    if (!decoded || !decoded->frame)
-        return;
-    AVFrame* frame = decoded->frame;
+    if (m_sws && frame->width == m_srcWidth && frame->height == m_srcHeight && frame->format == m_srcFormat)
+        return true;
+    // First picture, or the stream changed its size or format.
+    m_sws = sws_getCachedContext(m_sws, frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
+                                 frame->height, AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr);
+    if (!m_sws) {
+        avplayer::log(avplayer::AvLogWarn, "avplayer::H264Decoder::onDecodeFrame", "sws_getContext called failed!");
+        m_srcWidth = m_srcHeight = 0;
+        return false;
+    }
+    m_srcWidth = frame->width;
+    m_srcHeight = frame->height;
+    m_srcFormat = frame->format;
+    return true;
+}
+
+void H264Decoder::convertForCallback(const AVFrame* frame)
+{
     const int width = frame->width;
     const int height = frame->height;
-    if (width <= 0 || height <= 0)
-        return;
     void* pixels = nullptr;
     if (frame->format == AV_PIX_FMT_BGRA && frame->linesize[0] == width * 4) {
         pixels = frame->data[0];
     } else {
-        if (width != m_srcWidth || height != m_srcHeight || frame->format != m_srcFormat) {
-            // First picture, or the stream changed its size or format:
-            // make the converter and the buffer for the new picture.
+        if (!m_rgbFrame || m_rgbFrame->width != width || m_rgbFrame->height != height) {
             av_frame_free(&m_rgbFrame);
             m_rgbFrame = av_frame_alloc();
             if (!m_rgbFrame) {
@@ -55,26 +73,39 @@ void H264Decoder::onDecodeFrame(DecodedFrame* decoded)
             if (av_frame_get_buffer(m_rgbFrame, 1) < 0) {
                 avplayer::log(avplayer::AvLogWarn, "avplayer::H264Decoder::onDecodeFrame", "av_frame_get_buffer failed!");
                 av_frame_free(&m_rgbFrame);
-                m_srcWidth = m_srcHeight = 0;
                 return;
             }
-            m_sws = sws_getCachedContext(m_sws, width, height, AVPixelFormat(frame->format), width, height,
-                                         AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr);
-            if (!m_sws) {
-                avplayer::log(avplayer::AvLogWarn, "avplayer::H264Decoder::onDecodeFrame",
-                              "sws_getContext called failed!");
-                m_srcWidth = m_srcHeight = 0;
-                return;
-            }
-            m_srcWidth = width;
-            m_srcHeight = height;
-            m_srcFormat = frame->format;
         }
+        if (!prepareConverter(frame))
+            return;
         sws_scale(m_sws, frame->data, frame->linesize, 0, height, m_rgbFrame->data, m_rgbFrame->linesize);
         pixels = m_rgbFrame->data[0];
     }
     if (m_onVideoFrame)
         m_onVideoFrame(pixels, width, height);
+}
+
+void H264Decoder::onDecodeFrame(DecodedFrame* decoded)
+{
+    if (!decoded || !decoded->frame)
+        return;
+    const AVFrame* frame = decoded->frame;
+    if (frame->width <= 0 || frame->height <= 0)
+        return;
+    if (!m_sink) {
+        convertForCallback(frame);
+        return;
+    }
+    if (!prepareConverter(frame))
+        return;
+    int stride = 0;
+    uint8_t* target = m_sink->lend(frame->width, frame->height, &stride);
+    if (!target || stride < frame->width * 4)
+        return;
+    uint8_t* planes[4] = {target, nullptr, nullptr, nullptr};
+    int strides[4] = {stride, 0, 0, 0};
+    sws_scale(m_sws, frame->data, frame->linesize, 0, frame->height, planes, strides);
+    m_sink->filled();
 }
 
 }  // namespace avplayer
