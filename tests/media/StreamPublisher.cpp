@@ -11,9 +11,7 @@
 
 namespace mediatest {
 
-namespace {
-
-int spawn(const std::vector<std::string>& args)
+int spawnFfmpeg(const std::vector<std::string>& args, int stdoutFd)
 {
     const std::string ffmpeg = testsupport::findProgram("ffmpeg");
     if (ffmpeg.empty())
@@ -26,13 +24,13 @@ int spawn(const std::vector<std::string>& args)
     const pid_t pid = fork();
     if (pid == 0) {
         testsupport::prepareChild(true);
+        if (stdoutFd >= 0)
+            dup2(stdoutFd, STDOUT_FILENO);
         execv(ffmpeg.c_str(), argv.data());
         _exit(127);
     }
     return pid;
 }
-
-}  // namespace
 
 std::vector<std::string> StreamPublisher::arguments(const std::string& url, const PublishOptions& o)
 {
@@ -85,7 +83,7 @@ std::vector<std::string> StreamPublisher::arguments(const std::string& url, cons
 bool StreamPublisher::start(const std::string& url, const PublishOptions& options)
 {
     stop();
-    const int pid = spawn(arguments(url, options));
+    const int pid = spawnFfmpeg(arguments(url, options));
     if (pid <= 0)
         return false;
     m_pid = pid;
@@ -105,7 +103,7 @@ void StreamPublisher::stop() { kill(); }
 
 bool runFfmpeg(const std::vector<std::string>& args)
 {
-    const int pid = spawn(args);
+    const int pid = spawnFfmpeg(args);
     if (pid <= 0)
         return false;
     int status = 0;

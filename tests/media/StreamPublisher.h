@@ -44,6 +44,10 @@ private:
     int m_pid = 0;
 };
 
+// Starts the ffmpeg CLI with these arguments (after "ffmpeg"), its standard
+// output on stdoutFd when that is >= 0; the pid, or -1.
+int spawnFfmpeg(const std::vector<std::string>& args, int stdoutFd = -1);
+
 // Runs the ffmpeg CLI to completion with these arguments (after "ffmpeg");
 // true on exit status 0.
 bool runFfmpeg(const std::vector<std::string>& args);

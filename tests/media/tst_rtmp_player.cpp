@@ -1,10 +1,11 @@
 // test-labels: e2e
-// test-sources: PlayerTestSupport.cpp StreamPublisher.cpp
+// test-sources: PlayerTestSupport.cpp StreamPublisher.cpp StampShiftPublisher.cpp
 // The own live-stream player against a private nginx-rtmp fed by the ffmpeg CLI.
 #include "media/OwnRtmpLivePlayer.h"
 #include "tests/media/PlayerTestSupport.h"
 #include "media/RtmpPlayer.h"
 #include "tests/media/StreamPublisher.h"
+#include "tests/media/StampShiftPublisher.h"
 #include "TestPaths.h"
 #include "media/VideoRenderWidget.h"
 
@@ -381,6 +382,27 @@ TEST_F(RtmpPlayerTest, PicturesKeepTheirRateAcrossATimeStampJump)
     waitFor([] { return false; }, 3000);
     EXPECT_GT(live.picturesShown() - before, 3 * 12) << "pictures collapse after the jump";
     live.StopTask();
+}
+
+TEST_F(RtmpPlayerTest, PicturesAndSoundKeepGoingAfterStampsJumpForwardAndBack)
+{
+    // The stamps jump 30 s ahead at 4 s, then 33 s back at 10 s (to 7 s).
+    StampShiftPublisher publisher;
+    ASSERT_TRUE(publisher.start(url(), PublishOptions(), {{4000, 30000}, {10000, -3000}}));
+    auto player = startPlayer(url());
+    ASSERT_TRUE(waitFor([&] { return m_frames.count() > 5; }, 15000)) << "no picture";
+    for (const int64_t jumpMs : {4000, 10000}) {
+        // From a second after the jump (as sent), three seconds of the
+        // stream's 25 pictures and about 47 sound frames a second.
+        ASSERT_TRUE(waitFor([&] { return publisher.lastOriginalMs() > jumpMs + 1000; }, 30000));
+        const int pictures = m_frames.count();
+        const int64_t sound = asOwn(player)->audioFramesRendered();
+        waitFor([] { return false; }, 3000);
+        EXPECT_GT(m_frames.count() - pictures, 3 * 12) << "pictures after the jump at " << jumpMs << " ms";
+        EXPECT_GT(asOwn(player)->audioFramesRendered() - sound, 3 * 20) << "sound after the jump at " << jumpMs
+                                                                        << " ms";
+    }
+    EXPECT_EQ(m_reports.readErrorCount(), 0u);
 }
 
 TEST_F(RtmpPlayerTest, PicturesThatStartAfterTheSoundArePlayedToo)
