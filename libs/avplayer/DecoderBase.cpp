@@ -362,6 +362,9 @@ void DecoderBase::renderThread()
                 if (now != seen) {
                     seen = now;
                     moved = wall;
+                    // Waiting for a master that moves is progress, not a
+                    // stall: the decode thread keeps waiting for room.
+                    m_takenAt.store(av_gettime_relative());
                 } else if (wall - moved > std::chrono::milliseconds(kMasterStallMs)) {
                     m_masterStalled = true;
                     m_stalledMaster = now;

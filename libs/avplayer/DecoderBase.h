@@ -60,7 +60,8 @@ public:
     size_t queueLimit() const { return m_queueLimit; }
     // Back-pressure for the decode thread: while the queue is full, waits
     // for the render thread to take a frame. A render thread that took none
-    // for half a second counts as stalled: then (until it takes one again)
+    // for half a second, nor saw the master it waits for move, counts as
+    // stalled: then (until it takes one again)
     // this returns at once and the push drops the oldest frame. Returns at
     // once after releaseWaiters. Decode thread only.
     void waitForRoom();
@@ -130,7 +131,8 @@ private:
     std::deque<DecodedFrame*> m_frames;         // guarded by m_frameLock
     std::condition_variable m_frameTaken;       // with m_frameLock: popFrame took a frame
     size_t m_queueLimit = kMaxQueuedFrames;     // set by the constructor, then read only
-    std::atomic<int64_t> m_takenAt{0};          // atomic: av_gettime_relative() of the last popFrame
+    std::atomic<int64_t> m_takenAt{0};          // atomic: av_gettime_relative() of the last popFrame, or of
+                                                // the last move of the master a popped frame waits for
     std::atomic<bool> m_releaseWaiters{false};  // atomic: set by releaseWaiters
     std::atomic<bool> m_backPressure{true};     // atomic: set by setBackPressure
     int64_t m_stalledAt = -1;                   // decode thread only: when waitForRoom gave up, -1 while not stalled

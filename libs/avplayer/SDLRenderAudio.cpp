@@ -64,6 +64,7 @@ int SDLRenderAudio::init(int sampleRate, int channels)
         avplayer::log(avplayer::AvLogWarn, "SDLRenderAudio::init", "sdl can't open audio.");
         return -1;
     }
+    m_deviceBlockBytes = int(obtained.size);
     SDL_PauseAudioDevice(m_device, 1);
     return 0;
 }
@@ -100,13 +101,16 @@ double SDLRenderAudio::pendingSeconds()
     if (!m_device || m_bytesPerSecond <= 0)
         return -1.0;
     std::lock_guard<std::mutex> lock(m_lock);
-    // What waits in the ring, plus what is left of the block SDL took last.
+    // What waits in the ring, plus what is left of the block SDL took last,
+    // plus the block the device still holds ahead of it (it hands a block
+    // on only once the one before has started to play).
     double pending = double(m_ring.size()) / m_bytesPerSecond;
     if (m_lastFillUs > 0) {
         const double block = double(m_lastFillBytes) / m_bytesPerSecond;
         const double since = double(av_gettime_relative() - m_lastFillUs) / 1e6;
         if (since < block)
             pending += block - since;
+        pending += double(m_deviceBlockBytes) / m_bytesPerSecond;
     }
     return pending;
 }

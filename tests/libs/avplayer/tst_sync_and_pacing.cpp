@@ -321,8 +321,9 @@ namespace {
 // Notes the master's time at which each frame is rendered.
 class ClockedDecoder : public DecoderBase {
 public:
-    ClockedDecoder(std::shared_ptr<SyncClock> clock, int type) : m_type(type)
+    ClockedDecoder(std::shared_ptr<SyncClock> clock, int type, size_t queueLimit = kMaxQueuedFrames) : m_type(type)
     {
+        setQueueLimit(queueLimit);
         m_clock = clock;
         setSyncClock(std::move(clock));
         startRenderThread();
@@ -383,6 +384,29 @@ TEST(DecoderPacing, PicturesShowWhenTheMastersClockReachesThem)
         EXPECT_GE(shown[i].second, shown[i].first - 0.001) << i;
     // The jump is not waited for: it shows long before the clock gets there.
     EXPECT_LT(shown.back().second, 20.0);
+}
+
+TEST(DecoderPacing, AShortQueueWaitsForAMovingMasterInsteadOfDropping)
+{
+    // The pictures are 0.8 s ahead of the sound (its output buffered deep)
+    // and only three may wait decoded: the decode thread waits with them as
+    // long as the master's clock moves, and no picture is dropped.
+    auto clock = std::make_shared<SyncClock>();
+    const double t0 = steadySeconds();
+    clock->setMasterClock([t0] { return 10.0 + (steadySeconds() - t0); });
+    ASSERT_TRUE(clock->start(SyncClock::Audio));
+    ClockedDecoder video(clock, SyncClock::Video, 3);
+    const int frames = 25;
+    for (int i = 0; i < frames; ++i) {
+        video.waitForRoom();
+        video.pushFrame(silentFrame(10.8 + 0.04 * i, 1));
+    }
+    for (int i = 0; i < 5000 && video.shown().size() < size_t(frames); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const auto shown = video.shown();
+    ASSERT_EQ(shown.size(), size_t(frames));
+    for (int i = 0; i < frames; ++i)
+        EXPECT_NEAR(shown[size_t(i)].first, 10.8 + 0.04 * i, 1e-9) << "picture " << i << " was dropped";
 }
 
 TEST(DecoderPacing, PicturesGoOnWhenTheMastersClockStandsStill)
