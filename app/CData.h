@@ -245,7 +245,7 @@ private:
     QMap<QString, QVariant> m_status;     // guarded by m_lock
     QMap<QString, QVariant> m_mediaLines;
     QMap<QString, QVariant> m_selectedLine;
-    qint64 m_svrTimeOff = kSvrTimeUnset;
+    qint64 m_svrTimeOff = kSvrTimeUnset;  // GUI thread only (players and pushers snapshot it there)
     std::string m_lastCameras;
     std::string m_lastMics;
     QString m_groupId;

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutexLocker>
 
 #include <zip.h>
 
@@ -24,6 +25,14 @@ const char* const kLastUploadKey = "UploadLogTime";
 }  // namespace
 
 std::atomic<int> CUpLoadLog::s_running{0};
+QMutex CUpLoadLog::s_postingLock;
+QSet<QString> CUpLoadLog::s_posting;
+
+bool CUpLoadLog::IsPosting(const QString& archive)
+{
+    QMutexLocker lock(&s_postingLock);
+    return s_posting.contains(archive);
+}
 
 CUpLoadLog::CUpLoadLog(std::string zipPath, std::string url, std::vector<QString> deleteAfter)
     : m_zipPath(std::move(zipPath)), m_url(std::move(url)), m_deleteAfter(std::move(deleteAfter))
@@ -68,6 +77,10 @@ std::string CUpLoadLog::UploadZip(const std::vector<QString>& files, const std::
     std::string zipPath = ZipLogFiles(files);
     if (zipPath.empty())
         return {};
+    {
+        QMutexLocker lock(&s_postingLock);
+        s_posting.insert(QString::fromLocal8Bit(zipPath.c_str()));
+    }
     auto* post = new CUpLoadLog(zipPath, url, deleteAfter);
     // Deleted from the event loop once the thread has finished.
     if (QCoreApplication::instance())
@@ -113,8 +126,14 @@ std::string CUpLoadLog::ZipLogFiles(const std::vector<QString>& files)
         Logger::instance()->Log(LOG_WARN, func, "vct zip file null");
         return {};
     }
-    const QString archive = QString::fromStdString(PubUtils::GetTempDir()) + "/" + "VeltoraTea"
-        + QDateTime::currentDateTime().toString("yyyyMMdd_hhmm") + "Log.zip";
+    // Named by the minute; an archive of that name still being posted keeps
+    // its file (rewriting it would change what that post sends), so this one
+    // takes the next free counter.
+    const QString stem = QString::fromStdString(PubUtils::GetTempDir()) + "/" + "VeltoraTea"
+        + QDateTime::currentDateTime().toString("yyyyMMdd_hhmm");
+    QString archive = stem + "Log.zip";
+    for (int n = 2; IsPosting(archive); ++n)
+        archive = stem + QString("_%1").arg(n) + "Log.zip";
     QFile::remove(archive);
     const std::string archivePath = archive.toLocal8Bit().toStdString();
 
@@ -148,6 +167,10 @@ void CUpLoadLog::run()
         // for the next check.
         for (const QString& dump : m_deleteAfter)
             PubUtils::RemoveFile(dump);
+    }
+    {
+        QMutexLocker lock(&s_postingLock);
+        s_posting.remove(QString::fromLocal8Bit(m_zipPath.c_str()));
     }
     --s_running;
 }

@@ -4,6 +4,7 @@
 // and the zipping run on the caller's thread; the post runs on a CUpLoadLog
 // thread, which deletes the crash dumps it carried once the server accepted
 // them, and then disposes of itself.
+#include <QMutex>
 #include <QSet>
 #include <QString>
 #include <QThread>
@@ -51,4 +52,8 @@ private:
     const std::string m_url;
     const std::vector<QString> m_deleteAfter;
     static std::atomic<int> s_running;  // atomic
+    // Archives whose post has not ended: their names are not reused.
+    static bool IsPosting(const QString& archive);
+    static QMutex s_postingLock;
+    static QSet<QString> s_posting;  // guarded by s_postingLock
 };

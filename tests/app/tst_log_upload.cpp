@@ -17,6 +17,7 @@
 #include <zip.h>
 
 #include <map>
+#include <tuple>
 
 using uploadtest::Services;
 
@@ -175,6 +176,45 @@ TEST_F(LogUploadTest, FilesOfOneNameFromDifferentFoldersAllReachTheArchive)
     EXPECT_EQ(entries["a_same.log"], "from a");
     EXPECT_EQ(entries["b_same.log"], "from b");
     EXPECT_EQ(entries["2_a_same.log"], "from c/a");
+    QDir(root).removeRecursively();
+}
+
+TEST_F(LogUploadTest, TwoUploadsInOneMinuteEachSendTheirOwnArchive)
+{
+    // The first post is held by the server while the second is zipped: the
+    // second must not rewrite the first's archive.
+    Services::instance().script("/dumpupload", {{200, "ok", true}, {200, "ok", false}});
+    const QString root = QString::fromStdString(PubUtils::GetAppData()) + "/twice";
+    writeFile(root + "/one/first.log", "first upload");
+    writeFile(root + "/two/second.log", "second upload");
+    const std::string url = CUpLoadLog::DumpUploadUrl();
+    const std::string a = CUpLoadLog::UploadZip({root + "/one/first.log"}, url);
+    ASSERT_TRUE(testsupport::waitUntil([] { return Services::instance().seen("/dumpupload").size() == 1; },
+                                       uploadtest::kWaitMs));
+    const std::string b = CUpLoadLog::UploadZip({root + "/two/second.log"}, url);
+    ASSERT_FALSE(a.empty());
+    ASSERT_FALSE(b.empty());
+    EXPECT_NE(a, b);
+    ASSERT_TRUE(testsupport::waitUntil([] { return Services::instance().seen("/dumpupload").size() == 2; },
+                                       uploadtest::kWaitMs));
+    Services::instance().release();
+    ASSERT_TRUE(waitIdle());
+
+    std::map<std::string, std::string> sent;  // file name -> content
+    for (const auto& post : Services::instance().seen("/dumpupload")) {
+        ASSERT_EQ(post.parts.size(), 1u);
+        sent[post.parts[0].filename] = post.parts[0].content;
+    }
+    ASSERT_EQ(sent.size(), 2u);
+    for (const auto& [path, entry, text] :
+         {std::tuple{a, "one_first.log", "first upload"}, std::tuple{b, "two_second.log", "second upload"}}) {
+        const std::string name = QFileInfo(QString::fromStdString(path)).fileName().toStdString();
+        ASSERT_EQ(sent.count(name), 1u) << name;
+        EXPECT_EQ(zipEntries(path)[entry], text);
+        QFile z(QString::fromStdString(path));
+        ASSERT_TRUE(z.open(QIODevice::ReadOnly));
+        EXPECT_EQ(QByteArray::fromStdString(sent[name]), z.readAll()) << name;
+    }
     QDir(root).removeRecursively();
 }
 
