@@ -10,12 +10,11 @@
 #include "app/PubUtils.h"
 #include "app/Room.h"
 #include "app/UrlProxy.h"
+#include "widgets/RoundedMask.h"
 
-#include <QBitmap>
 #include <QDesktopServices>
 #include <QFile>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QRegularExpressionValidator>
 #include <QShortcut>
 #include <QUrl>
@@ -317,40 +316,24 @@ void LoginWidget::onAutoLoginChanged(int state)
 
 void LoginWidget::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && event->pos().y() < kDragBand && !isMaximized() && !isFullScreen() &&
-        m_bMovable) {
-        m_bPressed = true;
-        m_ptPress = event->globalPos();
-    }
+    m_drag.Press(this, event, kDragBand);
     QWidget::mousePressEvent(event);
 }
 
 void LoginWidget::mouseMoveEvent(QMouseEvent* event)
 {
-    if ((event->buttons() & Qt::LeftButton) && m_bPressed) {
-        move(pos() + event->globalPos() - m_ptPress);
-        m_ptPress = event->globalPos();
-    }
+    m_drag.Move(this, event);
     QWidget::mouseMoveEvent(event);
 }
 
 void LoginWidget::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton)
-        m_bPressed = false;
+    m_drag.Release(event);
     QWidget::mouseReleaseEvent(event);
 }
 
 void LoginWidget::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    QBitmap mask(size());
-    mask.fill(Qt::color0);
-    QPainter painter(&mask);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(Qt::color1);
-    painter.drawRoundedRect(mask.rect(), 4.0, 4.0);
-    painter.end();
-    setMask(mask);
+    SetRoundedMask(this, 4.0);
 }

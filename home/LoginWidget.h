@@ -5,6 +5,8 @@
 //
 // Implementation by concern: LoginWidget.cpp (form, frame, sign-in),
 // LoginWidgetCodes.cpp (codes, registration, reset, countdowns).
+#include "widgets/TitleDrag.h"
+
 #include <QPoint>
 #include <QVariant>
 #include <QWidget>
@@ -66,9 +68,7 @@ private:
     void signInWithNewAccount();
 
     // GUI thread only.
-    QPoint m_ptPress;
-    bool m_bPressed = false;
-    bool m_bMovable = true;
+    TitleDrag m_drag;  // frameless drag: press point, pressed and movable flags
     Ui::LoginWidget* ui = nullptr;
     int m_nMode = 1;
 };

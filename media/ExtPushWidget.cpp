@@ -11,10 +11,10 @@
 #include "ClientLib.h"
 #include "media/RtmpLivePlayer.h"
 #include "widgets/MsgBox.h"
+#include "widgets/RoundedMask.h"
 #include "widgets/Toast.h"
 
 #include <QApplication>
-#include <QBitmap>
 #include <QClipboard>
 #include <QDateTime>
 #include <QMouseEvent>
@@ -473,40 +473,24 @@ void ExtPushWidget::paintEvent(QPaintEvent*)
 
 void ExtPushWidget::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && event->pos().y() < kDragStripHeight && !isMaximized() &&
-        !isFullScreen() && m_movable) {
-        m_pressed = true;
-        m_pressPoint = event->globalPos();
-    }
+    m_drag.Press(this, event, kDragStripHeight);
     QWidget::mousePressEvent(event);
 }
 
 void ExtPushWidget::mouseMoveEvent(QMouseEvent* event)
 {
-    if ((event->buttons() & Qt::LeftButton) && m_pressed) {
-        move(pos() + event->globalPos() - m_pressPoint);
-        m_pressPoint = event->globalPos();
-    }
+    m_drag.Move(this, event);
     QWidget::mouseMoveEvent(event);
 }
 
 void ExtPushWidget::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton)
-        m_pressed = false;
+    m_drag.Release(event);
     QWidget::mouseReleaseEvent(event);
 }
 
 void ExtPushWidget::resizeEvent(QResizeEvent* event)
 {
-    QBitmap mask(size());
-    mask.fill(Qt::color0);
-    QPainter painter(&mask);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(Qt::color1);
-    painter.drawRoundedRect(rect(), kCornerRadius, kCornerRadius);
-    painter.end();
-    setMask(mask);
+    SetRoundedMask(this, kCornerRadius);
     QWidget::resizeEvent(event);
 }

@@ -19,6 +19,8 @@
 //   - re-doing share and play while the window is visible: ReStartPush.
 // and connects sgExtPushShow, sgExtPushStart and sgExtPushPlay.
 // GUI thread only.
+#include "widgets/TitleDrag.h"
+
 #include <QPoint>
 #include <QVariant>
 #include <QWidget>
@@ -101,9 +103,7 @@ private:
     void ShowToast(const QString& text);
     qint64 NowMs() const;
 
-    QPoint m_pressPoint;
-    bool m_pressed = false;
-    bool m_movable = true;
+    TitleDrag m_drag;  // frameless drag: press point, pressed and movable flags
     std::unique_ptr<Ui::ExtPushWidget> ui;
     int m_curLine = 0;
     QVariantMap m_devices;     // the list in the combo box: name -> id

@@ -2,10 +2,10 @@
 
 #include "ui_MsgBox.h"
 
-#include <QBitmap>
+#include "widgets/RoundedMask.h"
+
 #include <QCloseEvent>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QTimer>
 
 MsgBox::MsgBox(QWidget* parent, bool deleteOnClose, int autoCloseSeconds)
@@ -101,40 +101,24 @@ void MsgBox::reject()
 
 void MsgBox::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && event->pos().y() < DragStripHeight && !isMaximized() &&
-        !isFullScreen() && m_bMovable) {
-        m_bPressed = true;
-        m_ptPress = event->globalPos();
-    }
+    m_drag.Press(this, event, DragStripHeight);
     QDialog::mousePressEvent(event);
 }
 
 void MsgBox::mouseMoveEvent(QMouseEvent* event)
 {
-    if ((event->buttons() & Qt::LeftButton) && m_bPressed) {
-        move(pos() + event->globalPos() - m_ptPress);
-        m_ptPress = event->globalPos();
-    }
+    m_drag.Move(this, event);
     QDialog::mouseMoveEvent(event);
 }
 
 void MsgBox::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton)
-        m_bPressed = false;
+    m_drag.Release(event);
     QDialog::mouseReleaseEvent(event);
 }
 
 void MsgBox::resizeEvent(QResizeEvent* event)
 {
-    QBitmap mask(size());
-    mask.fill(Qt::white);
-    QPainter painter(&mask);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(Qt::black);
-    painter.drawRoundedRect(mask.rect(), 4.0, 4.0, Qt::AbsoluteSize);
-    painter.end();
-    setMask(mask);
+    SetRoundedMask(this, 4.0);
     QDialog::resizeEvent(event);
 }

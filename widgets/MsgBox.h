@@ -8,6 +8,8 @@
 // button, the time-out and a caller's own close() answer false. Each close
 // answers exactly once (the time-out stops with the first close).
 // GUI thread only.
+#include "widgets/TitleDrag.h"
+
 #include <QDialog>
 #include <QPoint>
 
@@ -55,9 +57,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QPoint m_ptPress;
-    bool m_bPressed = false;
-    bool m_bMovable = true;
+    TitleDrag m_drag;  // frameless drag: press point, pressed and movable flags
     Ui::msgbox* ui = nullptr;
     QTimer* m_timer = nullptr;  // the auto-close timer (a child); null without one
     int m_autoCloseSeconds = 0;
