@@ -6,6 +6,7 @@
 // it is required (only "立即更新", at the same place). Screenshots of the
 // prompt on the screen are kept under the build folder.
 // test-labels: xvfb
+#include "ChildProcess.h"
 #include "HttpFixture.h"
 #include "TempDir.h"
 #include "TestPaths.h"
@@ -27,18 +28,10 @@
 
 namespace {
 
-std::string run(const std::string& command)
-{
-    std::string out;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        char buf[512];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-            out.append(buf, n);
-        pclose(p);
-    }
-    return out;
-}
+using testsupport::processesOf;
+using testsupport::waitFor;
+std::string run(const std::string& command) { return testsupport::commandOutput(command); }
+
 
 void writeFile(const std::string& path, const std::string& bytes)
 {
@@ -46,37 +39,7 @@ void writeFile(const std::string& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-// Processes whose executable is path, by id.
-std::vector<pid_t> processesOf(const std::string& path)
-{
-    std::vector<pid_t> pids;
-    DIR* d = opendir("/proc");
-    if (!d)
-        return pids;
-    while (dirent* e = readdir(d)) {
-        const pid_t pid = static_cast<pid_t>(std::atoi(e->d_name));
-        if (pid <= 0)
-            continue;
-        char exe[4096];
-        const ssize_t n = readlink(("/proc/" + std::string(e->d_name) + "/exe").c_str(), exe, sizeof exe - 1);
-        if (n > 0 && std::string(exe, size_t(n)) == path)
-            pids.push_back(pid);
-    }
-    closedir(d);
-    return pids;
-}
 
-template <class Cond>
-bool waitFor(Cond cond, std::chrono::seconds limit = std::chrono::seconds(60))
-{
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (cond())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return cond();
-}
 
 struct Geometry {
     int x = 0, y = 0, w = 0, h = 0;

@@ -1,5 +1,6 @@
 #include "ChildProcess.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -7,6 +8,8 @@
 #include <sys/wait.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 namespace testsupport {
@@ -50,6 +53,38 @@ void stopChild(int& pid, int graceMs)
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
     pid = 0;
+}
+
+std::string commandOutput(const std::string& command)
+{
+    std::string out;
+    if (FILE* p = popen(command.c_str(), "r")) {
+        char buf[512];
+        size_t n;
+        while ((n = fread(buf, 1, sizeof buf, p)) > 0)
+            out.append(buf, n);
+        pclose(p);
+    }
+    return out;
+}
+
+std::vector<int> processesOf(const std::string& path)
+{
+    std::vector<int> pids;
+    DIR* d = opendir("/proc");
+    if (!d)
+        return pids;
+    while (dirent* e = readdir(d)) {
+        const int pid = std::atoi(e->d_name);
+        if (pid <= 0)
+            continue;
+        char exe[4096];
+        const ssize_t n = readlink(("/proc/" + std::string(e->d_name) + "/exe").c_str(), exe, sizeof exe - 1);
+        if (n > 0 && std::string(exe, size_t(n)) == path)
+            pids.push_back(pid);
+    }
+    closedir(d);
+    return pids;
 }
 
 }  // namespace testsupport
