@@ -32,6 +32,7 @@
 #include "media/OBSSettingWindow.h"
 #include "WhiteBoardLib.h"
 #include "mainwindow/popups/RoundedMask.h"
+#include "mainwindow/popups/StuCountdown.h"
 #include "mainwindow/popups/StyledBackground.h"
 #include "mainwindow/popups/SwitchBKWidget.h"
 #include "mainwindow/popups/SwitchLineWidget.h"
@@ -140,6 +141,10 @@ void MainWindow::MakeRoomTools()
     m_lotteryResult = new LotteryResultWidget(this);
     m_lotteryAnswer = new LotteryAnswer(this);
     m_countdown = new CountdownWidget(this);
+    // The student countdown badge, driven by the countdown tool.
+    auto* badge = new StuCountdown(this);
+    connect(m_countdown, &CountdownWidget::sgBadgeStart, badge, &StuCountdown::StartCountdown);
+    connect(m_countdown, &CountdownWidget::sgBadgeStop, badge, &StuCountdown::StopCountdown);
 }
 
 void MainWindow::ConnectButtons()
