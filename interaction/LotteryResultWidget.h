@@ -1,20 +1,50 @@
 #pragma once
-// The winners of a lottery. Its form comes later; what stands is the
-// running lottery's id and its result. GUI thread only.
-#include <QWidget>
+// The teacher's lottery result panel: the number of winners asked for and
+// drawn, the winners (from the room's result command 148), their export to
+// a text file, and the stop of the draw through the client library. A draw
+// runs while the lottery id is not 0. GUI thread only.
 #include <QVariant>
+#include <QWidget>
+
+#include "widgets/TitleDrag.h"
+
+namespace Ui {
+class LotteryResultWidget;
+}
 
 class LotteryResultWidget : public QWidget {
     Q_OBJECT
 public:
     explicit LotteryResultWidget(QWidget* parent = nullptr);
+    ~LotteryResultWidget() override;
+
     qint64 GetLotteryId() const { return m_lotteryId; }
+    // A draw was started here: count asked for, its id.
     void ShowWidget(int count, qint64 lotteryId);
-    void SetLotteryResult(QVariant result) { m_result = result.toMap(); }
+    // The room's result map: "id", "count", "listdata" [{"userid", "username"}].
+    void SetLotteryResult(const QVariant& result);
     void ResetData(bool hide);
-    QVariantMap Result() const { return m_result; }
+
+    // What the panel holds, as a result map.
+    QVariantMap Result() const;
+
+public slots:
+    void on_btnOk_clicked();
+    void on_btnExport_clicked();
+    void on_btnClose_clicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    qint64 m_lotteryId = 0;  // GUI thread only, like every member
-    QVariantMap m_result;
+    void AddWinnerRow(const QVariantMap& winner);
+
+    Ui::LotteryResultWidget* ui;  // GUI thread only, like every member
+    TitleDrag m_drag;
+    QVariantList m_winners;       // the last "listdata" received
+    qint64 m_lotteryId = 0;       // the running draw; 0 = none
+    int m_count = 0;              // the number of winners asked for
 };
