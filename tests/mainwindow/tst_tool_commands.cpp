@@ -99,7 +99,8 @@ const std::vector<Case>& Cases()
              EXPECT_EQ(Child<CTopMsgWidget>()->CurrentMsg(), QString("{\"text\":\"hi\"}"));
          }},
         {"ProductListGoesToTheFirstPanel", RsC_Product1_List,
-         QVariantMap{{"lastts", "0"}, {"listdata", QVariantList{QVariantMap{{"productid", "p1"}}}}}, nullptr,
+         QVariantMap{{"lastts", "1"}, {"listdata", QVariantList{QVariantMap{{"productid", "p1"}}}}},
+         [] { W().ProductPanel(0)->ResetData(true); },
          [] {
              EXPECT_EQ(W().ProductPanel(0)->Products().size(), 1);
              EXPECT_TRUE(W().ProductPanel(1)->Products().isEmpty());
@@ -126,7 +127,8 @@ const std::vector<Case>& Cases()
          }},
         {"LotteryResultReachesTheResultPanel", RsC_Lottery_Result, QVariantMap{{"id", 8}, {"count", 1}}, nullptr,
          [] { EXPECT_EQ(Child<LotteryResultWidget>()->Result().value("count").toInt(), 1); }},
-        {"LotteryStartShowsTheAnswerPanel", RsC_Lottery_Start, QVariantMap{{"id", 8}}, nullptr,
+        {"LotteryStartShowsTheAnswerPanel", RsC_Lottery_Start, QVariantMap{{"id", 8}},
+         [] { CData::SetStudentSideForTests(true); },  // the student's panel
          [] {
              EXPECT_TRUE(Child<LotteryAnswer>()->isVisible());
              Child<LotteryAnswer>()->hide();
@@ -140,6 +142,7 @@ const std::vector<Case>& Cases()
         {"LotteryCloseOfAnotherLotteryKeepsTheResult", RsC_Lottery_Close, QVariantMap{{"id", 9}},
          [] {
              Child<LotteryResultWidget>()->ShowWidget(3, 8);
+             CData::SetStudentSideForTests(true);
              Child<LotteryAnswer>()->ShowWidget(9);
          },
          [] {

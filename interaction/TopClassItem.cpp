@@ -1,0 +1,124 @@
+#include "interaction/TopClassItem.h"
+#include "ui_TopClassItem.h"
+
+#include "app/CData.h"
+#include "app/DownThread.h"
+#include "app/Room.h"
+#include "ClientLib.h"
+
+#include <QDesktopServices>
+#include <QPainter>
+#include <QStyleOption>
+#include <QUrl>
+
+const char* const g_styleBtnGreen =
+    "QPushButton{min-width:80px;min-height:22px;max-height:22px;border-radius:11px;font:12px;color:#ffffff;"
+    "padding:0px 8px;border:none;background:#67c0ba;}"
+    "QPushButton:hover{background:#67c0ba;}QPushButton:pressed{background:#67c0ba;}"
+    "QPushButton:disabled{background-color:rgba(93,192,186,0.4);}";
+const char* const g_styleBtnOrange =
+    "QPushButton{min-width:80px;min-height:22px;max-height:22px;border-radius:11px;font:12px;color:#ffffff;"
+    "padding:0px 8px;border:none;background:#f59a23;}"
+    "QPushButton:hover{background:#f59a23;}QPushButton:pressed{background:#f59a23;}"
+    "QPushButton:disabled{background-color:rgba(93,192,186,0.4);}";
+
+namespace productcard {
+
+namespace {
+
+void ShowScaled(QLabel* label, const QPixmap& picture)
+{
+    label->setPixmap(picture.scaled(label->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
+
+}  // namespace
+
+DownThread* ShowPicture(QLabel* label, const QString& url)
+{
+    const std::string where = url.toLocal8Bit().toStdString();
+    const QPixmap picture = DownThread::GetLoadPixmap(where);
+    if (!picture.isNull()) {
+        ShowScaled(label, picture);
+        return nullptr;
+    }
+    auto* down = new DownThread(where, 0, true);
+    // The worker goes after its report, also when the receiver is gone.
+    QObject::connect(down, &DownThread::finish, down, &QObject::deleteLater);
+    return down;
+}
+
+void ShowDownloaded(QLabel* label, DownThread* down)
+{
+    QPixmap picture = DownThread::GetLoadPixmap(down->GetLocalFile().toLocal8Bit().toStdString());
+    if (picture.isNull())
+        picture.load(":/widget/res/widget/topClassImage.png");
+    ShowScaled(label, picture);
+}
+
+void SetElided(QLabel* label, const QString& text)
+{
+    label->setText(label->fontMetrics().elidedText(text, Qt::ElideRight, label->width()));
+    label->setToolTip(text);
+}
+
+}  // namespace productcard
+
+TopClassItem::TopClassItem(QWidget* parent) : QWidget(parent), ui(new Ui::TopClassItem)
+{
+    ui->setupUi(this);
+}
+
+TopClassItem::~TopClassItem() { delete ui; }
+
+void TopClassItem::SetData(const QVariant& data)
+{
+    m_data = data.toMap();
+    adjustSize();
+    layout()->activate();
+    productcard::SetElided(ui->labTitle, m_data.value("productname").toString());
+    productcard::SetElided(ui->labDes, m_data.value("productdesc").toString());
+    ui->labPrice->setText(m_data.value("productprice").toString());
+    ui->labNum->setText(m_data.value("productcount").toString());
+    if (DownThread* down = productcard::ShowPicture(ui->labImage, m_data.value("productimgurl").toString())) {
+        connect(down, &DownThread::finish, this, &TopClassItem::OnDownFinish);
+        down->Start();
+    }
+    if (!CData::instance()->IsTeacher()) {
+        ui->btnUpDown->hide();
+        return;
+    }
+    const bool up = m_data.value("upstatus").toString() == g_strOne;
+    if (m_classMode)
+        ui->btnUpDown->setText(up ? tr("下架") : tr("上架"));
+    else
+        ui->btnUpDown->setText(up ? tr("撤销") : tr("发布"));
+    ui->btnUpDown->setStyleSheet(up ? g_styleBtnGreen : g_styleBtnOrange);
+}
+
+void TopClassItem::OnDownFinish(DownThread* down) { productcard::ShowDownloaded(ui->labImage, down); }
+
+void TopClassItem::on_btnUpDown_clicked()
+{
+    ClientLib* lib = Room::instance()->GetClientLib();
+    if (!lib)
+        return;
+    const bool up = m_data.value("upstatus").toString() == g_strOne;
+    const QVariant product(m_data);
+    if (m_classMode)
+        up ? lib->ProductDown(product) : lib->ProductUp(product);
+    else
+        up ? lib->AdProductDown(product) : lib->AdProductUp(product);
+}
+
+void TopClassItem::on_btnInfo_clicked()
+{
+    QDesktopServices::openUrl(QUrl(m_data.value("productdetailurl").toString(), QUrl::TolerantMode));
+}
+
+void TopClassItem::paintEvent(QPaintEvent*)
+{
+    QStyleOption option;
+    option.initFrom(this);
+    QPainter painter(this);
+    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
+}
