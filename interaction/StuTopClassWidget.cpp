@@ -46,11 +46,8 @@ bool StuTopClassWidget::ShowProduct(const QVariant& product)
     m_data = product.toMap();
     adjustSize();
     layout()->activate();
-    productcard::SetElided(ui->labTitle, m_data.value("productname").toString());
-    productcard::SetElided(ui->labDes, m_data.value("productdesc").toString());
-    ui->labPrice->setText(m_data.value("productprice").toString());
-    ui->labNum->setText(m_data.value("productcount").toString());
-    if (DownThread* down = productcard::ShowPicture(ui->labImage, m_data.value("productimgurl").toString())) {
+    if (DownThread* down = productcard::ShowProduct(
+            {ui->labTitle, ui->labDes, ui->labPrice, ui->labNum, ui->labImage}, m_data)) {
         connect(down, &DownThread::finish, this, &StuTopClassWidget::OnDownFinish);
         down->Start();
     }

@@ -61,6 +61,15 @@ void SetElided(QLabel* label, const QString& text)
     label->setToolTip(text);
 }
 
+DownThread* ShowProduct(const ProductLabels& labels, const QVariantMap& product)
+{
+    SetElided(labels.title, product.value("productname").toString());
+    SetElided(labels.des, product.value("productdesc").toString());
+    labels.price->setText(product.value("productprice").toString());
+    labels.num->setText(product.value("productcount").toString());
+    return ShowPicture(labels.image, product.value("productimgurl").toString());
+}
+
 }  // namespace productcard
 
 TopClassItem::TopClassItem(QWidget* parent) : QWidget(parent), ui(new Ui::TopClassItem)
@@ -75,11 +84,8 @@ void TopClassItem::SetData(const QVariant& data)
     m_data = data.toMap();
     adjustSize();
     layout()->activate();
-    productcard::SetElided(ui->labTitle, m_data.value("productname").toString());
-    productcard::SetElided(ui->labDes, m_data.value("productdesc").toString());
-    ui->labPrice->setText(m_data.value("productprice").toString());
-    ui->labNum->setText(m_data.value("productcount").toString());
-    if (DownThread* down = productcard::ShowPicture(ui->labImage, m_data.value("productimgurl").toString())) {
+    if (DownThread* down = productcard::ShowProduct(
+            {ui->labTitle, ui->labDes, ui->labPrice, ui->labNum, ui->labImage}, m_data)) {
         connect(down, &DownThread::finish, this, &TopClassItem::OnDownFinish);
         down->Start();
     }

@@ -36,6 +36,18 @@ void ShowDownloaded(QLabel* label, DownThread* down);
 // Text elided at its right end to the label's width; whole in the tooltip.
 void SetElided(QLabel* label, const QString& text);
 
+// The labels a product is shown in (the row's and the card's forms).
+struct ProductLabels {
+    QLabel* title;
+    QLabel* des;
+    QLabel* price;
+    QLabel* num;
+    QLabel* image;
+};
+// Shows the product's name and description elided, price and count as they
+// are, and its picture; returns the picture's download as ShowPicture does.
+DownThread* ShowProduct(const ProductLabels& labels, const QVariantMap& product);
+
 }  // namespace productcard
 
 class TopClassItem : public QWidget {
