@@ -264,3 +264,44 @@ TEST_F(RoomDisplay, TheRecorderButtonPublishesTheRoomWindowAndTheRecordingGrowsU
     EXPECT_TRUE(frame.waitForFinished(20000) && frame.exitCode() == 0);
     EXPECT_FALSE(broadcast->IsWorking()) << "the stop does not restart the recorder";
 }
+
+namespace {
+
+struct FloatCase {
+    int shareType;
+    const char* floatClass;  // what stands in for the display
+    const char* screenshot;
+};
+
+}  // namespace
+
+TEST_F(RoomDisplay, VoiceOnlyAndDesktopSharesShowTheirFloatInsteadOfTheDisplay)
+{
+    Room* room = Room::instance();
+    EnterLiveRoom(1);
+    // The broadcast window sets its sources up a few ticks after it is made.
+    OBSSettingWindow* broadcast = w->BroadcastWindow();
+    ASSERT_TRUE(waitUntil([&] { return broadcast->currentSourceType() != OBSSettingWindow::kTypeNone; }, 20000));
+    for (const FloatCase& c : {FloatCase{1, "AudioFloatWidget", "room_share_voice.png"},
+                               FloatCase{3, "DeskFloatWidget", "room_share_desktop.png"}}) {
+        SCOPED_TRACE(c.shareType);
+        const bool desktop = c.shareType == 3;
+        CData::instance()->SetLiveMode(desktop ? 3 : 1);
+        ASSERT_TRUE(room->StartShare(c.shareType));
+        if (desktop) {
+            ASSERT_TRUE(waitUntil([&] { return broadcast->IsWorking(); }, 30000)) << "the desktop is published";
+        }
+        QWidget* pill = nullptr;
+        for (QWidget* found : QApplication::allWidgets())
+            if (found->inherits(c.floatClass) && found->isVisible())
+                pill = found;
+        ASSERT_NE(nullptr, pill) << c.floatClass << " shown";
+        EXPECT_FALSE(room->GetDisplayWidget()->isVisible());
+        shelltest::Screenshot(w, c.screenshot);
+        room->StopShare();
+        EXPECT_FALSE(pill->isVisible()) << "hidden with the share";
+        if (desktop) {
+            EXPECT_TRUE(waitUntil([&] { return !broadcast->IsWorking(); }, 20000));
+        }
+    }
+}
