@@ -65,7 +65,11 @@ int SDLRenderAudio::init(int sampleRate, int channels)
         return -1;
     }
     m_deviceBlockBytes = int(obtained.size);
-    SDL_PauseAudioDevice(m_device, 1);
+    // Running from the start: until samples come the callback plays silence.
+    // A device left paused until the first samples came was seen to take
+    // most of a second more before its first callback, while the sound's
+    // clock (and the pictures following it) stood still.
+    SDL_PauseAudioDevice(m_device, 0);
     return 0;
 }
 
@@ -73,8 +77,6 @@ void SDLRenderAudio::onAudioFrame(const void* samples, int count, int64_t)
 {
     if (!m_device || count <= 0)
         return;  // nothing would ever play it
-    if (!m_unpaused.exchange(true))
-        SDL_PauseAudioDevice(m_device, 0);
     std::lock_guard<std::mutex> lock(m_lock);
     m_ring.push(samples, size_t(count) * size_t(m_frameBytes));
     if (m_ring.size() > m_maxQueued) {

@@ -41,7 +41,6 @@ private:
     int m_bytesPerSecond = 0;                  // set by the constructor only
     int m_frameBytes = 2;                      // bytes per sample of all channels; constructor only
     size_t m_maxQueued = 0;                    // ring cap in bytes; constructor only
-    std::atomic<bool> m_unpaused{false};       // atomic: the device runs
     int m_deviceBlockBytes = 0;                // set by the constructor only: the device's buffer
     int64_t m_lastFillUs = 0;                  // guarded by m_lock: when SDL last took samples
     int m_lastFillBytes = 0;                   // guarded by m_lock: how many bytes it took then
