@@ -1,9 +1,14 @@
 #pragma once
 // One entry of a cloud folder listing (a folder or a file), as the client
 // library's "listFiles" elements carry it. Text is UTF-8. A plain value.
+#include <QString>
 #include <QVariantMap>
 
 #include <string>
+
+// The owner words of the cloud disks: the teacher's own and the group's.
+inline const QString g_strTeacher = QStringLiteral("teacher");
+inline const QString g_strGroup = QStringLiteral("group");
 
 struct NetFileInfo {
     std::string uuid;         // "uuid": id of the entry

@@ -93,6 +93,10 @@ void MainWindow::EnterRoom()
     const QVariant loginVars(data->GetLoginVar());
     if (ClientLib* lib = Room::instance()->GetClientLib())
         lib->LoginRoom(loginVars);
+    // The courseware panel asks for the cloud folders right after the room
+    // login, so the room's own answer is not queued behind them.
+    if (data->IsTeacher())
+        m_docWidget->InitPages();
     if (CWhiteBoardLib* wb = Room::instance()->GetWBLib())
         wb->EnterRoom(loginVars);
     Room::instance()->ReportLog(kReportRoomInOut, nlohmann::json{{"inOutType", 1}});
@@ -111,9 +115,7 @@ void MainWindow::InitRoomUi()
     ui->mainWidget->setEnabled(false);
     m_handupToast->hide();
     m_questionToast->hide();
-    if (data->IsTeacher()) {
-        m_docWidget->InitPages();
-    } else {
+    if (!data->IsTeacher()) {
         for (QWidget* w : {static_cast<QWidget*>(ui->btnQRShow), static_cast<QWidget*>(ui->btnDocFile),
                            static_cast<QWidget*>(ui->btnUseList), static_cast<QWidget*>(ui->btnSwitchBK),
                            static_cast<QWidget*>(ui->btnRecorder), static_cast<QWidget*>(ui->labRecTip),

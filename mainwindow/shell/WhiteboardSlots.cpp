@@ -9,6 +9,7 @@
 #include "app/Logger.h"
 #include "app/Room.h"
 #include "ClientLib.h"
+#include "courseware/DocWidget.h"
 #include "mainwindow/popups/SwitchBKWidget.h"
 #include "mainwindow/room/CBarrageScreen.h"
 #include "media/OBSSettingWindow.h"
@@ -47,10 +48,10 @@ void MainWindow::onWBLibCmd(int cmd, const QVariant& var)
     }
     case RsWB_DocChanged:
         if (CWhiteBoardLib* wb = Room::instance()->GetWBLib()) {
-            // A copy of the room's documents; the documents panel takes it
-            // once it lists them.
+            // A copy of the room's documents, for the courseware panel.
             const std::vector<WBDocInfo> docs = wb->GetCurDocInfo();
             Logger::instance()->Log(LOG_INFO, "MainWindow::onWBLibCmd", "room documents %d", int(docs.size()));
+            m_docWidget->SetDocList(docs);
         }
         break;
     case RsWB_BackgroundImage:

@@ -16,6 +16,16 @@
 
 namespace doctest {
 
+// Each test process keeps its data (and so its log file) in a folder of its
+// own, set up before anything of the program runs: parallel tests never
+// write into one another's log.
+inline testsupport::TempHome& privateHome()
+{
+    static testsupport::TempHome home;
+    return home;
+}
+inline const bool kPrivateHomeReady = (privateHome(), true);
+
 // Every message box that is shown now, oldest first.
 inline std::vector<MsgBox*> shownBoxes()
 {
@@ -28,7 +38,7 @@ inline std::vector<MsgBox*> shownBoxes()
 }
 
 inline QString boxText(MsgBox* b) { return b->findChild<QLabel*>("labMsg")->text(); }
-inline QString boxTitle(MsgBox* b) { return b->findChild<QLabel*>("labTitle")->text(); }
+inline QString boxTitle(MsgBox* b) { return b->windowTitle(); }
 inline QPushButton* boxButton(MsgBox* b, const char* name) { return b->findChild<QPushButton*>(name); }
 
 // Closes (and so deletes) every shown box, as cancel.

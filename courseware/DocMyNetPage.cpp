@@ -1,0 +1,321 @@
+#include "courseware/DocMyNetPage.h"
+#include "ui_DocMyNetPage.h"
+
+#include "ClientLib.h"
+#include "app/CData.h"
+#include "app/Logger.h"
+#include "app/PubUtils.h"
+#include "app/Room.h"
+#include "app/UploadDoc.h"
+#include "courseware/DocFileItem.h"
+#include "courseware/DocPageShared.h"
+#include "courseware/NetDirCtrl.h"
+#include "widgets/MsgBox.h"
+
+#include <QDateTime>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+
+namespace {
+
+const char* const kRootUuid = "0";
+const char* const kCloudType = "1";
+constexpr int kSuccessBoxSeconds = 3;
+constexpr int kLoginVarGroup = 4;
+constexpr int kFolder = 0;
+constexpr int kConvertedDoc = 1;
+
+}  // namespace
+
+DocMyNetPage::DocMyNetPage(QWidget* parent) : QWidget(parent), ui(new Ui::DocMyNetPage)
+{
+    ui->setupUi(this);
+    docpage::SetUpList(ui->listWidget);
+    m_fileDialog = docpage::MakeFileDialog(parentWidget(), "*.ppt *.pptx *.doc *.docx *.pdf *.png *.jpg *.jpeg");
+    m_dirBar = new NetDirCtrl(ui->DirWdg);
+    connect(m_dirBar, &NetDirCtrl::sgNetDirCmd, this, &DocMyNetPage::onNetDirCmd);
+    connect(ui->listWidget, &QListWidget::itemDoubleClicked, this, &DocMyNetPage::onItemPressed);
+}
+
+DocMyNetPage::~DocMyNetPage()
+{
+    delete ui;
+}
+
+QListWidget* DocMyNetPage::List() const
+{
+    return ui->listWidget;
+}
+
+QString DocMyNetPage::GroupId() const
+{
+    return CData::instance()->GetLoginVar().value(kLoginVarGroup);
+}
+
+QString DocMyNetPage::CurDirUuid() const
+{
+    return m_dirBar->GetCurDir().toMap().value("uuid").toString();
+}
+
+void DocMyNetPage::Clear()
+{
+    ui->btnUploadDoc->setEnabled(true);
+    ui->listWidget->clear();
+}
+
+void DocMyNetPage::Init()
+{
+    ui->btnUploadDoc->setEnabled(true);
+    ui->listWidget->clear();
+    m_dirBar->Clear();
+    if (ClientLib* lib = Room::instance()->GetClientLib())
+        lib->ListNetFolder(g_strTeacher, GroupId(), kRootUuid);
+    const QString root = tr("全部资料");
+    m_dirBar->AddDir(root, QVariantMap{{"uuid", kRootUuid}, {"name", root}}, false);
+}
+
+void DocMyNetPage::ListCurrentDir()
+{
+    if (ClientLib* lib = Room::instance()->GetClientLib())
+        lib->ListNetFolder(g_strTeacher, GroupId(), CurDirUuid());
+}
+
+void DocMyNetPage::onItemPressed(QListWidgetItem* item)
+{
+    auto* row = item ? qobject_cast<DocFileItem*>(ui->listWidget->itemWidget(item)) : nullptr;
+    if (!row || row->GetMode() != DocFileItem::ModeNetEdit)
+        return;
+    const NetFileInfo e = row->GetNetFile();
+    const QString name = QString::fromStdString(e.name);
+    if (e.file_type == kFolder) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        const QString uuid = QString::fromStdString(e.uuid);
+        if (ClientLib* lib = Room::instance()->GetClientLib())
+            lib->ListNetFolder(g_strTeacher, GroupId(), uuid);
+        m_dirBar->AddDir(name, QVariantMap{{"name", name}, {"uuid", uuid}}, true);
+        return;
+    }
+    if (e.file_url.empty())
+        return;  // still being converted
+    emit sgSelectNetFile(
+        QVariantMap{{"guid", QString::fromStdString(e.guid)}, {"cloudType", kCloudType}, {"name", name}});
+}
+
+void DocMyNetPage::onNetDirCmd(QVariant dirObj)
+{
+    const QVariantMap dir = dirObj.toMap();
+    const QString name = dir.value("name").toString();
+    const QString uuid = dir.value("uuid").toString();
+    Logger::instance()->Log(LOG_INFO, "DocMyNetPage::onNetDirCmd", "open dir %s, %s", name.toUtf8().constData(),
+                            uuid.toUtf8().constData());
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    if (ClientLib* lib = Room::instance()->GetClientLib())
+        lib->ListNetFolder(g_strTeacher, GroupId(), uuid);
+}
+
+void DocMyNetPage::ShowFailure(const QString& text, const QVariantMap& result)
+{
+    auto* box = new MsgBox(parentWidget(), true, 0);
+    box->SetMsgText(text.arg(result.value("errMsg").toString()).arg(result.value("code").toInt()), QString());
+    box->SetButtonText(false, tr("确定"), tr("取消"));
+    box->ShowMsg();
+}
+
+void DocMyNetPage::onUserHttpCmd(int code, QVariant result)
+{
+    const QVariantMap r = result.toMap();
+    const bool ok = r.value("code").toInt() == 0;
+    switch (code) {
+    case RsC_Http_NetFolderList:
+        if (docpage::TakeListing(m_dirBar, r, "DocMyNetPage::onUserHttpCmd", &m_entries)) {
+            ShowFileList(m_entries);
+            m_dirBar->EndLoad(true);
+        }
+        return;
+    case RsC_Http_NetRename:
+        ok ? ListCurrentDir() : ShowFailure(tr("重命名失败！%1 (code=%2)"), r);
+        return;
+    case RsC_Http_NetDelete:
+        ok ? ListCurrentDir() : ShowFailure(tr("删除云盘文件失败！%1 (code=%2)"), r);
+        return;
+    case RsC_Http_NetMakeDir:
+        ok ? ListCurrentDir() : ShowFailure(tr("创建云盘目录失败！%1 (code=%2)"), r);
+        return;
+    case RsC_Http_NetAddFile:
+        if (ok)
+            ListCurrentDir();
+        return;
+    case RsC_Http_NetDocStatus:
+        if (ok && r.value("status").toInt() == 1)
+            ListCurrentDir();
+        return;
+    default:
+        return;
+    }
+}
+
+DocFileItem* DocMyNetPage::NewRow()
+{
+    auto* row = new DocFileItem();
+    connect(row, &DocFileItem::sgItemCmd, this, &DocMyNetPage::onUpItemCmd);
+    return row;
+}
+
+void DocMyNetPage::ShowFileList(std::vector<NetFileInfo> entries)
+{
+    ui->btnUploadDoc->setEnabled(true);
+    ui->listWidget->clear();
+    for (const NetFileInfo& e : entries) {
+        auto* item = new QListWidgetItem(ui->listWidget);
+        DocFileItem* row = NewRow();
+        if (e.file_type == kConvertedDoc && e.file_url.empty())
+            row->ShowTip(tr("课件转换中"), false);
+        item->setSizeHint(QSize(0, row->height()));
+        row->InitNetFile(e, true);
+        ui->listWidget->setItemWidget(item, row);
+    }
+}
+
+void DocMyNetPage::on_btnMakeDir_clicked()
+{
+    NetFileInfo e{std::string()};
+    e.name = tr("新建目录").toStdString();
+    auto* item = new QListWidgetItem(ui->listWidget);
+    DocFileItem* row = NewRow();
+    row->InitNetFile(e, true);
+    row->BeginNewDir();
+    item->setSizeHint(QSize(0, row->height()));
+    ui->listWidget->setItemWidget(item, row);
+    ui->listWidget->scrollToItem(item);
+}
+
+void DocMyNetPage::RemoveRow(DocFileItem* row)
+{
+    for (int i = 0; i < ui->listWidget->count(); ++i)
+        if (ui->listWidget->itemWidget(ui->listWidget->item(i)) == row) {
+            delete ui->listWidget->takeItem(i);  // the row is released with its item
+            return;
+        }
+}
+
+void DocMyNetPage::onUpItemCmd(int cmd)
+{
+    auto* row = qobject_cast<DocFileItem*>(sender());
+    if (!row)
+        return;
+    const NetFileInfo e = row->GetNetFile();
+    ClientLib* lib = Room::instance()->GetClientLib();
+    switch (cmd) {
+    case DocFileItem::CmdDelete:
+        if (row->GetMode() == DocFileItem::ModeNewDir) {
+            RemoveRow(row);
+        } else if (row->GetMode() == DocFileItem::ModeNetEdit && lib) {
+            for (int i = 0; i < ui->listWidget->count(); ++i)
+                if (ui->listWidget->itemWidget(ui->listWidget->item(i)) == row) {
+                    lib->DeleteNetFile(g_strTeacher, QString::fromStdString(e.uuid), GroupId());
+                    break;
+                }
+        }
+        return;
+    case DocFileItem::CmdNewDir:
+        if (row->GetMode() != DocFileItem::ModeNewDir)
+            return;
+        if (e.name.empty())
+            RemoveRow(row);
+        else if (lib)
+            lib->MakeNetDir(g_strTeacher, CurDirUuid(), QString::fromStdString(e.name), GroupId());
+        return;
+    case DocFileItem::CmdRename:
+        if (!e.name.empty() && lib)
+            lib->RenameNetFile(g_strTeacher, QString::fromStdString(e.uuid),
+                               QString::fromStdString(UrlEncode(e.name)), GroupId());
+        return;
+    default:
+        return;  // retry and close: this page shows no upload row
+    }
+}
+
+void DocMyNetPage::TimerUpdate(int tick)
+{
+    if (tick % kPollEveryTicks != 0)
+        return;
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    for (int i = 0; i < ui->listWidget->count(); ++i) {
+        auto* row = qobject_cast<DocFileItem*>(ui->listWidget->itemWidget(ui->listWidget->item(i)));
+        if (!row)
+            continue;
+        const NetFileInfo e = row->GetNetFile();
+        if (!e.create_time.empty()) {
+            const QDateTime made =
+                QDateTime::fromString(QString::fromStdString(e.create_time), "yyyy-MM-dd hh:mm:ss");
+            if (now - made.toSecsSinceEpoch() > kPollMaxAgeSecs)
+                continue;
+        }
+        if (e.file_type == kConvertedDoc && e.file_url.empty())
+            if (ClientLib* lib = Room::instance()->GetClientLib())
+                lib->GetNetDocStatus(QVariantMap{
+                    {"groupid", GroupId()}, {"userType", g_strTeacher}, {"docid", QString::fromStdString(e.guid)}});
+    }
+}
+
+void DocMyNetPage::on_btnUploadDoc_clicked()
+{
+    if (m_fileDialog->exec() != QDialog::Accepted || m_fileDialog->selectedFiles().isEmpty())
+        return;
+    const QString path = m_fileDialog->selectedFiles().first();
+    const QString refusal = docpage::RefusalOf(path, kMaxUploadBytes, tr("文件不能大于30MB, 请重新选择！"));
+    if (!refusal.isEmpty()) {
+        docpage::ShowRefusal(this, refusal);
+        return;
+    }
+    ui->btnUploadDoc->setEnabled(false);
+    const QString cur = CurDirUuid();
+    const QVariantMap params{{"filePath", path},
+                             {"fileName", QFileInfo(path).fileName()},
+                             {"parent", cur},
+                             {"puuid", cur},
+                             {"md5", QString::fromStdString(PubUtils::GetFileMd5(path))}};
+    auto* job = new UploadDoc(UploadDoc::CloudDoc, path, params);
+    connect(job, &UploadDoc::UpProgress, this, &DocMyNetPage::UpProgress);
+    connect(job, &UploadDoc::finish, this, &DocMyNetPage::finish);
+    job->Start();
+}
+
+void DocMyNetPage::UpProgress(UploadDoc*, double, double)
+{
+    // No progress is shown.
+}
+
+void DocMyNetPage::finish(UploadDoc* job)
+{
+    ui->btnUploadDoc->setEnabled(true);
+    QVariantMap result = job->GetResult().toMap();
+    const QString parent = result.value("parent").toString();
+    MsgBox* box = nullptr;
+    if (job->IsSuccess()) {
+        result["parentid"] = parent;
+        result["groupid"] = GroupId();
+        result["userType"] = g_strTeacher;
+        result["filetype"] = 1;
+        if (ClientLib* lib = Room::instance()->GetClientLib())
+            lib->AddNetFile(result);
+        box = new MsgBox(parentWidget(), true, kSuccessBoxSeconds);
+        box->SetMsgText(tr("上传云盘成功!"), QString());
+    } else {
+        box = new MsgBox(parentWidget(), true, 0);
+        box->SetMsgText(job->GetErrMsg(), tr("上传云盘失败，请重新上传试试!"));
+    }
+    box->ShowMsg();
+    job->deleteLater();
+}
+
+void DocMyNetPage::on_btnShowDocType_clicked()
+{
+    docpage::Show(this, ui->btnShowDocType2);
+}
+
+void DocMyNetPage::on_btnShowDocType2_clicked()
+{
+    docpage::Show(this, ui->btnShowDocType2);
+}

@@ -1,0 +1,40 @@
+#pragma once
+// What the courseware pages share: their list's set-up, the upload file
+// dialog, the check of a chosen file, the menu with the picture of the
+// supported formats, and taking a cloud folder listing. GUI thread only.
+#include "courseware/NetFileInfo.h"
+
+#include <QString>
+#include <QVariantMap>
+
+#include <vector>
+
+class NetDirCtrl;
+class QFileDialog;
+class QListWidget;
+class QPushButton;
+class QWidget;
+
+namespace docpage {
+
+// No focus, no frame, no spacing, no horizontal scroll bar, the rows' style.
+void SetUpList(QListWidget* list);
+// The dialog "选择课件" starting in ".", detail view, with the name filter.
+QFileDialog* MakeFileDialog(QWidget* parent, const QString& filter);
+// Why a chosen file may not be uploaded, empty when it may: it cannot be
+// read, or it has firstRefusedBytes bytes or more (tooBigText).
+QString RefusalOf(const QString& path, qint64 firstRefusedBytes, const QString& tooBigText);
+// The refusal box: on parent, deleted on close, closing after 5 seconds,
+// only its OK button.
+void ShowRefusal(QWidget* parent, const QString& text);
+// The format menu, run modally at the bottom-right corner of anchor, whose
+// arrow points up while it is open.
+void Show(QWidget* owner, QPushButton* anchor);
+
+// A listing answer (1024) for the folder the path bar shows: true, with the
+// entries, when it is that folder's and succeeded (the bar's wait ends).
+// A failed answer for it takes the bar's waiting level back; an answer for
+// another folder is dropped with a warning logged under func.
+bool TakeListing(NetDirCtrl* bar, const QVariantMap& result, const char* func, std::vector<NetFileInfo>* entries);
+
+}  // namespace docpage
