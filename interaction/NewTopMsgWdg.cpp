@@ -7,6 +7,7 @@
 #include "widgets/Toast.h"
 
 #include <QDateTime>
+#include <QDesktopServices>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QRegExp>
@@ -155,6 +156,17 @@ std::string NewTopMsgWdg::GetJsMsgByTextCursor(QTextCursor cursor)
     nlohmann::json doc;
     doc["msg"] = items;
     return doc.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+bool NewTopMsgWdg::OpenNoticeLink(const QUrl& url, const char* caller)
+{
+    const QString scheme = url.scheme().toLower();
+    if (scheme != "http" && scheme != "https") {
+        Logger::instance()->Log(LOG_WARN, caller, "notice link refused, not a web address: %s",
+                                url.toString().toUtf8().constData());
+        return false;
+    }
+    return QDesktopServices::openUrl(url);
 }
 
 void NewTopMsgWdg::ResetWidget()

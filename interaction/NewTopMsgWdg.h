@@ -12,6 +12,7 @@
 
 #include <QString>
 #include <QTextCursor>
+#include <QUrl>
 #include <QWidget>
 
 #include <string>
@@ -34,6 +35,10 @@ public:
     static std::string GetHtmlMsgByJsMsg(QString jsMsg);
     // The frame holding `cursor` -> notice JSON (UTF-8, compact, keys sorted).
     static std::string GetJsMsgByTextCursor(QTextCursor cursor);
+    // Opens a notice's link with the system's handler: web addresses only (a
+    // notice comes from the room; any other scheme is refused with a log
+    // line under `caller`). False when refused or not opened.
+    static bool OpenNoticeLink(const QUrl& url, const char* caller);
 
     // Empties the text and the link fields, hides the link panel, focuses the
     // text box and shows the counter at 0/300.

@@ -4,7 +4,7 @@
 // switch.
 //
 // Seams (the receivers do not exist yet; the calls join when they land):
-//   ChatCtrl::AddSysMsg with CTopMsgWidget::GetHtmlMsg, DrawToolBarCtrl.
+//   ChatCtrl::AddSysMsg with the notice's chat line, DrawToolBarCtrl.
 #include "mainwindow/MainWindow.h"
 #include "ui_MainWindow.h"
 
@@ -92,9 +92,13 @@ void MainWindow::OnDrawAuth(int, const QVariantMap& v)
 
 void MainWindow::OnNotice(int, const QVariantMap& v)
 {
-    m_topMsg->SetTopMsg(v.value("id").toLongLong(), v.value("msg").toString());
-    // Seam: ChatCtrl::AddSysMsg("<font color=\"#e6a23c\">【*公告*】</font>" +
-    // CTopMsgWidget::GetHtmlMsg(msg)) when the chat panel exists.
+    const QString msg = v.value("msg").toString();
+    m_topMsg->SetTopMsg(v.value("id").toLongLong(), msg);
+    // Every notice, also a repeated one, is a system line of the chat.
+    const QString chatLine =
+        QStringLiteral("<font color=\"#e6a23c\">【*公告*】</font>") + QString::fromUtf8(CTopMsgWidget::GetHtmlMsg(msg).c_str());
+    // Seam: ChatCtrl::AddSysMsg(chatLine) once the chat panel is in the room window; logged until then.
+    Logger::instance()->Log(LOG_INFO, "MainWindow::OnNotice", "notice line %s", chatLine.toUtf8().constData());
 }
 
 void MainWindow::OnProduct(int code, const QVariantMap& v)

@@ -36,7 +36,9 @@ struct Case {
 };
 
 const QVariantMap kQuestion{{"id", 5}, {"type", 1}, {"num", 4}, {"isMul", false}};
-const QVariantMap kStats{{"id", 5}, {"totalResult", 12}};
+const QVariantMap kStats{{"id", 5},
+                         {"totalResult", "12"},
+                         {"listItem", QVariantList{QVariantMap{{"index", 1}, {"count", 12}, {"percent", "100"}}}}};
 
 const std::vector<Case>& Cases()
 {

@@ -60,8 +60,12 @@ QVariantMap ClassroomService::questionResult() const
         if (got == want) ++right;
     }
     QVariantList items;
-    for (int i = 1; i <= m_questionNum; ++i) items << QVariantMap{{"index", i}, {"count", counts[i]}};
     const int total = m_answers.size();
+    for (int i = 1; i <= m_questionNum; ++i)
+        items << QVariantMap{{"index", i},
+                             {"count", counts[i]},
+                             {"isResult", want.contains(i) ? 1 : 0},
+                             {"percent", QString::number(total ? 100.0 * counts[i] / total : 0.0, 'f', 2)}};
     const double percent = total ? 100.0 * right / total : 0.0;
     const qint64 elapsed = (QDateTime::currentMSecsSinceEpoch() - m_questionStart) / 1000;
     return {{"id", m_questionId}, {"type", m_questionType}, {"totalTs", int(elapsed)},

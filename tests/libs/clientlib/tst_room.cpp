@@ -254,6 +254,9 @@ TEST(ClientLibRoom, ToolsEchoAsARoomWould)
     ASSERT_EQ(items.size(), 4);
     EXPECT_EQ(items[0].toMap().value("index").toInt(), 1);
     EXPECT_EQ(items[0].toMap().value("count").toInt(), 1);
+    EXPECT_EQ(items[0].toMap().value("isResult").toInt(), 1);
+    EXPECT_EQ(items[1].toMap().value("isResult").toInt(), 0);
+    EXPECT_EQ(items[1].toMap().value("percent").toString(), "50.00");
     EXPECT_FALSE(lib->StopQuestion(QVariant(0)));  // nothing running any more
     EXPECT_FALSE(lib->PublishQuestion(1, 4, QVariant("A"), 1002, true));
 
