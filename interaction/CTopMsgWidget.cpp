@@ -5,12 +5,10 @@
 #include "app/Room.h"
 #include "ClientLib.h"
 #include "interaction/NewTopMsgWdg.h"
+#include "interaction/QuestionPanel.h"
 #include "interaction/StuTopMsgWidget.h"
 #include "widgets/MsgBox.h"
 
-#include <QPainter>
-#include <QStyleOption>
-#include <QTextDocument>
 
 CTopMsgWidget::CTopMsgWidget(QWidget* parent) : QWidget(parent), ui(new Ui::TopMsgWidget)
 {
@@ -123,10 +121,7 @@ void CTopMsgWidget::anchorClickedSlot(const QUrl& url) { NewTopMsgWdg::OpenNotic
 
 void CTopMsgWidget::AdjustHeight()
 {
-    QTextDocument* doc = ui->textBrowser->document();
-    doc->adjustSize();
-    doc->setTextWidth(ui->textBrowser->width());
-    const int h = doc->size().toSize().height();
+    const int h = NewTopMsgWdg::FitNoticeHeight(ui->textBrowser);
     ui->textBrowser->setFixedHeight(h);
     ui->wdgMsg->setFixedHeight(h + 20);
 }
@@ -148,13 +143,7 @@ bool CTopMsgWidget::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void CTopMsgWidget::paintEvent(QPaintEvent*)
-{
-    QStyleOption option;
-    option.initFrom(this);
-    QPainter painter(this);
-    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
-}
+void CTopMsgWidget::paintEvent(QPaintEvent*) { PaintStyledBackground(this); }
 
 void CTopMsgWidget::showEvent(QShowEvent* event)
 {

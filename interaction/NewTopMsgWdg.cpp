@@ -9,10 +9,9 @@
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QKeyEvent>
-#include <QPainter>
 #include <QRegExp>
-#include <QStyleOption>
 #include <QTextBlock>
+#include <QTextBrowser>
 #include <QTextDocument>
 #include <QTextFragment>
 #include <QTextFrame>
@@ -23,7 +22,6 @@
 
 namespace {
 
-constexpr int kDragBand = 40;
 constexpr int kToastMs = 3000;
 
 enum NoticeItemType { kItemText = 1, kItemLink = 2 };
@@ -63,7 +61,7 @@ std::string LinkHtml(const QString& url, const QString& text)
 
 }  // namespace
 
-NewTopMsgWdg::NewTopMsgWdg(QWidget* parent) : QWidget(parent), ui(new Ui::NewTopMsgWdg), m_parent(parent)
+NewTopMsgWdg::NewTopMsgWdg(QWidget* parent) : QuestionPanel(parent), ui(new Ui::NewTopMsgWdg), m_parent(parent)
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
@@ -169,6 +167,14 @@ bool NewTopMsgWdg::OpenNoticeLink(const QUrl& url, const char* caller)
     return QDesktopServices::openUrl(url);
 }
 
+int NewTopMsgWdg::FitNoticeHeight(QTextBrowser* browser)
+{
+    QTextDocument* doc = browser->document();
+    doc->adjustSize();
+    doc->setTextWidth(browser->width());
+    return doc->size().toSize().height();
+}
+
 void NewTopMsgWdg::ResetWidget()
 {
     ui->textEdit->clear();
@@ -244,30 +250,4 @@ void NewTopMsgWdg::on_btnAddHref_released()
     cursor.movePosition(QTextCursor::End);
     ui->textEdit->setTextCursor(cursor);
     ui->textEdit->setFocus();
-}
-
-void NewTopMsgWdg::mousePressEvent(QMouseEvent* event)
-{
-    m_drag.Press(this, event, kDragBand);
-    QWidget::mousePressEvent(event);
-}
-
-void NewTopMsgWdg::mouseReleaseEvent(QMouseEvent* event)
-{
-    m_drag.Release(event);
-    QWidget::mouseReleaseEvent(event);
-}
-
-void NewTopMsgWdg::mouseMoveEvent(QMouseEvent* event)
-{
-    m_drag.Move(this, event);
-    QWidget::mouseMoveEvent(event);
-}
-
-void NewTopMsgWdg::paintEvent(QPaintEvent*)
-{
-    QStyleOption option;
-    option.initFrom(this);
-    QPainter painter(this);
-    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
 }

@@ -8,7 +8,7 @@
 // the two conversions around it: the editor's document to JSON, and any
 // notice JSON (the teacher's own or one the room delivered) to HTML.
 // GUI thread only; GetHtmlMsgByJsMsg keeps no state and runs anywhere.
-#include "widgets/TitleDrag.h"
+#include "interaction/QuestionPanel.h"
 
 #include <QString>
 #include <QTextCursor>
@@ -17,11 +17,13 @@
 
 #include <string>
 
+class QTextBrowser;
+
 namespace Ui {
 class NewTopMsgWdg;
 }
 
-class NewTopMsgWdg : public QWidget {
+class NewTopMsgWdg : public QuestionPanel {
     Q_OBJECT
 public:
     static constexpr int kMaxNoticeChars = 300;
@@ -39,6 +41,8 @@ public:
     // notice comes from the room; any other scheme is refused with a log
     // line under `caller`). False when refused or not opened.
     static bool OpenNoticeLink(const QUrl& url, const char* caller);
+    // Lays a notice's document out at its browser's width; its height in pixels.
+    static int FitNoticeHeight(QTextBrowser* browser);
 
     // Empties the text and the link fields, hides the link panel, focuses the
     // text box and shows the counter at 0/300.
@@ -57,10 +61,6 @@ signals:
     void sgNewTopMsg(qlonglong id, QString msg);
 
 protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
 
 private slots:
     void on_btnClose_clicked();
@@ -71,5 +71,4 @@ private slots:
 private:
     Ui::NewTopMsgWdg* ui;     // GUI thread only, like every member
     QWidget* m_parent;        // the parent it was given
-    TitleDrag m_drag;         // dragging by the top 40 pixels
 };

@@ -9,19 +9,16 @@
 #include "interaction/QuestionLabels.h"
 #include "widgets/Toast.h"
 
-#include <QPainter>
-#include <QStyleOption>
 
 namespace {
 
-constexpr int kDragBand = 40;
 constexpr int kToastMs = 3000;
 constexpr int kMaxRecordChars = 100;
 const char* const kAnsweredKey = "App/MyQuestionId";
 
 }  // namespace
 
-QuestionAnswer::QuestionAnswer(QWidget* parent) : QWidget(parent), ui(new Ui::QuestionAnswer), m_parent(parent)
+QuestionAnswer::QuestionAnswer(QWidget* parent) : QuestionPanel(parent), ui(new Ui::QuestionAnswer), m_parent(parent)
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
@@ -36,18 +33,6 @@ QuestionAnswer::~QuestionAnswer() { delete ui; }
 QVariantMap QuestionAnswer::Question() const
 {
     return {{"id", m_id}, {"type", m_type}, {"num", m_num}, {"isMul", m_isMul}};
-}
-
-void QuestionAnswer::Select(QPushButton* button, bool on)
-{
-    if (on) {
-        button->setCheckable(true);
-        button->setChecked(true);
-    } else {
-        button->setChecked(false);
-        button->setCheckable(false);
-    }
-    button->update();
 }
 
 void QuestionAnswer::ShowWidget(QVariant question)
@@ -67,7 +52,7 @@ void QuestionAnswer::ShowWidget(QVariant question)
     m_isMul = map.value("isMul").toBool();
     ui->labMulTip->setText(m_isMul ? tr("(多选)") : tr("(单选)"));
     for (int i = 0; i < m_buttons.size(); ++i) {
-        Select(m_buttons[i], false);
+        quizlabels::SetOn(m_buttons[i], false);
         m_buttons[i]->setVisible(i < m_num);
     }
     quizlabels::Label(m_buttons, m_type);
@@ -82,18 +67,18 @@ void QuestionAnswer::OnButtonClick()
         return;
     // Selected means checkable: a click has already toggled "checked".
     if (button->isCheckable()) {
-        Select(button, false);
+        quizlabels::SetOn(button, false);
         return;
     }
     if (m_num > 2 && m_isMul) {
-        Select(button, true);
+        quizlabels::SetOn(button, true);
         return;
     }
     for (int i = 0; i < m_num; ++i) {
-        Select(m_buttons[i], false);
+        quizlabels::SetOn(m_buttons[i], false);
         m_buttons[i]->show();
     }
-    Select(button, true);
+    quizlabels::SetOn(button, true);
 }
 
 void QuestionAnswer::on_btnStart_clicked()
@@ -124,29 +109,3 @@ void QuestionAnswer::on_btnStart_clicked()
 void QuestionAnswer::on_btnClose_clicked() { hide(); }
 
 bool QuestionAnswer::eventFilter(QObject* watched, QEvent* event) { return QWidget::eventFilter(watched, event); }
-
-void QuestionAnswer::mousePressEvent(QMouseEvent* event)
-{
-    m_drag.Press(this, event, kDragBand);
-    QWidget::mousePressEvent(event);
-}
-
-void QuestionAnswer::mouseReleaseEvent(QMouseEvent* event)
-{
-    m_drag.Release(event);
-    QWidget::mouseReleaseEvent(event);
-}
-
-void QuestionAnswer::mouseMoveEvent(QMouseEvent* event)
-{
-    m_drag.Move(this, event);
-    QWidget::mouseMoveEvent(event);
-}
-
-void QuestionAnswer::paintEvent(QPaintEvent*)
-{
-    QStyleOption option;
-    option.initFrom(this);
-    QPainter painter(this);
-    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
-}

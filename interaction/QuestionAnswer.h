@@ -4,7 +4,7 @@
 // through the client library. The questions answered on this installation
 // are remembered in the settings ("App/MyQuestionId": their decimal ids run
 // together), so a question is never offered twice. GUI thread only.
-#include "widgets/TitleDrag.h"
+#include "interaction/QuestionPanel.h"
 
 #include <QList>
 #include <QVariant>
@@ -16,7 +16,7 @@ namespace Ui {
 class QuestionAnswer;
 }
 
-class QuestionAnswer : public QWidget {
+class QuestionAnswer : public QuestionPanel {
     Q_OBJECT
 public:
     explicit QuestionAnswer(QWidget* parent = nullptr);
@@ -34,21 +34,15 @@ public slots:
     void OnButtonClick();
 
 protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
 
 private slots:
     void on_btnStart_clicked();
     void on_btnClose_clicked();
 
 private:
-    static void Select(QPushButton* button, bool on);
 
     Ui::QuestionAnswer* ui;         // GUI thread only, like every member
     QWidget* m_parent;              // the parent it was given
-    TitleDrag m_drag;               // dragging by the top 40 pixels
     QList<QPushButton*> m_buttons;  // "btnRes1" .. "btnRes6"
     int m_type = 1;
     int m_num = 2;

@@ -33,6 +33,20 @@ inline QStringList Labels(int type)
     }
 }
 
+// Switches an option button on (checkable and checked) or off (neither)
+// and repaints it.
+inline void SetOn(QAbstractButton* button, bool on)
+{
+    if (on) {
+        button->setCheckable(true);
+        button->setChecked(true);
+    } else {
+        button->setChecked(false);
+        button->setCheckable(false);
+    }
+    button->update();
+}
+
 // Labels buttons 1.. by type; an unknown type leaves the labels as they are.
 template <typename Button>
 void Label(const QList<Button*>& buttons, int type)

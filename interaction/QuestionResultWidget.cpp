@@ -10,13 +10,10 @@
 #include "interaction/QuestionLabels.h"
 #include "widgets/QRoundProgressBar.h"
 
-#include <QPainter>
 #include <QStyle>
-#include <QStyleOption>
 
 namespace {
 
-constexpr int kDragBand = 40;
 constexpr int kCmdStatisticsFolded = 3;
 // Any share above zero shows at least a tenth of the bar.
 constexpr double kEmptyShare = 0.00001;
@@ -25,7 +22,7 @@ constexpr int kLeastBar = 10;
 }  // namespace
 
 QuestionResultWidget::QuestionResultWidget(QWidget* parent)
-    : QWidget(parent), ui(new Ui::QuestionResultWidget), m_parent(parent)
+    : QuestionPanel(parent), ui(new Ui::QuestionResultWidget), m_parent(parent)
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
@@ -202,30 +199,8 @@ void QuestionResultWidget::on_btnStop_clicked()
 
 bool QuestionResultWidget::eventFilter(QObject* watched, QEvent* event) { return QWidget::eventFilter(watched, event); }
 
-void QuestionResultWidget::mousePressEvent(QMouseEvent* event)
-{
-    m_drag.Press(this, event, kDragBand);
-    QWidget::mousePressEvent(event);
-}
 
-void QuestionResultWidget::mouseReleaseEvent(QMouseEvent* event)
-{
-    m_drag.Release(event);
-    QWidget::mouseReleaseEvent(event);
-}
 
-void QuestionResultWidget::mouseMoveEvent(QMouseEvent* event)
-{
-    m_drag.Move(this, event);
-    QWidget::mouseMoveEvent(event);
-}
 
-void QuestionResultWidget::paintEvent(QPaintEvent*)
-{
-    QStyleOption option;
-    option.initFrom(this);
-    QPainter painter(this);
-    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
-}
 
 void QuestionResultWidget::showEvent(QShowEvent* event) { QWidget::showEvent(event); }

@@ -5,7 +5,7 @@
 // number of answers and the correct rate as a round gauge. The stop button
 // ends the question through the client library; the close button folds the
 // panel while the question runs on. GUI thread only.
-#include "widgets/TitleDrag.h"
+#include "interaction/QuestionPanel.h"
 
 #include <QList>
 #include <QVariant>
@@ -20,7 +20,7 @@ namespace Ui {
 class QuestionResultWidget;
 }
 
-class QuestionResultWidget : public QWidget {
+class QuestionResultWidget : public QuestionPanel {
     Q_OBJECT
 public:
     explicit QuestionResultWidget(QWidget* parent = nullptr);
@@ -47,10 +47,6 @@ signals:
     void sgControlCmd(int cmd, const QVariant& var);
 
 protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private slots:
@@ -63,7 +59,6 @@ private:
 
     Ui::QuestionResultWidget* ui;     // GUI thread only, like every member
     QWidget* m_parent;                // the parent it was given
-    TitleDrag m_drag;                 // dragging by the top 40 pixels
     QRoundProgressBar* m_gauge;       // the correct rate, child of "wdgPercent"
     QList<QWidget*> m_rows;           // "wdgOpt1" .. "wdgOpt6"
     QList<QPushButton*> m_marks;      // "btnOpt1" .. "btnOpt6"

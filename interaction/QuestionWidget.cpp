@@ -7,18 +7,15 @@
 #include "widgets/Toast.h"
 
 #include <QDateTime>
-#include <QPainter>
-#include <QStyleOption>
 
 namespace {
 
-constexpr int kDragBand = 40;
 constexpr int kToastMs = 3000;
 constexpr int kCmdQuestionPublished = 2;
 
 }  // namespace
 
-QuestionWidget::QuestionWidget(QWidget* parent) : QWidget(parent), ui(new Ui::QuestionWidget), m_parent(parent)
+QuestionWidget::QuestionWidget(QWidget* parent) : QuestionPanel(parent), ui(new Ui::QuestionWidget), m_parent(parent)
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
@@ -37,18 +34,6 @@ QuestionWidget::QuestionWidget(QWidget* parent) : QWidget(parent), ui(new Ui::Qu
 }
 
 QuestionWidget::~QuestionWidget() { delete ui; }
-
-void QuestionWidget::Switch(QPushButton* button, bool on)
-{
-    if (on) {
-        button->setCheckable(true);
-        button->setChecked(true);
-    } else {
-        button->setChecked(false);
-        button->setCheckable(false);
-    }
-    button->update();
-}
 
 void QuestionWidget::OnButtonClick()
 {
@@ -81,9 +66,9 @@ void QuestionWidget::ChooseType(int type, int count, const QList<QPushButton*>& 
     m_count = count;
     for (const QList<QPushButton*>& list : {m_pairs[0], m_pairs[1], m_pairs[2], m_letters, m_numbers})
         for (int i = 0; i < list.size(); ++i)
-            Switch(list[i], list == source && i < count);
+            quizlabels::SetOn(list[i], list == source && i < count);
     for (int i = 0; i < m_answers.size(); ++i) {
-        Switch(m_answers[i], false);
+        quizlabels::SetOn(m_answers[i], false);
         m_answers[i]->setVisible(i < count);
     }
 }
@@ -94,10 +79,10 @@ void QuestionWidget::MarkAnswer(QPushButton* button)
     const bool wasOn = button->isCheckable();
     if (!wasOn && m_count <= 2)
         for (int i = 0; i < m_count; ++i) {
-            Switch(m_answers[i], false);
+            quizlabels::SetOn(m_answers[i], false);
             m_answers[i]->show();
         }
-    Switch(button, !wasOn);
+    quizlabels::SetOn(button, !wasOn);
 }
 
 void QuestionWidget::on_btnClose_clicked() { hide(); }
@@ -122,29 +107,3 @@ void QuestionWidget::on_btnStart_clicked()
 }
 
 bool QuestionWidget::eventFilter(QObject* watched, QEvent* event) { return QWidget::eventFilter(watched, event); }
-
-void QuestionWidget::mousePressEvent(QMouseEvent* event)
-{
-    m_drag.Press(this, event, kDragBand);
-    QWidget::mousePressEvent(event);
-}
-
-void QuestionWidget::mouseReleaseEvent(QMouseEvent* event)
-{
-    m_drag.Release(event);
-    QWidget::mouseReleaseEvent(event);
-}
-
-void QuestionWidget::mouseMoveEvent(QMouseEvent* event)
-{
-    m_drag.Move(this, event);
-    QWidget::mouseMoveEvent(event);
-}
-
-void QuestionWidget::paintEvent(QPaintEvent*)
-{
-    QStyleOption option;
-    option.initFrom(this);
-    QPainter painter(this);
-    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
-}

@@ -6,7 +6,7 @@
 // the main window (control command 2), which opens the statistics.
 // A selector or answer button is "on" when it is checkable and checked.
 // GUI thread only.
-#include "widgets/TitleDrag.h"
+#include "interaction/QuestionPanel.h"
 
 #include <QList>
 #include <QVariant>
@@ -18,7 +18,7 @@ namespace Ui {
 class QuestionWidget;
 }
 
-class QuestionWidget : public QWidget {
+class QuestionWidget : public QuestionPanel {
     Q_OBJECT
 public:
     explicit QuestionWidget(QWidget* parent = nullptr);
@@ -37,23 +37,17 @@ signals:
     void sgControlCmd(int cmd, const QVariant& var);
 
 protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
 
 private slots:
     void on_btnClose_clicked();
     void on_btnStart_clicked();
 
 private:
-    static void Switch(QPushButton* button, bool on);
     void ChooseType(int type, int count, const QList<QPushButton*>& source);
     void MarkAnswer(QPushButton* button);
 
     Ui::QuestionWidget* ui;           // GUI thread only, like every member
     QWidget* m_parent;                // the parent it was given
-    TitleDrag m_drag;                 // dragging by the top 40 pixels
     QList<QPushButton*> m_pairs[3];   // the type 0, 1 and 2 pairs
     QList<QPushButton*> m_letters;    // "btnA" .. "btnF"
     QList<QPushButton*> m_numbers;    // "btn1" .. "btn6"

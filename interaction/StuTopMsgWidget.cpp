@@ -3,10 +3,8 @@
 
 #include "app/CData.h"
 #include "interaction/NewTopMsgWdg.h"
+#include "interaction/QuestionPanel.h"
 
-#include <QPainter>
-#include <QStyleOption>
-#include <QTextDocument>
 
 namespace {
 
@@ -75,19 +73,10 @@ void StuTopMsgWidget::anchorClickedSlot(const QUrl& url)
 
 void StuTopMsgWidget::AdjustHeight()
 {
-    QTextDocument* doc = ui->textBrowser->document();
-    doc->adjustSize();
-    doc->setTextWidth(ui->textBrowser->width());
-    setFixedHeight(doc->size().toSize().height() + 10);
+    setFixedHeight(NewTopMsgWdg::FitNoticeHeight(ui->textBrowser) + 10);
 }
 
-void StuTopMsgWidget::paintEvent(QPaintEvent*)
-{
-    QStyleOption option;
-    option.initFrom(this);
-    QPainter painter(this);
-    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
-}
+void StuTopMsgWidget::paintEvent(QPaintEvent*) { PaintStyledBackground(this); }
 
 void StuTopMsgWidget::showEvent(QShowEvent* event)
 {
