@@ -143,7 +143,7 @@ bool CTopMsgWidget::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void CTopMsgWidget::paintEvent(QPaintEvent*) { PaintStyledBackground(this); }
+void CTopMsgWidget::paintEvent(QPaintEvent*) { QuestionPanel::PaintBackground(this); }
 
 void CTopMsgWidget::showEvent(QShowEvent* event)
 {

@@ -8,18 +8,18 @@
 #include <QStyleOption>
 #include <QWidget>
 
-// The style sheet's background of `w` (also for the notice board and banner).
-inline void PaintStyledBackground(QWidget* w)
-{
-    QStyleOption option;
-    option.initFrom(w);
-    QPainter painter(w);
-    w->style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, w);
-}
-
 class QuestionPanel : public QWidget {
 public:
     static constexpr int kDragBand = 40;
+
+    // The style sheet's background of `w` (also the notice board's and banner's).
+    static void PaintBackground(QWidget* w)
+    {
+        QStyleOption option;
+        option.initFrom(w);
+        QPainter painter(w);
+        w->style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, w);
+    }
 
 protected:
     explicit QuestionPanel(QWidget* parent) : QWidget(parent) {}
@@ -39,7 +39,7 @@ protected:
         m_drag.Move(this, event);
         QWidget::mouseMoveEvent(event);
     }
-    void paintEvent(QPaintEvent*) override { PaintStyledBackground(this); }
+    void paintEvent(QPaintEvent*) override { PaintBackground(this); }
 
 private:
     TitleDrag m_drag;  // GUI thread only

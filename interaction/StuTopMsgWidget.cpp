@@ -76,7 +76,7 @@ void StuTopMsgWidget::AdjustHeight()
     setFixedHeight(NewTopMsgWdg::FitNoticeHeight(ui->textBrowser) + 10);
 }
 
-void StuTopMsgWidget::paintEvent(QPaintEvent*) { PaintStyledBackground(this); }
+void StuTopMsgWidget::paintEvent(QPaintEvent*) { QuestionPanel::PaintBackground(this); }
 
 void StuTopMsgWidget::showEvent(QShowEvent* event)
 {
