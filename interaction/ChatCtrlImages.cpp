@@ -1,0 +1,124 @@
+// The chat panel's picture messages: received pictures from the download
+// cache or a download, the preview of every chat picture, and a captured
+// screen area sent as an uploaded picture.
+#include "interaction/ChatCtrl.h"
+
+#include "ClientLib.h"
+#include "app/DownThread.h"
+#include "app/Room.h"
+#include "app/UploadFile.h"
+#include "interaction/ChatMsgItem.h"
+#include "widgets/MsgBox.h"
+
+void ChatCtrl::AddImageMsg(QSharedPointer<ImageMsgInfo> msg)
+{
+    if (!msg)
+        return;
+    std::string path;
+    if (DownThread::HasCacheFile(msg->url.toStdString(), path)) {
+        msg->status = kImageReady;
+        msg->content = msg->localPath = QString::fromStdString(path);
+    } else {
+        if (!HasDownloadingImage(msg->url)) {
+            auto* down = new DownThread(msg->url.toStdString(), 0, true);
+            // Queued even for a worker that ends at once (an empty address):
+            // the row exists before its download is reported.
+            connect(down, &DownThread::finish, this, &ChatCtrl::onDownFinish, Qt::QueuedConnection);
+            down->Start(nullptr);
+        }
+        msg->status = kImageDownloading;
+    }
+    AddMsg(msg);
+}
+
+bool ChatCtrl::HasDownloadingImage(QString url) const
+{
+    for (ChatMsgItem* row : m_rows) {
+        auto image = row->GetMsg().dynamicCast<ImageMsgInfo>();
+        if (image && image->url == url && image->status == kImageDownloading)
+            return true;
+    }
+    return false;
+}
+
+void ChatCtrl::onDownFinish(DownThread* down)
+{
+    if (!down)
+        return;
+    const QString url = down->GetUrl();
+    std::string path;
+    const int status = DownThread::HasCacheFile(url.toStdString(), path) ? kImageReady : kImageFailed;
+    for (ChatMsgItem* row : m_rows) {
+        auto image = row->GetMsg().dynamicCast<ImageMsgInfo>();
+        if (!image || image->url != url || image->status == status)
+            continue;
+        image->status = status;
+        image->content = image->localPath = QString::fromStdString(path);
+        row->UpdateImage();
+    }
+    down->deleteLater();
+}
+
+void ChatCtrl::slotOnPreviewImage(QString path)
+{
+    QStringList list;
+    for (ChatMsgItem* row : m_rows) {
+        if (row->GetMsg() && row->GetMsg()->msgType == kChatMsgImage)
+            list.append(row->GetMsg()->content);
+    }
+    const int index = list.indexOf(path);
+    if (list.isEmpty() || index < 0)
+        return;
+    m_previewList = list;
+    m_previewIndex = index;
+    // Seam: ImageViewer (widgets/) made on first use without parent,
+    // SetImageList(m_previewList, m_previewIndex), raised and shown, once
+    // the image viewer is in the program.
+}
+
+void ChatCtrl::on_screenshotBtn_clicked()
+{
+    // Seam: a ScreenshotCtrl dialog (widgets/) run modally, its
+    // sigScreenshotFinished(QString) connected queued to
+    // onScreenshotFinished, once the screen-area capture is in the program.
+}
+
+void ChatCtrl::onScreenshotFinished(QString filePath)
+{
+    UploadImage(filePath);
+    auto msg = QSharedPointer<ImageMsgInfo>::create();
+    msg->localPath = filePath;
+    msg->status = kImageReady;
+    msg->msgType = kChatMsgImage;
+    msg->name = "aaa";
+    msg->isSelf = true;
+    msg->content = filePath;
+    AddMsg(msg);
+}
+
+void ChatCtrl::UploadImage(QString path)
+{
+    auto* up = new UploadFile(QVariantList{1, path}, 0);
+    connect(up, &UploadFile::finish, this, &ChatCtrl::onUpFileFinish, Qt::QueuedConnection);
+    up->start(QThread::InheritPriority);
+}
+
+void ChatCtrl::onUpFileFinish(UploadFile* up)
+{
+    if (!up)
+        return;
+    const QVariantList results = up->GetResults();
+    const QString location = results.size() > 1 ? results.at(1).toString() : QString();
+    if (up->IsSuccess() && !location.isEmpty()) {
+        if (ClientLib* lib = Room::instance()->GetClientLib())
+            lib->SendChatMsg(location, 2, NowMs() / 1000);
+    } else {
+        auto* box = new MsgBox(this, true, 0);
+        box->SetMsgText(tr("发送图片失败%1").arg(up->GetErrMsg()));
+        box->SetButtonText(false, tr("确定"), tr("取消"));
+        box->ShowMsg();
+    }
+    // finish is emitted at the end of run(); the thread is gone once wait returns.
+    up->wait();
+    up->deleteLater();
+}
