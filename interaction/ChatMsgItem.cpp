@@ -32,6 +32,9 @@ QString BadgePath(int userType)
     }
 }
 
+// Between the name line and the thumbnail of a picture row.
+constexpr int kImageColumnSpacing = 2;
+
 QSpacerItem* Expanding(int w, int h) { return new QSpacerItem(w, h, QSizePolicy::Expanding, QSizePolicy::Minimum); }
 
 }  // namespace
@@ -195,6 +198,7 @@ void ChatMsgItem::BuildImageBody()
 
     auto* column = new QVBoxLayout;
     column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(kImageColumnSpacing);
     column->addWidget(nameWidget);
     column->addWidget(m_imageLabel, 0, m_msg->isSelf ? Qt::AlignRight : Qt::AlignLeft);
     auto* outer = new QHBoxLayout(ui->holdWidget);
@@ -263,8 +267,12 @@ void ChatMsgItem::UpdateImage()
         m_imageLabel->setPixmap(QPixmap());
         m_imageLabel->setText(text);
         m_imageLabel->setAlignment(Qt::AlignCenter);
+        m_imageLabel->setWordWrap(true);  // the texts are wider than the 80 px box
     }
-    SetRowHeight(m_imageLabel->height() + m_timeHeight + 30);
+    // Never lower than the name line, the thumbnail and the margins need.
+    const int nameHeight = std::max(18, m_nameLabel ? m_nameLabel->sizeHint().height() : 0);
+    const int needed = 8 + nameHeight + kImageColumnSpacing + m_imageLabel->height() + 8 + m_timeHeight;
+    SetRowHeight(std::max(m_imageLabel->height() + m_timeHeight + 30, needed));
 }
 
 void ChatMsgItem::SetRowHeight(int height)
