@@ -24,6 +24,7 @@
 class CFaceSelWidget;
 class ChatMsgItem;
 class DownThread;
+class ImageViewer;
 class QButtonGroup;
 class QLabel;
 class QListWidget;
@@ -65,6 +66,7 @@ public:
     int UnreadCount() const { return m_unread; }
     bool IsAtBottom() const { return m_atBottom; }
     QString OwnChatIds() const { return m_ownChatIds; }
+    ImageViewer* Viewer() const { return m_viewer.data(); }
     // The pictures the last preview offered and where it opened.
     QStringList PreviewList() const { return m_previewList; }
     int PreviewIndex() const { return m_previewIndex; }
@@ -125,7 +127,7 @@ private:
     QSharedPointer<CFaceSelWidget> m_facePicker;
     QSharedPointer<QLabel> m_chatOff;      // chat-off overlay, made on first use
     QButtonGroup* m_tabs = nullptr;        // child
-    QSharedPointer<QWidget> m_viewer;      // the image viewer, made on first preview
+    QSharedPointer<ImageViewer> m_viewer;  // the image viewer, made on first preview
     QStringList m_previewList;
     int m_previewIndex = -1;
     std::function<qint64()> m_clockMs;

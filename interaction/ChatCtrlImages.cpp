@@ -8,6 +8,7 @@
 #include "app/Room.h"
 #include "app/UploadFile.h"
 #include "interaction/ChatMsgItem.h"
+#include "widgets/ImageViewer.h"
 #include "widgets/MsgBox.h"
 
 void ChatCtrl::AddImageMsg(QSharedPointer<ImageMsgInfo> msg)
@@ -71,9 +72,11 @@ void ChatCtrl::slotOnPreviewImage(QString path)
         return;
     m_previewList = list;
     m_previewIndex = index;
-    // Seam: ImageViewer (widgets/) made on first use without parent,
-    // SetImageList(m_previewList, m_previewIndex), raised and shown, once
-    // the image viewer is in the program.
+    if (!m_viewer)
+        m_viewer.reset(new ImageViewer(nullptr));
+    m_viewer->SetImageList(m_previewList, m_previewIndex);
+    m_viewer->raise();
+    m_viewer->show();
 }
 
 void ChatCtrl::on_screenshotBtn_clicked()

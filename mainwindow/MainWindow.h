@@ -255,6 +255,9 @@ private:
     void InitLiveRoomUi();
     void InitSmallRoomUi();
     void ResetRoomTools();
+    // --- the room's user list and chat panel (RoomEntry.cpp) ---
+    void MakeUserListAndChat(QWidget* parent);
+    // --- end ---
     void DropRoomObjects();
     bool ExtPushVisible() const;
     void PlaceAtRightPanel(QWidget* panel, bool show = true);

@@ -3,8 +3,6 @@
 // the table and the room-service, login, chat, relay and user commands.
 //
 // Seams (the receivers do not exist yet; the calls join when they land):
-//   UserListDialog::UpdateUser/RemoveUser/SetOpenHandup/SetUserHandup/
-//   SetOnlineNum, ChatCtrl::SetTitle and its visibility for the unread mark,
 //   DrawToolBarCtrl::SetStudentAuth.
 #include "mainwindow/MainWindow.h"
 #include "ui_MainWindow.h"
@@ -15,7 +13,9 @@
 #include "ClientLib.h"
 #include "courseware/DrawToolBarCtrl.h"
 #include "home/AppAuthWidget.h"
+#include "interaction/ChatCtrl.h"
 #include "interaction/LotteryWidget.h"
+#include "interaction/UserListDialog.h"
 #include "mainwindow/popups/ShowQRWidget.h"
 #include "mainwindow/shell/CommandPayload.h"
 #include "media/ExtPushWidget.h"
@@ -223,9 +223,8 @@ void MainWindow::OnRoomLoginResult(int code, const QVariantMap& v)
 void MainWindow::OnChatMessage(int, const QVariantMap&)
 {
     m_lastActivity = CData::instance()->GetSvrTime();
-    // The unread mark while the chat panel is not shown (it is not made yet;
-    // seam: ChatCtrl's own visibility once it exists).
-    if (!m_chat) {
+    // The unread mark while the chat panel is not shown.
+    if (!m_chat || !m_chat->isVisible()) {
         ui->btnChatMsg->setCheckable(true);
         ui->btnChatMsg->setChecked(true);
     }
@@ -277,7 +276,8 @@ void MainWindow::OnUserJoin(int, const QVariantMap& v)
     user.noSpeak = v.value("noSpeak").toBool();
     user.online = v.value("online").toBool();
     data->UpdateUser(user);
-    // Seam: UserListDialog::UpdateUser(shared copy of user).
+    if (m_userList)
+        m_userList->UpdateUser(std::make_shared<UserInfo>(user));
     const QString userId = QString::fromStdString(id);
     if (data->IsLiveRoom()) {
         if (!data->IsTeacher())
@@ -310,7 +310,8 @@ void MainWindow::OnUserLeave(int, const QVariantMap& v)
     const QString userId = v.value("userid").toString();
     UserInfo user;
     if (data->GetUser(userId.toStdString(), user)) {
-        // Seam: UserListDialog::RemoveUser(userId).
+        if (m_userList)
+            m_userList->RemoveUser(userId);
         data->RemoveUser(user.userId);
         if (user.type == 1) {
             data->SetStatus(kStatusLinkMic, 0);
@@ -384,7 +385,8 @@ void MainWindow::OnHandupSwitch(int, const QVariantMap& v)
     const bool handup = v.value("handup").toBool();
     data->SetStatus(kStatusHandUpOpen, handup ? 1 : 0);
     if (data->IsTeacher()) {
-        // Seam: UserListDialog::SetOpenHandup(handup).
+        if (m_userList)
+            m_userList->SetOpenHandup(handup);
         return;
     }
     if (m_wallSeconds() - m_roomEntryTime > 3)
@@ -392,9 +394,10 @@ void MainWindow::OnHandupSwitch(int, const QVariantMap& v)
     ShowHandupToastFor(kStatusHandUpOpen);
 }
 
-void MainWindow::OnUserHandup(int, const QVariantMap&)
+void MainWindow::OnUserHandup(int, const QVariantMap& v)
 {
-    // Seam: UserListDialog::SetUserHandup(userId, handup) when the list exists.
+    if (m_userList)
+        m_userList->SetUserHandup(v.value("userId").toString(), v.value("handup").toBool());
 }
 
 void MainWindow::OnInviteVideo(int, const QVariantMap& v)
@@ -459,7 +462,8 @@ void MainWindow::OnUserList(int code, const QVariantMap& v)
         user.noSpeak = item.value("noSpeak").toBool();
         user.type = item.value("userType").toInt();
         data->UpdateUser(user);
-        // Seam: UserListDialog::UpdateUser(shared copy of user).
+        if (m_userList)
+            m_userList->UpdateUser(std::make_shared<UserInfo>(user));
     }
 }
 
@@ -474,6 +478,8 @@ void MainWindow::OnUserCount(int, const QVariantMap& v)
 {
     m_lottery->SetOnlineNum(v.value("pureStu").toLongLong());
     const QString text = OnlineCountText(v.value("totalNum").toLongLong());
-    // Seam: UserListDialog::SetOnlineNum(text), ChatCtrl::SetTitle(text).
-    Q_UNUSED(text);
+    if (m_userList)
+        m_userList->SetOnlineNum(text);
+    if (m_chat)
+        m_chat->SetTitle(text);
 }

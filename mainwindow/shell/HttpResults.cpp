@@ -2,9 +2,6 @@
 // is offered to the login window, the home window and the courseware panel
 // first; the room shell then takes room entry, the user header, the course
 // information and the media address.
-//
-// Seam (the receiver does not exist yet; the call joins when it lands):
-//   UserListDialog::UpdateUser.
 #include "mainwindow/MainWindow.h"
 #include "ui_MainWindow.h"
 
@@ -16,6 +13,7 @@
 #include "courseware/DocWidget.h"
 #include "home/ClassListWidget.h"
 #include "home/LoginWidget.h"
+#include "interaction/UserListDialog.h"
 #include "mainwindow/shell/CommandPayload.h"
 #include "media/MediaPlayerWidget.h"
 #include "widgets/MsgBox.h"
@@ -122,7 +120,8 @@ void MainWindow::OnHttpUserHeader(int, const QVariantMap& v)
     data->GetUser(userId, user);
     user.userHeader = header.toStdString();
     data->UpdateUser(user);
-    // Seam: UserListDialog::UpdateUser(shared copy of user) when the list exists.
+    if (m_userList)
+        m_userList->UpdateUser(std::make_shared<UserInfo>(user));
 }
 
 void MainWindow::OnHttpCourseInfo(int, const QVariantMap& v)

@@ -15,6 +15,7 @@
 #include "device/CamDevSettingWidget.h"
 #include "device/DeviceSettingDialog.h"
 #include "home/ClassListWidget.h"
+#include "interaction/ChatCtrl.h"
 #include "interaction/CHudongWidget.h"
 #include "interaction/CountdownWidget.h"
 #include "interaction/CTopClassWidget.h"
@@ -25,6 +26,7 @@
 #include "interaction/QuestionAnswer.h"
 #include "interaction/QuestionResultWidget.h"
 #include "interaction/QuestionWidget.h"
+#include "interaction/UserListDialog.h"
 #include "mainwindow/popups/ButtonFloatWidget.h"
 #include "mainwindow/popups/DeskFloatWidget.h"
 #include "mainwindow/popups/ShowQRWidget.h"
@@ -137,7 +139,7 @@ void MainWindow::InitRoomUi()
         InitLiveRoomUi();
     else
         InitSmallRoomUi();
-    // Seam: ChatCtrl::InitStyle() once the chat panel is in the program.
+    m_chat->InitStyle();
     if (m_drawToolBar)
         m_drawToolBar->InitToolBar();
 
@@ -153,12 +155,16 @@ void MainWindow::InitLiveRoomUi()
     ui->labRecTip->setFixedWidth(60);
     Room::instance()->InitDisplayWidget(this);
     m_showQR = MakeRoomShared<ShowQRWidget>(ui->DockRight);
-    // Seam: the user list (UserListDialog on "DockRight", wired both ways to
-    // the interaction palette's media switch), the chat panel (ChatCtrl on
-    // "DockRight") and the drawing tool bar (on "DrawBarWdg") are made here
-    // once they are in the program.
+    MakeUserListAndChat(ui->DockRight);
+    connect(m_hudong, &CHudongWidget::sgBigOpenMedia, m_userList.get(), &UserListDialog::onBigOpenMedia);
+    connect(m_userList.get(), &UserListDialog::sgBigCloseMediaClick, m_hudong,
+            &CHudongWidget::on_btnBigOpenMedia_clicked);
+    // Seam: the drawing tool bar (on "DrawBarWdg") is made here once it is
+    // in the program.
     ui->DockRight->SetTopVideo(Room::instance()->GetDisplayWidget());
     ui->DockRight->SetVideoWidget(m_showQR.get(), 0);
+    ui->DockRight->SetVideoWidget(m_userList.get(), 1);
+    ui->DockRight->SetVideoWidget(m_chat, 2);
     ui->DockRight->ShowDock(true);
     for (QWidget* w : {ui->btnSwitchLine, ui->btnTopMsg, ui->btnShangJia})
         w->show();
@@ -189,8 +195,7 @@ void MainWindow::InitSmallRoomUi()
     CData* data = CData::instance();
     ui->labRecTip->setFixedWidth(133);
     m_showQR = MakeRoomShared<ShowQRWidget>(this);
-    // Seam: the user list and the chat panel are made here, on this window,
-    // once they are in the program.
+    MakeUserListAndChat(this);
     ui->btnSwitchLine->hide();
     if (data->IsLoginRole6()) {
         ui->btnTopMsg->show();
@@ -211,6 +216,15 @@ void MainWindow::InitSmallRoomUi()
     m_drawToolBar = std::make_shared<DrawToolBarCtrl>(ui->wbWidget);
 }
 
+// The room's user list and chat panel, made anew for every room on the
+// widget that holds them (the dock of a live room, else this window).
+void MainWindow::MakeUserListAndChat(QWidget* parent)
+{
+    m_userList = MakeRoomShared<UserListDialog>(parent);
+    DropWidget(m_chat);
+    m_chat = new ChatCtrl(parent);
+}
+
 void MainWindow::ExitRoom()
 {
     CData* data = CData::instance();
@@ -222,8 +236,8 @@ void MainWindow::ExitRoom()
     m_courseEnd = 0;
     m_shareRetry = 0;
     m_extPush->ResetData(true);
-    // Seam: UserListDialog::CancelLinkMic() once the user list is in the
-    // program.
+    if (m_userList)
+        m_userList->CancelLinkMic();
     if (m_streamWidget)
         m_streamWidget->ClickClose(true);
     if (ClientLib* lib = room->GetClientLib())
@@ -291,6 +305,7 @@ void MainWindow::DropRoomObjects()
         m_msgBox->close();
     Room::instance()->SetDeskFloatWidget(nullptr);
     m_showQR.reset();
+    DropWidget(m_chat);
     m_docWidget->Clear();
     m_docWidget->hide();
     ui->DockRight->hide();

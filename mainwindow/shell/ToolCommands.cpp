@@ -3,8 +3,6 @@
 // recording and the student links; the tools' control commands; the line
 // switch.
 //
-// Seams (the receivers do not exist yet; the calls join when they land):
-//   ChatCtrl::AddSysMsg with the notice's chat line, DrawToolBarCtrl.
 #include "mainwindow/MainWindow.h"
 #include "ui_MainWindow.h"
 
@@ -13,6 +11,7 @@
 #include "app/Room.h"
 #include "ClientLib.h"
 #include "courseware/DrawToolBarCtrl.h"
+#include "interaction/ChatCtrl.h"
 #include "interaction/CHudongWidget.h"
 #include "interaction/CountdownWidget.h"
 #include "interaction/CTopClassWidget.h"
@@ -20,6 +19,7 @@
 #include "interaction/LotteryAnswer.h"
 #include "interaction/LotteryResultWidget.h"
 #include "interaction/LotteryWidget.h"
+#include "interaction/NewTopMsgWdg.h"
 #include "interaction/QuestionAnswer.h"
 #include "interaction/QuestionResultWidget.h"
 #include "interaction/QuestionWidget.h"
@@ -97,8 +97,10 @@ void MainWindow::OnNotice(int, const QVariantMap& v)
     // Every notice, also a repeated one, is a system line of the chat.
     const QString chatLine =
         QStringLiteral("<font color=\"#e6a23c\">【*公告*】</font>") + QString::fromUtf8(CTopMsgWidget::GetHtmlMsg(msg).c_str());
-    // Seam: ChatCtrl::AddSysMsg(chatLine) once the chat panel is in the room window; logged until then.
-    Logger::instance()->Log(LOG_INFO, "MainWindow::OnNotice", "notice line %s", chatLine.toUtf8().constData());
+    if (m_chat)
+        m_chat->AddSysMsg(chatLine);
+    else
+        Logger::instance()->Log(LOG_INFO, "MainWindow::OnNotice", "notice line %s", chatLine.toUtf8().constData());
 }
 
 void MainWindow::OnProduct(int code, const QVariantMap& v)

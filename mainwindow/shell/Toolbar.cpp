@@ -9,9 +9,11 @@
 #include "courseware/DocWidget.h"
 #include "device/CamDevSettingWidget.h"
 #include "device/DeviceSettingDialog.h"
+#include "interaction/ChatCtrl.h"
 #include "interaction/CHudongWidget.h"
 #include "interaction/CTopClassWidget.h"
 #include "interaction/CTopMsgWidget.h"
+#include "interaction/UserListDialog.h"
 #include "mainwindow/popups/ShowQRWidget.h"
 #include "mainwindow/popups/SwitchBKWidget.h"
 #include "mainwindow/popups/SwitchLineWidget.h"
@@ -108,14 +110,20 @@ void MainWindow::OnButtonClick()
     } else if (from == ui->btnSwitchBK) {
         PlaceAtRightPanel(m_switchBK.get());
     } else if (from == ui->btnUseList) {
-        if (live)
+        if (live) {
             ui->DockRight->show();
-        // Seam: the user list is shown (or placed at the right panel in a
-        // small room) once it is in the program.
+            if (m_userList)
+                m_userList->show();
+        } else if (m_userList) {
+            PlaceAtRightPanel(m_userList.get());
+        }
     } else if (from == ui->btnChatMsg) {
         if (live)
             ui->DockRight->show();
-        // Seam: the chat panel is shown and raised once it is in the program.
+        if (m_chat) {
+            m_chat->show();
+            m_chat->raise();
+        }
         ui->btnChatMsg->setCheckable(false);
         ui->btnChatMsg->setChecked(false);
     } else if (from == ui->btnHudong) {
@@ -165,8 +173,8 @@ void MainWindow::StopVoiceForLiveMode()
     if (!CData::instance()->GetStatus(kStatusVoiceInteraction))
         return;
     Toast::ShowToast(tr("正在切换直播模式，语音互动已关闭"), this, 3000);
-    // Seam: UserListDialog::CancelLinkMic() once the user list is in the
-    // program.
+    if (m_userList)
+        m_userList->CancelLinkMic();
     m_hudong->CloseBigOpenMedia();
 }
 

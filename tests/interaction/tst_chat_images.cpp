@@ -13,6 +13,7 @@
 #include "interaction/ChatMsgItem.h"
 #include "interaction/ChatMsgItemDocument.h"
 #include "tests/app/UploadServices.h"
+#include "widgets/ImageViewer.h"
 #include "widgets/MsgBox.h"
 
 #include <QApplication>
@@ -190,8 +191,12 @@ TEST(ChatImages, OneDownloadServesEveryRowOfAnAddressAndFailuresShow)
     ASSERT_EQ(p.chat->PreviewList().size(), row + 1);
     EXPECT_EQ(p.chat->PreviewList()[0], p.Msg(0)->content);
     EXPECT_EQ(p.chat->PreviewIndex(), 0);  // the same file as row 0: its first place
+    ASSERT_NE(p.chat->Viewer(), nullptr);
+    EXPECT_TRUE(p.chat->Viewer()->isVisible());
+    ImageViewer* viewer = p.chat->Viewer();
     p.chat->slotOnPreviewImage(p.Msg(4)->content);
     EXPECT_EQ(p.chat->PreviewIndex(), 4);
+    EXPECT_EQ(p.chat->Viewer(), viewer);  // made once, reused
     p.chat->slotOnPreviewImage("/not/in/the/chat.png");
     EXPECT_EQ(p.chat->PreviewIndex(), 4);
 }
