@@ -37,6 +37,15 @@ constexpr int kImageColumnSpacing = 2;
 
 QSpacerItem* Expanding(int w, int h) { return new QSpacerItem(w, h, QSizePolicy::Expanding, QSizePolicy::Minimum); }
 
+// Own messages lean right: the spacer comes first. Others mirror the whole
+// row, so that their spacer comes last and their items run the other way.
+void Lean(QBoxLayout* box, QSpacerItem* spacer, bool own)
+{
+    box->insertSpacerItem(0, spacer);
+    if (!own)
+        box->setDirection(QBoxLayout::RightToLeft);
+}
+
 }  // namespace
 
 ChatMsgItem::ChatMsgItem(QWidget* parent) : QWidget(parent), ui(new Ui::ChatMsgItem)
@@ -126,15 +135,9 @@ QHBoxLayout* ChatMsgItem::MakeNameRow(QWidget* parent)
     m_nameLabel->setStyleSheet(CData::instance()->IsLiveRoom() ? "font-size:14px;color:#ffffff;"
                                                                : "font-size:14px;color:#333333;");
     auto* row = new QHBoxLayout;
-    if (m_msg->isSelf) {
-        row->addItem(Expanding(1, 10));
-        row->addWidget(m_badgeLabel);
-        row->addWidget(m_nameLabel);
-    } else {
-        row->addWidget(m_nameLabel);
-        row->addWidget(m_badgeLabel);
-        row->addItem(Expanding(1, 10));
-    }
+    row->addWidget(m_badgeLabel);
+    row->addWidget(m_nameLabel);
+    Lean(row, Expanding(1, 10), m_msg->isSelf);
     return row;
 }
 
@@ -150,24 +153,14 @@ void ChatMsgItem::BuildTextBody()
                                             : "QTextEdit{ color: #293239; background: #ECF6F5; border-radius: 4px;}");
     auto* content = new QHBoxLayout;
     content->setContentsMargins(5, 0, 0, 0);
-    if (m_msg->isSelf) {
-        content->addItem(Expanding(40, 20));
-        content->addWidget(m_textEdit);
-    } else {
-        content->addWidget(m_textEdit);
-        content->addItem(Expanding(40, 20));
-    }
+    content->addWidget(m_textEdit);
+    Lean(content, Expanding(40, 20), m_msg->isSelf);
     column->addLayout(content);
 
     auto* outer = new QHBoxLayout(ui->holdWidget);
     outer->setContentsMargins(5, 0, 10, 0);
-    if (m_msg->isSelf) {
-        outer->addItem(Expanding(10, 20));
-        outer->addLayout(column);
-    } else {
-        outer->addLayout(column);
-        outer->addItem(Expanding(10, 20));
-    }
+    outer->addLayout(column);
+    Lean(outer, Expanding(10, 20), m_msg->isSelf);
 }
 
 void ChatMsgItem::BuildSystemBody()
@@ -203,13 +196,8 @@ void ChatMsgItem::BuildImageBody()
     column->addWidget(m_imageLabel, 0, m_msg->isSelf ? Qt::AlignRight : Qt::AlignLeft);
     auto* outer = new QHBoxLayout(ui->holdWidget);
     outer->setContentsMargins(10, 8, 10, 8);
-    if (m_msg->isSelf) {
-        outer->addItem(Expanding(40, 20));
-        outer->addLayout(column);
-    } else {
-        outer->addLayout(column);
-        outer->addItem(Expanding(40, 20));
-    }
+    outer->addLayout(column);
+    Lean(outer, Expanding(40, 20), m_msg->isSelf);
     UpdateImage();
 }
 
