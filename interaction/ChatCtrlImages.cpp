@@ -10,6 +10,7 @@
 #include "interaction/ChatMsgItem.h"
 #include "widgets/ImageViewer.h"
 #include "widgets/MsgBox.h"
+#include "widgets/ScreenshotCtrl.h"
 
 void ChatCtrl::AddImageMsg(QSharedPointer<ImageMsgInfo> msg)
 {
@@ -81,9 +82,10 @@ void ChatCtrl::slotOnPreviewImage(QString path)
 
 void ChatCtrl::on_screenshotBtn_clicked()
 {
-    // Seam: a ScreenshotCtrl dialog (widgets/) run modally, its
-    // sigScreenshotFinished(QString) connected queued to
-    // onScreenshotFinished, once the screen-area capture is in the program.
+    ScreenshotCtrl capture(nullptr);
+    connect(&capture, &ScreenshotCtrl::sigScreenshotFinished, this, &ChatCtrl::onScreenshotFinished,
+            Qt::QueuedConnection);
+    capture.exec();
 }
 
 void ChatCtrl::onScreenshotFinished(QString filePath)
