@@ -2,7 +2,6 @@
 // quizzes, pen permission, notices, product cards, lottery), remote
 // recording and the student links; the tools' control commands; the line
 // switch.
-//
 #include "mainwindow/MainWindow.h"
 #include "ui_MainWindow.h"
 
@@ -19,7 +18,6 @@
 #include "interaction/LotteryAnswer.h"
 #include "interaction/LotteryResultWidget.h"
 #include "interaction/LotteryWidget.h"
-#include "interaction/NewTopMsgWdg.h"
 #include "interaction/QuestionAnswer.h"
 #include "interaction/QuestionResultWidget.h"
 #include "interaction/QuestionWidget.h"
