@@ -1,9 +1,6 @@
 // MainWindow: the client library's commands. One table maps every command
 // code to its handler and to the keys its payload must carry; this file holds
 // the table and the room-service, login, chat, relay and user commands.
-//
-// Seams (the receivers do not exist yet; the calls join when they land):
-//   DrawToolBarCtrl::SetStudentAuth.
 #include "mainwindow/MainWindow.h"
 #include "ui_MainWindow.h"
 
