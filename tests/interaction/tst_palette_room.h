@@ -14,6 +14,7 @@
 #include "TestPaths.h"
 #include "widgets/Toast.h"
 
+#include <QCoreApplication>
 #include <QApplication>
 #include <QDate>
 #include <QFile>
@@ -124,7 +125,12 @@ inline bool Fire(int code, const QVariant& payload)
     World& w = TheWorld();
     w.answers.remove(code);
     ClientLibTestControl::InjectCommand(Lib(), code, payload);
-    return testsupport::waitUntil([&] { return w.answers.contains(code); });
+    if (!testsupport::waitUntil([&] { return w.answers.contains(code); }))
+        return false;
+    // The command reaches each receiver through its own queued call, all
+    // posted at once: deliver the others too before the test looks.
+    QCoreApplication::sendPostedEvents();
+    return true;
 }
 
 // Toasts made since the last ForgetToasts: their texts and parents.
