@@ -125,7 +125,20 @@ inline bool Fire(int code, const QVariant& payload)
     World& w = TheWorld();
     w.answers.remove(code);
     ClientLibTestControl::InjectCommand(Lib(), code, payload);
-    if (!testsupport::waitUntil([&] { return w.answers.contains(code); }))
+    // The library may still deliver an earlier command of this code (the
+    // echo of a tool's own call): wait for the one that carries this payload.
+    const QVariantMap want = payload.toMap();
+    const auto arrived = [&] {
+        if (!w.answers.contains(code))
+            return false;
+        const QVariantMap got = w.answers.value(code);
+        for (auto it = want.begin(); it != want.end(); ++it) {
+            if (got.value(it.key()) != it.value())
+                return false;
+        }
+        return true;
+    };
+    if (!testsupport::waitUntil(arrived))
         return false;
     // The command reaches each receiver through its own queued call, all
     // posted at once: deliver the others too before the test looks.
