@@ -54,6 +54,8 @@ public:
     virtual void getVideoDevices(QList<DevicePair>& out) = 0;
     virtual QString getCurVideoDevice() = 0;
     virtual bool setCurVideoDevice(const QString& name) = 0;
+    // window: the QWidget* to draw the local camera preview into, as an
+    // integer; on = false stops the preview (window is then not used).
     virtual void previewVideo(quintptr window, bool on) = 0;
     virtual void prepareVideoChange(bool on) = 0;
     virtual int canPreviewVideo() = 0;
@@ -66,6 +68,10 @@ public:
 
 signals:
     void sigMicrophoneVolumeChange(float volume);
+    // The first picture of a camera preview started by previewVideo(window,
+    // true) has been drawn into window. Emitted once per start; an engine
+    // whose preview draws nothing never emits it.
+    void sigPreviewPictureArrived(quintptr window);
 
 protected:
     IMediaEngine() : QObject(nullptr) {}
