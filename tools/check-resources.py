@@ -2,8 +2,8 @@
 """Checks that every resource path the main program names exists.
 
 A resource path (":/main/res/main/x.png", also inside url(...) in style
-sheets and .ui files) must be listed in a res/**/*.artwork manifest or in a
-committed .qrc file under res/. Paths built at run time (ending in "/" or
+sheets and .ui files) must be listed in a res/**/*.artwork or *.sounds
+manifest or in a committed .qrc file under res/. Paths built at run time (ending in "/" or
 holding a format placeholder) are not judged.
 
 Usage: check-resources.py [ROOT]   exit 1 and one line per missing path
@@ -24,7 +24,7 @@ def known_paths(root):
     for base, _, files in os.walk(os.path.join(root, "res")):
         for name in files:
             full = os.path.join(base, name)
-            if name.endswith(".artwork"):
+            if name.endswith((".artwork", ".sounds")):
                 with open(full, encoding="utf-8") as f:
                     for line in f:
                         line = line.strip()

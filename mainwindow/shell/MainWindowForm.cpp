@@ -13,6 +13,7 @@
 #include "courseware/DocTurnPageCtrl.h"
 #include "courseware/DocWidget.h"
 #include "device/CamDevSettingWidget.h"
+#include "device/DeviceCheckDialog.h"
 #include "device/DeviceSettingDialog.h"
 #include "home/ClassListWidget.h"
 #include "home/LoginWidget.h"
@@ -163,10 +164,9 @@ void MainWindow::MakeLoginWindows()
     m_login = new LoginWidget(nullptr);
     m_classList = new ClassListWidget(nullptr);
     m_classList->setProperty("loginWdg", qlonglong(reinterpret_cast<quintptr>(m_login)));
-    // The device check of the home window's settings menu.
-    auto* deviceCheck = new DeviceSettingDialog(nullptr);
-    deviceCheck->initDevice();
-    m_classList->SetDeviceCheckDialog(deviceCheck);
+    // The device check of the home window's settings menu, owned by the home
+    // window from now on.
+    m_classList->SetDeviceCheckDialog(new DeviceCheckDialog(nullptr));
     // Either window's exit ends the program, whether or not it set the
     // exiting flag itself.
     auto exitProgram = [this] {
