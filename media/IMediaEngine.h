@@ -67,6 +67,8 @@ public:
     virtual int getEngineType() = 0;
 
 signals:
+    // The level of the microphone monitored (enableMicrophoneMonitor(true)),
+    // 0 (silence) to 1 (full scale); the device check's level bar shows it.
     void sigMicrophoneVolumeChange(float volume);
     // The first picture of a camera preview started by previewVideo(window,
     // true) has been drawn into window. Emitted once per start; an engine
