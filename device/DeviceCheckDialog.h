@@ -159,11 +159,11 @@ private:
 
     QList<QPair<QString, QString>> testAudioList;  // local sound file, display name
     int curAudioIndex = -1;
-    QTimer playTimer;                   // the playback window of a test sound
+    QTimer playTimer{this};                   // the playback window of a test sound
     bool firstPlayDone = false;
     QButtonGroup* audioGroup = nullptr;  // no parent; deleted by the destructor
 
-    QTimer micTestTimer;  // the record test's tick
+    QTimer micTestTimer{this};  // the record test's tick
     int micTestState = 0;  // 0 idle, 1 recording, 2 counting down, 3 finished
     int micTestCountdown = 0;
     bool micLevelSeen = false;  // the chosen microphone moved the level since it was chosen
@@ -172,7 +172,7 @@ private:
     QStringList shownCameras;
     QStringList shownSpeakers;
     QStringList shownMicrophones;
-    QTimer deviceWatchTimer;
+    QTimer deviceWatchTimer{this};
 
     QPointer<MsgBox> leaveBox;  // the leave-early question, a child made on first need
     QWidget* reportWidget = nullptr;  // child, made with the first report
