@@ -66,13 +66,11 @@ void DeviceCheckDialog::recheckCameras()
 {
     QList<DevicePair> cameras;
     engine()->getVideoDevices(cameras);
-    const Relisted found = relistDevices(ui->cameraDevicesComboBox, shownCameras, cameras, tr("没有找到摄像头"));
-    if (found == Relisted::kSame)
-        return;
-    if (found == Relisted::kLost) {
+    const Relisted found = relistDevices(ui->cameraDevicesComboBox, shownCameras, cameras, tr("没有找到摄像头"),
+                                         tr("摄像头已断开，请检查摄像头连接"),
+                                         tr("所选摄像头已断开，已换用其他摄像头"));
+    if (found == Relisted::kLost)
         stopPreview();
-        noticeDeviceLost(cameras.isEmpty() ? tr("摄像头已断开，请检查摄像头连接")
-                                           : tr("所选摄像头已断开，已换用其他摄像头"));
-    }
-    onCameraChosen();
+    if (found != Relisted::kSame)
+        onCameraChosen();
 }

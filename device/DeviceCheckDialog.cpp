@@ -332,7 +332,8 @@ QStringList DeviceCheckDialog::fillDeviceCombo(QComboBox* box, const QList<Devic
 
 DeviceCheckDialog::Relisted DeviceCheckDialog::relistDevices(QComboBox* box, QStringList& shown,
                                                              const QList<DevicePair>& devices,
-                                                             const QString& placeholder)
+                                                             const QString& placeholder, const QString& allGone,
+                                                             const QString& replaced)
 {
     QStringList ids;
     for (const DevicePair& d : devices)
@@ -343,7 +344,10 @@ DeviceCheckDialog::Relisted DeviceCheckDialog::relistDevices(QComboBox* box, QSt
     shown = fillDeviceCombo(box, devices, chosen, placeholder);
     if (chosen.isEmpty())
         return ids.isEmpty() ? Relisted::kSame : Relisted::kAppeared;
-    return ids.contains(chosen) ? Relisted::kSame : Relisted::kLost;
+    if (ids.contains(chosen))
+        return Relisted::kSame;
+    noticeDeviceLost(ids.isEmpty() ? allGone : replaced);
+    return Relisted::kLost;
 }
 
 void DeviceCheckDialog::setStepImage(QPushButton* button, const QString& picture)

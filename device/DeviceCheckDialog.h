@@ -89,9 +89,11 @@ private:
         kAppeared,  // there was none and now one is selected
     };
     // Refills box from devices when their ids differ from shown (kept up to
-    // date), keeping the chosen device selected while it is listed.
-    static Relisted relistDevices(QComboBox* box, QStringList& shown, const QList<DevicePair>& devices,
-                                  const QString& placeholder);
+    // date), keeping the chosen device selected while it is listed. When the
+    // chosen device is gone the teacher is told: allGone when none is left,
+    // else replaced.
+    Relisted relistDevices(QComboBox* box, QStringList& shown, const QList<DevicePair>& devices,
+                           const QString& placeholder, const QString& allGone, const QString& replaced);
     static void setStepImage(QPushButton* button, const QString& picture);
     void goToPage(int page);
 

@@ -158,12 +158,11 @@ void DeviceCheckDialog::recheckMicrophones()
 {
     QList<DevicePair> mics;
     engine()->getInputAudioDevices(mics);
-    const Relisted found = relistDevices(ui->microphoneDevicesCombox, shownMicrophones, mics, tr("没有找到麦克风"));
+    const Relisted found = relistDevices(ui->microphoneDevicesCombox, shownMicrophones, mics, tr("没有找到麦克风"),
+                                         tr("麦克风已断开，请检查麦克风或声音服务"),
+                                         tr("所选麦克风已断开，已换用其他麦克风"));
     if (auto mic = checker<CheckMicrophoneInfo>(kMicrophonePage))
         mic->noDevice = mics.isEmpty();
-    if (found == Relisted::kLost)
-        noticeDeviceLost(mics.isEmpty() ? tr("麦克风已断开，请检查麦克风或声音服务")
-                                        : tr("所选麦克风已断开，已换用其他麦克风"));
     if (found != Relisted::kSame)
         onMicrophoneChosen();
     refreshMicrophonePage();

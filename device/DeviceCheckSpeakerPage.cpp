@@ -221,11 +221,8 @@ void DeviceCheckDialog::recheckSpeakers()
 {
     QList<DevicePair> speakers;
     engine()->getOutputAudioDevices(speakers);
-    const Relisted found = relistDevices(ui->speakerDevicesCombox, shownSpeakers, speakers, tr("没有找到扬声器"));
-    if (found == Relisted::kSame)
-        return;
-    if (found == Relisted::kLost)
-        noticeDeviceLost(speakers.isEmpty() ? tr("扬声器已断开，请检查扬声器或声音服务")
-                                            : tr("所选扬声器已断开，已换用其他扬声器"));
-    onSpeakerChosen();
+    if (relistDevices(ui->speakerDevicesCombox, shownSpeakers, speakers, tr("没有找到扬声器"),
+                      tr("扬声器已断开，请检查扬声器或声音服务"),
+                      tr("所选扬声器已断开，已换用其他扬声器")) != Relisted::kSame)
+        onSpeakerChosen();
 }

@@ -146,6 +146,27 @@ inline int playedAnimal(const ScriptedEngine& e)
     return -1;
 }
 
+// A dialog over a scripted engine (two devices of each kind unless setUp
+// says otherwise), shown unless asked not to.
+struct CheckFixture {
+    ScriptedEngine engine;
+    std::unique_ptr<DeviceCheckDialog> dialog;
+    explicit CheckFixture(void (*setUp)(ScriptedEngine&) = standardDevices, bool show = true)
+    {
+        setUp(engine);
+        dialog = std::make_unique<DeviceCheckDialog>(nullptr, [this] { return &engine; });
+        if (show)
+            dialog->show();
+    }
+    QWidget* w() const { return dialog.get(); }
+    template <class T = QAbstractButton>
+    T* get(const char* name) const
+    {
+        return child<T>(dialog.get(), name);
+    }
+    void click(const char* name) { get<QAbstractButton>(name)->click(); }
+};
+
 inline std::string screenshot(QWidget* w, const std::string& name)
 {
     QCoreApplication::processEvents();

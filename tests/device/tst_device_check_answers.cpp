@@ -26,22 +26,8 @@ using namespace devicetest;
 
 namespace {
 
-struct Fixture {
-    ScriptedEngine engine;
-    std::unique_ptr<DeviceCheckDialog> dialog;
-    explicit Fixture(void (*setUp)(ScriptedEngine&) = standardDevices)
-    {
-        setUp(engine);
-        dialog = std::make_unique<DeviceCheckDialog>(nullptr, [this] { return &engine; });
-        dialog->show();
-    }
-    QWidget* w() const { return dialog.get(); }
-    template <class T = QPushButton>
-    T* get(const char* name) const
-    {
-        return child<T>(dialog.get(), name);
-    }
-    void click(const char* name) { get<QAbstractButton>(name)->click(); }
+struct Fixture : CheckFixture {
+    using CheckFixture::CheckFixture;
     void waitPreview()
     {
         ASSERT_TRUE(testsupport::waitUntil([&] { return engine.previewWindow != 0; }));

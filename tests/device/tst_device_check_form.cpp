@@ -21,16 +21,9 @@ using namespace devicetest;
 
 namespace {
 
-struct Fixture {
-    ScriptedEngine engine;
-    std::unique_ptr<DeviceCheckDialog> dialog;
-    explicit Fixture(void (*setUp)(ScriptedEngine&) = standardDevices)
-    {
-        setUp(engine);
-        dialog = std::make_unique<DeviceCheckDialog>(nullptr, [this] { return &engine; });
-    }
-    QWidget* w() const { return dialog.get(); }
-    void go(int page) { child<QAbstractButton>(w(), stepNames[page])->click(); }
+struct Fixture : CheckFixture {
+    explicit Fixture(void (*setUp)(ScriptedEngine&) = standardDevices) : CheckFixture(setUp, false) {}
+    void go(int page) { click(stepNames[page]); }
     static constexpr const char* stepNames[] = {"systemPageBtn", "cameraPageBtn", "speakerPageBtn", "micPageBtn"};
 };
 
