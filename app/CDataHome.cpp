@@ -7,6 +7,7 @@
 #include "app/RecordLists.h"
 #include "app/PubUtils.h"
 #include "app/UrlProxy.h"
+#include "app/WorkerLifetime.h"
 
 bool CData::AddCourse(const CourseInfo& course)
 {
@@ -139,8 +140,7 @@ void CData::StartGroupImageDownload(int image, const QString& url)
     auto* down = new DownThread(url.toStdString(), 3, true);
     down->setProperty("groupImage", image);
     down->maxTries = 3;
-    connect(down, &DownThread::finish, this, &CData::onDownFinish);
-    down->Start();
+    WorkerLifetime::Start(down, this, &CData::onDownFinish);
 }
 
 void CData::OnGroupImageDownloaded(DownThread* pDown)

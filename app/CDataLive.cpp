@@ -6,6 +6,7 @@
 #include "app/DownThread.h"
 #include "app/Logger.h"
 #include "app/UrlProxy.h"
+#include "app/WorkerLifetime.h"
 
 #include <QDateTime>
 #include <QJsonArray>
@@ -41,8 +42,7 @@ void CData::DoGetLiveConfig()
     }
     std::string url = base + "?token=" + m_loginVars.value(0).toStdString();
     auto* down = new DownThread(url, 2, false);
-    connect(down, &DownThread::finish, this, &CData::onDownFinish);
-    down->Start();
+    WorkerLifetime::Start(down, this, &CData::onDownFinish);
 }
 
 void CData::FetchMediaLinesOnTick(int tick)
@@ -56,8 +56,7 @@ void CData::FetchMediaLinesOnTick(int tick)
     }
     std::string url = base + "?random=" + std::to_string(QDateTime::currentSecsSinceEpoch());
     auto* down = new DownThread(url, 1, false);
-    connect(down, &DownThread::finish, this, &CData::onDownFinish);
-    down->Start();
+    WorkerLifetime::Start(down, this, &CData::onDownFinish);
 }
 
 void CData::onDownFinish(DownThread* pDown)
@@ -77,7 +76,6 @@ void CData::onDownFinish(DownThread* pDown)
     default:
         break;
     }
-    pDown->deleteLater();
 }
 
 void CData::OnMediaLines(DownThread* pDown)

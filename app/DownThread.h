@@ -4,9 +4,10 @@
 // the whole URL (PubUtils::GetUrlLocalFile), so that later displays can load
 // the picture without a download.
 //
-// The receiver connects finish (queued: it is emitted on the pool thread),
-// starts the object once, reads the results in its slot and deletes the
-// object with deleteLater. Only http and https URLs are fetched; every
+// The program starts it for a receiver through WorkerLifetime: the receiver
+// reads the results in its slot, and the object frees itself afterwards
+// (also when the receiver is gone). An owner that holds the object itself
+// (tests, benchmarks) connects finish and starts it once. Only http and https URLs are fetched; every
 // transfer has connect and low-speed time-outs, so a stalled server cannot
 // hold a pool thread for ever. Error replies (HTTP 400 and above) and empty
 // bodies count as failures and never reach the cache; a cache file is

@@ -208,7 +208,6 @@ signals:
 public slots:
     void onTimerUpdate(int index);
     void onDelayCommand(QVariant cmd, QVariant var);
-    void onUploadFinish(UploadDoc* job);
     void onDownFinish(DownThread* down);
 
 private:

@@ -9,6 +9,7 @@
 #include "app/PubUtils.h"
 #include "app/SystemInfo.h"
 #include "app/UrlProxy.h"
+#include "app/WorkerLifetime.h"
 
 #include <QApplication>
 #include <QDesktopWidget>
@@ -89,18 +90,15 @@ void Room::StartSpeedTest()
     down->maxTries = 1;
     down->setProperty("startTime", NowMs());
     down->setProperty("indexKey", QString::number(key));
-    connect(down, &DownThread::finish, this, &Room::onDownFinish);
-    down->Start(QThreadPool::globalInstance());
+    WorkerLifetime::Start(down, this, &Room::onDownFinish);
 }
 
 void Room::onDownFinish(DownThread* down)
 {
     if (!down)
         return;
-    if (down->type != 0) {
-        down->deleteLater();
+    if (down->type != 0)
         return;
-    }
     const QString key = down->property("indexKey").toString();
     qint64 delay = kFailedDelayMs;
     // Any answer counts: its content is not read.
@@ -113,7 +111,6 @@ void Room::onDownFinish(DownThread* down)
     const int level = SpeedLevel(delay);
     UpdateAverage(delay, m_delays, m_delayAvg);
     emit sgRoomSpeed(level, int(delay));
-    down->deleteLater();
 }
 
 void Room::SnapshotDesktop()

@@ -91,4 +91,3 @@ void Room::SaveAndUploadSnapshot(const QImage& frame, qint64 timeMs)
     StartUpload(new UploadDoc(UploadDoc::Snapshot, path, QVariant()));
 }
 
-void Room::onUploadFinish(UploadDoc* job) { job->deleteLater(); }

@@ -6,6 +6,7 @@
 #include "app/Logger.h"
 #include "app/SystemInfo.h"
 #include "app/UploadDoc.h"
+#include "app/WorkerLifetime.h"
 
 #include <nlohmann/json.hpp>
 
@@ -23,11 +24,7 @@ QByteArray Room::WrapReport(const QByteArray& json, int r)
     return table.mid(r, 3) + json.toBase64() + table.mid(r + 3, 6);
 }
 
-void Room::StartUpload(UploadDoc* job)
-{
-    connect(job, &UploadDoc::finish, this, &Room::onUploadFinish);
-    job->Start();
-}
+void Room::StartUpload(UploadDoc* job) { WorkerLifetime::Start(job); }
 
 void Room::ReportLog(int type, const nlohmann::json& repoData)
 {

@@ -2,8 +2,9 @@
 // One HTTP job on Qt's global thread pool: a courseware upload into the room
 // (kind 1) or into a cloud folder (kind 2), a snapshot upload (kind 3), a log
 // or event report (kind 4) or a record report (kind 5). The job reports with
-// finish(this), queued to receivers on other threads; the receiver reads the
-// outcome and disposes of the job with deleteLater.
+// finish(this), queued to receivers on other threads. Started through
+// WorkerLifetime, the job frees itself after its receiver has read the
+// outcome (or is gone).
 #include <QObject>
 #include <QRunnable>
 #include <QString>

@@ -3,8 +3,8 @@
 // image file server as a multipart form, retrying a failed attempt, and
 // reads back the stored file's "hash" and "location". A picture is also
 // kept in the URL cache under its new address, so it shows without a
-// download. Reports with finish(this), queued to GUI receivers; the
-// receiver disposes of the thread after finish.
+// download. Reports with finish(this), queued to GUI receivers; started
+// through WorkerLifetime, the thread frees itself after that report.
 #include <QString>
 #include <QThread>
 #include <QVariantList>

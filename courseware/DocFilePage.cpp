@@ -4,6 +4,7 @@
 #include "app/PubUtils.h"
 #include "app/Room.h"
 #include "app/UploadDoc.h"
+#include "app/WorkerLifetime.h"
 #include "courseware/DocFileItem.h"
 #include "courseware/DocPageShared.h"
 #include "widgets/MsgBox.h"
@@ -24,13 +25,14 @@ DocFilePage::DocFilePage(QWidget* parent) : QWidget(parent), ui(new Ui::DocFileP
     ui->setupUi(this);
     docpage::SetUpList(ui->listWidget);
     connect(ui->listWidget, &QListWidget::itemDoubleClicked, this, &DocFilePage::onItemPressed);
-    m_fileDialog = docpage::MakeFileDialog(parentWidget(), "*.ppt *.pptx *.doc *.docx *.pdf *.png *.jpg *.jpeg");
 }
 
 DocFilePage::~DocFilePage()
 {
     delete ui;
 }
+
+QFileDialog* DocFilePage::FileDialog() { return docpage::FileDialog(this, m_fileDialog, "*.ppt *.pptx *.doc *.docx *.pdf *.png *.jpg *.jpeg"); }
 
 void DocFilePage::Init()
 {
@@ -122,19 +124,17 @@ void DocFilePage::StartUpload(const QString& path)
     const QVariantMap params{{"filePath", path},
                              {"fileName", QFileInfo(path).fileName()},
                              {"parent", "0"},
-                             {"puuid", "0"},
-                             {"md5", QString::fromStdString(PubUtils::GetFileMd5(path))}};
+                             {"puuid", "0"}};
     auto* job = new UploadDoc(UploadDoc::RoomDoc, path, params);
     connect(job, &UploadDoc::UpProgress, this, &DocFilePage::UpProgress);
-    connect(job, &UploadDoc::finish, this, &DocFilePage::finish);
-    job->Start();
+    WorkerLifetime::Start(job, this, &DocFilePage::finish);
 }
 
 void DocFilePage::on_btnUploadDoc_clicked()
 {
-    if (m_fileDialog->exec() != QDialog::Accepted || m_fileDialog->selectedFiles().isEmpty())
+    if (FileDialog()->exec() != QDialog::Accepted || FileDialog()->selectedFiles().isEmpty())
         return;
-    const QString path = m_fileDialog->selectedFiles().first();
+    const QString path = FileDialog()->selectedFiles().first();
     const QString refusal = RefusalOf(path);
     if (!refusal.isEmpty()) {
         RefuseFile(refusal);
@@ -180,7 +180,6 @@ void DocFilePage::finish(UploadDoc* job)
                 break;
             }
         }
-        job->deleteLater();
         return;
     }
     MsgBox* box = nullptr;
@@ -197,7 +196,6 @@ void DocFilePage::finish(UploadDoc* job)
     }
     box->SetButtonText(false);
     box->ShowMsg();
-    job->deleteLater();
 }
 
 void DocFilePage::RemoveRow(DocFileItem* row)

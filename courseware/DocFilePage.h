@@ -7,6 +7,7 @@
 #include "WhiteBoardLib.h"
 
 #include <QVariant>
+#include <QPointer>
 #include <QWidget>
 
 #include <vector>
@@ -35,7 +36,7 @@ public:
     void ShowDocTypeMenu();
 
     // For checks: the dialog the upload button runs, the placeholder row.
-    QFileDialog* FileDialog() const { return m_fileDialog; }
+    QFileDialog* FileDialog();
     DocFileItem* UploadingRow() const { return m_uploadRow; }
 
 signals:
@@ -58,7 +59,7 @@ private:
     void RemoveRow(DocFileItem* row);
 
     Ui::DocFilePage* ui;                    // the form, owned
-    QFileDialog* m_fileDialog = nullptr;    // child of the page's parent widget
+    QPointer<QFileDialog> m_fileDialog;  // child of the page's window, made at its first use
     DocFileItem* m_uploadRow = nullptr;     // the last upload's placeholder; owned by the list
     QString m_uploadPath;                   // the file of that placeholder
 };

@@ -25,7 +25,6 @@ DocGroupNetPage::DocGroupNetPage(QWidget* parent) : QWidget(parent), ui(new Ui::
 {
     ui->setupUi(this);
     docpage::SetUpList(ui->listWidget);
-    m_fileDialog = docpage::MakeFileDialog(parentWidget(), "*.ppt *.pptx *.doc *.docx *.pdf");
     m_dirBar = new NetDirCtrl(ui->DirWdg);
     connect(m_dirBar, &NetDirCtrl::sgNetDirCmd, this, &DocGroupNetPage::onNetDirCmd);
     connect(ui->listWidget, &QListWidget::itemDoubleClicked, this, &DocGroupNetPage::onItemPressed);
@@ -36,6 +35,8 @@ DocGroupNetPage::~DocGroupNetPage()
 {
     delete ui;
 }
+
+QFileDialog* DocGroupNetPage::FileDialog() { return docpage::FileDialog(this, m_fileDialog, "*.ppt *.pptx *.doc *.docx *.pdf"); }
 
 QListWidget* DocGroupNetPage::List() const
 {
@@ -79,7 +80,7 @@ void DocGroupNetPage::onItemPressed(QListWidgetItem* item)
     const NetFileInfo e = row->GetNetFile();
     const QString name = QString::fromStdString(e.name);
     if (e.file_type == kFolder) {
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        docpage::SetWaiting(true);
         const QString uuid = QString::fromStdString(e.uuid);
         if (ClientLib* lib = Room::instance()->GetClientLib())
             lib->ListNetFolder(g_strGroup, GroupId(), uuid);
@@ -99,7 +100,7 @@ void DocGroupNetPage::onNetDirCmd(QVariant dirObj)
     const QString uuid = dir.value("uuid").toString();
     Logger::instance()->Log(LOG_INFO, "DocGroupNetPage::onNetDirCmd", "open dir %s, %s", name.toUtf8().constData(),
                             uuid.toUtf8().constData());
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    docpage::SetWaiting(true);
     if (ClientLib* lib = Room::instance()->GetClientLib())
         lib->ListNetFolder(g_strGroup, GroupId(), uuid);
 }
@@ -146,9 +147,9 @@ void DocGroupNetPage::on_btnShowDocType2_clicked()
 
 void DocGroupNetPage::on_btnUploadDoc_clicked()
 {
-    if (m_fileDialog->exec() != QDialog::Accepted || m_fileDialog->selectedFiles().isEmpty())
+    if (FileDialog()->exec() != QDialog::Accepted || FileDialog()->selectedFiles().isEmpty())
         return;
-    const QString path = m_fileDialog->selectedFiles().first();
+    const QString path = FileDialog()->selectedFiles().first();
     const QString refusal = docpage::RefusalOf(path, kMaxUploadBytes + 1, tr("文件不能大于50MB, 请重新选择！"));
     if (!refusal.isEmpty()) {
         docpage::ShowRefusal(this, refusal);

@@ -6,6 +6,7 @@
 #include "courseware/NetFileInfo.h"
 
 #include <QVariant>
+#include <QPointer>
 #include <QWidget>
 
 #include <vector>
@@ -36,7 +37,7 @@ public:
     // For checks.
     NetDirCtrl* DirBar() const { return m_dirBar; }
     QListWidget* List() const;
-    QFileDialog* FileDialog() const { return m_fileDialog; }
+    QFileDialog* FileDialog();
 
 signals:
     void sgSelectNetFile(QVariant file);
@@ -55,7 +56,7 @@ private:
     QString GroupId() const;
 
     Ui::DocGroupNetPage* ui;              // the form, owned
-    QFileDialog* m_fileDialog = nullptr;  // child of the page's parent widget
+    QPointer<QFileDialog> m_fileDialog;  // child of the page's window, made at its first use
     std::vector<NetFileInfo> m_entries;   // the folder shown, in listing order
     NetDirCtrl* m_dirBar = nullptr;       // in the form's DirWdg
 };

@@ -7,6 +7,7 @@
 #include "app/PubUtils.h"
 #include "app/Room.h"
 #include "app/UploadDoc.h"
+#include "app/WorkerLifetime.h"
 #include "courseware/DocFileItem.h"
 #include "courseware/DocPageShared.h"
 #include "courseware/NetDirCtrl.h"
@@ -32,7 +33,6 @@ DocMyNetPage::DocMyNetPage(QWidget* parent) : QWidget(parent), ui(new Ui::DocMyN
 {
     ui->setupUi(this);
     docpage::SetUpList(ui->listWidget);
-    m_fileDialog = docpage::MakeFileDialog(parentWidget(), "*.ppt *.pptx *.doc *.docx *.pdf *.png *.jpg *.jpeg");
     m_dirBar = new NetDirCtrl(ui->DirWdg);
     connect(m_dirBar, &NetDirCtrl::sgNetDirCmd, this, &DocMyNetPage::onNetDirCmd);
     connect(ui->listWidget, &QListWidget::itemDoubleClicked, this, &DocMyNetPage::onItemPressed);
@@ -42,6 +42,8 @@ DocMyNetPage::~DocMyNetPage()
 {
     delete ui;
 }
+
+QFileDialog* DocMyNetPage::FileDialog() { return docpage::FileDialog(this, m_fileDialog, "*.ppt *.pptx *.doc *.docx *.pdf *.png *.jpg *.jpeg"); }
 
 QListWidget* DocMyNetPage::List() const
 {
@@ -89,7 +91,7 @@ void DocMyNetPage::onItemPressed(QListWidgetItem* item)
     const NetFileInfo e = row->GetNetFile();
     const QString name = QString::fromStdString(e.name);
     if (e.file_type == kFolder) {
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        docpage::SetWaiting(true);
         const QString uuid = QString::fromStdString(e.uuid);
         if (ClientLib* lib = Room::instance()->GetClientLib())
             lib->ListNetFolder(g_strTeacher, GroupId(), uuid);
@@ -109,7 +111,7 @@ void DocMyNetPage::onNetDirCmd(QVariant dirObj)
     const QString uuid = dir.value("uuid").toString();
     Logger::instance()->Log(LOG_INFO, "DocMyNetPage::onNetDirCmd", "open dir %s, %s", name.toUtf8().constData(),
                             uuid.toUtf8().constData());
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    docpage::SetWaiting(true);
     if (ClientLib* lib = Room::instance()->GetClientLib())
         lib->ListNetFolder(g_strTeacher, GroupId(), uuid);
 }
@@ -261,9 +263,9 @@ void DocMyNetPage::TimerUpdate(int tick)
 
 void DocMyNetPage::on_btnUploadDoc_clicked()
 {
-    if (m_fileDialog->exec() != QDialog::Accepted || m_fileDialog->selectedFiles().isEmpty())
+    if (FileDialog()->exec() != QDialog::Accepted || FileDialog()->selectedFiles().isEmpty())
         return;
-    const QString path = m_fileDialog->selectedFiles().first();
+    const QString path = FileDialog()->selectedFiles().first();
     const QString refusal = docpage::RefusalOf(path, kMaxUploadBytes, tr("文件不能大于30MB, 请重新选择！"));
     if (!refusal.isEmpty()) {
         docpage::ShowRefusal(this, refusal);
@@ -274,12 +276,10 @@ void DocMyNetPage::on_btnUploadDoc_clicked()
     const QVariantMap params{{"filePath", path},
                              {"fileName", QFileInfo(path).fileName()},
                              {"parent", cur},
-                             {"puuid", cur},
-                             {"md5", QString::fromStdString(PubUtils::GetFileMd5(path))}};
+                             {"puuid", cur}};
     auto* job = new UploadDoc(UploadDoc::CloudDoc, path, params);
     connect(job, &UploadDoc::UpProgress, this, &DocMyNetPage::UpProgress);
-    connect(job, &UploadDoc::finish, this, &DocMyNetPage::finish);
-    job->Start();
+    WorkerLifetime::Start(job, this, &DocMyNetPage::finish);
 }
 
 void DocMyNetPage::UpProgress(UploadDoc*, double, double)
@@ -307,7 +307,6 @@ void DocMyNetPage::finish(UploadDoc* job)
         box->SetMsgText(job->GetErrMsg(), tr("上传云盘失败，请重新上传试试!"));
     }
     box->ShowMsg();
-    job->deleteLater();
 }
 
 void DocMyNetPage::on_btnShowDocType_clicked()

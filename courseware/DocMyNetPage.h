@@ -8,6 +8,7 @@
 #include "courseware/NetFileInfo.h"
 
 #include <QVariant>
+#include <QPointer>
 #include <QWidget>
 
 #include <vector>
@@ -39,7 +40,7 @@ public:
     void ShowFileList(std::vector<NetFileInfo> entries);
 
     // For checks.
-    QFileDialog* FileDialog() const { return m_fileDialog; }
+    QFileDialog* FileDialog();
     NetDirCtrl* DirBar() const { return m_dirBar; }
     QListWidget* List() const;
     std::vector<NetFileInfo> Entries() const { return m_entries; }
@@ -67,7 +68,7 @@ private:
     void ShowFailure(const QString& text, const QVariantMap& result);
 
     Ui::DocMyNetPage* ui;                 // the form, owned
-    QFileDialog* m_fileDialog = nullptr;  // child of the page's parent widget
+    QPointer<QFileDialog> m_fileDialog;  // child of the page's window, made at its first use
     std::vector<NetFileInfo> m_entries;   // the folder shown, in listing order
     NetDirCtrl* m_dirBar = nullptr;       // in the form's DirWdg
 };

@@ -7,6 +7,8 @@
 #include "widgets/Toast.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -30,21 +32,40 @@ void SetUpList(QListWidget* list)
         "QListWidget::item:selected:!active{ background-color:rgba(93,192,186,0.30); }");
 }
 
-QFileDialog* MakeFileDialog(QWidget* parent, const QString& filter)
+QFileDialog* FileDialog(QWidget* page, QPointer<QFileDialog>& dialog, const QString& filter)
 {
-    auto* dialog = new QFileDialog(parent, QCoreApplication::translate("DocFilePage", "选择课件"), ".");
-    dialog->setViewMode(QFileDialog::Detail);
-    dialog->setNameFilter(filter);
+    if (!dialog) {
+        dialog = new QFileDialog(page->window(), QCoreApplication::translate("DocFilePage", "选择课件"), ".");
+        dialog->setViewMode(QFileDialog::Detail);
+        dialog->setNameFilter(filter);
+    }
     return dialog;
 }
 
 QString RefusalOf(const QString& path, qint64 firstRefusedBytes, const QString& tooBigText)
 {
-    if (path.isEmpty() || PubUtils::GetFileMd5(path).empty())
-        return QCoreApplication::translate("DocFilePage", "文件无法打开, 请重新选择！");
-    if (QFileInfo(path).size() >= firstRefusedBytes)
+    // The size first, without reading the file: a file of several gigabytes
+    // is refused at once. The upload hashes the file on its own thread.
+    if (!path.isEmpty() && QFileInfo(path).size() >= firstRefusedBytes)
         return tooBigText;
+    QFile file(path);
+    if (path.isEmpty() || !QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return QCoreApplication::translate("DocFilePage", "文件无法打开, 请重新选择！");
     return QString();
+}
+
+void SetWaiting(bool waiting)
+{
+    // At most one wait cursor of the panel on Qt's cursor stack, so that
+    // taking it back never takes another component's cursor.
+    static bool held = false;  // GUI thread only
+    if (waiting == held)
+        return;
+    held = waiting;
+    if (waiting)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
 }
 
 void ShowRefusal(QWidget* parent, const QString& text)

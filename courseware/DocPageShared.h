@@ -4,6 +4,7 @@
 // supported formats, and taking a cloud folder listing. GUI thread only.
 #include "courseware/NetFileInfo.h"
 
+#include <QPointer>
 #include <QString>
 #include <QVariantMap>
 
@@ -19,11 +20,17 @@ namespace docpage {
 
 // No focus, no frame, no spacing, no horizontal scroll bar, the rows' style.
 void SetUpList(QListWidget* list);
-// The dialog "选择课件" starting in ".", detail view, with the name filter.
-QFileDialog* MakeFileDialog(QWidget* parent, const QString& filter);
-// Why a chosen file may not be uploaded, empty when it may: it cannot be
-// read, or it has firstRefusedBytes bytes or more (tooBigText).
+// The page's dialog "选择课件" starting in ".", detail view, with the name
+// filter: made at its first use as a child of the page's window (so that it
+// opens above the always-on-top panel and goes with it), kept in dialog.
+QFileDialog* FileDialog(QWidget* page, QPointer<QFileDialog>& dialog, const QString& filter);
+// Why a chosen file may not be uploaded, empty when it may: it has
+// firstRefusedBytes bytes or more (tooBigText), or it cannot be read. The
+// file is not read here.
 QString RefusalOf(const QString& path, qint64 firstRefusedBytes, const QString& tooBigText);
+// The panel's wait cursor while a folder listing or a document is on its
+// way: shown once however often asked, taken back once.
+void SetWaiting(bool waiting);
 // The refusal box: on parent, deleted on close, closing after 5 seconds,
 // only its OK button.
 void ShowRefusal(QWidget* parent, const QString& text);

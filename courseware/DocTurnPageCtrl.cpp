@@ -2,16 +2,27 @@
 
 #include "WhiteBoardLib.h"
 #include "app/CData.h"
+#include "app/Logger.h"
 #include "app/Room.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QWidget>
 
 namespace {
 
+// The live widget whose address the payload carries, or null: a number that
+// names no widget of this program is never dereferenced.
 QWidget* widgetOf(const QVariant& v)
 {
-    return reinterpret_cast<QWidget*>(quintptr(v.toLongLong()));
+    const quintptr address = quintptr(v.toLongLong());
+    if (address == 0)
+        return nullptr;
+    for (QWidget* w : QApplication::allWidgets())
+        if (quintptr(w) == address)
+            return w;
+    Logger::instance()->Log(LOG_WARN, "DocTurnPageCtrl::onWBLibCmd", "no widget at %llx", (unsigned long long)address);
+    return nullptr;
 }
 
 void hideSet(const DocTurnPageCtrl::PageSet& set)
@@ -77,7 +88,7 @@ void DocTurnPageCtrl::onWBLibCmd(int cmd, const QVariant& var)
                     w->setParent(m_host);
         }
     } else {
-        QWidget*& slot = cmd == RsWB_ShowPageWidget ? set.overlayWdg1 : set.overlayWdg2;
+        QPointer<QWidget>& slot = cmd == RsWB_ShowPageWidget ? set.overlayWdg1 : set.overlayWdg2;
         QWidget* w = widgetOf(m.value("widget"));
         if (m.value("show").toBool()) {
             slot = w;

@@ -7,6 +7,7 @@
 // dual-teacher sub-classroom. It never makes or deletes a widget, and acts
 // only in live rooms. GUI thread only (the library's commands arrive there).
 #include <QObject>
+#include <QPointer>
 #include <QVariant>
 
 class QWidget;
@@ -14,12 +15,13 @@ class QWidget;
 class DocTurnPageCtrl : public QObject {
     Q_OBJECT
 public:
-    // One classroom's controls; none of the pointers owns its widget.
+    // One classroom's controls; none of the pointers owns its widget, and
+    // each one forgets a widget the library deletes.
     struct PageSet {
-        QWidget* addWdg = nullptr;
-        QWidget* pageWdg = nullptr;
-        QWidget* overlayWdg1 = nullptr;  // from RsWB_ShowPageWidget
-        QWidget* overlayWdg2 = nullptr;  // from RsWB_HidePageWidget
+        QPointer<QWidget> addWdg;
+        QPointer<QWidget> pageWdg;
+        QPointer<QWidget> overlayWdg1;  // from RsWB_ShowPageWidget
+        QPointer<QWidget> overlayWdg2;  // from RsWB_HidePageWidget
     };
 
     explicit DocTurnPageCtrl(QWidget* host);

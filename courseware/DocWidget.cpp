@@ -6,9 +6,11 @@
 #include "app/DownThread.h"
 #include "app/Logger.h"
 #include "app/Room.h"
+#include "app/WorkerLifetime.h"
 #include "courseware/DocFilePage.h"
 #include "courseware/DocGroupNetPage.h"
 #include "courseware/DocMyNetPage.h"
+#include "courseware/DocPageShared.h"
 #include "courseware/NetFileInfo.h"
 #include "widgets/MsgBox.h"
 #include "widgets/RoundedMask.h"
@@ -33,12 +35,6 @@ QString extensionOf(const WBDocInfo& doc)
         return QString::fromStdString(doc.extName);
     const QString name = QString::fromStdString(doc.fileName);
     return name.mid(name.lastIndexOf('.') + 1);
-}
-
-void popOverrideCursor()
-{
-    if (QGuiApplication::overrideCursor())
-        QGuiApplication::restoreOverrideCursor();
 }
 
 }  // namespace
@@ -96,7 +92,7 @@ void DocWidget::TimerUpdate(int tick)
 {
     ui->docMyNetPage->TimerUpdate(tick);  // the room page and the group page take no tick
     if (!isVisible())
-        popOverrideCursor();
+        docpage::SetWaiting(false);
 }
 
 bool DocWidget::FindDoc(const std::string& docId, WBDocInfo* doc) const
@@ -132,9 +128,7 @@ void DocWidget::onOpenDocFile(WBDocInfo doc)
         } else if (DownThread::HasCacheFile(url.toStdString(), cached)) {
             addWBImage(url, QString::fromStdString(cached));
         } else {
-            auto* down = new DownThread(url.toStdString(), 0, true);
-            connect(down, &DownThread::finish, this, &DocWidget::onDownFinish);
-            down->Start(nullptr);
+            WorkerLifetime::Start(new DownThread(url.toStdString(), 0, true), this, &DocWidget::onDownFinish);
         }
     } else if (CWhiteBoardLib* wb = Room::instance()->GetWBLib()) {
         wb->OpenDocPages(docId, QString("%1").arg(1, 4, 10, QChar('0')));
@@ -162,12 +156,11 @@ void DocWidget::addWBImage(QString url, QString localFile)
 void DocWidget::onDownFinish(DownThread* down)
 {
     addWBImage(down->GetUrl(), down->GetLocalFile());
-    down->deleteLater();
 }
 
 void DocWidget::onDoSelectNetFile(QVariant v)
 {
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    docpage::SetWaiting(true);
     const QVariantMap m = v.toMap();
     const QString guid = m.value("guid").toString();
     WBDocInfo doc;
@@ -215,7 +208,7 @@ void DocWidget::onUserHttpCmd(int type, QVariant data)
             ui->docMyNetPage->onUserHttpCmd(type, data);
         else
             ui->docGroupNetPage->onUserHttpCmd(type, data);
-        popOverrideCursor();
+        docpage::SetWaiting(false);
         break;
     case RsC_Http_OpenNetFile: {
         const QString fileName = userData.value("fileName").toString();
@@ -224,7 +217,7 @@ void DocWidget::onUserHttpCmd(int type, QVariant data)
             m_pendingFileNames.push_back(fileName);
             break;
         }
-        popOverrideCursor();
+        docpage::SetWaiting(false);
         const QString text = teacher ? tr("选择云盘文件失败！%1 %2 (code=%3)") : tr("选择课件文件失败！%1 %2 (code=%3)");
         auto* box = new MsgBox(parentWidget(), true, 0);
         box->SetMsgText(text.arg(fileName, m.value("errMsg").toString()).arg(code), QString());
@@ -276,14 +269,14 @@ void DocWidget::resizeEvent(QResizeEvent* e)
 void DocWidget::showEvent(QShowEvent* e)
 {
     ui->docGroupNetPage->RefreshDir();
-    popOverrideCursor();
+    docpage::SetWaiting(false);
     QDialog::showEvent(e);
 }
 
 void DocWidget::hideEvent(QHideEvent* e)
 {
     QDialog::hideEvent(e);
-    popOverrideCursor();
+    docpage::SetWaiting(false);
 }
 
 void DocWidget::paintEvent(QPaintEvent*)

@@ -11,10 +11,10 @@
 #include "widgets/Toast.h"
 
 #include "WhiteBoardLib.h"
+#include "widgets/FilePrompt.h"
 
 #include <QButtonGroup>
 #include <QCursor>
-#include <QFileDialog>
 #include <QMouseEvent>
 #include <QPointer>
 
@@ -391,7 +391,7 @@ void DrawToolBarCtrl::on_stuDelete_clicked()
 
 void DrawToolBarCtrl::insertFile(int kind, const QString& filter)
 {
-    const QString path = QFileDialog::getOpenFileName(this, tr("选择文件"), ".", filter);
+    const QString path = FilePrompt::OpenFileName(this, tr("选择文件"), ".", filter);
     if (path.isEmpty())
         return;
     if (CWhiteBoardLib* wb = wbLib())

@@ -11,6 +11,7 @@
 #include "app/Logger.h"
 #include "app/PubUtils.h"
 #include "app/Room.h"
+#include "app/WorkerLifetime.h"
 #include "home/CalendarWdg.h"
 #include "home/ClassInfoWdg.h"
 #include "home/CoursePage.h"
@@ -203,9 +204,7 @@ void ClassListWidget::onUserInfo(const QVariantMap& m)
         showAvatar(cached);
         return;
     }
-    auto* down = new DownThread(url.toStdString(), 1, true);
-    connect(down, &DownThread::finish, this, &ClassListWidget::OnDownFinish);
-    down->Start();
+    WorkerLifetime::Start(new DownThread(url.toStdString(), 1, true), this, &ClassListWidget::OnDownFinish);
 }
 
 void ClassListWidget::showAvatar(const QPixmap& picture)
@@ -220,7 +219,6 @@ void ClassListWidget::OnDownFinish(DownThread* down)
 {
     if (!down)
         return;
-    down->deleteLater();
     // Only the avatar (type 1) is shown, and only to the account that asked
     // for it: a download that ends after "切换账号" is dropped.
     if (down->type != 1 || !CData::instance()->GetStatus(kStatusSignedIn))

@@ -75,11 +75,14 @@ void GroupMsgItem::SetGroup(GroupInfo group)
         ui->gLabImage->setPixmap(
             QPixmap(kSystemPicture).scaled(ui->gLabImage->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
     } else {
-        const QPixmap logo = rowpicture::Cached(m_group.logo);
-        if (logo.isNull())
+        // The designed group picture stands until the logo is there; a group
+        // without a logo (or with one that is no web address) keeps it.
+        QPixmap logo = rowpicture::Cached(m_group.logo);
+        if (logo.isNull()) {
+            logo.load(kGroupPicture);
             rowpicture::Start(m_group.logo, this, &GroupMsgItem::OnDownFinish);
-        else
-            ui->gLabImage->setPixmap(logo.scaled(ui->gLabImage->size(), Qt::KeepAspectRatio, Qt::FastTransformation));
+        }
+        ui->gLabImage->setPixmap(logo.scaled(ui->gLabImage->size(), Qt::KeepAspectRatio, Qt::FastTransformation));
     }
     setFixedHeight(kGroupRowHeight);
 }

@@ -37,6 +37,7 @@ bool IsWebUrl(const std::string& url);
 }  // namespace rowpicture
 
 #include "app/DownThread.h"
+#include "app/WorkerLifetime.h"
 
 template <typename Receiver>
 DownThread* rowpicture::Start(const std::string& url, Receiver* receiver, void (Receiver::*slot)(DownThread*))
@@ -44,8 +45,6 @@ DownThread* rowpicture::Start(const std::string& url, Receiver* receiver, void (
     if (!IsWebUrl(url))
         return nullptr;
     auto* worker = new DownThread(url, kPictureDownload, true);
-    QObject::connect(worker, &DownThread::finish, receiver, slot, Qt::QueuedConnection);
-    QObject::connect(worker, &DownThread::finish, worker, &QObject::deleteLater, Qt::QueuedConnection);
-    worker->Start();
+    WorkerLifetime::Start(worker, receiver, slot);
     return worker;
 }

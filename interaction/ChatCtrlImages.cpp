@@ -7,6 +7,7 @@
 #include "app/DownThread.h"
 #include "app/Room.h"
 #include "app/UploadFile.h"
+#include "app/WorkerLifetime.h"
 #include "interaction/ChatMsgItem.h"
 #include "widgets/ImageViewer.h"
 #include "widgets/MsgBox.h"
@@ -22,11 +23,9 @@ void ChatCtrl::AddImageMsg(QSharedPointer<ImageMsgInfo> msg)
         msg->content = msg->localPath = QString::fromStdString(path);
     } else {
         if (!HasDownloadingImage(msg->url)) {
-            auto* down = new DownThread(msg->url.toStdString(), 0, true);
-            // Queued even for a worker that ends at once (an empty address):
-            // the row exists before its download is reported.
-            connect(down, &DownThread::finish, this, &ChatCtrl::onDownFinish, Qt::QueuedConnection);
-            down->Start(nullptr);
+            // Reported after this call also when it ends at once (an empty
+            // address): the row exists before its download is reported.
+            WorkerLifetime::Start(new DownThread(msg->url.toStdString(), 0, true), this, &ChatCtrl::onDownFinish);
         }
         msg->status = kImageDownloading;
     }
@@ -58,7 +57,6 @@ void ChatCtrl::onDownFinish(DownThread* down)
         image->content = image->localPath = QString::fromStdString(path);
         row->UpdateImage();
     }
-    down->deleteLater();
 }
 
 void ChatCtrl::slotOnPreviewImage(QString path)
@@ -103,9 +101,7 @@ void ChatCtrl::onScreenshotFinished(QString filePath)
 
 void ChatCtrl::UploadImage(QString path)
 {
-    auto* up = new UploadFile(QVariantList{1, path}, 0);
-    connect(up, &UploadFile::finish, this, &ChatCtrl::onUpFileFinish, Qt::QueuedConnection);
-    up->start(QThread::InheritPriority);
+    WorkerLifetime::Start(new UploadFile(QVariantList{1, path}, 0), this, &ChatCtrl::onUpFileFinish);
 }
 
 void ChatCtrl::onUpFileFinish(UploadFile* up)
@@ -123,7 +119,4 @@ void ChatCtrl::onUpFileFinish(UploadFile* up)
         box->SetButtonText(false, tr("确定"), tr("取消"));
         box->ShowMsg();
     }
-    // finish is emitted at the end of run(); the thread is gone once wait returns.
-    up->wait();
-    up->deleteLater();
 }

@@ -2,6 +2,7 @@
 #include "ui_CountdownWidget.h"
 
 #include "app/CData.h"
+#include "app/Logger.h"
 #include "app/Room.h"
 #include "ClientLib.h"
 #include "widgets/Toast.h"
@@ -34,6 +35,12 @@ void CountdownWidget::StartCountdown(bool start, int seconds)
     if (!CData::instance()->IsTeacher()) {
         emit sgBadgeStart(start, seconds);
         return;
+    }
+    if (start && seconds < 1) {
+        // Nothing to count: a running look would never tick, and the next
+        // click would start instead of stopping. Taken as the room's stop.
+        Logger::instance()->Log(LOG_WARN, "CountdownWidget::StartCountdown", "start with %d seconds, stopped", seconds);
+        start = false;
     }
     if (!start) {
         StopSteps(false);

@@ -3,10 +3,10 @@
 
 #include "app/Room.h"
 #include "ClientLib.h"
+#include "widgets/FilePrompt.h"
 #include "widgets/Toast.h"
 
 #include <QFile>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -124,7 +124,7 @@ void LotteryResultWidget::on_btnExport_clicked()
 {
     if (m_winners.isEmpty())
         return;
-    const QString name = QFileDialog::getSaveFileName(this, tr("保存文件"), QString(), "(*.txt)");
+    const QString name = FilePrompt::SaveFileName(this, tr("保存文件"), QString(), "(*.txt)");
     if (name.isEmpty())
         return;
     QFile file(name);

@@ -18,6 +18,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <climits>
+#include <cmath>
 #include <map>
 
 namespace {
@@ -40,7 +42,46 @@ int IntOf(const nlohmann::json& obj, const char* key)
     if (!obj.is_object())
         return 0;
     auto it = obj.find(key);
-    return it != obj.end() && it->is_number() ? static_cast<int>(it->get<double>()) : 0;
+    if (it == obj.end() || !it->is_number())
+        return 0;
+    // A number the room sends outside int's range (or not finite) reads as
+    // 0 too: such an index is never shown, such a type is ignored.
+    const double value = it->get<double>();
+    if (!std::isfinite(value) || value <= double(INT_MIN) - 1.0 || value >= double(INT_MAX) + 1.0)
+        return 0;
+    return static_cast<int>(value);
+}
+
+// Writes JSON in the compact form the room's other clients write and read:
+// ", " between members and elements, ": " after keys, keys in ascending
+// order (the library's object map already keeps them sorted).
+void WriteSpaced(const nlohmann::json& value, std::string& out)
+{
+    if (value.is_object()) {
+        out += '{';
+        bool first = true;
+        for (auto it = value.begin(); it != value.end(); ++it) {
+            if (!first)
+                out += ", ";
+            first = false;
+            out += nlohmann::json(it.key()).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+            out += ": ";
+            WriteSpaced(it.value(), out);
+        }
+        out += '}';
+    } else if (value.is_array()) {
+        out += '[';
+        bool first = true;
+        for (const nlohmann::json& element : value) {
+            if (!first)
+                out += ", ";
+            first = false;
+            WriteSpaced(element, out);
+        }
+        out += ']';
+    } else {
+        out += value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    }
 }
 
 std::string StringOf(const nlohmann::json& obj, const char* key)
@@ -153,7 +194,9 @@ std::string NewTopMsgWdg::GetJsMsgByTextCursor(QTextCursor cursor)
     }
     nlohmann::json doc;
     doc["msg"] = items;
-    return doc.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    std::string out;
+    WriteSpaced(doc, out);
+    return out;
 }
 
 bool NewTopMsgWdg::OpenNoticeLink(const QUrl& url, const char* caller)

@@ -12,6 +12,8 @@
 
 #include <QStyle>
 
+#include <cmath>
+
 namespace {
 
 constexpr int kCmdStatisticsFolded = 3;
@@ -120,9 +122,17 @@ void QuestionResultWidget::SetQuestionResult(QVariant result)
         if (item.value("isResult").toInt() != 0)
             rights << n;
         const QString percent = item.value("percent").toString();
-        const double p = percent.toDouble();
+        // The share is bounded before it becomes a bar length: "inf", "nan"
+        // or a huge number from the room must not reach the int conversion.
+        double p = percent.toDouble();
+        if (!std::isfinite(p)) {
+            Logger::instance()->Log(LOG_WARN, "QuestionResultWidget::SetQuestionResult", "option %d percent %s",
+                                    n, percent.toUtf8().constData());
+            p = 0.0;
+        }
+        p = qBound(0.0, p, 100.0);
         const int bar = p <= kEmptyShare ? 0 : static_cast<int>(qMax(p, double(kLeastBar)));
-        m_bars[n - 1]->setValue(qBound(0, bar, 100));
+        m_bars[n - 1]->setValue(bar);
         m_nums[n - 1]->setText(QString::number(item.value("count").toInt()) + tr("人"));
         m_pros[n - 1]->setText("(" + percent + "%)");
     }

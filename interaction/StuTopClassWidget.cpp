@@ -2,13 +2,12 @@
 #include "ui_StuTopClassWidget.h"
 
 #include "app/DownThread.h"
+#include "app/WorkerLifetime.h"
 #include "interaction/TopClassItem.h"
 
-#include <QDesktopServices>
 #include <QEvent>
 #include <QPainter>
 #include <QStyleOption>
-#include <QUrl>
 
 namespace {
 
@@ -48,8 +47,7 @@ bool StuTopClassWidget::ShowProduct(const QVariant& product)
     layout()->activate();
     if (DownThread* down = productcard::ShowProduct(
             {ui->labTitle, ui->labDes, ui->labPrice, ui->labNum, ui->labImage}, m_data)) {
-        connect(down, &DownThread::finish, this, &StuTopClassWidget::OnDownFinish);
-        down->Start();
+        WorkerLifetime::Start(down, this, &StuTopClassWidget::OnDownFinish);
     }
     ShowWidget();
     return true;
@@ -86,10 +84,7 @@ void StuTopClassWidget::OnDownFinish(DownThread* down) { productcard::ShowDownlo
 
 void StuTopClassWidget::on_btnClose_clicked() { hide(); }
 
-void StuTopClassWidget::on_btnInfo_clicked()
-{
-    QDesktopServices::openUrl(QUrl(m_data.value("productdetailurl").toString(), QUrl::TolerantMode));
-}
+void StuTopClassWidget::on_btnInfo_clicked() { productcard::OpenDetail(m_data, "StuTopClassWidget::on_btnInfo_clicked"); }
 
 bool StuTopClassWidget::eventFilter(QObject* watched, QEvent* event)
 {

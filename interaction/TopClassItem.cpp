@@ -3,10 +3,12 @@
 
 #include "app/CData.h"
 #include "app/DownThread.h"
+#include "app/Logger.h"
+#include "app/WorkerLifetime.h"
 #include "app/Room.h"
 #include "ClientLib.h"
+#include "interaction/NewTopMsgWdg.h"
 
-#include <QDesktopServices>
 #include <QPainter>
 #include <QStyleOption>
 #include <QUrl>
@@ -26,6 +28,8 @@ namespace productcard {
 
 namespace {
 
+const char* const kDefaultPicture = ":/widget/res/widget/topClassImage.png";
+
 void ShowScaled(QLabel* label, const QPixmap& picture)
 {
     label->setPixmap(picture.scaled(label->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
@@ -35,23 +39,27 @@ void ShowScaled(QLabel* label, const QPixmap& picture)
 
 DownThread* ShowPicture(QLabel* label, const QString& url)
 {
+    const QString scheme = QUrl(url).scheme().toLower();
+    if (!url.isEmpty() && scheme != "http" && scheme != "https") {
+        Logger::instance()->Log(LOG_WARN, "productcard::ShowPicture", "picture refused, not a web address: %s",
+                                url.toUtf8().constData());
+        ShowScaled(label, QPixmap(kDefaultPicture));
+        return nullptr;
+    }
     const std::string where = url.toLocal8Bit().toStdString();
     const QPixmap picture = DownThread::GetLoadPixmap(where);
     if (!picture.isNull()) {
         ShowScaled(label, picture);
         return nullptr;
     }
-    auto* down = new DownThread(where, 0, true);
-    // The worker goes after its report, also when the receiver is gone.
-    QObject::connect(down, &DownThread::finish, down, &QObject::deleteLater);
-    return down;
+    return new DownThread(where, 0, true);
 }
 
 void ShowDownloaded(QLabel* label, DownThread* down)
 {
     QPixmap picture = DownThread::GetLoadPixmap(down->GetLocalFile().toLocal8Bit().toStdString());
     if (picture.isNull())
-        picture.load(":/widget/res/widget/topClassImage.png");
+        picture.load(kDefaultPicture);
     ShowScaled(label, picture);
 }
 
@@ -70,6 +78,11 @@ DownThread* ShowProduct(const ProductLabels& labels, const QVariantMap& product)
     return ShowPicture(labels.image, product.value("productimgurl").toString());
 }
 
+bool OpenDetail(const QVariantMap& product, const char* caller)
+{
+    return NewTopMsgWdg::OpenNoticeLink(QUrl(product.value("productdetailurl").toString(), QUrl::TolerantMode), caller);
+}
+
 }  // namespace productcard
 
 TopClassItem::TopClassItem(QWidget* parent) : QWidget(parent), ui(new Ui::TopClassItem)
@@ -86,8 +99,7 @@ void TopClassItem::SetData(const QVariant& data)
     layout()->activate();
     if (DownThread* down = productcard::ShowProduct(
             {ui->labTitle, ui->labDes, ui->labPrice, ui->labNum, ui->labImage}, m_data)) {
-        connect(down, &DownThread::finish, this, &TopClassItem::OnDownFinish);
-        down->Start();
+        WorkerLifetime::Start(down, this, &TopClassItem::OnDownFinish);
     }
     if (!CData::instance()->IsTeacher()) {
         ui->btnUpDown->hide();
@@ -116,10 +128,7 @@ void TopClassItem::on_btnUpDown_clicked()
         up ? lib->AdProductDown(product) : lib->AdProductUp(product);
 }
 
-void TopClassItem::on_btnInfo_clicked()
-{
-    QDesktopServices::openUrl(QUrl(m_data.value("productdetailurl").toString(), QUrl::TolerantMode));
-}
+void TopClassItem::on_btnInfo_clicked() { productcard::OpenDetail(m_data, "TopClassItem::on_btnInfo_clicked"); }
 
 void TopClassItem::paintEvent(QPaintEvent*)
 {

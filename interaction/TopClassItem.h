@@ -26,10 +26,11 @@ extern const char* const g_styleBtnOrange;
 
 namespace productcard {
 
-// Shows the picture of url (a cached or local file) in label, scaled to the
-// label keeping its aspect ratio. When there is none yet, returns a
-// download of it, not started: the caller connects DownThread::finish to
-// its slot and starts it; the worker deletes itself after reporting.
+// Shows the picture of url (an http or https address, from its cache file)
+// in label, scaled to the label keeping its aspect ratio. When there is none
+// yet, returns a download of it, not started: the caller starts it for its
+// slot through WorkerLifetime. Any other address shows the default picture at once:
+// a room's product never names a file of this machine.
 DownThread* ShowPicture(QLabel* label, const QString& url);
 // The finished download's picture in label, or the default picture.
 void ShowDownloaded(QLabel* label, DownThread* down);
@@ -47,6 +48,9 @@ struct ProductLabels {
 // Shows the product's name and description elided, price and count as they
 // are, and its picture; returns the picture's download as ShowPicture does.
 DownThread* ShowProduct(const ProductLabels& labels, const QVariantMap& product);
+// Opens the product's "productdetailurl" in the browser when it is an http or
+// https address; others are refused with a log line. Whether it was opened.
+bool OpenDetail(const QVariantMap& product, const char* caller);
 
 }  // namespace productcard
 

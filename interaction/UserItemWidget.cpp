@@ -2,6 +2,7 @@
 
 #include "app/CData.h"
 #include "app/DownThread.h"
+#include "app/WorkerLifetime.h"
 #include "ui_UserItemWidget.h"
 
 #include <QEvent>
@@ -70,10 +71,8 @@ void UserItemWidget::UpdateState()
     if (!cached.isNull()) {
         ShowAvatar(cached);
     } else {
-        auto* down = new DownThread(m_user->userHeader, 0, true);
-        // Queued also when it ends at once (no address): after this call.
-        connect(down, &DownThread::finish, this, &UserItemWidget::OnDownFinish, Qt::QueuedConnection);
-        down->Start(nullptr);
+        // Reported after this call also when it ends at once (no address).
+        WorkerLifetime::Start(new DownThread(m_user->userHeader, 0, true), this, &UserItemWidget::OnDownFinish);
     }
     if (CData::instance()->IsLiveRoom() && m_user->type != 0)
         return;
@@ -112,7 +111,6 @@ void UserItemWidget::OnDownFinish(DownThread* down)
     if (picture.isNull())
         picture = QPixmap(":/class/res/class/userheader.png");
     ShowAvatar(picture);
-    down->deleteLater();
 }
 
 bool UserItemWidget::eventFilter(QObject* watched, QEvent* event)

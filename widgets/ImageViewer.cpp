@@ -1,11 +1,11 @@
 #include "widgets/ImageViewer.h"
 
 #include "app/PubUtils.h"
+#include "widgets/FilePrompt.h"
 #include "ui_ImageViewer.h"
 
 #include <QApplication>
 #include <QDesktopWidget>
-#include <QFileDialog>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -189,8 +189,8 @@ void ImageViewer::on_saveBtn_clicked()
 {
     if (sourcePixmap.isNull())
         return;
-    QString name = QFileDialog::getSaveFileName(this, tr("Save image"), QString::fromStdString(PubUtils::GetTempDir()),
-                                                tr("Images (*.png *.jpg)"));
+    QString name = FilePrompt::SaveFileName(this, tr("Save image"), QString::fromStdString(PubUtils::GetTempDir()),
+                                           tr("Images (*.png *.jpg)"));
     if (name.isEmpty())
         return;
     if (!name.endsWith(".png", Qt::CaseInsensitive) && !name.endsWith(".jpg", Qt::CaseInsensitive))

@@ -26,6 +26,8 @@ public:
     void setResizable(bool resizable);
     bool isMovable() const { return m_movable; }
     bool isResizable() const { return m_resizable; }
+    // How many windows are attached now.
+    int attachedCount() const { return m_widgets.size(); }
 
     // Where a global point lies on a frame rectangle (inclusive bounds).
     struct Position {

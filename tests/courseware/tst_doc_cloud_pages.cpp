@@ -2,14 +2,21 @@
 // listing, entering and leaving folders, making, renaming and deleting,
 // failed and malformed listings, the group disk's read-only browsing.
 #include "tests/courseware/DocSession.h"
+#include "tests/widgets/WidgetTestUtil.h"
 
 #include "courseware/DocFileItem.h"
+#include "courseware/DocFilePage.h"
 #include "courseware/DocGroupNetPage.h"
 #include "courseware/DocMyNetPage.h"
 #include "courseware/NetDirCtrl.h"
 
+#include <QCursor>
 #include <QDateTime>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -268,4 +275,92 @@ TEST(DocGroupNetPage, BrowsesReadOnlyAndListsAgainOnEveryShow)
     ASSERT_TRUE(s.waitResult(RsC_Http_NetFolderList, n));
     QCoreApplication::processEvents();
     EXPECT_EQ(page->List()->count(), 1);
+}
+
+TEST(DocMyNetPage, TheWaitCursorIsTheFoldersOwnAndTakenBackOnce)
+{
+    DocSession s;
+    DocMyNetPage* page = s.panel->MyNetPage();
+    s.panel->InitPages();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return page->List()->count() == 2; }, 20000));
+    // Another component's cursor is on Qt's stack before the panel waits.
+    QGuiApplication::setOverrideCursor(Qt::CrossCursor);
+    // Two folder requests before any answer: one wait cursor.
+    page->onItemPressed(doctest::itemNamed(page->List(), "课件"));
+    page->onNetDirCmd(QVariantMap{{"name", "课件"}, {"uuid", "f1"}});
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return rowNames(page->List()) == QStringList{"a.pdf"}; }, 20000));
+    // The answers, showing and hiding the panel take the panel's cursor back
+    // once and never the other one.
+    s.panel->show();
+    s.panel->hide();
+    s.panel->TimerUpdate(1);
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::CrossCursor);
+    QGuiApplication::restoreOverrideCursor();
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST(DocMyNetPage, FileDialogsOpenAboveThePanel)
+{
+    DocSession s;
+    for (QWidget* page : {static_cast<QWidget*>(s.panel->MyNetPage()), static_cast<QWidget*>(s.panel->FilePage())}) {
+        QFileDialog* dialog = nullptr;
+        if (auto* my = qobject_cast<DocMyNetPage*>(page))
+            dialog = my->FileDialog();
+        else if (auto* room = qobject_cast<DocFilePage*>(page))
+            dialog = room->FileDialog();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->parentWidget(), s.panel) << "a child of the panel's window, freed with it";
+        EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8("选择课件"));
+        EXPECT_EQ(dialog->viewMode(), QFileDialog::Detail);
+    }
+    QFileDialog* group = s.panel->GroupNetPage()->FileDialog();
+    EXPECT_EQ(group->parentWidget(), s.panel);
+    EXPECT_EQ(group->nameFilters(), QStringList{"*.ppt *.pptx *.doc *.docx *.pdf"});
+}
+
+TEST(DocPages, TheFormatButtonsShowTheSupportedFormatsPicture)
+{
+    DocSession s;
+    s.panel->show();
+    const struct {
+        QWidget* page;
+        const char* button;
+    } cases[] = {
+        {s.panel->FilePage(), "btnShowDocType"},
+        {s.panel->FilePage(), "btnShowDocType2"},
+        {s.panel->MyNetPage(), "btnShowDocType"},
+        {s.panel->MyNetPage(), "btnShowDocType2"},
+    };
+    for (const auto& c : cases) {
+        auto* button = c.page->findChild<QPushButton*>(c.button);
+        ASSERT_NE(button, nullptr) << c.button;
+        // Both buttons open the menu at the arrow, which points up while open.
+        auto* arrow = c.page->findChild<QPushButton*>("btnShowDocType2");
+        QString arrowWhileOpen;
+        QSize picture;
+        QString pictureStyle;
+        QPoint at;
+        bool seen = false;
+        widgettest::whenShown<QMenu>([&](QMenu* menu) {
+            seen = true;
+            QCoreApplication::processEvents();
+            arrowWhileOpen = arrow->styleSheet();
+            if (auto* label = menu->findChild<QLabel*>()) {
+                picture = label->size();
+                pictureStyle = label->styleSheet();
+            }
+            at = menu->pos();
+            menu->close();
+        });
+        button->click();  // the menu runs modally until the test closes it
+        ASSERT_TRUE(seen) << c.button;
+        EXPECT_EQ(arrowWhileOpen, "border-image: url(:/doc/res/doc/downup.png);") << c.button;
+        EXPECT_EQ(arrow->styleSheet(), "border-image: url(:/doc/res/doc/down.png);") << c.button;
+        EXPECT_EQ(picture, QSize(264, 309)) << c.button;
+        EXPECT_TRUE(pictureStyle.contains("border-image: url(:/doc/res/doc/docType.png)")) << c.button;
+        EXPECT_EQ(at, arrow->mapToGlobal(QPoint(arrow->width(), arrow->height()))) << c.button;
+    }
 }

@@ -140,3 +140,33 @@ TEST(DocTurnPageCtrl, FloatingWidgetTakesThePlaceOfThePageControls)
     EXPECT_EQ(bar.MainSet().overlayWdg2, s.overlay);
     EXPECT_FALSE(s.add->isVisible());
 }
+
+TEST(DocTurnPageCtrl, NumbersThatNameNoWidgetAndDeletedWidgetsAreLeftAlone)
+{
+    enterRoomOfType("2");
+    Strip s;
+    DocTurnPageCtrl bar(&s.host);
+    QObject notAWidget;
+    auto* gone = new QWidget(&s.outside);
+    const qlonglong goneAddress = ptr(gone);
+    delete gone;
+    // Payload numbers that are no widget of the program: nothing is touched.
+    for (qlonglong number : {qlonglong(quintptr(&notAWidget)), goneAddress, qlonglong(0x10), qlonglong(-1)}) {
+        bar.onWBLibCmd(RsWB_AddPageWidget,
+                       QVariantMap{{"roomId", ""}, {"hide", false}, {"pageWdg", number}, {"addWdg", number}});
+        bar.onWBLibCmd(RsWB_ShowPageWidget, QVariantMap{{"roomId", ""}, {"show", true}, {"widget", number}});
+        EXPECT_EQ(bar.MainSet().addWdg, nullptr) << number;
+        EXPECT_EQ(bar.MainSet().overlayWdg1, nullptr) << number;
+    }
+    // The library deletes widgets it reported: the bar forgets them and lays
+    // out the rest.
+    bar.onWBLibCmd(RsWB_AddPageWidget, addPage("", false, s.page, s.add));
+    bar.onWBLibCmd(RsWB_ShowPageWidget, QVariantMap{{"roomId", ""}, {"show", true}, {"widget", ptr(s.overlay)}});
+    delete s.overlay;
+    delete s.page;
+    EXPECT_EQ(bar.MainSet().overlayWdg1, nullptr);
+    EXPECT_EQ(bar.MainSet().pageWdg, nullptr);
+    s.host.resize(700, 40);
+    EXPECT_EQ(s.add->pos(), QPoint(700 - 36, 5));
+    EXPECT_TRUE(s.add->isVisible());
+}

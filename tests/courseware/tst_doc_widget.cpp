@@ -8,6 +8,7 @@
 #include "app/UploadDoc.h"
 #include "courseware/DocFileItem.h"
 #include "courseware/DocFilePage.h"
+#include "courseware/DocMyNetPage.h"
 
 #include <QBuffer>
 #include <QDateTime>
@@ -76,18 +77,21 @@ std::string writeFile(const std::string& name, qint64 size)
 }
 
 // Runs the page's upload button with the file dialog answered by `path`.
-void chooseAndUpload(DocFilePage* page, const std::string& path)
+template <typename Page>
+void chooseAndUpload(Page* page, const std::string& path)
 {
     QTimer::singleShot(0, page, [page, path] {
         // Typed into the dialog's name field: the dialog's folder view may
         // not have seen a file the test has just written.
         const QString file = QString::fromStdString(path);
-        page->FileDialog()->setDirectory(QFileInfo(file).path());
-        page->FileDialog()->selectFile(file);
-        page->FileDialog()->findChild<QLineEdit*>("fileNameEdit")->setText(file);
-        QMetaObject::invokeMethod(page->FileDialog(), "accept");
+        QFileDialog* dialog = page->FileDialog();
+        dialog->setDirectory(QFileInfo(file).path());
+        dialog->selectFile(file);
+        dialog->findChild<QLineEdit*>("fileNameEdit")->setText(file);
+        QMetaObject::invokeMethod(dialog, "accept");
     });
-    QTest::mouseClick(page->findChild<QPushButton*>("btnUploadDoc"), Qt::LeftButton);
+    QWidget* widget = page;
+    QTest::mouseClick(widget->findChild<QPushButton*>("btnUploadDoc"), Qt::LeftButton);
 }
 
 }  // namespace
@@ -304,7 +308,8 @@ TEST(DocFilePage, RefusedFailedRetriedAndAlreadyHeldUploads)
     auto* list = page->findChild<QListWidget*>("listWidget");
     s.panel->show();
 
-    // Refusals: too large (exactly the limit), unreadable (also when large).
+    // Refusals: too large (exactly the limit), unreadable. The size is looked
+    // at first, without reading the file.
     const struct {
         std::string path;
         const char* text;
@@ -325,7 +330,7 @@ TEST(DocFilePage, RefusedFailedRetriedAndAlreadyHeldUploads)
     unreadable.setPermissions(QFileDevice::WriteOwner);
     if (!QFile(unreadable.fileName()).open(QIODevice::ReadOnly)) {  // not when running as a super-user
         chooseAndUpload(page, unreadable.fileName().toStdString());
-        EXPECT_EQ(doctest::boxText(doctest::shownBoxes().at(0)), "文件无法打开, 请重新选择！");
+        EXPECT_EQ(doctest::boxText(doctest::shownBoxes().at(0)), "文件不能大于30MB, 请重新选择！");
         doctest::closeBoxes();
     }
 
@@ -393,4 +398,63 @@ TEST(DocFilePage, RefusedFailedRetriedAndAlreadyHeldUploads)
     EXPECT_EQ(page->UploadingRow(), nullptr);
     EXPECT_EQ(doctest::rowNames(list), (QStringList{"二.pdf"}));
     EXPECT_TRUE(doctest::shownBoxes().empty());
+}
+
+TEST(DocMyNetPage, CloudUploadsAreRefusedStoredOrReportedAsFailed)
+{
+    DocSession s;
+    s.panel->InitPages();
+    DocMyNetPage* page = s.panel->MyNetPage();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return page->List()->count() == 2; }, 20000));
+    auto* upload = page->findChild<QPushButton*>("btnUploadDoc");
+    s.panel->show();
+    const struct {
+        const char* name;
+        qint64 size;
+        int uploadStatus;     // 0: no upload may be made
+        const char* boxText;  // the box the teacher sees
+        const char* title;    // its title, "" when none is set
+    } cases[] = {
+        {"30 MB refused", DocMyNetPage::kMaxUploadBytes, 0, "文件不能大于30MB, 请重新选择！", ""},
+        {"stored", DocMyNetPage::kMaxUploadBytes - 1, 200, "上传云盘成功!", ""},
+        {"failed", 2048, 500, "", "上传云盘失败，请重新上传试试!"},
+    };
+    for (const auto& c : cases) {
+        Services::instance().reset();
+        Services::instance().script("/teacherpreupload", 200, R"({"code":0,"data":{"exist":0}})");
+        Services::instance().script("/teacherwebupload", c.uploadStatus ? c.uploadStatus : 200,
+                                    R"({"code":0,"data":{"docid":"net-1"}})");
+        ClientLibTestControl::ClearCalls(DocSession::lib());
+        chooseAndUpload(page, writeFile(std::string(c.name) + ".pdf", c.size));
+        ASSERT_TRUE(testsupport::waitUntil([] { return !doctest::shownBoxes().empty(); }, uploadtest::kWaitMs))
+            << c.name;
+        MsgBox* box = doctest::shownBoxes()[0];
+        if (*c.boxText)
+            EXPECT_EQ(doctest::boxText(box), QString::fromUtf8(c.boxText)) << c.name;
+        if (*c.title)
+            EXPECT_EQ(doctest::boxTitle(box), QString::fromUtf8(c.title)) << c.name;
+        EXPECT_TRUE(upload->isEnabled()) << c.name;
+        if (c.uploadStatus == 0) {
+            EXPECT_TRUE(Services::instance().seen().empty()) << c.name;
+        } else {
+            const auto posts = Services::instance().seen("/teacherwebupload");
+            ASSERT_EQ(posts.size(), 1u) << c.name;
+            EXPECT_EQ(posts[0].parts.at(0).filename, std::string(c.name) + ".pdf");
+            EXPECT_EQ(Services::instance().seen("/teacherpreupload").at(0).params.find("parent")->second, "0");
+        }
+        const QList<QVariantList> added = DocSession::calls("AddNetFile");
+        if (c.uploadStatus == 200) {
+            ASSERT_EQ(added.size(), 1) << c.name;
+            const QVariantMap m = added[0].value(0).toMap();
+            EXPECT_EQ(m.value("docid").toString(), "net-1");
+            EXPECT_EQ(m.value("parentid").toString(), "0");
+            EXPECT_EQ(m.value("parent").toString(), "0");
+            EXPECT_EQ(m.value("groupid").toString(), "81");
+            EXPECT_EQ(m.value("filetype").toInt(), 1);
+            EXPECT_EQ(m.value("fileName").toString(), QString::fromUtf8(c.name) + ".pdf");
+        } else {
+            EXPECT_TRUE(added.isEmpty()) << c.name;
+        }
+        doctest::closeBoxes();
+    }
 }

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -206,7 +207,23 @@ TEST(ClassInfoWdg, RowsOfTheDemoSchoolsDayFollowTheListWidth)
     list.resize(500, 480);
     QTest::qWait(0);
     auto* first = list.List()->itemWidget(list.List()->item(0));
-    EXPECT_EQ(first->width(), list.List()->width());
+    EXPECT_EQ(first->width(), list.List()->viewport()->width());
+
+    // More rows than fit: the scroll bar shows, slim, and every row's
+    // buttons stay whole beside it.
+    list.SetRooms(std::vector<RoomInfo>(8, rooms[0]));
+    QScrollBar* bar = list.List()->verticalScrollBar();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return bar->isVisible(); }));
+    EXPECT_LE(bar->width(), 8);
+    QCoreApplication::processEvents();
+    for (int i = 0; i < list.List()->count(); ++i) {
+        QWidget* row = list.List()->itemWidget(list.List()->item(i));
+        EXPECT_EQ(row->width(), list.List()->viewport()->width()) << i;
+        for (QPushButton* b : row->findChildren<QPushButton*>())
+            if (b->isVisible())
+                EXPECT_LE(b->mapTo(row, QPoint(b->width(), 0)).x(), row->width()) << i;
+    }
+    screenshot(&list, "class_day_list_scrolled.png");
     list.ClearRooms();
     EXPECT_EQ(list.List()->count(), 0);
 }

@@ -203,9 +203,9 @@ TEST(ClassListMenus, SwitchAccountLeavesNothingOfTheFirstAndStaleAnswersChangeNo
     red.fill(Qt::red);
     const std::string redFile = scratch.path() + "/red.png";
     red.save(QString::fromStdString(redFile));
-    auto* late = new DownThread("", 1, false);
-    late->localPath = redFile;
-    w.OnDownFinish(late);
+    DownThread late("", 1, false);
+    late.localPath = redFile;
+    w.OnDownFinish(&late);
     QWidget* header = child(&w, "headerImg");
     EXPECT_NE(header->grab().toImage().pixelColor(20, 20), QColor(Qt::red));
     nothingOfTheFirst();
@@ -215,9 +215,9 @@ TEST(ClassListMenus, SwitchAccountLeavesNothingOfTheFirstAndStaleAnswersChangeNo
     EXPECT_EQ(child<QStackedWidget>(&w, "stackMain")->currentIndex(), 2);
     EXPECT_FALSE(data->GetGroups().empty());
     // Signed in, the avatar download is shown.
-    auto* mine = new DownThread("", 1, false);
-    mine->localPath = redFile;
-    w.OnDownFinish(mine);
+    DownThread mine("", 1, false);
+    mine.localPath = redFile;
+    w.OnDownFinish(&mine);
     EXPECT_EQ(header->grab().toImage().pixelColor(20, 20), QColor(Qt::red));
     data->SetStatus(kStatusSignedIn, 0);
     data->ResetData(true);

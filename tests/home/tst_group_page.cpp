@@ -137,3 +137,26 @@ TEST(GroupMsgItem, MessageHtmlNeverLoadsLocalFiles)
     EXPECT_GT(row.height(), 0);
     screenshot(&row, "group_message_row.png");
 }
+
+TEST(GroupMsgItem, GroupWithoutAUsableLogoShowsTheDesignedPicture)
+{
+    home();
+    const QImage designed =
+        QPixmap(":/class/res/class/groupDefalut.png").scaled(QSize(40, 40), Qt::KeepAspectRatio).toImage();
+    ASSERT_FALSE(designed.isNull());
+    for (const char* logo : {"", "file:///etc/hostname", "http://127.0.0.1:9/never.png"}) {
+        GroupMsgItem row;
+        GroupInfo g = group("7", "Class 7", 0);
+        g.logo = logo;
+        row.SetGroup(g);
+        const QPixmap shown = row.findChild<QLabel*>("gLabImage")->pixmap(Qt::ReturnByValue);
+        ASSERT_FALSE(shown.isNull()) << logo;
+        const QImage image = shown.toImage();
+        EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() / 2),
+                  QPixmap(":/class/res/class/groupDefalut.png")
+                      .scaled(shown.size(), Qt::KeepAspectRatio, Qt::FastTransformation)
+                      .toImage()
+                      .pixelColor(image.width() / 2, image.height() / 2))
+            << logo;
+    }
+}

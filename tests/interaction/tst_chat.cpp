@@ -499,3 +499,67 @@ TEST(FacePicker, ThePanelInsertsTheChoiceAboveItsButton)
     EXPECT_EQ(PubUtils::DocToFaceText(p.ui()->sendTextEdit->document()), "em_smile");
     EXPECT_TRUE(picker->isHidden());
 }
+
+TEST(ChatRow, BadgeSideAndColoursByTypeSenderAndRoom)
+{
+    struct Case {
+        int userType;
+        bool self;
+        bool live;
+        const char* badge;  // resource of the badge, "" for none
+    };
+    const Case cases[] = {
+        {1, false, false, ":/chat/res/chat/labteacher.png"}, {2, false, false, ":/chat/res/chat/labassisent.png"},
+        {0, false, false, ""},                              {3, false, false, ""},
+        {1, true, false, ":/chat/res/chat/labteacher.png"},  {2, true, true, ":/chat/res/chat/labassisent.png"},
+        {0, true, true, ""},                                {1, false, true, ":/chat/res/chat/labteacher.png"},
+    };
+    for (const Case& c : cases) {
+        SetRoomKind(c.live);
+        QListWidget list;
+        list.setProperty("nChatWidth", 340);
+        list.resize(360, 400);
+        auto msg = QSharedPointer<MsgInfo>::create();
+        msg->msgType = 1;
+        msg->userType = c.userType;
+        msg->isSelf = c.self;
+        msg->name = "Lin";
+        msg->content = "hello";
+        auto* item = new QListWidgetItem(&list);
+        auto* row = new ChatMsgItem(&list);
+        row->SetMsg(msg, item);
+        list.setItemWidget(item, row);
+        list.show();
+        QCoreApplication::processEvents();
+        const std::string what = std::to_string(c.userType) + (c.self ? " own" : " other") + (c.live ? " live" : "");
+        ASSERT_NE(row->BadgeLabel(), nullptr) << what;
+        const QPixmap badge = row->BadgeLabel()->pixmap(Qt::ReturnByValue);
+        if (*c.badge) {
+            ASSERT_FALSE(badge.isNull()) << what;
+            EXPECT_EQ(badge.toImage(), QPixmap(c.badge).toImage()) << what;
+        } else {
+            EXPECT_TRUE(badge.isNull()) << what;
+        }
+        EXPECT_EQ(row->NameLabel()->text(), "Lin") << what;
+        EXPECT_EQ(row->NameLabel()->styleSheet(),
+                  c.live ? "font-size:14px;color:#ffffff;" : "font-size:14px;color:#333333;")
+            << what;
+        EXPECT_EQ(row->TextView()->styleSheet(),
+                  c.self ? "QTextEdit{ color: #333333; background: #D3F7F6; border-radius: 4px;}"
+                         : "QTextEdit{ color: #293239; background: #ECF6F5; border-radius: 4px;}")
+            << what;
+        // Own messages lean right with the badge before the name; others lean
+        // left with the name first.
+        const int badgeX = row->BadgeLabel()->mapTo(row, QPoint()).x();
+        const int nameX = row->NameLabel()->mapTo(row, QPoint()).x();
+        const int bubbleX = row->TextView()->mapTo(row, QPoint()).x();
+        if (c.self) {
+            EXPECT_LT(badgeX, nameX) << what;
+            EXPECT_GT(bubbleX + row->TextView()->width(), row->width() - 40) << what;
+        } else {
+            EXPECT_LT(nameX, badgeX) << what;
+            EXPECT_LT(bubbleX, 40) << what;
+        }
+    }
+    SetRoomKind(false);
+}

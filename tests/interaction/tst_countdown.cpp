@@ -210,6 +210,25 @@ TEST_F(CountdownTest, NothingSetOrRefusedStart)
     EXPECT_TRUE(NewToasts().isEmpty());
 }
 
+TEST_F(CountdownTest, StartWithoutSecondsIsTakenAsAStop)
+{
+    // A start of zero or negative seconds from the room would show a running
+    // tool that never ticks; it stops instead, and the next click starts.
+    for (int seconds : {0, -1, -3600}) {
+        ASSERT_TRUE(Fire(RsC_Countdown, QVariantMap{{"start", true}, {"totalTs", 120}}));
+        ASSERT_TRUE(Fire(RsC_Countdown, QVariantMap{{"start", true}, {"totalTs", seconds}}));
+        EXPECT_EQ(tool->Seconds(), -1) << seconds;
+        EXPECT_EQ(StartText(), U("开始计时")) << seconds;
+        EXPECT_TRUE(StepsShown()) << seconds;
+        EXPECT_EQ(Time(), "05:00") << seconds;
+        Tick();
+        EXPECT_EQ(Time(), "05:00") << seconds;
+    }
+    ClientLibTestControl::ClearCalls(Lib());
+    Button("btnStart")->click();
+    EXPECT_EQ(CallsNamed("SetCountdown"), (QList<QVariantList>{{300, true}}));
+}
+
 TEST_F(CountdownTest, StudentSideDrivesTheBadgeOnly)
 {
     CData::SetStudentSideForTests(true);

@@ -4,6 +4,7 @@
 // winner rows, the export file, and the stop of the draw with the room's
 // close command (151), routed as the main window routes them.
 #include "tests/interaction/tst_palette_room.h"
+#include "tests/widgets/FilePromptAnswers.h"
 
 #include "interaction/LotteryAnswer.h"
 #include "interaction/LotteryResultWidget.h"
@@ -11,7 +12,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -68,40 +68,11 @@ protected:
         QWidget* w = List()->itemWidget(List()->item(row));
         return w ? w->findChildren<QLabel*>() : QList<QLabel*>();
     }
-    // Answers the next save-file dialog with name (cancels it when empty)
-    // and notes its caption and filter.
-    void AnswerFileDialog(const QString& name)
-    {
-        dialogSeen = false;
-        delete poll;  // an earlier answer that found no dialog
-        poll = new QTimer(&room);
-        QObject::connect(poll, &QTimer::timeout, poll, [this, name] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            dialogSeen = true;
-            dialogCaption = dialog->windowTitle();
-            dialogFilters = dialog->nameFilters();
-            if (name.isEmpty()) {
-                dialog->reject();
-            } else {
-                dialog->selectFile(name);
-                static_cast<QDialog*>(dialog)->accept();
-            }
-            poll->stop();
-        });
-        poll->start(10);
-    }
-
     QWidget room;
     LotteryWidget* setup = nullptr;
     LotteryResultWidget* result = nullptr;
     LotteryAnswer* answer = nullptr;
     QMetaObject::Connection route;
-    QTimer* poll = nullptr;  // child of room
-    bool dialogSeen = false;
-    QString dialogCaption;
-    QStringList dialogFilters;
 };
 
 const QVariantList kTwoWinners{QVariantMap{{"userid", "30001"}, {"username", QString::fromUtf8("王小明")}},
@@ -254,43 +225,43 @@ TEST_F(LotteryTest, ResultsReplaceTheListAndShowWhenTheDrawDiffers)
 
 TEST_F(LotteryTest, ExportWritesTheWinnersToTheChosenFile)
 {
-    // Like the image viewer's save case: the save dialog here does not always
-    // take the test's answer, and the test then waits for its time-out.
-    GTEST_SKIP() << "the save dialog does not take a programmatic answer";
     testsupport::TempDir dir;
+    widgettest::FilePromptAnswers answers;
     QPushButton* exportButton = result->findChild<QPushButton*>("btnExport");
 
-    // No winners: no dialog.
+    // No winners: no question.
     result->ShowWidget(2, 90);
-    AnswerFileDialog("");
     exportButton->click();
-    QTest::qWait(100);
-    EXPECT_FALSE(dialogSeen);
+    EXPECT_TRUE(answers.asked.isEmpty());
 
     result->SetLotteryResult(QVariantMap{{"id", 90}, {"count", 2}, {"listdata", kTwoWinners}});
     const QString path = QString::fromStdString(dir.path()) + "/winners";
-    AnswerFileDialog(path);
+    answers.names << path;
     exportButton->click();
-    EXPECT_TRUE(dialogSeen);
-    EXPECT_EQ(dialogCaption, U("保存文件"));
-    EXPECT_EQ(dialogFilters, QStringList{"(*.txt)"});
+    ASSERT_EQ(answers.asked.size(), 1);
+    EXPECT_TRUE(answers.asked[0].save);
+    EXPECT_EQ(answers.asked[0].parent, result);
+    EXPECT_EQ(answers.asked[0].caption, U("保存文件"));
+    EXPECT_EQ(answers.asked[0].dir, QString());
+    EXPECT_EQ(answers.asked[0].filter, "(*.txt)");
     QFile file(path);  // no extension added
     ASSERT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text));
     const QStringList lines = QString::fromLocal8Bit(file.readAll()).split('\n', Qt::SkipEmptyParts);
     EXPECT_EQ(lines, (QStringList{U("用户ID      用户名"), U("30001      王小明"), U("30002      李华")}));
     file.close();
+    EXPECT_TRUE(NewToasts().isEmpty());
 
-    // Cancelled: nothing written.
+    // Cancelled: nothing written, nothing said.
     QFile::remove(path);
-    AnswerFileDialog("");
     exportButton->click();
-    EXPECT_TRUE(dialogSeen);
+    EXPECT_EQ(answers.asked.size(), 2);
     EXPECT_FALSE(QFile::exists(path));
+    EXPECT_TRUE(NewToasts().isEmpty());
 
     // A file that cannot be opened.
-    AnswerFileDialog(QString::fromStdString(dir.path()) + "/missing/winners.txt");
+    answers.names << QString::fromStdString(dir.path()) + "/missing/winners.txt";
     exportButton->click();
-    EXPECT_TRUE(dialogSeen);
+    EXPECT_EQ(answers.asked.size(), 3);
     ASSERT_EQ(NewToasts().size(), 1);
     EXPECT_EQ(NewToasts()[0].text, U("文件保存失败"));
     EXPECT_EQ(NewToasts()[0].toast->parentWidget(), &room);

@@ -59,6 +59,11 @@ TEST(NoticeReader, ConvertsNoticeJsonToHtml)
         {"TopLevelArray", R"([{"content":"a","index":1,"type":1}])", ""},
         {"MistypedValuesReadAsDefaults", R"({"msg":[{"content":5,"index":"1","type":"1"},7,null]})", ""},
         {"FractionalIndexTruncated", R"({"msg":[{"content":"a","index":1.7,"type":1}]})", "a"},
+        // Numbers past int's range are no index and no type.
+        {"HugeIndexNotShown", R"({"msg":[{"content":"a","index":4294967297,"type":1}]})", ""},
+        {"HugeFractionalIndexNotShown", R"({"msg":[{"content":"a","index":4294967297.5,"type":1}]})", ""},
+        {"HugeTypeIgnored", R"({"msg":[{"content":"a","index":1,"type":4294967297}]})", ""},
+        {"HugeNegativeTypeIgnored", R"({"msg":[{"content":"a","index":1,"type":-1e300}]})", ""},
     };
     for (const ReadCase& c : cases)
         EXPECT_EQ(NewTopMsgWdg::GetHtmlMsgByJsMsg(QString::fromUtf8(c.json)), c.html) << c.name;
@@ -126,7 +131,7 @@ TEST_F(NoticeEditor, StartsHiddenAndCleared)
     EXPECT_TRUE(child<QWidget>("wdgRich")->isHidden());
     EXPECT_EQ(child<QLabel>("labEditInfo")->text(), "0/300");
     EXPECT_EQ(child<QLabel>("labTitle")->text(), U("发布公告"));
-    EXPECT_EQ(json(), R"({"msg":[]})");
+    EXPECT_EQ(json(), R"({"msg": []})");
     EXPECT_EQ(NewTopMsgWdg::GetHtmlMsgByJsMsg(QString::fromStdString(json())), "");
 }
 
@@ -137,9 +142,9 @@ TEST_F(NoticeEditor, WritesRunsAndLinksAndReadsThemBack)
     EXPECT_TRUE(ToastTexts().isEmpty());
     text()->insertPlainText(U("完"));
     const std::string written = json();
-    EXPECT_EQ(written, R"({"msg":[{"content":"明天 <b>放假</b> ","index":1,"type":1},)"
-                       R"({"content":"学校","index":2,"type":2,"url":"HTTPS://School.example/a?b=1&c=2"},)"
-                       R"({"content":" 完","index":3,"type":1}]})");
+    EXPECT_EQ(written, R"({"msg": [{"content": "明天 <b>放假</b> ", "index": 1, "type": 1}, )"
+                       R"({"content": "学校", "index": 2, "type": 2, "url": "HTTPS://School.example/a?b=1&c=2"}, )"
+                       R"({"content": " 完", "index": 3, "type": 1}]})");
     EXPECT_EQ(NewTopMsgWdg::GetHtmlMsgByJsMsg(QString::fromStdString(written)),
               "明天 &lt;b&gt;放假&lt;/b&gt; <a style=\"color:#ff6800;\" href = "
               "\"HTTPS://School.example/a?b=1&amp;c=2\">学校</a> 完");
@@ -151,13 +156,13 @@ TEST_F(NoticeEditor, SpaceRunsBetweenLinksAddNothingButLineBreaksDo)
 {
     addLink("a", "http://a");
     addLink("b", "http://b");
-    EXPECT_EQ(json(), R"({"msg":[{"content":"a","index":1,"type":2,"url":"http://a"},)"
-                      R"({"content":"b","index":2,"type":2,"url":"http://b"}]})");
+    EXPECT_EQ(json(), R"({"msg": [{"content": "a", "index": 1, "type": 2, "url": "http://a"}, )"
+                      R"({"content": "b", "index": 2, "type": 2, "url": "http://b"}]})");
     text()->insertPlainText("\t");
     key(Qt::Key_Return, Qt::ShiftModifier, "\r");
-    EXPECT_EQ(json(), R"({"msg":[{"content":"a","index":1,"type":2,"url":"http://a"},)"
-                      R"({"content":"b","index":2,"type":2,"url":"http://b"},)"
-                      R"({"content":" \t\n","index":3,"type":1}]})");
+    EXPECT_EQ(json(), R"({"msg": [{"content": "a", "index": 1, "type": 2, "url": "http://a"}, )"
+                      R"({"content": "b", "index": 2, "type": 2, "url": "http://b"}, )"
+                      R"({"content": " \t\n", "index": 3, "type": 1}]})");
 }
 
 TEST_F(NoticeEditor, EnterIsSwallowedShiftEnterBreaksTheLine)
@@ -168,7 +173,7 @@ TEST_F(NoticeEditor, EnterIsSwallowedShiftEnterBreaksTheLine)
     EXPECT_EQ(text()->toPlainText(), "one");
     key(Qt::Key_Return, Qt::ShiftModifier, "\r");
     text()->insertPlainText("two");
-    EXPECT_EQ(json(), R"({"msg":[{"content":"one\ntwo","index":1,"type":1}]})");
+    EXPECT_EQ(json(), R"({"msg": [{"content": "one\ntwo", "index": 1, "type": 1}]})");
     EXPECT_EQ(NewTopMsgWdg::GetHtmlMsgByJsMsg(QString::fromStdString(json())), "one<br/>two");
     EXPECT_EQ(child<QLabel>("labEditInfo")->text(), "7/300");
 }
@@ -176,7 +181,7 @@ TEST_F(NoticeEditor, EnterIsSwallowedShiftEnterBreaksTheLine)
 TEST_F(NoticeEditor, PastedParagraphsRunTogetherButCountTheirBreaks)
 {
     text()->setPlainText("ab\ncd");
-    EXPECT_EQ(json(), R"({"msg":[{"content":"ab","index":1,"type":1},{"content":"cd","index":2,"type":1}]})");
+    EXPECT_EQ(json(), R"({"msg": [{"content": "ab", "index": 1, "type": 1}, {"content": "cd", "index": 2, "type": 1}]})");
     EXPECT_EQ(child<QLabel>("labEditInfo")->text(), "5/300");
 }
 
@@ -205,10 +210,10 @@ TEST_F(NoticeEditor, InsertsOnlyValidLinks)
         addLink(U(c.text), U(c.href));
         if (c.toast) {
             EXPECT_EQ(ToastTexts(), QStringList{U(c.toast)}) << c.name;
-            EXPECT_EQ(json(), R"({"msg":[]})") << c.name;
+            EXPECT_EQ(json(), R"({"msg": []})") << c.name;
         } else {
             EXPECT_TRUE(ToastTexts().isEmpty()) << c.name;
-            EXPECT_EQ(json(), std::string(R"({"msg":[{"content":"go","index":1,"type":2,"url":")") + c.href + "\"}]}")
+            EXPECT_EQ(json(), std::string(R"({"msg": [{"content": "go", "index": 1, "type": 2, "url": ")") + c.href + "\"}]}")
                 << c.name;
         }
     }
@@ -261,7 +266,7 @@ TEST_F(NoticeEditor, PublishesThroughTheRoomAndAnnouncesIt)
     EXPECT_EQ(spy[0][0].toLongLong(), id);
     EXPECT_EQ(spy[0][1].toString(), expected);
     EXPECT_TRUE(editor->isHidden());
-    EXPECT_EQ(json(), R"({"msg":[]})");
+    EXPECT_EQ(json(), R"({"msg": []})");
     EXPECT_EQ(child<QLabel>("labEditInfo")->text(), "0/300");
     // The room delivers it to everyone as the notice command.
     QVariantMap notice;
@@ -281,7 +286,7 @@ TEST_F(NoticeEditor, EmptyNoticePublishes)
     editor->show();
     child<QPushButton>("btnOk")->click();
     ASSERT_EQ(CallsNamed("PublishNotice").size(), 1);
-    EXPECT_EQ(CallsNamed("PublishNotice")[0].args[1].toString(), R"({"msg":[]})");
+    EXPECT_EQ(CallsNamed("PublishNotice")[0].args[1].toString(), R"({"msg": []})");
     EXPECT_EQ(spy.size(), 1);
 }
 

@@ -7,6 +7,7 @@
 #include "tests/interaction/tst_palette_room.h"
 
 #include "HttpFixture.h"
+#include "app/Logger.h"
 #include "interaction/CTopClassWidget.h"
 #include "interaction/StuTopClassWidget.h"
 #include "interaction/TopClassItem.h"
@@ -264,6 +265,52 @@ TEST_F(ProductCardTest, PicturesComeFromTheServerOrTheDefault)
     // The cached picture shows at once the next time.
     List(products, "12", {good});
     EXPECT_EQ(picture(0).size(), QSize(100, 50));
+}
+
+TEST_F(ProductCardTest, OnlyWebAddressesAreFetchedOrOpened)
+{
+    // A picture on this machine, named by the room as a path or a file URL,
+    // is never read: the default picture shows instead.
+    testsupport::TempDir dir;
+    const QString local = QString::fromStdString(dir.path()) + "/red.png";
+    QImage red(60, 30, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(local, "PNG"));
+    const QString detail[] = {"file:///etc/passwd", "javascript:alert(1)", "ftp://shop.example/x", "/etc/passwd"};
+    const QString picture[] = {local, QUrl::fromLocalFile(local).toString(), "ftp://shop.example/x.png",
+                               "qrc:/widget/res/widget/topClassImage.png"};
+    QVariantList list;
+    for (int i = 0; i < 4; ++i) {
+        QVariantMap p = Product(QString::number(i));
+        p["productimgurl"] = picture[i];
+        p["productdetailurl"] = detail[i];
+        list << p;
+    }
+    List(products, "21", list);
+    UrlSink sink;
+    for (const char* scheme : {"file", "javascript", "ftp", "https", "http"})
+        QDesktopServices::setUrlHandler(scheme, &sink, "open");
+    for (int i = 0; i < 4; ++i) {
+        const QPixmap shown = Row(products, i)->findChild<QLabel*>("labImage")->pixmap(Qt::ReturnByValue);
+        EXPECT_EQ(shown.size(), QSize(100, 100)) << picture[i].toStdString();
+        EXPECT_NE(shown.toImage().pixelColor(50, 50), QColor(Qt::red)) << picture[i].toStdString();
+        Row(products, i)->findChild<QPushButton*>("btnInfo")->click();
+        const std::string log = testsupport::readFile(Logger::instance()->fileName().toStdString());
+        EXPECT_NE(log.find("not a web address: " + detail[i].toStdString()), std::string::npos) << detail[i].toStdString();
+    }
+    // The student card keeps the same rule.
+    CData::SetStudentSideForTests(true);
+    QVariantMap up = Product("s");
+    up["productdetailurl"] = "file:///etc/hostname";
+    products->OnProductUp(up);
+    products->Card()->findChild<QPushButton*>("btnInfo")->click();
+    up["productdetailurl"] = "http://shop.example/s";
+    products->OnProductUp(up);
+    products->Card()->findChild<QPushButton*>("btnInfo")->click();
+    CData::SetStudentSideForTests(false);
+    for (const char* scheme : {"file", "javascript", "ftp", "https", "http"})
+        QDesktopServices::unsetUrlHandler(scheme);
+    EXPECT_EQ(sink.urls, QList<QUrl>{QUrl("http://shop.example/s")});
 }
 
 TEST_F(ProductCardTest, StudentSideShowsTheCardOfTheUpProduct)

@@ -80,7 +80,9 @@ TEST_F(QuizStats, ShareSetsTheBar)
         int bar;
     };
     const Case cases[] = {{"0", 0},     {"0.00", 0},  {"0.000001", 0}, {"3.5", 10}, {"42.9", 42},
-                          {"100", 100}, {"abc", 0},   {"-5", 0},       {"150", 100}};
+                          {"100", 100}, {"abc", 0},   {"-5", 0},       {"150", 100},
+                          // past int's range or not a number at all
+                          {"1e300", 100}, {"-1e300", 0}, {"inf", 0}, {"-inf", 0}, {"nan", 0}};
     for (const Case& c : cases) {
         panel->SetQuestionResult(Result(3, {Item(1, 1, true, c.percent), Item(2, 0, false, "0")}));
         EXPECT_EQ(bar(1)->value(), c.bar) << c.percent;

@@ -177,6 +177,9 @@ TEST(UserList, RowsShowNameRoleAndStateIcons)
     row.SetUser(User("n", 0, longName.toUtf8().constData()));
     row.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&row));
+    // The form's style sheet gives the name its 14 px white font.
+    EXPECT_EQ(name->font().pixelSize(), 14);
+    EXPECT_EQ(name->palette().color(QPalette::WindowText), QColor("#FFFFFF"));
     EXPECT_TRUE(name->text().endsWith(QChar(0x2026))) << name->text().toStdString();
     EXPECT_EQ(name->toolTip(), longName);
     const QString cut = name->text();

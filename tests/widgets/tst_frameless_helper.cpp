@@ -8,6 +8,8 @@
 #include <QHoverEvent>
 #include <QPointer>
 
+#include <memory>
+
 namespace {
 
 using widgettest::sendMouse;
@@ -160,9 +162,16 @@ TEST(NcFramelessHelper, AttachOnceAndDetachRestoresTheWindow)
 
 TEST(NcFramelessHelper, WindowDestroyedWhileAttachedIsForgotten)
 {
-    NcFramelessHelper helper;
-    QPointer<QWidget> w = new Window(&helper);
+    auto helper = std::make_unique<NcFramelessHelper>();
+    Window kept(helper.get());
+    QPointer<QWidget> w = new Window(helper.get());
+    ASSERT_EQ(helper->attachedCount(), 2);
     delete w.data();
-    helper.detachWidget(w.data());  // null: nothing to do
-    SUCCEED();  // the helper's end below must not touch the destroyed window
+    EXPECT_EQ(helper->attachedCount(), 1) << "the destroyed window is forgotten at once";
+    helper->detachWidget(w.data());  // null: nothing to do
+    EXPECT_EQ(helper->attachedCount(), 1);
+    // The helper's end gives the remaining window its frame back and touches
+    // nothing of the destroyed one.
+    helper.reset();
+    EXPECT_FALSE(kept.windowFlags() & Qt::FramelessWindowHint);
 }

@@ -3,16 +3,18 @@
 #include "widgets/ImageViewer.h"
 #include "QtWait.h"
 #include "TempDir.h"
+#include "tests/widgets/FilePromptAnswers.h"
 #include "tests/widgets/WidgetTestUtil.h"
+#include "app/PubUtils.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include <QDir>
-#include <QFileDialog>
 #include <QFrame>
 #include <QImage>
+#include <QImageReader>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -44,22 +46,6 @@ void wheel(ImageViewer& v, int delta)
     QWheelEvent e(at, v.mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
                   Qt::NoScrollPhase, false);
     QApplication::sendEvent(&v, &e);
-}
-
-int g_dialogsAnswered = 0;
-
-// Answers the next file dialog with name (or cancels it on an empty name).
-QTimer* answerFileDialog(const QString& name)
-{
-    return widgettest::whenShown<QFileDialog>([name](QFileDialog* dlg) {
-        ++g_dialogsAnswered;
-        if (name.isEmpty()) {
-            dlg->reject();
-            return;
-        }
-        dlg->selectFile(name);
-        QMetaObject::invokeMethod(dlg, "accept");
-    });
 }
 
 class ImageViewerTest : public ::testing::Test {
@@ -324,17 +310,11 @@ TEST_F(ImageViewerTest, DoubleClickMaximizesAtNaturalSizeAndBackRefits)
 
 TEST_F(ImageViewerTest, SaveWritesThePictureAsLoadedUnderTheNameGiven)
 {
-    // The save dialog here never takes the test's answer (selectFile and
-    // accept from a timer), so the test only waited for its time-out: skipped
-    // until the dialog is answered in a way that holds on every run.
-    GTEST_SKIP() << "the save dialog does not take a programmatic answer";
+    widgettest::FilePromptAnswers answers;
     {
         ImageViewer empty;
-        const int answered = g_dialogsAnswered;
-        QTimer* poll = answerFileDialog(QString::fromStdString(dir.path()) + "/never");
-        empty.on_saveBtn_clicked();  // no picture: no dialog, nothing written
-        delete poll;
-        EXPECT_EQ(g_dialogsAnswered, answered);
+        empty.on_saveBtn_clicked();  // no picture: no question, nothing written
+        EXPECT_TRUE(answers.asked.isEmpty());
     }
 
     ImageViewer v;
@@ -345,21 +325,34 @@ TEST_F(ImageViewerTest, SaveWritesThePictureAsLoadedUnderTheNameGiven)
     const struct {
         QString typed;
         QString written;
+        const char* format;
     } cases[] = {
-        {base + "plain", base + "plain.png"},
-        {base + "photo.JPG", base + "photo.JPG"},
-        {base + "shot.png", base + "shot.png"},
-        {base + "notes.txt", base + "notes.txt.png"},
+        {base + "plain", base + "plain.png", "png"},
+        {base + "photo.JPG", base + "photo.JPG", "jpeg"},
+        {base + "shot.png", base + "shot.png", "png"},
+        {base + "notes.txt", base + "notes.txt.png", "png"},
     };
     for (const auto& c : cases) {
-        answerFileDialog(c.typed);
+        answers.names << c.typed;
         v.on_saveBtn_clicked();
         ASSERT_TRUE(QFile::exists(c.written)) << c.typed.toStdString();
-        EXPECT_EQ(QImage(c.written).size(), QSize(640, 320)) << c.typed.toStdString();
+        QImageReader reader(c.written);
+        EXPECT_EQ(reader.format(), c.format) << c.typed.toStdString();
+        EXPECT_EQ(reader.size(), QSize(640, 320)) << c.typed.toStdString();
     }
-    // A cancelled dialog writes nothing.
+    ASSERT_EQ(answers.asked.size(), 4);
+    EXPECT_TRUE(answers.asked[0].save);
+    EXPECT_EQ(answers.asked[0].parent, &v);
+    EXPECT_EQ(answers.asked[0].caption, "Save image");
+    EXPECT_EQ(answers.asked[0].dir, QString::fromStdString(PubUtils::GetTempDir()));
+    EXPECT_EQ(answers.asked[0].filter, "Images (*.png *.jpg)");
+
+    // A cancelled question writes nothing; a folder that does not exist
+    // fails without a word.
     const int before = QDir(base).count();
-    answerFileDialog(QString());
+    v.on_saveBtn_clicked();
+    answers.names << base + "missing/x.png";
     v.on_saveBtn_clicked();
     EXPECT_EQ(QDir(base).count(), before);
+    EXPECT_EQ(answers.asked.size(), 6);
 }
