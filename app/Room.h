@@ -100,6 +100,7 @@ struct RoomBroadcastWindow {
     std::function<bool()> stopWork;
     std::function<QString()> streamKey;
     std::function<QString()> serverAddress;  // with "/" appended
+    std::function<void()> toggleShown;       // shown when hidden, hidden when shown
 };
 
 class Room : public QObject {
@@ -123,6 +124,15 @@ public:
     void SetViews(const RoomViews& views) { m_views = views; }
     void SetBroadcastWindow(const RoomBroadcastWindow& window) { m_broadcast = window; }
     bool HasBroadcastWindow() const { return bool(m_broadcast.startWork); }
+    // The broadcast settings window shown when hidden and hidden when shown
+    // (the home window's shortcut); false when there is none.
+    bool ToggleBroadcastWindow()
+    {
+        if (!m_broadcast.toggleShown)
+            return false;
+        m_broadcast.toggleShown();
+        return true;
+    }
 
     // With a parent: makes the room's display widget (once; a second call
     // keeps the first). With null: deletes it. GUI thread.

@@ -21,7 +21,7 @@ struct UserInfo {
     bool online = false;     // on stage
     bool click = false;      // may click on the whiteboard
     bool draw = false;       // may draw on the whiteboard
-    int count = 0;           // praise count
+    std::int64_t count = 0;  // praise count (the room counts in 64 bits)
 };
 
 struct TeacherInfo {

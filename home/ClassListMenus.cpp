@@ -7,6 +7,7 @@
 #include "app/CData.h"
 #include "app/DownThread.h"
 #include "app/Logger.h"
+#include "app/Room.h"
 #include "app/PubUtils.h"
 #include "home/CalendarWdg.h"
 #include "home/ClassInfoWdg.h"
@@ -53,9 +54,9 @@ void ClassListWidget::connectMenusAndShortcuts()
     connect(ui->btnSetting, &QPushButton::clicked, this, &ClassListWidget::onInitMenuShow);
     connect(new QShortcut(QKeySequence("Ctrl+Shift+L"), this), &QShortcut::activated, this, [] { OpenDataFolder(); });
     connect(new QShortcut(QKeySequence("Ctrl+Shift+X"), this), &QShortcut::activated, this, [] {
-        // The broadcast settings window belongs to the room controller; until
-        // it holds one there is nothing to show or hide.
-        Logger::instance()->Log(LOG_INFO, "ClassListWidget::Shortcut", "no broadcast settings window");
+        // The broadcast settings window belongs to the room controller.
+        if (!Room::instance()->ToggleBroadcastWindow())
+            Logger::instance()->Log(LOG_INFO, "ClassListWidget::Shortcut", "no broadcast settings window");
     });
     connect(CData::instance(), &CData::sgDownGroupLogo, this, &ClassListWidget::onGroupImage);
 }

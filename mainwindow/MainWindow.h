@@ -204,6 +204,7 @@ private:
     void OnLotteryMyResult(int code, const QVariantMap& v);
     void OnLotteryClose(int code, const QVariantMap& v);
     void OnRecordRemote(int code, const QVariantMap& v);
+    void OnRecordRemoteRefused(int code);
     void OnStuRtcReset(int code, const QVariantMap& v);
     void OnStuRtcStop(int code, const QVariantMap& v);
     void OnStuRtcStart(int code, const QVariantMap& v);
@@ -249,7 +250,7 @@ private:
     void OnMicValueChange();
     void OnSpeakerValueChange();
     void OnRoomSpeed(int level, int delayMs);
-    void OnDualVisible(bool allClasses, bool fromToast);
+    void OnDualVisible(bool allClasses);
     // --- RoomEntry.cpp, Toolbar.cpp, Tick.cpp ---
     void InitRoomUi();
     void InitLiveRoomUi();
@@ -260,7 +261,9 @@ private:
     // --- end ---
     void DropRoomObjects();
     bool ExtPushVisible() const;
-    void PlaceAtRightPanel(QWidget* panel, bool show = true);
+    // aboveBottomStrips: the panel ends above the strips under the
+    // whiteboard (page controls, share buttons) instead of at the bottom.
+    void PlaceAtRightPanel(QWidget* panel, bool show = true, bool aboveBottomStrips = false);
     void PlaceAtButton(QWidget* panel, QWidget* button);
     void OnLiveModeButton(QObject* button);
     void OnRecorderButton();

@@ -54,6 +54,7 @@ OBSSettingWindow::OBSSettingWindow(QWidget* mainWindow)
     window.stopWork = [this] { return StopWork(); };
     window.streamKey = [this] { return GetStreamKey(); };
     window.serverAddress = [this] { return GetServerAddress(); };
+    window.toggleShown = [this] { setVisible(!isVisible()); };
     Room::instance()->SetBroadcastWindow(window);
 }
 

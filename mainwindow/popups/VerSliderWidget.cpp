@@ -5,12 +5,15 @@
 #include "app/SystemInfo.h"
 
 #include <QEvent>
+#include <QMouseEvent>
 #include <QTimer>
 
 VerSliderWidget::VerSliderWidget(QWidget* parent) : QWidget(parent), ui(new Ui::VerSliderWidget)
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    // A pop-up: a click anywhere else closes it, also where no window
+    // manager sends activation changes.
+    setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(24, 126);
     setStyleSheet("QWidget{ border-image: url(:/main/res/main/volumebkslider.png); }");
@@ -64,6 +67,26 @@ bool VerSliderWidget::eventFilter(QObject* watched, QEvent* event)
     } else if (watched == this && event->type() == QEvent::WindowDeactivate) {
         onUpdateTimer();
         hide();
+    } else if (watched == this && event->type() == QEvent::Hide) {
+        onUpdateTimer();
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void VerSliderWidget::ShowAbove(QWidget* button)
+{
+    m_button = button;
+    const QPoint at = button->mapToGlobal(QPoint(button->width() / 2, 0));
+    move(at.x() - width() / 2, at.y() - height() - 2);
+    show();
+}
+
+void VerSliderWidget::mousePressEvent(QMouseEvent* event)
+{
+    // A press outside a pop-up reaches the pop-up first and closes it; on its
+    // own button it must not be handed on, or the button opens it again.
+    if (m_button && !rect().contains(event->pos())
+        && m_button->rect().contains(m_button->mapFromGlobal(event->globalPos())))
+        setAttribute(Qt::WA_NoMouseReplay);
+    QWidget::mousePressEvent(event);
 }

@@ -2,8 +2,10 @@
 // The vertical volume pop-up of the room's microphone and speaker buttons:
 // one instance drives the speaker's system volume, another the microphone's
 // recording level. A new value is applied when the slider moves, when the
-// pop-up loses activation, and on a click on its icon (mute, or back to the
-// level before muting). GUI thread only.
+// pop-up loses activation or closes, and on a click on its icon (mute, or
+// back to the level before muting). It opens above its button and closes on
+// any click outside it, with or without a window manager; a click on its
+// own button only closes it. GUI thread only.
 #include <QWidget>
 
 class QTimer;
@@ -23,6 +25,10 @@ public:
     bool IsSpeakerMode() const { return m_speakerMode; }
     // The last applied value.
     int Value() const { return m_value; }
+    // Opens with its bottom just above button, centred on it, and remembers
+    // the button: a press on it while open closes the pop-up and goes no
+    // further (the button would open it again).
+    void ShowAbove(QWidget* button);
 
 signals:
     void sgValueChange(int value);
@@ -34,10 +40,12 @@ public slots:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     Ui::VerSliderWidget* ui;     // GUI thread only, like every member
     QTimer* m_timer = nullptr;   // runs the apply step when someone starts it
+    QWidget* m_button = nullptr;  // the button it opened from; not owned
     bool m_speakerMode = true;
     int m_value = 30;
 };

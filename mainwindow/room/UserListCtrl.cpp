@@ -10,6 +10,9 @@
 #include "mainwindow/room/UserItem.h"
 #include "media/IMediaEngine.h"
 
+#include <cmath>
+#include <limits>
+
 UserListCtrl::UserListCtrl(QWidget* parent) : QWidget(parent)
 {
     GEosSubscribe("updatePreviewWidgetPos", this, SLOT(slotUpdateTopUser()));
@@ -50,7 +53,11 @@ void UserListCtrl::onClientLibCmd(int code, const QVariant& data)
         break;
     }
     case RsC_UserVideo_State:
-        onVideoState(m);
+        // A state without a user names no tile: none is made for "".
+        if (m.value("userid").toString().isEmpty())
+            Logger::instance()->Log(LOG_WARN, "UserListCtrl::onClientLibCmd", "RsC_UserVideo_State without userid");
+        else
+            onVideoState(m);
         break;
     case RsC_UserVideo_Remove:
         removeUser(m.value("userid").toString());
@@ -63,9 +70,17 @@ void UserListCtrl::onClientLibCmd(int code, const QVariant& data)
         receiveAdjustUsersOrder(order);
         break;
     }
-    case RsC_UserVideo_WbPos:
-        receiveAdjustWbVideoUserRectF(m.value("userid").toString(), m.value("rtpos").toRectF());
+    case RsC_UserVideo_WbPos: {
+        const QRectF rect = m.value("rtpos").toRectF();
+        if (!IsWhiteboardPlace(rect)) {
+            Logger::instance()->Log(LOG_WARN, "UserListCtrl::onClientLibCmd", "RsC_UserVideo_WbPos %s: bad rtpos %s",
+                                    m.value("userid").toString().toUtf8().constData(),
+                                    m.value("rtpos").toString().toUtf8().constData());
+            break;
+        }
+        receiveAdjustWbVideoUserRectF(m.value("userid").toString(), rect);
         break;
+    }
     case RsC_User_Praised:
         onPraise(m.value("userId").toString(), true, 0);
         break;
@@ -106,12 +121,27 @@ void UserListCtrl::onVideoState(const QVariantMap& m)
     addUser(info);
 }
 
+bool UserListCtrl::IsWhiteboardPlace(const QRectF& rect)
+{
+    // Fractions of the whiteboard: finite, inside it and not empty (a
+    // missing or malformed "rtpos" reads as an empty rectangle).
+    const qreal v[] = {rect.left(), rect.top(), rect.width(), rect.height()};
+    for (qreal x : v)
+        if (!std::isfinite(x) || x < 0 || x > 1)
+            return false;
+    return rect.width() > 0 && rect.height() > 0;
+}
+
 void UserListCtrl::onPraise(const QString& userId, bool add, qint64 count)
 {
     CData* data = CData::instance();
     UserInfo user(userId.toStdString());
     data->GetUser(user.userId, user);
-    user.count = add ? user.count + 1 : int(count);
+    // The room's own count is taken whole; a praise never wraps it.
+    if (add)
+        user.count = user.count < std::numeric_limits<std::int64_t>::max() ? user.count + 1 : user.count;
+    else
+        user.count = qMax<qint64>(0, count);
     data->UpdateUser(user);
     UserItem* item = findUserItem(userId);
     if (!item)

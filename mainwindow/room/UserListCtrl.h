@@ -33,6 +33,9 @@ public:
     void receiveAdjustUsersOrder(const QMap<int, QString>& order);
     // Places a user's tile on the whiteboard at a relative rectangle.
     void receiveAdjustWbVideoUserRectF(const QString& userId, const QRectF& rect);
+    // Whether a relative rectangle from the room can place a tile: finite
+    // fractions of the whiteboard, not empty.
+    static bool IsWhiteboardPlace(const QRectF& rect);
     // Sends the bar order to the room (teacher side, not in live rooms).
     void reportUserVideoInfo();
     // A tile dragged along the bar: its new place under the cursor (in

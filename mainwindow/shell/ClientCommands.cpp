@@ -35,6 +35,9 @@ struct Route {
     void (MainWindow::*handler)(int code, const QVariantMap& v);
     bool readsPayload;                // false: the payload is not looked at
     std::vector<cmdpayload::Key> keys;  // checked when readsPayload
+    // A command that must be answered even when its payload fails the check
+    // (the check has logged why); null: such a payload is only logged.
+    void (MainWindow::*refused)(int code) = nullptr;
 };
 
 std::string Std(const QVariant& v) { return v.toString().toStdString(); }
@@ -116,7 +119,7 @@ bool MainWindow::DispatchClientCmd(int code, const QVariant& var)
         {RsC_Lottery_Start, {&MainWindow::OnLotteryStart, true, {{"id", I}}}},
         {RsC_Lottery_MyResult, {&MainWindow::OnLotteryMyResult, true, {{"result", B}}}},
         {RsC_Lottery_Close, {&MainWindow::OnLotteryClose, true, {{"id", I}}}},
-        {RsC_Record_Remote, {&MainWindow::OnRecordRemote, true, {{"startRec", B}}}},
+        {RsC_Record_Remote, {&MainWindow::OnRecordRemote, true, {{"startRec", B}}, &MainWindow::OnRecordRemoteRefused}},
         {RsC_StuRtc_Reset, {&MainWindow::OnStuRtcReset, true, {{"handup", B}}}},
         {RsC_Voice_Handup, {&MainWindow::OnUserHandup, true, {{"userId", T}, {"handup", B}}}},
         {RsC_StuRtc_Stop, {&MainWindow::OnStuRtcStop, true, {{"online", B}, Opt("srcUserId", T)}}},
@@ -126,8 +129,11 @@ bool MainWindow::DispatchClientCmd(int code, const QVariant& var)
     if (it == routes.constEnd())
         return false;
     QVariantMap map;
-    if (it->readsPayload && !cmdpayload::Check("MainWindow::onClientLibCmd", code, var, it->keys, &map))
+    if (it->readsPayload && !cmdpayload::Check("MainWindow::onClientLibCmd", code, var, it->keys, &map)) {
+        if (it->refused)
+            (this->*(it->refused))(code);
         return true;
+    }
     (this->*(it->handler))(code, map);
     return true;
 }
@@ -176,9 +182,11 @@ void MainWindow::OnRoomLoginResult(int code, const QVariantMap& v)
     }
     if (type != "main")
         return;
-    if (!cmdpayload::CheckKeys("MainWindow::onClientLibCmd", code, v, {{"code", Kind::Int}, Opt("regOk", Kind::Bool)}))
-        return;
+    // The room answered: its controls work from now on, whatever the answer
+    // holds (a refusal leaves the room below).
     ui->mainWidget->setEnabled(true);
+    if (!cmdpayload::CheckKeys("MainWindow::onClientLibCmd", code, v, {Opt("code", Kind::Int), Opt("regOk", Kind::Bool)}))
+        return;
     QString msg;
     switch (v.value("code").toInt()) {
     case 403: msg = tr("您没有登录房间的权限"); break;

@@ -21,6 +21,7 @@
 #include "interaction/CountdownWidget.h"
 #include "interaction/CTopClassWidget.h"
 #include "interaction/CTopMsgWidget.h"
+#include "interaction/NewTopMsgWdg.h"
 #include "interaction/LotteryAnswer.h"
 #include "interaction/LotteryResultWidget.h"
 #include "interaction/LotteryWidget.h"
@@ -34,6 +35,7 @@
 #include "WhiteBoardLib.h"
 #include "mainwindow/popups/RoundedMask.h"
 #include "mainwindow/popups/StuCountdown.h"
+#include "mainwindow/popups/ToolWindowPlacer.h"
 #include "mainwindow/popups/StyledBackground.h"
 #include "mainwindow/popups/SwitchBKWidget.h"
 #include "mainwindow/popups/SwitchLineWidget.h"
@@ -146,6 +148,13 @@ void MainWindow::MakeRoomTools()
     auto* badge = new StuCountdown(this);
     connect(m_countdown, &CountdownWidget::sgBadgeStart, badge, &StuCountdown::StartCountdown);
     connect(m_countdown, &CountdownWidget::sgBadgeStop, badge, &StuCountdown::StopCountdown);
+    // The tool windows open over the room window, not where the window
+    // system puts a new window.
+    auto* placer = new ToolWindowPlacer(this);
+    for (QWidget* tool : {static_cast<QWidget*>(m_question), static_cast<QWidget*>(m_questionResult),
+                          static_cast<QWidget*>(m_countdown), static_cast<QWidget*>(m_lottery),
+                          static_cast<QWidget*>(m_lotteryResult), static_cast<QWidget*>(m_topMsg->Editor())})
+        placer->Watch(tool);
 }
 
 void MainWindow::ConnectButtons()

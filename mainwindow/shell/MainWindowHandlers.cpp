@@ -6,12 +6,14 @@
 #include "app/Logger.h"
 #include "app/Room.h"
 #include "ClientLib.h"
+#include "courseware/DrawToolBarCtrl.h"
 #include "device/CamDevSettingWidget.h"
 #include "device/DeviceSettingDialog.h"
 #include "mainwindow/popups/ButtonFloatWidget.h"
 #include "mainwindow/popups/SwitchLineWidget.h"
 #include "mainwindow/popups/VerSliderWidget.h"
 #include "media/ExtPushWidget.h"
+#include "media/MediaPlayerWidget.h"
 #include "media/RtmpLivePlayer.h"
 #include "media/RtmpLivePusher.h"
 #include "widgets/Toast.h"
@@ -20,6 +22,9 @@
 #include <QStyle>
 
 namespace {
+
+// Share and play type of the external push.
+constexpr int kShareExtPush = 4;
 
 void Repolish(QWidget* w)
 {
@@ -129,8 +134,27 @@ void MainWindow::OnExtPushPlay(bool on)
 
 void MainWindow::OnMediaShowChange()
 {
-    // Seam: the room media player and the drawing tool bar come with their
-    // areas; until then there is nothing to show or hide.
+    if (!m_drawToolBar)
+        return;
+    // A video of the room's media player covers the board: the drawing tool
+    // bar steps aside while it plays and comes back when it goes.
+    const bool playerShown = m_mediaPlayer->isVisible();
+    if (playerShown && m_mediaPlayer->IsVideoMedia()) {
+        if (m_drawToolBar->isVisible()) {
+            m_drawToolBar->setProperty("isShow", true);
+            m_drawToolBar->hide();
+        }
+    } else if (m_drawToolBar->property("isShow").toBool()) {
+        m_drawToolBar->setProperty("isShow", false);
+        m_drawToolBar->show();
+    }
+    // An external push shows its picture in the room display widget, which
+    // the player's video would otherwise lie under.
+    Room* room = Room::instance();
+    if (room->GetShareType() == kShareExtPush || room->GetPlayType() == kShareExtPush)
+        if (RtmpLivePusher* pusher = room->GetLivePusher())
+            if (QWidget* render = pusher->GetPushParam().displayWidget)
+                render->setVisible(!playerShown);
 }
 
 void MainWindow::OnMicValueChange()
@@ -167,25 +191,16 @@ void MainWindow::OnRoomSpeed(int level, int delayMs)
     }
 }
 
-void MainWindow::OnDualVisible(bool allClasses, bool fromToast)
+void MainWindow::OnDualVisible(bool allClasses)
 {
-    if (!fromToast) {
-        if (!m_visibilityToast) {
-            m_visibilityToast = new ToastButtonWidget(this);
-            connect(m_visibilityToast, &ToastButtonWidget::sgClickButton, this, [this] {
-                OnDualVisible(m_visibilityToast->property("all").toBool(), true);
-            });
-        }
-        m_visibilityToast->setProperty("in", allClasses);
-        m_visibilityToast->setProperty("all", allClasses);
-        if (allClasses)
-            m_visibilityToast->SetText(tr("当前视频和PPT仅本班学生可见"), tr("允许全体可见"));
-        else
-            m_visibilityToast->SetText(tr("当前视频和PPT仅自己可见"), tr("允许学生可见"));
-        m_visibilityToast->show();
-        return;
-    }
-    ClientLib* lib = Room::instance()->GetClientLib();
-    if (lib && m_visibilityToast)
-        lib->SetDualVisible(m_visibilityToast->property("in").toBool(), true);
+    // The strip's own button tells the library (once per click); the window
+    // only sets it up and shows it.
+    if (!m_visibilityToast)
+        m_visibilityToast = new ToastButtonWidget(this);
+    m_visibilityToast->setProperty("in", allClasses);
+    if (allClasses)
+        m_visibilityToast->SetText(tr("当前视频和PPT仅本班学生可见"), tr("允许全体可见"));
+    else
+        m_visibilityToast->SetText(tr("当前视频和PPT仅自己可见"), tr("允许学生可见"));
+    m_visibilityToast->show();
 }

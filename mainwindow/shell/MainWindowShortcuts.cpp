@@ -32,8 +32,11 @@ void MainWindow::MakeShortcuts()
     connect(new QShortcut(QKeySequence("Ctrl+Shift+R"), this), &QShortcut::activated, this, [this] {
         if (!CData::instance()->GetStatus(kStatusOpenSyncLive))
             return;
-        if (!m_streamWidget)
+        if (!m_streamWidget) {
             m_streamWidget = new ShowStreamWidget(this);
+            // The key of the stream the room's recorder publishes.
+            m_streamWidget->SetStreamKeySource([this] { return m_broadcast ? m_broadcast->GetStreamKey() : QString(); });
+        }
         m_streamWidget->ShowStream();
     });
 }

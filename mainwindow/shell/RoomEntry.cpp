@@ -33,6 +33,8 @@
 #include "mainwindow/popups/ShowStreamWidget.h"
 #include "mainwindow/popups/StuDeviceSettingWidget.h"
 #include "mainwindow/popups/SwitchBKWidget.h"
+#include "mainwindow/popups/SwitchLineWidget.h"
+#include "mainwindow/popups/VerSliderWidget.h"
 #include "mainwindow/room/MainDockRight.h"
 #include "mainwindow/room/RoomViewsSetup.h"
 #include "media/ExtPushWidget.h"
@@ -159,8 +161,7 @@ void MainWindow::InitLiveRoomUi()
     connect(m_hudong, &CHudongWidget::sgBigOpenMedia, m_userList.get(), &UserListDialog::onBigOpenMedia);
     connect(m_userList.get(), &UserListDialog::sgBigCloseMediaClick, m_hudong,
             &CHudongWidget::on_btnBigOpenMedia_clicked);
-    // Seam: the drawing tool bar (on "DrawBarWdg") is made here once it is
-    // in the program.
+    m_drawToolBar = std::make_shared<DrawToolBarCtrl>(ui->DrawBarWdg);
     ui->DockRight->SetTopVideo(Room::instance()->GetDisplayWidget());
     ui->DockRight->SetVideoWidget(m_showQR.get(), 0);
     ui->DockRight->SetVideoWidget(m_userList.get(), 1);
@@ -281,7 +282,8 @@ void MainWindow::ResetRoomTools()
     for (QWidget* w : {static_cast<QWidget*>(ui->btnHudong), static_cast<QWidget*>(ui->btnTopMsg),
                        static_cast<QWidget*>(ui->btnShangJia), static_cast<QWidget*>(ui->btnStuAD),
                        static_cast<QWidget*>(m_lottery), static_cast<QWidget*>(m_question),
-                       static_cast<QWidget*>(m_questionAnswer)})
+                       static_cast<QWidget*>(m_questionAnswer), static_cast<QWidget*>(m_micSlider),
+                       static_cast<QWidget*>(m_speakerSlider), static_cast<QWidget*>(m_switchLine)})
         w->hide();
     m_lotteryResult->ResetData(true);
     m_lotteryAnswer->ResetData(true);
@@ -305,6 +307,7 @@ void MainWindow::DropRoomObjects()
         m_msgBox->close();
     Room::instance()->SetDeskFloatWidget(nullptr);
     m_showQR.reset();
+    m_userList.reset();
     DropWidget(m_chat);
     m_docWidget->Clear();
     m_docWidget->hide();

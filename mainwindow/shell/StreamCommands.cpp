@@ -138,7 +138,7 @@ void MainWindow::OnDualVisibleAsk(int, const QVariantMap& v)
                 lib->SetDualVisible(box->property("in").toBool(), true);
         } else {
             // The strip at the top offers the same switch later.
-            OnDualVisible(in, false);
+            OnDualVisible(in);
         }
     });
     m_visibilityBox->ShowMsg();

@@ -38,6 +38,8 @@ CWhiteBoardLib* WBLib() { return Room::instance()->GetWBLib(); }
 
 // The live mode of a room recorded to an MP4 file: no cloud recording.
 constexpr int kLiveModeMp4 = 10;
+// Reply of a remote recording command that says neither start nor stop.
+constexpr int kRecordReplyBadCommand = -1;
 
 }  // namespace
 
@@ -168,6 +170,14 @@ void MainWindow::OnRecordRemote(int, const QVariantMap& v)
         lib->ReplyRecordCmd(reply, 0, msg);
 }
 
+// A remote recording command without a usable "startRec": the room still
+// gets an answer, and nothing is started or stopped.
+void MainWindow::OnRecordRemoteRefused(int)
+{
+    if (ClientLib* lib = Lib())
+        lib->ReplyRecordCmd(kRecordReplyBadCommand, 0, tr("录制指令无效，操作失败"));
+}
+
 // --- student links ---
 
 void MainWindow::OnStuRtcReset(int, const QVariantMap& v)
@@ -266,13 +276,10 @@ void MainWindow::onControlCmd(int cmd, const QVariant& var)
     case 6:  // the countdown tool chosen
         m_countdown->show();
         break;
-    case 7: {  // the second product panel asked for
-        m_adverts->setFixedHeight(ui->rightWidget->height());
-        const QPoint at = ui->rightWidget->mapToGlobal(QPoint(0, 0));
-        m_adverts->move(at.x() - m_adverts->width(), at.y());
+    case 7:  // the second product panel asked for
+        PlaceAtRightPanel(m_adverts, false, true);
         m_adverts->ShowWidget();
         break;
-    }
     default:
         Logger::instance()->Log(LOG_WARN, "MainWindow::onControlCmd", "unknown ctrl cmd %d", cmd);
         break;

@@ -50,10 +50,17 @@ bool IsVisible(const QWidget* w) { return w && w->isVisible(); }
 
 }  // namespace
 
-void MainWindow::PlaceAtRightPanel(QWidget* panel, bool show)
+void MainWindow::PlaceAtRightPanel(QWidget* panel, bool show, bool aboveBottomStrips)
 {
-    panel->setFixedHeight(ui->rightWidget->height());
     const QPoint at = ui->rightWidget->mapToGlobal(QPoint(0, 0));
+    int height = ui->rightWidget->height();
+    if (aboveBottomStrips) {
+        // Down to the first strip under the whiteboard (the drawing bar with
+        // the page controls, else the bottom bar with the share buttons).
+        QWidget* strip = ui->DrawBarWdg->isVisible() ? ui->DrawBarWdg : ui->bottomWidget;
+        height = qBound(0, strip->mapToGlobal(QPoint(0, 0)).y() - at.y(), height);
+    }
+    panel->setFixedHeight(height);
     panel->move(at.x() - panel->width(), at.y());
     if (show) {
         panel->show();
@@ -132,7 +139,7 @@ void MainWindow::OnButtonClick()
         PlaceAtRightPanel(m_topMsg);
     } else if (from == ui->btnShangJia || from == ui->btnStuAD) {
         CTopClassWidget* cards = from == ui->btnShangJia ? m_products : m_adverts;
-        PlaceAtRightPanel(cards, false);
+        PlaceAtRightPanel(cards, false, true);
         cards->ShowWidget();
     } else if (from == ui->btnSetting) {
         if (ExtPushVisible()) {
@@ -145,10 +152,13 @@ void MainWindow::OnButtonClick()
             m_deviceSetting->initDevice();
             m_deviceSetting->showSetting();
         }
-    } else if (from == ui->btnMicSet) {
-        PlaceAtButton(m_micSlider, ui->btnMicSet);
-    } else if (from == ui->btnVolSet) {
-        PlaceAtButton(m_speakerSlider, ui->btnVolSet);
+    } else if (from == ui->btnMicSet || from == ui->btnVolSet) {
+        // Above its button, so that the button stays free to close it again.
+        VerSliderWidget* slider = from == ui->btnMicSet ? m_micSlider : m_speakerSlider;
+        if (slider->isVisible())
+            slider->hide();
+        else
+            slider->ShowAbove(from == ui->btnMicSet ? ui->btnMicSet : ui->btnVolSet);
     } else if (from == ui->btnVideo || from == ui->btnHCam || from == ui->btnExtPush || from == ui->btnDesk) {
         OnLiveModeButton(from);
     } else if (from == ui->btnRecorder) {

@@ -379,7 +379,6 @@ TEST_F(Ignored, MalformedPayloadsAreDropped)
         {RsC_Dual_Connect, QVariantMap{{"roomId", "r"}}},
         {RsC_Class_Type, QVariantMap{{"type", QVariantList{}}}},
         {RsC_Dual_Visible, QVariantList{true}},
-        {RsC_Record_Remote, QVariantMap{}},
         {RsC_Lottery_Close, QVariantMap{{"id", "x"}}},
         {RsC_Http_EnterRoom, QVariantMap{{"code", "zero"}}},
         {RsC_Http_EnterRoom, QVariantMap{{"code", 0}, {"user_data", QVariantMap{{"roomType", "3"}}}, {"ltParame", "a"}}},
@@ -414,6 +413,23 @@ TEST_F(DispatchTest, FirstSuccessfulLoginAsksForTheRecordingCheckOnce)
     Fire(RsC_Room_LoginResult, QVariantMap{{"type", "main"}, {"code", 0}, {"regOk", true}});
     EXPECT_TRUE(W().CheckRecordingAfterLogin());
     EXPECT_TRUE(Form()->mainWidget->isEnabled());
+}
+
+TEST_F(DispatchTest, RoomLoginAnswerEnablesTheRoomWhateverItHolds)
+{
+    // An answer without "code" (or with one that is no number) must not
+    // leave the room's controls disabled for the rest of the class.
+    const QList<QVariantMap> answers = {
+        {{"type", "main"}},
+        {{"type", "main"}, {"regOk", true}},
+        {{"type", "main"}, {"code", "denied"}},
+    };
+    for (const QVariantMap& answer : answers) {
+        Form()->mainWidget->setEnabled(false);
+        Fire(RsC_Room_LoginResult, answer);
+        EXPECT_TRUE(Form()->mainWidget->isEnabled()) << answer.keys().join(",").toStdString();
+    }
+    EXPECT_TRUE(NewToasts().isEmpty()) << "no refusal was read, so the room is not left";
 }
 
 TEST_F(DispatchTest, VideoInvitationAsksAndAnswersTheLibrary)
@@ -506,7 +522,13 @@ TEST_F(DispatchTest, VisibilityQuestionOfTheSubClassroom)
     ASSERT_NE(W().VisibilityToast(), nullptr);
     EXPECT_FALSE(W().VisibilityToast()->property("in").toBool());
     EXPECT_EQ(LabelText(W().VisibilityToast(), "label"), U("当前视频和PPT仅自己可见"));
-    W().VisibilityToast()->hide();
+
+    // One click on the strip's button switches once and hides the strip.
+    ClientLibTestControl::ClearCalls(Lib());
+    W().VisibilityToast()->findChild<QPushButton*>("pushButton")->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(CallsNamed("SetDualVisible"), (QList<QVariantList>{{false, true}}));
+    EXPECT_FALSE(W().VisibilityToast()->isVisibleTo(&W()));
 }
 
 TEST_F(DispatchTest, EveryDeviceRequestGetsADialogOfItsOwn)

@@ -20,6 +20,7 @@
 
 #include <QDesktopServices>
 #include <QMouseEvent>
+#include <QLineEdit>
 #include <QShortcut>
 #include <QSlider>
 #include <QUrl>
@@ -196,6 +197,16 @@ TEST_F(MainWindowTest, ShortcutsActOnlyWhenTheirConditionHolds)
     EXPECT_TRUE(s_window->BroadcastWindow()->isVisible());
     emit Shortcut("Ctrl+Shift+X")->activated();
     EXPECT_FALSE(s_window->BroadcastWindow()->isVisible());
+    // The home window's Ctrl+Shift+X reaches the same window.
+    QShortcut* homeX = nullptr;
+    for (QShortcut* sc : s_window->HomeWindow()->findChildren<QShortcut*>())
+        if (sc->key() == QKeySequence("Ctrl+Shift+X"))
+            homeX = sc;
+    ASSERT_NE(homeX, nullptr);
+    emit homeX->activated();
+    EXPECT_TRUE(s_window->BroadcastWindow()->isVisible());
+    emit homeX->activated();
+    EXPECT_FALSE(s_window->BroadcastWindow()->isVisible());
 
     // The external push button only in a live room.
     ui->btnExtPush->hide();
@@ -219,7 +230,17 @@ TEST_F(MainWindowTest, ShortcutsActOnlyWhenTheirConditionHolds)
     emit Shortcut("Ctrl+Shift+R")->activated();
     EXPECT_EQ(s_window->StreamWidget(), first);
     EXPECT_TRUE(first->isVisible());
+    QLineEdit* address = first->findChild<QLineEdit*>("lineStream");
+    EXPECT_TRUE(address->text().isEmpty()) << "no recording: the placeholder shows";
     first->ClickClose(true);
+    // While recording: the address of the stream the recorder publishes.
+    s_window->BroadcastWindow()->SetPushAddress("rtmp://127.0.0.1:1935/live", "room-key-7");
+    CData::instance()->SetRecording(true);
+    emit Shortcut("Ctrl+Shift+R")->activated();
+    EXPECT_EQ(address->text(), CData::instance()->GetDeskTopPullUrl() + "room-key-7");
+    first->ClickClose(true);
+    CData::instance()->SetRecording(false);
+    s_window->BroadcastWindow()->SetPushAddress(QString(), QString());
     CData::instance()->SetStatus(kStatusOpenSyncLive, 0);
 }
 

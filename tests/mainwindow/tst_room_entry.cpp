@@ -5,6 +5,7 @@
 #include "tests/mainwindow/RoomTestSupport.h"
 
 #include "home/ClassListWidget.h"
+#include "interaction/UserListDialog.h"
 #include "mainwindow/popups/DeskFloatWidget.h"
 #include "mainwindow/popups/ShowQRWidget.h"
 #include "mainwindow/popups/SwitchBKWidget.h"
@@ -106,8 +107,10 @@ TEST_F(RoomEntryTest, ExitResetsTheRoomAndAReEntryMakesFreshPopUps)
     w->EnterRoom();
     const QPointer<ShowQRWidget> qr = Only<ShowQRWidget>();
     const QPointer<DeskFloatWidget> desk = Only<DeskFloatWidget>();
+    const QPointer<UserListDialog> users = Only<UserListDialog>();
     ASSERT_TRUE(qr);
     ASSERT_TRUE(desk);
+    ASSERT_TRUE(users);
     EXPECT_EQ(ui->DockRight, qr->parentWidget());
     ui->labTitle->setText("Algebra");
     ui->btnChatMsg->setCheckable(true);
@@ -134,6 +137,7 @@ TEST_F(RoomEntryTest, ExitResetsTheRoomAndAReEntryMakesFreshPopUps)
     EXPECT_EQ(0, ui->DockRight->width());
     EXPECT_FALSE(qr) << "the QR pop-up is deleted";
     EXPECT_FALSE(desk) << "the desktop-share float is deleted";
+    EXPECT_FALSE(users) << "the user list is deleted";
     EXPECT_TRUE(CData::instance()->GetLoginVar().isEmpty()) << "the session's room data is reset";
     EXPECT_EQ(0, w->CourseEnd());
     shelltest::Screenshot(w->HomeWindow(), "room_exit_home.png");
@@ -142,6 +146,7 @@ TEST_F(RoomEntryTest, ExitResetsTheRoomAndAReEntryMakesFreshPopUps)
     w->EnterRoom();
     EXPECT_TRUE(Only<ShowQRWidget>());
     EXPECT_TRUE(Only<DeskFloatWidget>());
+    EXPECT_TRUE(Only<UserListDialog>());
     EXPECT_TRUE(ui->DockRight->isVisibleTo(w));
     EXPECT_EQ(236, ui->DockRight->width());
 }

@@ -266,6 +266,20 @@ INSTANTIATE_TEST_SUITE_P(
         RecordCase{"Stop", [] { CData::instance()->SetRecording(true); }, false, 1, "停止录制成功", false}),
     [](const ::testing::TestParamInfo<RecordCase>& info) { return std::string(info.param.name); });
 
+TEST_F(DispatchTest, RemoteRecordingWithoutAStartOrStopIsAnsweredAndChangesNothing)
+{
+    shelltest::SetSession(true);
+    Form()->btnRecorder->setEnabled(true);
+    const QList<QVariant> payloads = {QVariantMap{}, QVariantMap{{"startRec", "yes"}}, QVariantList{true}, QVariant()};
+    for (const QVariant& payload : payloads) {
+        ClientLibTestControl::ClearCalls(Lib());
+        Fire(RsC_Record_Remote, payload);
+        EXPECT_EQ(CallsNamed("ReplyRecordCmd"), (QList<QVariantList>{{-1, 0, U("录制指令无效，操作失败")}}))
+            << payload.typeName();
+        EXPECT_FALSE(CData::instance()->IsRecording());
+    }
+}
+
 TEST_F(DispatchTest, RemoteStopToastsAndDropsTheOpenQuestion)
 {
     CData::instance()->SetRecording(true);
@@ -311,8 +325,10 @@ TEST_F(DispatchTest, ControlCommandsOpenTheToolPanels)
 
     W().onControlCmd(7, QVariant());
     CTopClassWidget* adverts = W().ProductPanel(1);
-    EXPECT_EQ(adverts->height(), Form()->rightWidget->height());
+    // From the top of the tool column down to the strips under the board.
     const QPoint right = Form()->rightWidget->mapToGlobal(QPoint(0, 0));
+    QWidget* strip = Form()->DrawBarWdg->isVisible() ? Form()->DrawBarWdg : Form()->bottomWidget;
+    EXPECT_EQ(adverts->height(), strip->mapToGlobal(QPoint(0, 0)).y() - right.y());
     EXPECT_EQ(adverts->mapToGlobal(QPoint(adverts->width(), 0)), right);
     adverts->hide();
 }

@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QMouseEvent>
 
+#include <limits>
+
 #include <gtest/gtest.h>
 
 using namespace roomvideo;
@@ -233,4 +235,40 @@ TEST_F(UserVideoList, MarksOverTheTile)
     EXPECT_NE(on.pixelColor(80, 60).rgb(), noCamImage.pixelColor(18, 18).rgb());
     // A teacher's tile offers no praise and counts none.
     EXPECT_TRUE(w.list->findUserItem("t")->overlay()->placeholder()->shownPraise().isEmpty());
+}
+
+TEST_F(UserVideoList, RoomCommandsWithBadValuesChangeNoTile)
+{
+    RoomWindow w;
+    w.top.show();
+    w.addUser("a", false);  // camera off: the tile shows the praise count
+    UserItem* a = w.list->findUserItem("a");
+
+    // A video state without a user makes no tile for "".
+    w.cmd(RsC_UserVideo_State, {{"cam", true}, {"mic", true}, {"type", 0}, {"userName", "Nobody"}});
+    EXPECT_EQ(w.list->barItems().size(), 1);
+    EXPECT_EQ(w.list->findUserItem(""), nullptr);
+
+    // The room's praise count is 64 bits wide and shown whole.
+    const qint64 big = 5000000000LL;
+    w.cmd(RsC_User_PraiseCount, {{"userId", "a"}, {"count", big}});
+    UserInfo rec("a");
+    ASSERT_TRUE(CData::instance()->GetUser("a", rec));
+    EXPECT_EQ(rec.count, big);
+    a->grab();  // the marks are drawn with the tile
+    EXPECT_EQ(a->overlay()->placeholder()->shownPraise(), "5000000000");
+
+    // Whiteboard places that are no fractions of the whiteboard are refused.
+    const QRect before = a->geometry();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const QList<QVariant> bad = {QRectF(nan, 0.1, 0.2, 0.2), QRectF(0.1, 0.1, 1e300, 0.2),
+                                 QRectF(-0.5, 0.1, 0.2, 0.2), QRectF(0.1, 0.1, 0, 0), QString("0.1,0.1,0.2,0.2"),
+                                 QVariant()};
+    for (const QVariant& rtpos : bad) {
+        w.cmd(RsC_UserVideo_WbPos, {{"userid", "a"}, {"rtpos", rtpos}});
+        EXPECT_EQ(a->mode(), UserItem::kModeBar) << rtpos.toString().toStdString();
+        EXPECT_EQ(a->geometry(), before);
+    }
+    w.cmd(RsC_UserVideo_WbPos, {{"userid", "a"}, {"rtpos", QRectF(0.5, 0.5, 0.25, 0.25)}});
+    EXPECT_EQ(a->mode(), UserItem::kModeWhiteboard);
 }

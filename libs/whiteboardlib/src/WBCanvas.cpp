@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QKeyEvent>
+#include <QWheelEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
@@ -416,7 +417,33 @@ void WBCanvas::keyPressEvent(QKeyEvent* e)
         update();
         return;
     }
+    // Page turning by keys, as a presenter's remote sends them.
+    switch (e->key()) {
+    case Qt::Key_PageUp: case Qt::Key_Left: case Qt::Key_Up:
+        goPrevious();
+        return;
+    case Qt::Key_PageDown: case Qt::Key_Right: case Qt::Key_Down:
+        goNext();
+        return;
+    default:
+        break;
+    }
     QWidget::keyPressEvent(e);
+}
+
+void WBCanvas::wheelEvent(QWheelEvent* e)
+{
+    // One notch (120) turns one page: down the next, up the previous.
+    m_wheelRest += e->angleDelta().y();
+    while (m_wheelRest <= -120) {
+        m_wheelRest += 120;
+        goNext();
+    }
+    while (m_wheelRest >= 120) {
+        m_wheelRest -= 120;
+        goPrevious();
+    }
+    e->accept();
 }
 
 bool WBCanvas::eventFilter(QObject* watched, QEvent* event)

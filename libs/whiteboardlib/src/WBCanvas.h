@@ -79,6 +79,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -119,4 +120,5 @@ private:
     bool m_dragging = false;
     QPointer<QLineEdit> m_editor;    // text being typed
     QPointF m_editorAnchor;          // board fractions
+    int m_wheelRest = 0;             // wheel turn short of a whole notch
 };

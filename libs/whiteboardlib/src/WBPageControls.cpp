@@ -2,6 +2,7 @@
 
 #include "libs/whiteboardlib/src/WBCanvas.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QToolButton>
@@ -25,11 +26,15 @@ QToolButton* makeButton(QWidget* parent, const QString& name, const QString& tex
 
 } // namespace
 
-WBPageControls::WBPageControls(WBCanvas* canvas, QWidget* container) : m_canvas(canvas)
+WBPageControls::WBPageControls(WBCanvas* canvas, QWidget* container) : m_container(container), m_canvas(canvas)
 {
     m_page = new QWidget(container);
     m_page->setObjectName("WBPageWidget");
     m_page->setFixedHeight(30);
+    // A dark plate of its own: the white page counter stays readable on a
+    // light strip and over a white board page alike.
+    m_page->setAttribute(Qt::WA_StyledBackground);
+    m_page->setStyleSheet("QWidget#WBPageWidget{background:rgba(52,67,78,0.85);border-radius:4px;}");
     auto* layout = new QHBoxLayout(m_page);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(4);
@@ -56,12 +61,62 @@ WBPageControls::WBPageControls(WBCanvas* canvas, QWidget* container) : m_canvas(
     QObject::connect(m_next, &QToolButton::clicked, canvas, &WBCanvas::goNext);
     QObject::connect(add, &QToolButton::clicked, canvas, &WBCanvas::addBoardPage);
     m_follow = QObject::connect(canvas, &WBCanvas::pageStateChanged, m_page, [this] { refresh(); });
+    if (container)
+        container->installEventFilter(this);
     refresh();
 }
 
 WBPageControls::~WBPageControls()
 {
     QObject::disconnect(m_follow);
+    if (m_container)
+        m_container->removeEventFilter(this);
+}
+
+bool WBPageControls::adopted() const
+{
+    return m_page && m_page->parentWidget() != m_container;
+}
+
+void WBPageControls::setSelfShown(bool shown)
+{
+    m_selfShown = shown;
+    // A new room: the controls come back from where a former room's program
+    // put them; this room's program may take them again.
+    if (shown && m_container) {
+        for (QWidget* c : {m_page.data(), m_add.data()})
+            if (c && c->parentWidget() != m_container)
+                c->setParent(m_container);
+    }
+    placeOnBoard();
+}
+
+bool WBPageControls::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_container && event->type() == QEvent::Resize)
+        placeOnBoard();
+    return false;
+}
+
+// The board's bottom left corner, clear of the drawing tool bar in the
+// middle and of the panels that open along the right side: the page widget
+// first, the add widget right of it.
+void WBPageControls::placeOnBoard()
+{
+    if (!m_container || !m_page || !m_add || adopted() || m_add->parentWidget() != m_container)
+        return;
+    if (!m_selfShown) {
+        m_page->hide();
+        m_add->hide();
+        return;
+    }
+    const int y = m_container->height() - 40;
+    m_page->move(10, y);
+    m_add->move(10 + m_page->width() + 4, y);
+    for (QWidget* c : {m_page.data(), m_add.data()}) {
+        c->show();
+        c->raise();
+    }
 }
 
 void WBPageControls::refresh()
@@ -74,6 +129,7 @@ void WBPageControls::refresh()
     m_prev->setEnabled(page > 1);
     m_next->setEnabled(count == 0 || page < count);
     m_page->adjustSize();
+    placeOnBoard();
 }
 
 QWidget* makeNotice(QWidget* container, const QString& objectName, const QString& text)

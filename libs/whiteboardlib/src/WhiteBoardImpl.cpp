@@ -160,6 +160,7 @@ bool WhiteBoardImpl::EnterRoom(const QVariant& loginVars)
     if (custom != m_customBackground.end())
         m_thread->post(RsWB_BackgroundImage, {{"image", custom->second}});
     reportPageControls(kMainRoom, m_mainPages.get(), false);
+    m_mainPages->setSelfShown(true);
     m_thread->run([this] { refreshDocs(true); });
     return true;
 }
@@ -205,6 +206,7 @@ bool WhiteBoardImpl::LeaveRoom()
     reportNotice(RsWB_ShowPageWidget, m_loadingNotice, false);
     reportNotice(RsWB_HidePageWidget, m_failedNotice, false);
     reportPageControls(kMainRoom, nullptr, true);
+    m_mainPages->setSelfShown(false);
     m_thread->post(RsWB_DocChanged, {{"roomId", kMainRoom}, {"count", 0}});
     m_thread->log("leave room");
     return true;

@@ -5,8 +5,11 @@
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include <algorithm>
+#include <functional>
+#include <vector>
 
 using namespace wbtest;
 
@@ -141,6 +144,64 @@ TEST_F(Documents, PagesTurnThroughThePageControls)
     EXPECT_TRUE(notices[notices.size() - 2].map.value("show").toBool());
     EXPECT_FALSE(notices.last().map.value("show").toBool());
     EXPECT_NE(notices.last().map.value("widget").toLongLong(), 0);
+}
+
+TEST_F(Documents, PagesTurnByKeysAndWheelWithTheControlsOnTheBoard)
+{
+    // Not taken by the program: the controls sit over the board's bottom
+    // left corner, the add control right of the page control.
+    QWidget* page = pageWidget();
+    QWidget* add = widgetOf(Recorder::get().ofCode(RsWB_AddPageWidget).first(), "addWdg");
+    ASSERT_TRUE(waitFor([&] { return page->isVisible() && add->isVisible(); }));
+    EXPECT_EQ(page->parentWidget(), host.get());
+    EXPECT_EQ(page->geometry().topLeft(), QPoint(10, 320));
+    EXPECT_EQ(add->geometry().left(), page->geometry().right() + 5);
+
+    ASSERT_TRUE(lib->OpenDocPages("deck", "0001"));
+    ASSERT_TRUE(waitFor([&] { return centreIs(kRed); }));
+    struct Step {
+        std::function<void()> act;
+        QRgb shows;
+        const char* text;
+    };
+    auto key = [this](Qt::Key k) { return [this, k] { QTest::keyClick(board(), k); }; };
+    auto wheel = [this](int delta) {
+        return [this, delta] {
+            QWheelEvent e(QPointF(320, 180), QPointF(board()->mapToGlobal(QPoint(320, 180))), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(board(), &e);
+        };
+    };
+    const std::vector<Step> steps = {
+        {key(Qt::Key_PageDown), kGreen, "2/3"}, {key(Qt::Key_Right), kBlue, "3/3"},
+        {key(Qt::Key_PageDown), kBlue, "3/3"},  // no page after the last
+        {key(Qt::Key_PageUp), kGreen, "2/3"},   {wheel(-120), kBlue, "3/3"},
+        {wheel(120), kGreen, "2/3"},            {wheel(60), kGreen, "2/3"},  // half a notch turns nothing
+        {wheel(60), kRed, "1/3"},               {key(Qt::Key_Left), kRed, "1/3"},
+    };
+    for (size_t i = 0; i < steps.size(); ++i) {
+        steps[i].act();
+        ASSERT_TRUE(waitFor([&] { return centreIs(steps[i].shows) && pageText() == steps[i].text; }))
+            << "step " << i << ": " << pageText().toStdString();
+        settle();
+    }
+
+    // Taken by the program, the controls stay where it puts them.
+    QWidget bar;
+    page->setParent(&bar);
+    add->setParent(&bar);
+    page->move(7, 3);
+    host->resize(700, 400);
+    QTest::qWait(20);
+    EXPECT_EQ(page->pos(), QPoint(7, 3));
+    page->setParent(host.get());
+    add->setParent(host.get());
+    host->resize(640, 360);
+
+    // Out of the room they are hidden.
+    ASSERT_TRUE(lib->LeaveRoom());
+    EXPECT_FALSE(page->isVisible());
+    EXPECT_FALSE(add->isVisible());
 }
 
 TEST_F(Documents, DrawingsStayWithTheirPage)
