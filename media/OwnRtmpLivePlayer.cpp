@@ -8,6 +8,10 @@
 
 #include <QMetaObject>
 
+extern "C" {
+#include <libavutil/error.h>
+}
+
 class OwnRtmpLivePlayer::PictureSlots : public avplayer::PictureSink,
                                         public std::enable_shared_from_this<PictureSlots> {
 public:
@@ -187,7 +191,29 @@ void OwnRtmpLivePlayer::onReadError(int generation, int error)
 {
     if (generation != m_generation)
         return;
-    failed(generation, QString("read failed %1").arg(error));
+    // The end of the stream is the server's word that nobody publishes it
+    // any more: playing it again would only wait for a stream that is gone.
+    if (error == AVERROR_EOF)
+        ended(generation);
+    else
+        failed(generation, QString("read failed %1").arg(error));
+}
+
+void OwnRtmpLivePlayer::ended(int generation)
+{
+    if (!m_playing || generation != m_generation)
+        return;
+    Logger::instance()->Log(LOG_INFO, "OwnRtmpLivePlayer::ended", "own player stream ended url %s",
+                            m_playParam.playUrl.toUtf8().constData());
+    m_playing = false;
+    m_retry.stop();
+    dropPlayer();
+    // The last picture of a finished stream is not left standing.
+    if (auto* widget = qobject_cast<VideoRenderWidget*>(m_playParam.renderWidget)) {
+        widget->setPicture(QImage());
+        widget->setPlaying(false);
+    }
+    emit sgPlayEnded();
 }
 
 void OwnRtmpLivePlayer::failed(int generation, const QString& why)

@@ -3,6 +3,9 @@
 // go to the play record's render widget (when it is a VideoRenderWidget), a
 // stream that fails to open or breaks off is counted, reported through
 // sgRtmpPlayFailed and played again with a new player after a short pause.
+// A stream the server ends (its publisher stopped) is finished: the picture
+// goes, sgPlayEnded tells the owner and nothing is retried until the owner
+// starts the player again.
 #include "media/RtmpLivePlayer.h"
 
 #include <QImage>
@@ -33,6 +36,10 @@ public:
     // Pictures shown since the last start (GUI thread).
     int picturesShown() const { return m_pictures; }
 
+signals:
+    // The server ended the stream being played (GUI thread).
+    void sgPlayEnded();
+
 private:
     // What the player threads may reach: this object, until it goes away.
     struct Link {
@@ -51,6 +58,7 @@ private:
     void onReadError(int generation, int error);
     void onPicture(int generation, const QImage& picture);
     void failed(int generation, const QString& why);
+    void ended(int generation);
     // Posts fn to the GUI thread while this object lives (any thread).
     static void post(const std::shared_ptr<Link>& link, std::function<void(OwnRtmpLivePlayer*)> fn);
 

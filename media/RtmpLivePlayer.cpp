@@ -1,5 +1,7 @@
 #include "media/RtmpLivePlayer.h"
 
+std::atomic<int> RtmpLivePlayer::s_alive{0};
+
 bool RtmpLivePlayer::SetPlayParam(RtmpPlayParam param)
 {
     m_playParam = param;

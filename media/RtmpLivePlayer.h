@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
+
 class QWidget;
 
 struct RtmpPlayParam {
@@ -18,8 +20,12 @@ struct RtmpPlayParam {
 class RtmpLivePlayer : public QObject {
     Q_OBJECT
 public:
-    RtmpLivePlayer() : QObject(nullptr) {}
-    ~RtmpLivePlayer() override = default;
+    RtmpLivePlayer() : QObject(nullptr) { s_alive.fetch_add(1); }
+    ~RtmpLivePlayer() override { s_alive.fetch_sub(1); }
+
+    // How many players exist in the process (any thread): a room that was
+    // left keeps only the room controller's own.
+    static int AliveCount() { return s_alive.load(); }
 
     virtual bool SetPlayParam(RtmpPlayParam param);
     virtual RtmpPlayParam GetPlayParam();
@@ -35,4 +41,7 @@ signals:
 
 protected:
     RtmpPlayParam m_playParam;  // GUI thread only
+
+private:
+    static std::atomic<int> s_alive;  // atomic
 };

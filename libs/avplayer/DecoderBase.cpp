@@ -283,7 +283,7 @@ double DecoderBase::frameWait(double pts, double now)
     m_lastPts = pts;
 
     if (clock && type != clock->masterType() && !m_masterStalled) {
-        const double diff = pts - clock->masterClock();
+        const double diff = pts + m_showDelay - clock->masterClock();
         const double threshold = std::max(delay, kSyncThresholdMin);
         if (std::fabs(diff) < kNoSyncThreshold) {
             if (diff <= -threshold)
@@ -355,7 +355,7 @@ void DecoderBase::renderThread()
             auto moved = std::chrono::steady_clock::now();
             while (!m_renderStop.load()) {
                 const double now = clock->masterClock();
-                const double left = frame->pts - now;
+                const double left = frame->pts + m_showDelay - now;
                 if (left <= 0.0005 || left >= kMaxClockWait)
                     break;
                 const auto wall = std::chrono::steady_clock::now();

@@ -93,9 +93,17 @@ public:
     // av_gettime() in seconds.
     double frameWait(double pts, double now);
 
+    // How long after the master's clock reaches a frame it is rendered
+    // (seconds; 0 unless the decoder sets one).
+    double showDelay() const { return m_showDelay; }
+
 protected:
     // Constructor only (before any frame is queued).
     void setQueueLimit(size_t frames) { m_queueLimit = frames; }
+    // A follower whose master is heard later than its clock says renders
+    // that much after the master reaches each frame. Constructor only
+    // (before the render thread starts).
+    void setShowDelay(double seconds) { m_showDelay = seconds; }
     void clearFrames();
     // How long to wait before rendering a frame; pacedWait is what the clock
     // pacing asks for. An output with its own pace (a sound device) answers
@@ -119,6 +127,7 @@ private:
     std::atomic<int64_t> m_shownAt{0};
     double m_lastPts = 0.0;
     double m_lastDelay = 0.04;
+    double m_showDelay = 0.0;                   // set by the constructor, read by the render thread
     bool m_masterStalled = false;               // the master's clock stood still at m_stalledMaster
     double m_stalledMaster = 0.0;
     std::atomic<double> m_frameTimer{0.0};      // atomic: set by openAVCodecContext, then render thread only

@@ -14,6 +14,7 @@ H264Decoder::H264Decoder(FrameCallback onVideoFrame) : H264Decoder(std::move(onV
 H264Decoder::H264Decoder(FrameCallback onVideoFrame, bool ownRenderThread) : m_onVideoFrame(std::move(onVideoFrame))
 {
     setQueueLimit(kQueuedPictures);
+    setShowDelay(kShowDelay);
     if (ownRenderThread)
         startRenderThread();
 }
@@ -21,6 +22,7 @@ H264Decoder::H264Decoder(FrameCallback onVideoFrame, bool ownRenderThread) : m_o
 H264Decoder::H264Decoder(std::shared_ptr<PictureSink> sink) : m_sink(std::move(sink))
 {
     setQueueLimit(kQueuedPictures);
+    setShowDelay(kShowDelay);
     startRenderThread();
 }
 

@@ -37,6 +37,11 @@ public:
     // 1080p one 3 MB); the sound has a decode thread of its own, so this
     // never starves it.
     static constexpr size_t kQueuedPictures = 3;
+    // The sound the master clock counts as playing still passes the sound
+    // server's own buffer before it is heard, longer than a rendered picture
+    // takes to reach the screen: pictures wait this much past their time on
+    // that clock, so that they are seen when their sound is heard.
+    static constexpr double kShowDelay = 0.015;
 
     explicit H264Decoder(FrameCallback onVideoFrame);
     // Pictures go into the sink's buffers (no buffer of the decoder's own).

@@ -45,13 +45,15 @@ UserItem::UserItem(QWidget* topWindow) : QWidget(topWindow), m_geometryAnimation
     m_toolBar->hide();
     m_toolBar->installEventFilter(this);
 
+    // The room answers a switch with the user's new state (103), which the
+    // tile then shows; a switch the room refuses puts the button back.
     connect(m_toolForm->showCamerBtn, &QPushButton::clicked, this, [this](bool on) {
-        if (!m_suppressClicks && m_info)
-            IMediaEngine::instance()->setUserVideoState(m_info->userId, on);
+        if (!m_suppressClicks && m_info && !IMediaEngine::instance()->setUserVideoState(m_info->userId, on))
+            refreshState();
     });
     connect(m_toolForm->showMicBtn, &QPushButton::clicked, this, [this](bool on) {
-        if (!m_suppressClicks && m_info)
-            IMediaEngine::instance()->setUserAudioState(m_info->userId, on);
+        if (!m_suppressClicks && m_info && !IMediaEngine::instance()->setUserAudioState(m_info->userId, on))
+            refreshState();
     });
     connect(m_toolForm->showPraiseBtn, &QPushButton::clicked, this, [this] {
         if (ClientLib* lib = Room::instance()->GetClientLib(); lib && m_info)
@@ -96,6 +98,9 @@ void UserItem::refreshState()
     m_suppressClicks = false;
     if (CData::instance()->IsTeacher() && m_info->isTeacher == 1)
         m_toolForm->showPraiseBtn->hide();
+    // A camera that is off shows no picture, whoever switched it off.
+    if (!m_info->user.cam)
+        stopStream();
     m_overlay->updateOverlay();
     update();
 }
@@ -126,6 +131,8 @@ void UserItem::playStream()
     m_overlay->updateOverlay();  // the name and marks stay above the picture
     m_player->StartTask();
 }
+
+bool UserItem::isPlaying() const { return m_player && m_player->IsPlaying(); }
 
 void UserItem::stopStream()
 {

@@ -57,6 +57,8 @@ public:
     // The user's camera from the stream the room named (105 / 106).
     void playStream();
     void stopStream();
+    // Whether the tile's player plays the camera now.
+    bool isPlaying() const;
     // The panel the player draws the camera's picture into.
     QWidget* videoView() const { return m_video; }
     QWidget* toolBar() const { return m_toolBar.data(); }

@@ -263,6 +263,9 @@ void MainWindow::ExitRoom()
     disconnect(m_broadcast, &OBSSettingWindow::sgStopFinish, this, &MainWindow::toStartRecorderOrDesk);
     DropRoomObjects();
 
+    // The participants' tiles go with their players: nothing the room made
+    // keeps playing (or replaying) at home.
+    ui->userListCtrl->clearUsers();
     Room::instance()->StopShare();
     Room::instance()->StopPlay(true);
     if (m_broadcast->IsMP4Recording())

@@ -11,6 +11,7 @@
 // The room window is one per process, as in the program: each way of
 // signing in is a test of its own, and CTest runs each in its own process.
 #include "tests/mainwindow/RoomTestSupport.h"
+#include "tests/mainwindow/LocalServicesSupport.h"
 
 #include "app/CSettings.h"
 #include "home/ClassItem.h"
@@ -41,23 +42,6 @@ using namespace roomtest;
 using testsupport::waitUntil;
 
 namespace {
-
-void WriteFile(const std::string& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(QString::fromStdString(path)).path());
-    QFile f(QString::fromStdString(path));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-// The live configuration as the server encodes it (each byte + 3, Base64).
-QByteArray EncodeConfig(const QByteArray& json)
-{
-    QByteArray shifted = json;
-    for (char& c : shifted)
-        c = static_cast<char>(static_cast<unsigned char>(c) + 3);
-    return shifted.toBase64();
-}
 
 // ffprobe's view of a stream's video: "h264,<width>,<height>" or empty.
 QString ProbeVideo(const QString& url)
@@ -144,32 +128,9 @@ void TeacherDay(SignInWay way)
     auto shot = [&prefix](QWidget* widget, const std::string& step) {
         shelltest::Screenshot(widget, prefix + step + ".png");
     };
-    shelltest::Home();
-    testsupport::NginxFixture::Options options;
-    options.rtmp = true;
-    options.rtmpApp = "video";
-    testsupport::NginxFixture nginx(options);
-    ASSERT_TRUE(nginx.start()) << nginx.error();
-    const QString rtmpHost = QString("127.0.0.1:%1").arg(nginx.rtmpPort());
-    const QByteArray lines = QString(R"({"mediaLine":[{"key":"local","title":"本机线路","pushUrl":"%1",)"
-                                     R"("pullUrl":"%1","deskTopPushUrl":"%1","deskTopPullUrl":"%1","default":true}]})")
-                                 .arg(rtmpHost)
-                                 .toUtf8();
-    WriteFile(nginx.httpRoot() + "/pc/TeaMediaLine.json", lines);
-    WriteFile(nginx.httpRoot() + "/pc/TestTeaMediaLine.json", lines);
-    WriteFile(nginx.httpRoot() + "/rqs/liveconfig",
-              EncodeConfig(R"({"layout":"1","showUserNumByChat":"1","openSyncLive":"0"})"));
-    QByteArray endpoints;
-    for (const char* table : {"[production]", "[test]"}) {
-        endpoints += QByteArray(table) + "\n";
-        for (const char* role : {"config", "web", "room", "cms", "docs", "mirror", "live", "snapshot", "report", "log",
-                                 "dump", "files", "monitor", "update"})
-            endpoints += QByteArray(role) + "=" + QByteArray::fromStdString(nginx.httpUrl()) + "\n";
-    }
-    endpoints += "[demo]\nstudentStreams=rtmp://" + rtmpHost.toUtf8() + "/video/\n";
-    const std::string endpointsFile = shelltest::Home().home() + "/endpoints.ini";
-    WriteFile(endpointsFile, endpoints);
-    testsupport::ScopedEnv useEndpoints("VELTORA_ENDPOINTS", endpointsFile);
+    localservices::LocalServices services;
+    ASSERT_TRUE(services.start()) << services.error();
+    const QString rtmpHost = services.rtmpHost();
 
     if (way == SignInWay::Automatic) {
         RememberAccountWithAutoLogin();

@@ -101,6 +101,18 @@ void StreamPublisher::kill()
 
 void StreamPublisher::stop() { kill(); }
 
+void StreamPublisher::hold()
+{
+    if (m_pid > 0)
+        ::kill(m_pid, SIGSTOP);
+}
+
+void StreamPublisher::resume()
+{
+    if (m_pid > 0)
+        ::kill(m_pid, SIGCONT);
+}
+
 bool runFfmpeg(const std::vector<std::string>& args)
 {
     const int pid = spawnFfmpeg(args);

@@ -36,6 +36,10 @@ public:
     // SIGKILL (like a publisher that dies) and reap.
     void kill();
     void stop();
+    // Holds the publisher (SIGSTOP): its connection stays open, its stream
+    // stalls; resume() lets it go on (SIGCONT).
+    void hold();
+    void resume();
     bool running() const { return m_pid > 0; }
 
     static std::vector<std::string> arguments(const std::string& url, const PublishOptions& options);

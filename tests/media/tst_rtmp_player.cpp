@@ -302,7 +302,7 @@ TEST_F(RtmpPlayerTest, PictureSizeChangeMidStreamIsReportedAtItsRealSize)
     EXPECT_TRUE(looksLike(barColour(picture, 6), 0, 0, 191)) << std::hex << barColour(picture, 6);
 }
 
-TEST_F(RtmpPlayerTest, LivePlayerRecoversWhenThePublisherComesBack)
+TEST_F(RtmpPlayerTest, LivePlayerRecoversWhenAStalledStreamFlowsAgain)
 {
     ASSERT_TRUE(m_publisher.start(url()));
     VideoRenderWidget widget;
@@ -311,6 +311,7 @@ TEST_F(RtmpPlayerTest, LivePlayerRecoversWhenThePublisherComesBack)
     OwnRtmpLivePlayer live;
     live.setStallTimeout(2000000);
     QSignalSpy failures(&live, &RtmpLivePlayer::sgRtmpPlayFailed);
+    QSignalSpy ended(&live, &OwnRtmpLivePlayer::sgPlayEnded);
     RtmpPlayParam param = live.GetPlayParam();
     param.playUrl = QString::fromStdString(url());
     param.renderWidget = &widget;
@@ -319,28 +320,30 @@ TEST_F(RtmpPlayerTest, LivePlayerRecoversWhenThePublisherComesBack)
     ASSERT_TRUE(waitFor([&] { return live.picturesShown() > 5; }, 15000));
     EXPECT_TRUE(looksLike(barColour(widget.picture(), 2), 0, 191, 191));
 
-    // The publisher dies: the break is reported and replayed until it is back.
+    // The publisher stalls (its connection stays): the break is reported
+    // and replayed until the stream flows again.
     const int early = failures.count();  // a slow first open may already have counted
-    m_publisher.kill();
-    ASSERT_TRUE(waitFor([&] { return failures.count() > early; }, 10000));
-    EXPECT_EQ(failures.at(0).at(0).toInt(), 1);
-    ASSERT_TRUE(m_publisher.start(url()));
+    m_publisher.hold();
+    ASSERT_TRUE(waitFor([&] { return failures.count() > early + 1; }, 20000)) << "replayed while it stalls";
+    m_publisher.resume();
     const int before = live.picturesShown();
-    ASSERT_TRUE(waitFor([&] { return live.picturesShown() > before + 5; }, 15000));
+    ASSERT_TRUE(waitFor([&] { return live.picturesShown() > before + 5; }, 20000));
     for (int i = 0; i < failures.count(); ++i)
         EXPECT_EQ(failures.at(i).at(0).toInt(), i + 1);  // counted in order
     EXPECT_EQ(live.failTimes(), failures.count());
     EXPECT_TRUE(live.IsPlaying());
+    EXPECT_EQ(0, ended.count()) << "a stall is not the end of the stream";
 
     live.StopTask();
     const int reported = failures.count();
     m_publisher.kill();
     waitFor([] { return false; }, 1500);
     EXPECT_EQ(failures.count(), reported);  // a stopped player reports nothing
+    EXPECT_EQ(0, ended.count());
     EXPECT_FALSE(live.IsPlaying());
 }
 
-TEST_F(RtmpPlayerTest, APublisherThatStopsIsNoticedAtTheStreamEndNotAtTheStallTimeout)
+TEST_F(RtmpPlayerTest, AStreamTheServerEndsIsFinishedAtOnceAndNotRetried)
 {
     ASSERT_TRUE(m_publisher.start(url()));
     VideoRenderWidget widget;
@@ -348,15 +351,34 @@ TEST_F(RtmpPlayerTest, APublisherThatStopsIsNoticedAtTheStreamEndNotAtTheStallTi
     OwnRtmpLivePlayer live;
     live.setStallTimeout(120000000);  // two minutes: only the server's end signal can be noticed
     QSignalSpy failures(&live, &RtmpLivePlayer::sgRtmpPlayFailed);
+    QSignalSpy ended(&live, &OwnRtmpLivePlayer::sgPlayEnded);
     RtmpPlayParam param = live.GetPlayParam();
     param.playUrl = QString::fromStdString(url());
     param.renderWidget = &widget;
     live.SetPlayParam(param);
     ASSERT_TRUE(live.StartTask());
     ASSERT_TRUE(waitFor([&] { return live.picturesShown() > 5; }, 15000));
+    ASSERT_FALSE(widget.picture().isNull());
     const int early = failures.count();
     m_publisher.kill();
-    EXPECT_TRUE(waitFor([&] { return failures.count() > early; }, 60000));
+    ASSERT_TRUE(waitFor([&] { return ended.count() > 0; }, 60000)) << "the end is reported";
+    EXPECT_FALSE(live.IsPlaying());
+    EXPECT_TRUE(widget.picture().isNull()) << "the last picture does not stay frozen";
+    EXPECT_FALSE(widget.isPlaying());
+
+    // Nothing is retried, not even once the stream is published again: the
+    // owner decides when to play it again.
+    const int shown = live.picturesShown();
+    ASSERT_TRUE(m_publisher.start(url()));
+    waitFor([] { return false; }, 3 * OwnRtmpLivePlayer::kRetryMs);
+    EXPECT_EQ(early, failures.count());
+    EXPECT_EQ(1, ended.count());
+    EXPECT_EQ(shown, live.picturesShown());
+    EXPECT_TRUE(widget.picture().isNull());
+
+    // Started again, it plays the new stream.
+    ASSERT_TRUE(live.StartTask());
+    EXPECT_TRUE(waitFor([&] { return live.picturesShown() > 5; }, 15000));
     live.StopTask();
 }
 

@@ -69,6 +69,7 @@ struct RoomUser {
     int type = 0;
     bool cam = false, mic = false, click = false, draw = false, noSpeak = false, online = false;
     bool handup = false;
+    qint64 praise = 0;  // stars the teacher gave in this room
 };
 
 class ClassroomService {
@@ -108,8 +109,12 @@ public:
     bool isLiveRoom() const;
     bool hasUser(const QString& userId) const;
     // Changes one flag of a user ("cam", "mic", "click", "draw", "noSpeak",
-    // "online") and reports the user again (101).
+    // "online") and reports the user again (101). A student's camera or
+    // microphone in a small class also answers with its tile (103, and for
+    // the camera 105 or 106 as studentCamera does).
     bool setUserFlag(const QString& userId, const char* flag, bool on, Events* ev);
+    // The teacher gives a student a star: 113, then 114 with the new count.
+    bool praiseUser(const QString& userId, Events* ev);
     bool kickUser(const QString& userId, Events* ev);
     bool linkMic(const QString& userId, bool on, Events* ev);
     void userHeader(const QString& userId, Events* ev);
@@ -171,6 +176,8 @@ private:
     // The student's camera tile (103) and, with the camera on, its stream
     // (105, publishing) or, off, its end (106).
     void cameraLocked(RoomUser& u, bool on, Events* ev);
+    // A user's tile state as 103 carries it (the stream while the camera is on).
+    QVariantMap tileMap(const RoomUser& u) const;
     const StudentRec* student(const QString& userId) const;
     void scheduleAnswers(quint64 gen, qint64 questionId);
     void drawLottery(quint64 gen, qint64 lotteryId);

@@ -177,7 +177,11 @@ void ClientLibImpl::ReportWbUserVideoInfo(const QString& userId, const QRectF& r
 void ClientLibImpl::SendPraise(const QString& userId)
 {
     const auto gate = record("SendPraise", {userId});
-    if (userId.isEmpty()) refuse("SendPraise", QStringLiteral("empty user id"));
+    if (userId.isEmpty()) {
+        refuse("SendPraise", QStringLiteral("empty user id"));
+        return;
+    }
+    roomEvent("SendPraise", [=](ClassroomService* s, Events* ev) { return s->praiseUser(userId, ev); });
 }
 
 bool ClientLibImpl::ReplyAppAuth(const QString& userId, bool accept)

@@ -208,7 +208,10 @@ bool ClassroomService::joinLocked(const QString& userId, Events* ev)
     ev->append({127, countMap()});
     // In a small class every student comes with a camera tile, and with a
     // picture when the room has a stream server.
-    if (!liveLocked()) cameraLocked(m_users[userId], !m_host->studentStreamUrl(m_roomId, userId).isEmpty(), ev);
+    if (!liveLocked()) {
+        m_users[userId].mic = true;
+        cameraLocked(m_users[userId], !m_host->studentStreamUrl(m_roomId, userId).isEmpty(), ev);
+    }
     // A running lottery takes in the newcomer too.
     if (m_lotteryId != 0 && !m_lotteryJoined.contains(userId)) m_lotteryJoined << userId;
     return true;
@@ -254,9 +257,7 @@ void ClassroomService::cameraLocked(RoomUser& u, bool on, Events* ev)
     const QString url = on ? m_host->studentStreamUrl(m_roomId, u.userId) : QString();
     const bool wasOn = u.cam;
     u.cam = !url.isEmpty();
-    u.mic = true;
-    ev->append({103, QVariantMap{{"userid", u.userId}, {"cam", u.cam}, {"mic", u.mic}, {"type", u.type},
-                                 {"userName", u.userName}, {"stream", url}}});
+    ev->append({103, tileMap(u)});
     if (u.cam) {
         m_host->studentPublish(u.userId, url);
         ev->append({105, QVariantMap{{"userid", u.userId}}});
@@ -300,6 +301,13 @@ bool ClassroomService::studentHand(const QString& userId, bool raised, Events* e
     return handLocked(userId, raised, ev);
 }
 
+QVariantMap ClassroomService::tileMap(const RoomUser& u) const
+{
+    const QString url = u.cam ? m_host->studentStreamUrl(m_roomId, u.userId) : QString();
+    return {{"userid", u.userId}, {"cam", u.cam}, {"mic", u.mic}, {"type", u.type},
+            {"userName", u.userName}, {"stream", url}};
+}
+
 bool ClassroomService::setUserFlag(const QString& userId, const char* flag, bool on, Events* ev)
 {
     std::lock_guard<std::mutex> lk(m_lock);
@@ -307,6 +315,20 @@ bool ClassroomService::setUserFlag(const QString& userId, const char* flag, bool
     if (!m_inRoom || it == m_users.end()) return false;
     RoomUser& u = it.value();
     const QByteArray f(flag);
+    const bool student = userId != m_data.teacher.userId;
+    if (!liveLocked() && student && (f == "cam" || f == "mic")) {
+        // A small class shows the students in tiles: the room answers with
+        // the tile's new state, and a camera switched off stops publishing
+        // (106) while one switched on publishes again (105).
+        if (f == "cam") {
+            cameraLocked(u, on, ev);
+        } else {
+            u.mic = on;
+            ev->append({103, tileMap(u)});
+        }
+        ev->append({101, userJoinMap(u)});
+        return true;
+    }
     if (f == "cam") u.cam = on;
     else if (f == "mic") u.mic = on;
     else if (f == "click") u.click = on;
@@ -315,6 +337,18 @@ bool ClassroomService::setUserFlag(const QString& userId, const char* flag, bool
     else if (f == "online") u.online = on;
     else return false;
     ev->append({101, userJoinMap(u)});
+    return true;
+}
+
+bool ClassroomService::praiseUser(const QString& userId, Events* ev)
+{
+    std::lock_guard<std::mutex> lk(m_lock);
+    auto it = m_users.find(userId);
+    if (!m_inRoom || it == m_users.end() || userId == m_data.teacher.userId) return false;
+    const qint64 count = ++it.value().praise;
+    // Everyone sees the star fly (113), then the count the room keeps (114).
+    ev->append({113, QVariantMap{{"userId", userId}}});
+    ev->append({114, QVariantMap{{"userId", userId}, {"count", count}}});
     return true;
 }
 

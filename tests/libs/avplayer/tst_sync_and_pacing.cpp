@@ -4,6 +4,7 @@
 #include "libs/avplayer/AACDecoder.h"
 #include "libs/avplayer/AudioRender.h"
 #include "libs/avplayer/DecoderBase.h"
+#include "libs/avplayer/H264Decoder.h"
 #include "libs/avplayer/IAudioFrameCallback.h"
 #include "libs/avplayer/SDLRenderAudio.h"
 #include "libs/avplayer/SyncClock.h"
@@ -425,4 +426,55 @@ TEST(DecoderPacing, PicturesGoOnWhenTheMastersClockStandsStill)
     for (int i = 0; i < 10000 && video.shown().size() < size_t(frames); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     EXPECT_EQ(video.shown().size(), size_t(frames));
+}
+
+namespace {
+
+// A small grey picture as the video decoder renders it.
+DecodedFrame* greyPicture(double pts)
+{
+    auto* decoded = static_cast<DecodedFrame*>(malloc(sizeof(DecodedFrame)));
+    decoded->frame = av_frame_alloc();
+    decoded->frame->format = AV_PIX_FMT_YUV420P;
+    decoded->frame->width = 16;
+    decoded->frame->height = 16;
+    av_frame_get_buffer(decoded->frame, 0);
+    for (int plane = 0; plane < 3; ++plane)
+        memset(decoded->frame->data[plane], 128, size_t(decoded->frame->linesize[plane]) * (plane ? 8 : 16));
+    decoded->pts = pts;
+    return decoded;
+}
+
+}  // namespace
+
+TEST(DecoderPacing, PicturesWaitForTheSoundToBeHeardNotOnlyCounted)
+{
+    // A sound clock that runs at a twentieth of the wall clock's pace: the
+    // delay of a picture is many milliseconds of waiting, whatever the load.
+    const auto t0 = std::chrono::steady_clock::now();
+    auto master = [t0] {
+        return 4.95 + 0.05 * std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    };
+    auto clock = std::make_shared<SyncClock>();
+    clock->setMasterClock(master);
+    std::mutex lock;
+    std::vector<double> heardAtRender;  // guarded by lock
+    avplayer::H264Decoder video([&](void*, int, int) {
+        std::lock_guard<std::mutex> l(lock);
+        heardAtRender.push_back(master());
+    });
+    EXPECT_GT(video.showDelay(), 0.005);
+    video.setSyncClock(clock);
+    ASSERT_TRUE(clock->start(SyncClock::Audio));
+    video.pushFrame(greyPicture(4.96));  // the first picture shows at once
+    video.pushFrame(greyPicture(5.0));   // this one follows the sound
+    for (int i = 0; i < 10000 && video.renderedFrames() < 2; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_EQ(video.renderedFrames(), 2);
+    std::lock_guard<std::mutex> l(lock);
+    ASSERT_EQ(heardAtRender.size(), 2u);
+    // Rendered once the sound clock had passed the picture's time by the
+    // delay, not as soon as it had reached it.
+    EXPECT_GE(heardAtRender[1], 5.0 + video.showDelay() - 0.0006);
+    EXPECT_LT(heardAtRender[1], 5.0 + video.showDelay() + 0.01);
 }

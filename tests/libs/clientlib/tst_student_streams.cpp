@@ -1,7 +1,8 @@
 // test-labels: e2e
 // The simulated students' cameras: a joining student in a small class brings
 // its tile and publishes a generated picture and a tone to a real RTMP
-// server; switching the camera and leaving end the push.
+// server; switching the camera and leaving end the push. The teacher's
+// switches and stars are answered as a room would.
 #include "tests/libs/clientlib/ClientLibProbe.h"
 
 #include "NginxFixture.h"
@@ -146,6 +147,68 @@ TEST_F(StudentStreamsTest, CameraSwitchesAndRoomsWithoutPictures)
     // Leaving the room stops every push.
     lib->lib()->LeaveRoom();
     EXPECT_TRUE(testsupport::waitUntil([&] { return ClientLibTestControl::StudentStreamUrl(lib->lib(), "602").isEmpty(); }));
+}
+
+// The teacher's tool bar on a student's tile, answered as a room would:
+// the camera and microphone with the tile's state (103, and 105 or 106 for
+// the camera, whose push follows), a star with 113 and the room's count (114).
+TEST_F(StudentStreamsTest, TeacherSwitchesAndStarsAreAnsweredWithTheTilesState)
+{
+    lib->enterRoom(todayRoom(lib->lib(), "今日数学"));
+    ClientLibTestControl::StudentJoin(lib->lib(), "602");
+    answer(RsC_Video_PlayUser, userIs("602"));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !ClientLibTestControl::StudentStreamUrl(lib->lib(), "602").isEmpty(); }));
+
+    struct Switch {
+        bool camera;  // else the microphone
+        bool on;
+        bool cam, mic;  // the tile's state in the answer
+        int media;      // 105, 106 or 0: what the room says of the picture
+        bool publishing;
+    };
+    const Switch switches[] = {
+        {true, false, false, true, RsC_Video_StopUser, false},
+        {false, false, false, false, 0, false},
+        {true, true, true, false, RsC_Video_PlayUser, true},
+        {false, true, true, true, 0, true},
+    };
+    for (const Switch& sw : switches) {
+        SCOPED_TRACE(QString("%1 %2").arg(sw.camera ? "camera" : "microphone").arg(sw.on).toStdString());
+        rec().clear();
+        ASSERT_TRUE(sw.camera ? lib->lib()->SetUserVideoState("602", sw.on) : lib->lib()->SetUserAudioState("602", sw.on));
+        const QVariantMap tile = answer(RsC_UserVideo_State, userIs("602"));
+        EXPECT_EQ(sw.cam, tile.value("cam").toBool());
+        EXPECT_EQ(sw.mic, tile.value("mic").toBool());
+        EXPECT_EQ(sw.cam, !tile.value("stream").toString().isEmpty());
+        EXPECT_EQ(tile.value("userName").toString(), "乙");
+        const QVariantMap user = answer(RsC_User_Join, userIs("602"));
+        EXPECT_EQ(sw.cam, user.value("cam").toBool());
+        if (sw.media)
+            EXPECT_EQ(sequence({RsC_UserVideo_State, sw.media}), (QList<int>{RsC_UserVideo_State, sw.media}));
+        else
+            EXPECT_EQ(rec().count(RsC_Video_PlayUser) + rec().count(RsC_Video_StopUser), 0);
+        EXPECT_TRUE(testsupport::waitUntil(
+            [&] { return ClientLibTestControl::StudentStreamUrl(lib->lib(), "602").isEmpty() != sw.publishing; }));
+    }
+
+    // Stars: each is announced, then counted by the room.
+    for (qint64 stars = 1; stars <= 2; ++stars) {
+        rec().clear();
+        lib->lib()->SendPraise("602");
+        EXPECT_EQ(answer(RsC_User_Praised).value("userId").toString(), "602");
+        const QVariantMap count = answer(RsC_User_PraiseCount);
+        EXPECT_EQ(count.value("userId").toString(), "602");
+        EXPECT_EQ(count.value("count").toLongLong(), stars);
+        EXPECT_EQ(sequence({RsC_User_Praised, RsC_User_PraiseCount}),
+                  (QList<int>{RsC_User_Praised, RsC_User_PraiseCount}));
+    }
+    // Nobody to praise: no answer.
+    rec().clear();
+    lib->lib()->SendPraise("no-such");
+    lib->lib()->SendPraise("");
+    ASSERT_TRUE(lib->lib()->SetUserAudioState("602", true));  // an answer that surely comes after
+    answer(RsC_UserVideo_State);
+    EXPECT_EQ(rec().count(RsC_User_Praised) + rec().count(RsC_User_PraiseCount), 0);
 }
 
 TEST_F(StudentStreamsTest, LiveRoomStudentsBringNoTiles)
