@@ -141,7 +141,7 @@ long TransferLimits::totalSecFor(size_t expectedBytes) const
     return baseTotalSec + static_cast<long>(expectedBytes / static_cast<size_t>(rate));
 }
 
-HttpTransfer::Result HttpTransfer::perform(const std::string& url, void* sink)
+HttpTransfer::Result HttpTransfer::perform(const std::string& url, void* sink, size_t maxBytes)
 {
     Result r;
     if (!m_curl) {
@@ -157,6 +157,8 @@ HttpTransfer::Result HttpTransfer::perform(const std::string& url, void* sink)
     char errorBuffer[CURL_ERROR_SIZE] = {0};
     curl_easy_setopt(m_curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(m_curl, CURLOPT_WRITEDATA, sink);
+    // A length announced over the limit ends the transfer before its body.
+    curl_easy_setopt(m_curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxBytes));
     curl_easy_setopt(m_curl, CURLOPT_ERRORBUFFER, errorBuffer);
     CURLcode code = curl_easy_perform(m_curl);
     curl_easy_setopt(m_curl, CURLOPT_ERRORBUFFER, nullptr);
@@ -164,6 +166,8 @@ HttpTransfer::Result HttpTransfer::perform(const std::string& url, void* sink)
     curl_easy_getinfo(m_curl, CURLINFO_RESPONSE_CODE, &status);
     r.status = status;
     r.curlCode = code;
+    if (code == CURLE_FILESIZE_EXCEEDED && status == 200)
+        r.tooLarge = true;
     if (status != 200 && status != 0)
         r.error = "HTTP status " + std::to_string(status);
     else if (code != CURLE_OK)
@@ -177,10 +181,10 @@ HttpTransfer::Result HttpTransfer::get(const std::string& url, std::string& body
     StringSink sink{m_curl, &body, maxBytes};
     if (m_curl) {
         curl_easy_setopt(m_curl, CURLOPT_WRITEFUNCTION, onStringData);
-        curl_easy_setopt(m_curl, CURLOPT_TIMEOUT, m_limits.totalSecFor(0));
+        curl_easy_setopt(m_curl, CURLOPT_TIMEOUT, m_limits.replyTotalSec);
     }
-    Result r = perform(url, &sink);
-    if (sink.tooLarge) {
+    Result r = perform(url, &sink, maxBytes);
+    if (sink.tooLarge || r.tooLarge) {
         r.tooLarge = true;
         r.error = "reply larger than " + std::to_string(maxBytes) + " bytes";
     }
@@ -208,14 +212,14 @@ HttpTransfer::Result HttpTransfer::download(const std::string& url, const std::s
         curl_easy_setopt(m_curl, CURLOPT_WRITEFUNCTION, onFileData);
         curl_easy_setopt(m_curl, CURLOPT_TIMEOUT, m_limits.totalSecFor(maxBytes));
     }
-    r = perform(url, &sink);
+    r = perform(url, &sink, maxBytes);
     bool good = r.ok() && sink.flush();
     if (std::fclose(sink.file) != 0 && good) {
         good = false;
         sink.writeFailed = true;
         sink.writeErrno = errno;
     }
-    if (sink.tooLarge) {
+    if (sink.tooLarge || r.tooLarge) {
         r.tooLarge = true;
         r.error = "reply larger than " + std::to_string(maxBytes) + " bytes";
     } else if (sink.writeFailed) {

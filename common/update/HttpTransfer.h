@@ -21,6 +21,8 @@ struct TransferLimits {
     // just above the low-speed rule cannot hold a transfer for ever).
     long baseTotalSec = 300;
     long minBytesPerSec = 16 * 1024;
+    // The small replies (version, manifest) have a short limit of their own.
+    long replyTotalSec = 30;
     long totalSecFor(size_t expectedBytes) const;
 };
 
@@ -42,11 +44,13 @@ public:
 
     bool valid() const { return m_curl != nullptr; }
 
-    // The body (at most maxBytes) into body.
+    // The body (at most maxBytes) into body, within limits.replyTotalSec. A
+    // reply that announces more than maxBytes is refused before its body.
     Result get(const std::string& url, std::string& body, size_t maxBytes = 16u << 20);
     // The body into a new file at path, collected in a buffer of bufferBytes
     // and written when it fills and at the end; more than maxBytes is a
-    // failure (tooLarge). The file is removed when the transfer fails.
+    // failure (tooLarge), refused at once when the reply announces it. The
+    // file is removed when the transfer fails.
     Result download(const std::string& url, const std::string& path, size_t maxBytes,
                     size_t bufferBytes = 4u << 20);
 
@@ -56,7 +60,7 @@ public:
     static const char* userAgent();
 
 private:
-    Result perform(const std::string& url, void* sink);
+    Result perform(const std::string& url, void* sink, size_t maxBytes);
 
     CURL* m_curl = nullptr;            // owning thread only
     std::vector<char> m_buffer;        // owning thread only: the download buffer, made once

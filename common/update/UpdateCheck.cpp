@@ -53,10 +53,13 @@ void scanFolder(const std::string& installFolder, const std::string& folder, Che
 
 namespace {
 
+constexpr size_t kMaxVersionReply = 64u << 10;
+constexpr size_t kMaxManifest = 64u << 20;
+
 bool getRemoteVersion(const CheckSettings& s, HttpTransfer& http, CheckObserver& observer, CheckResult& result)
 {
     std::string body;
-    HttpTransfer::Result r = http.get(s.updateUrl + "/version/" + s.appName, body);
+    HttpTransfer::Result r = http.get(s.updateUrl + "/version/" + s.appName, body, kMaxVersionReply);
     if (!r.ok()) {
         observer.log("version request failed: " + r.error);
         observer.versionRequestFailed(r);
@@ -81,7 +84,7 @@ bool getLatestManifest(const CheckSettings& s, HttpTransfer& http, CheckObserver
                        CheckResult& result)
 {
     std::string body;
-    HttpTransfer::Result r = http.get(s.updateUrl + "/latest/" + s.appName, body, 256u << 20);
+    HttpTransfer::Result r = http.get(s.updateUrl + "/latest/" + s.appName, body, kMaxManifest);
     if (!r.ok()) {
         observer.log("manifest request failed: " + r.error);
         observer.manifestFailed(r, body.size());

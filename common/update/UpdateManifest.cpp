@@ -87,6 +87,53 @@ std::string archiveFolder(const std::string& installFolder, const FileEntry& e)
     return safepath::join(installFolder, names);
 }
 
+namespace {
+
+// The names of the path an entry writes (a file) or unpacks into (a folder).
+bool entryNames(const FileEntry& e, std::vector<std::string>& names)
+{
+    names.clear();
+    if (!e.isArchive())
+        return safepath::split(e.path, safepath::kSlashOrBackslash, names);
+    const std::string rel = e.path.substr(kArchivePrefixLength);
+    return rel.empty() || safepath::split(rel, safepath::kSlashOrBackslash, names);
+}
+
+std::string joined(const std::vector<std::string>& names, size_t count)
+{
+    std::string out;
+    for (size_t i = 0; i < count; ++i)
+        out += (i ? "/" : "") + names[i];
+    return out;
+}
+
+// A path that one entry writes as a file and another needs as a folder.
+bool findClash(const std::vector<FileEntry>& entries, std::string& why)
+{
+    std::map<std::string, std::string> files;    // joined path -> the entry's path
+    std::map<std::string, std::string> folders;  // joined folder -> the entry that needs it
+    std::vector<std::string> names;
+    for (const FileEntry& e : entries) {
+        if (!entryNames(e, names))
+            continue;
+        const size_t folderCount = e.isArchive() ? names.size() : names.size() - 1;
+        for (size_t n = 1; n <= folderCount; ++n)
+            folders.emplace(joined(names, n), e.path);
+        if (!e.isArchive())
+            files.emplace(joined(names, names.size()), e.path);
+    }
+    for (const auto& [path, entry] : files) {
+        auto folder = folders.find(path);
+        if (folder != folders.end()) {
+            why = "path \"" + entry + "\" is a file, but \"" + folder->second + "\" needs it as a folder";
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 bool checkManifest(const json& manifest, const std::string& installFolder, std::string& why)
 {
     if (!manifest.is_object()) {
@@ -134,7 +181,7 @@ bool checkManifest(const json& manifest, const std::string& installFolder, std::
             return false;
         }
     }
-    return true;
+    return !findClash(manifestFiles(manifest, installFolder), why);
 }
 
 VersionReply parseVersionReply(const std::string& body)

@@ -50,7 +50,8 @@ std::string archiveFolder(const std::string& installFolder, const FileEntry& ent
 // The whole shape of a latest manifest, checked before any of it is used:
 // an object with string "version" and array "files" of objects, each with a
 // string "path" that stays inside the installation, a whole number "size"
-// from 0 on and a 40-hex-digit "digest". False with the first fault in why.
+// from 0 on and a 40-hex-digit "digest", and no path that one entry writes as
+// a file while another needs it as a folder. False with the first fault in why.
 bool checkManifest(const json& manifest, const std::string& installFolder, std::string& why);
 
 struct VersionReply {

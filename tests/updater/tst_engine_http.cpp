@@ -62,7 +62,11 @@ protected:
         setReplies({200, kit::versionReply("1.1.0.json", "1.0.0")}, {200, kit::manifestBody("1.1.0", {{"a.txt", storeBytes}})});
     }
 
-    void TearDown() override { server.stop(); }
+    void TearDown() override
+    {
+        stopTrickle = true;
+        server.stop();
+    }
 
     // The replies are set by the test between requests and read by the server's threads.
     Reply reply(const Reply& r)
@@ -79,6 +83,17 @@ protected:
 
     void answer(const Reply& r, httplib::Response& res)
     {
+        if (r.status == kTrickle) {
+            res.set_chunked_content_provider("application/json", [this](size_t, httplib::DataSink& sink) {
+                return trickle(sink);
+            });
+            return;
+        }
+        if (r.status == kAnnounceHuge) {
+            res.set_content_provider(size_t(1) << 30, "application/json",
+                                     [this](size_t, size_t, httplib::DataSink& sink) { return trickle(sink); });
+            return;
+        }
         if (r.status < 0) {  // stall before answering
             server.waitForRelease();
             return;
@@ -94,7 +109,23 @@ protected:
         return e;
     }
 
+    // Ten bytes a second, well above the low-speed rule, until the client
+    // goes or the test ends.
+    bool trickle(httplib::DataSink& sink)
+    {
+        while (!stopTrickle) {
+            if (!sink.write(" ", 1))
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return false;
+    }
+
+    static constexpr int kTrickle = -2;
+    static constexpr int kAnnounceHuge = -3;  // announces 1 GiB, then trickles
+
     testsupport::HttpFixture server;
+    std::atomic<bool> stopTrickle{false};
     std::unique_ptr<kit::Install> install;
     kit::Recorder recorder;
     std::mutex replyLock;
@@ -139,6 +170,39 @@ TEST_F(EngineHttp, BadRepliesEndTheCheckWithOneFailure)
         EXPECT_TRUE(e->downloadList().empty()) << c.name;
     }
     server.releaseStalled();
+}
+
+// The version and manifest replies are small: a server that trickles them,
+// or announces far more than they can be, ends the check in seconds, not
+// after the long limit of a whole download.
+TEST_F(EngineHttp, ATricklingOrHugeReplyEndsTheCheckFast)
+{
+    const Reply goodVersion{200, kit::versionReply("2.json", "1")};
+    struct Case {
+        const char* name;
+        Reply version;
+        Reply latest;
+        long replyTotalSec;
+        std::vector<int> kinds;
+    } cases[] = {
+        {"version trickles", {kTrickle, ""}, {}, 2, {kCheckFailed}},
+        {"manifest trickles", goodVersion, {kTrickle, ""}, 2, {kRemoteVersion, kCheckFailed}},
+        // The reply's own limit is long here: the announced length ends it.
+        {"version announces 1 GiB", {kAnnounceHuge, ""}, {}, 600, {kCheckFailed}},
+        {"manifest announces 1 GiB", goodVersion, {kAnnounceHuge, ""}, 600, {kRemoteVersion, kCheckFailed}},
+    };
+    for (const Case& c : cases) {
+        recorder.clear();
+        setReplies(c.version, c.latest);
+        UpdateEngine::Options o = install->options(5);
+        o.limits.replyTotalSec = c.replyTotalSec;
+        UpdateEngine e(o);
+        e.SetReceiver(&recorder);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(e.CheckThread(), -1) << c.name;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)) << c.name;
+        EXPECT_EQ(recorder.kinds(), c.kinds) << c.name << "\n" << recorder.logText();
+    }
 }
 
 TEST_F(EngineHttp, OnlyHttpAddressesAreFetched)
@@ -277,4 +341,36 @@ TEST(HttpTransferLimits, ATricklingServerCannotHoldATransferForEver)
     EXPECT_FALSE(testsupport::fileExists(dir.file("slow.bin")));
     EXPECT_EQ(limits.totalSecFor(0), 2);
     EXPECT_EQ(limits.totalSecFor(3u << 20), 5);
+}
+
+TEST(HttpTransferLimits, AnAnnouncedLengthOverTheLimitIsRefusedAtOnce)
+{
+    testsupport::HttpFixture server;
+    std::atomic<bool> stop{false};
+    server.server().Get("/huge", [&stop](const httplib::Request&, httplib::Response& res) {
+        res.set_content_provider(size_t(1) << 30, "application/octet-stream",
+                                 [&stop](size_t, size_t, httplib::DataSink& sink) {
+                                     while (!stop && sink.write("x", 1))
+                                         std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                                     return false;
+                                 });
+    });
+    ASSERT_TRUE(server.start());
+    update::HttpTransfer http(update::TransferLimits{});  // the long limits of a real run
+    testsupport::TempDir dir;
+    const auto start = std::chrono::steady_clock::now();
+    std::string body;
+    update::HttpTransfer::Result got = http.get(server.url("/huge"), body, 64u << 10);
+    update::HttpTransfer::Result downloaded = http.download(server.url("/huge"), dir.file("huge.bin"), 1u << 20);
+    const auto took = std::chrono::steady_clock::now() - start;
+    stop = true;
+    for (const update::HttpTransfer::Result& r : {got, downloaded}) {
+        EXPECT_FALSE(r.ok());
+        EXPECT_TRUE(r.tooLarge) << r.error;
+        EXPECT_NE(r.error.find("larger than"), std::string::npos) << r.error;
+    }
+    EXPECT_TRUE(body.empty());
+    EXPECT_FALSE(testsupport::fileExists(dir.file("huge.bin")));
+    EXPECT_LT(took, std::chrono::seconds(10));
+    server.stop();
 }

@@ -29,6 +29,7 @@ public:
     PipeReceiver(int out, int in) : m_out(out), m_in(in) {}
     void post(int kind, std::unique_ptr<UpdateProgress>) override
     {
+        m_last = kind;
         char k = static_cast<char>(kind);
         if (write(m_out, &k, 1) != 1)
             _exit(3);
@@ -40,8 +41,10 @@ public:
         }
     }
     void log(const std::string&) override {}
+    int last() const { return m_last; }
 
 private:
+    int m_last = -1;
     int m_out;
     int m_in;
     bool m_step = true;
@@ -74,8 +77,11 @@ protected:
         int toChild = -1;
     };
 
-    // Runs check, download and installation in a child process.
-    Child spawn(rlim_t fileLimitForInstall = RLIM_INFINITY)
+    // Runs check, download and installation in a child process; the
+    // installation only after a complete download. A file size limit, when
+    // given, holds from the download on (the downloads are the files the
+    // installation moves into place).
+    Child spawn(rlim_t fileLimit = RLIM_INFINITY)
     {
         int up[2], down[2];
         EXPECT_EQ(pipe(up), 0);
@@ -84,17 +90,20 @@ protected:
         if (pid == 0) {
             close(up[0]);
             close(down[1]);
-            PipeReceiver receiver(up[1], down[0]);
-            UpdateEngine engine(install->options());
-            engine.SetReceiver(&receiver);
-            engine.CheckThread();
-            engine.DownloadThread();
-            if (fileLimitForInstall != RLIM_INFINITY) {
-                signal(SIGXFSZ, SIG_IGN);
-                rlimit lim{fileLimitForInstall, fileLimitForInstall};
-                setrlimit(RLIMIT_FSIZE, &lim);
+            {
+                PipeReceiver receiver(up[1], down[0]);
+                UpdateEngine engine(install->options());
+                engine.SetReceiver(&receiver);
+                engine.CheckThread();
+                if (fileLimit != RLIM_INFINITY) {
+                    signal(SIGXFSZ, SIG_IGN);
+                    rlimit lim{fileLimit, fileLimit};
+                    setrlimit(RLIMIT_FSIZE, &lim);
+                }
+                engine.DownloadThread();
+                if (receiver.last() == kAllDownloaded)
+                    engine.InstallThread();
             }
-            engine.InstallThread();
             _exit(0);
         }
         close(up[1]);
@@ -221,11 +230,11 @@ TEST_F(EngineKill, KilledAtRandomMoments)
 TEST_F(EngineKill, RunningOutOfFileSpaceLeavesTheOldInstallation)
 {
     const auto before = kit::listTree(install->root());
-    Child c = spawn(/*fileLimitForInstall=*/100000);
+    Child c = spawn(/*fileLimit=*/100000);
     std::vector<int> seen = drive(c, -1, 0);
     finish(c, false);
     ASSERT_FALSE(seen.empty());
-    EXPECT_EQ(seen.back(), kInstallFailed);
+    EXPECT_EQ(seen.back(), kDownloadFailed);
     EXPECT_EQ(std::count(seen.begin(), seen.end(), kFileInstalled), 0);
     for (size_t i = 0; i < oldFiles.size(); ++i) {
         std::string rel = oldFiles[i].path;

@@ -203,3 +203,35 @@ TEST(UpdateEngineStages, AnExceptionEndsTheStageWithItsFailure)
         EXPECT_NE(recorder.logText().find("receiver out of memory"), std::string::npos);
     }
 }
+
+TEST(UpdateManifest, APathThatIsAFileAndAFolderIsRefused)
+{
+    auto manifest = [](const std::vector<std::string>& paths) {
+        json m{{"version", "2"}, {"files", json::array()}};
+        for (const std::string& p : paths)
+            m["files"].push_back({{"path", p}, {"size", 1}, {"digest", std::string(40, 'a')}});
+        return m;
+    };
+    struct Case {
+        std::vector<std::string> paths;
+        std::string clash;  // the refused path, quoted in the reason; "" when accepted
+    } cases[] = {
+        {{"tools", "tools\\x.exe"}, "tools"},
+        {{"tools\\x.exe", "tools"}, "tools"},
+        {{"a\\b\\c\\d.txt", "a\\b"}, "a\\b"},
+        {{"a/b/c.txt", "a\\b"}, "a\\b"},
+        {{"plug", "*<zip>\\plug\\in"}, "plug"},
+        {{"*<zip>\\plug", "plug"}, "plug"},
+        {{"tools\\x.exe", "tools\\y.exe", "toolsx", "tool"}, ""},
+        {{"a.txt", "a.txt"}, ""},
+        {{"*<zip>\\", "a.txt"}, ""},
+        {{"Tools", "tools\\x.exe"}, ""},  // paths compare byte for byte
+    };
+    for (const Case& c : cases) {
+        std::string why;
+        EXPECT_EQ(checkManifest(manifest(c.paths), "/inst", why), c.clash.empty()) << c.paths.front() << ": " << why;
+        if (!c.clash.empty()) {
+            EXPECT_NE(why.find("\"" + c.clash + "\""), std::string::npos) << why;
+        }
+    }
+}

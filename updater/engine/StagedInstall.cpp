@@ -53,9 +53,17 @@ mode_t modeFor(const std::string& target, int fd)
     return elf || script ? 0755 : 0644;
 }
 
+bool systemRename(const std::string& from, const std::string& to)
+{
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
 }  // namespace
 
-StagedInstall::StagedInstall(std::string root) : m_root(std::move(root)) {}
+StagedInstall::StagedInstall(std::string root, RenameFn rename)
+    : m_root(std::move(root)), m_rename(rename ? std::move(rename) : RenameFn(systemRename))
+{
+}
 
 StagedInstall::~StagedInstall() { end(); }
 
@@ -68,23 +76,74 @@ void StagedInstall::end()
     m_stage.clear();
 }
 
-bool StagedInstall::begin()
+std::string StagedInstall::createStage(const std::string& root, std::string& error)
 {
-    if (DIR* dir = opendir(m_root.c_str())) {
+    if (DIR* dir = opendir(root.c_str())) {
         while (dirent* d = readdir(dir)) {
             if (std::strncmp(d->d_name, kStagePrefix, std::strlen(kStagePrefix)) == 0) {
                 std::error_code ec;
-                fs::remove_all(m_root + "/" + d->d_name, ec);
+                fs::remove_all(root + "/" + d->d_name, ec);
             }
         }
         closedir(dir);
     }
-    std::string templ = m_root + "/" + kStagePrefix + "XXXXXX";
+    std::string templ = root + "/" + kStagePrefix + "XXXXXX";
     if (!mkdtemp(templ.data())) {
-        m_error = errnoText("cannot create a staging folder in " + m_root);
+        error = errnoText("cannot create a staging folder in " + root);
+        return {};
+    }
+    return templ;
+}
+
+bool StagedInstall::begin()
+{
+    m_stage = createStage(m_root, m_error);
+    return !m_stage.empty();
+}
+
+bool StagedInstall::adopt(const std::string& stage)
+{
+    const std::string prefix = m_root + "/" + kStagePrefix;
+    struct stat st;
+    if (stage.compare(0, prefix.size(), prefix) != 0 || stage.find('/', prefix.size()) != std::string::npos ||
+        ::lstat(stage.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        m_error = "no staging folder " + stage + " in " + m_root;
         return false;
     }
-    m_stage = templ;
+    m_stage = stage;
+    return true;
+}
+
+std::string StagedInstall::relative(const std::string& path) const
+{
+    if (path.size() > m_root.size() && path.compare(0, m_root.size(), m_root) == 0 && path[m_root.size()] == '/')
+        return path.substr(m_root.size() + 1);
+    return {};
+}
+
+bool StagedInstall::planFolder(const std::string& folder)
+{
+    if (m_folders.count(folder))
+        return true;
+    if (m_fileTargets.count(folder)) {
+        m_error = "refused: " + folder + " is both a file and a folder in this release";
+        return false;
+    }
+    struct stat st;
+    if (::lstat(folder.c_str(), &st) == 0) {
+        if (::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+            m_folders.insert(folder);
+            return true;
+        }
+        m_error = "refused: the release needs a folder " + folder + " where an installed file is";
+        return false;
+    }
+    if (errno != ENOENT) {
+        m_error = errnoText("cannot look at folder " + folder);
+        return false;
+    }
+    m_folders.insert(folder);
+    m_newFolders.push_back(folder);
     return true;
 }
 
@@ -92,59 +151,82 @@ bool StagedInstall::makeFolders(const std::string& folder)
 {
     if (folder == m_root)
         return true;
-    if (!safepath::staysInside(m_root, folder)) {
+    const std::string rel = relative(folder);
+    if (rel.empty() || !safepath::staysInside(m_root, folder)) {
         m_error = "folder " + folder + " leads outside the installation";
         return false;
     }
-    std::error_code ec;
-    fs::create_directories(folder, ec);
-    if (!fs::is_directory(folder, ec)) {
-        m_error = "cannot create folder " + folder + (ec ? ": " + ec.message() : std::string());
+    for (size_t slash = rel.find('/'); slash != std::string::npos; slash = rel.find('/', slash + 1)) {
+        if (!planFolder(m_root + "/" + rel.substr(0, slash)))
+            return false;
+    }
+    return planFolder(folder);
+}
+
+bool StagedInstall::checkWritable(const std::string& target)
+{
+    // The deepest folder of target that exists now: the rename (or the
+    // folder made for it) happens there.
+    std::string folder = target.substr(0, target.rfind('/'));
+    struct stat st;
+    while (folder.size() > m_root.size() && (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)))
+        folder = folder.substr(0, folder.rfind('/'));
+    struct stat stageSt;
+    if (::stat(folder.c_str(), &st) != 0 || ::access(folder.c_str(), W_OK) != 0) {
+        m_error = errnoText("cannot write into " + folder);
+        return false;
+    }
+    if (::stat(m_stage.c_str(), &stageSt) == 0 && stageSt.st_dev != st.st_dev) {
+        m_error = "cannot move a file into " + folder + ": another file system than the installation's";
         return false;
     }
     return true;
 }
 
-int StagedInstall::openFile(const std::string& target)
+std::string StagedInstall::reserve(const std::string& target)
 {
     if (m_stage.empty()) {
         m_error = "no staging folder";
-        return -1;
+        return {};
     }
     const size_t slash = target.rfind('/');
-    if (slash == std::string::npos || !makeFolders(target.substr(0, slash)))
-        return -1;
-    if (!safepath::staysInside(m_root, target)) {
+    if (slash == std::string::npos || relative(target).empty() || !safepath::staysInside(m_root, target)) {
         m_error = "file " + target + " leads outside the installation";
-        return -1;
+        return {};
     }
+    if (!makeFolders(target.substr(0, slash)))
+        return {};
     // Whatever would stop the rename later is found now, before any file of
-    // the installation has been replaced: a folder in the file's place, a
-    // folder that cannot be written, another file system than the stage's.
+    // the installation has been replaced.
+    if (m_folders.count(target)) {
+        m_error = "refused: " + target + " is both a file and a folder in this release";
+        return {};
+    }
     struct stat st;
     if (::lstat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-        m_error = "cannot replace " + target + ": it is a folder";
-        return -1;
+        m_error = "refused: the release puts a file at " + target + " where an installed folder is";
+        return {};
     }
-    const std::string parent = target.substr(0, slash);
-    struct stat parentSt;
-    struct stat stageSt;
-    if (::stat(parent.c_str(), &parentSt) != 0 || ::access(parent.c_str(), W_OK) != 0) {
-        m_error = errnoText("cannot write into " + parent);
-        return -1;
-    }
-    if (::stat(m_stage.c_str(), &stageSt) == 0 && stageSt.st_dev != parentSt.st_dev) {
-        m_error = "cannot move a file into " + parent + ": another file system than the installation's";
-        return -1;
-    }
+    if (!checkWritable(target))
+        return {};
     std::string temp = m_stage + "/" + std::to_string(m_files.size());
+    m_files.push_back({temp, target, {}});
+    m_fileTargets.insert(target);
+    return temp;
+}
+
+int StagedInstall::createTemp(const std::string& temp)
+{
     int fd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) {
+    if (fd < 0)
         m_error = errnoText("cannot create " + temp);
-        return -1;
-    }
-    m_files.push_back({temp, target});
     return fd;
+}
+
+int StagedInstall::openFile(const std::string& target)
+{
+    const std::string temp = reserve(target);
+    return temp.empty() ? -1 : createTemp(temp);
 }
 
 bool StagedInstall::finishFile(int fd)
@@ -162,14 +244,29 @@ bool StagedInstall::finishFile(int fd)
     return ok;
 }
 
-bool StagedInstall::stageCopy(const std::string& source, const std::string& target)
+bool StagedInstall::stageFile(const std::string& source, const std::string& target)
 {
+    const std::string temp = reserve(target);
+    if (temp.empty())
+        return false;
+    // A download in the staging folder becomes the staged file itself. Only
+    // its first user links it: a link shares the mode, and two targets of one
+    // digest may need different ones.
+    const bool inStage = source.compare(0, m_stage.size() + 1, m_stage + "/") == 0;
+    if (inStage && m_linked.insert(source).second && ::link(source.c_str(), temp.c_str()) == 0) {
+        int fd = ::open(temp.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0) {
+            m_error = errnoText("cannot open " + temp);
+            return false;
+        }
+        return finishFile(fd);
+    }
     int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) {
         m_error = errnoText("cannot open " + source);
         return false;
     }
-    int out = openFile(target);
+    int out = createTemp(temp);
     if (out < 0) {
         ::close(in);
         return false;
@@ -203,10 +300,10 @@ bool StagedInstall::stageCopy(const std::string& source, const std::string& targ
 
 bool StagedInstall::syncStage()
 {
-    // One sync of the file system for all staged files instead of one per file.
+    // One sync of the file system for all files instead of one per file.
     int fd = ::open(m_stage.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0 || syncfs(fd) != 0) {
-        m_error = errnoText("cannot sync the staged files");
+        m_error = errnoText("cannot sync the installed files");
         if (fd >= 0)
             ::close(fd);
         return false;
@@ -217,20 +314,77 @@ bool StagedInstall::syncStage()
 
 bool StagedInstall::commit(const std::function<void(size_t)>& done)
 {
-    // Every staged file is on disk before the first one replaces an old file.
-    if (m_committed == 0 && !m_files.empty() && !syncStage())
-        return false;
-    for (; m_committed < m_files.size(); ++m_committed) {
-        const Staged& s = m_files[m_committed];
-        if (std::rename(s.temp.c_str(), s.target.c_str()) != 0) {
-            m_error = errnoText("cannot move the new file to " + s.target);
+    m_committed = 0;
+    m_failedAt = m_files.size();
+    m_madeFolders.clear();
+    for (const std::string& folder : m_newFolders) {
+        if (::mkdir(folder.c_str(), 0755) != 0) {
+            m_error = errnoText("cannot create folder " + folder);
+            rollBack(0);
             return false;
         }
-        if (done)
-            done(m_committed);
+        m_madeFolders.push_back(folder);
     }
-    // The renames are on disk before anything (the local manifest) follows.
-    return m_files.empty() || syncStage();
+    for (size_t i = 0; i < m_files.size(); ++i) {
+        Staged& s = m_files[i];
+        // The installed file is kept (as a second link, else moved aside)
+        // until the whole commit has succeeded.
+        struct stat st;
+        if (::lstat(s.target.c_str(), &st) == 0) {
+            const std::string backup = m_stage + "/old-" + std::to_string(i);
+            if (::link(s.target.c_str(), backup.c_str()) != 0 && ::rename(s.target.c_str(), backup.c_str()) != 0) {
+                m_error = errnoText("cannot keep the installed " + s.target);
+                m_failedAt = i;
+                rollBack(i);
+                return false;
+            }
+            s.backup = backup;
+        }
+        if (!m_rename(s.temp, s.target)) {
+            m_error = errnoText("cannot move the new file to " + s.target);
+            m_failedAt = i;
+            rollBack(i + 1);
+            return false;
+        }
+        m_committed = i + 1;
+        if (done)
+            done(i);
+    }
+    // The new files are on disk before anything (the local manifest) follows.
+    if (!m_files.empty() && !syncStage()) {
+        rollBack(m_files.size());
+        return false;
+    }
+    return true;
+}
+
+void StagedInstall::rollBack(size_t steps)
+{
+    size_t putBack = 0;
+    for (size_t i = steps; i-- > 0;) {
+        Staged& s = m_files[i];
+        const bool placed = i < m_committed;
+        if (!s.backup.empty()) {
+            // Over the new file, or back from aside; a second link of the
+            // file itself leaves it as it is.
+            if (std::rename(s.backup.c_str(), s.target.c_str()) != 0)
+                m_error += "; " + errnoText("cannot put back " + s.target);
+            else if (placed)
+                ++putBack;
+            s.backup.clear();
+        } else if (placed) {
+            if (::unlink(s.target.c_str()) != 0)
+                m_error += "; " + errnoText("cannot remove the new " + s.target);
+            else
+                ++putBack;
+        }
+    }
+    for (size_t i = m_madeFolders.size(); i-- > 0;)
+        ::rmdir(m_madeFolders[i].c_str());
+    m_madeFolders.clear();
+    if (putBack > 0)
+        m_error += "; the " + std::to_string(putBack) + " files already moved were put back";
+    m_committed = 0;
 }
 
 bool StagedInstall::writeWhole(const std::string& path, const std::string& data, std::string& error)

@@ -62,7 +62,8 @@ UpdateEngine::UpdateEngine() : UpdateEngine(Options()) {}
 UpdateEngine::UpdateEngine(Options options)
     : m_installFolder(trimSlashes(options.installFolder.empty() ? executableFolder() : options.installFolder)),
       m_tempBase(options.tempBase),
-      m_limits(options.limits)
+      m_limits(options.limits),
+      m_renameFile(std::move(options.renameFile))
 {
     if (m_tempBase.empty()) {
         const char* tmp = std::getenv("TMPDIR");
@@ -76,10 +77,16 @@ UpdateEngine::UpdateEngine(Options options)
 UpdateEngine::~UpdateEngine()
 {
     Wait();
-    if (!m_tempFolder.empty()) {
-        std::error_code ec;
-        std::filesystem::remove_all(m_tempFolder, ec);
-    }
+    removeTempFolder();
+}
+
+void UpdateEngine::removeTempFolder()
+{
+    if (m_tempFolder.empty())
+        return;
+    std::error_code ec;
+    std::filesystem::remove_all(m_tempFolder, ec);
+    m_tempFolder.clear();
 }
 
 std::string UpdateEngine::executableFolder()

@@ -10,6 +10,7 @@
 // 12 follows it.
 #include "common/update/HttpTransfer.h"
 #include "common/update/UpdateManifest.h"
+#include "updater/engine/StagedInstall.h"
 #include "updater/engine/UpdateProgress.h"
 
 #include <atomic>
@@ -26,6 +27,8 @@ public:
         std::string installFolder;  // default: the folder of the running executable
         std::string tempBase;       // default: $TMPDIR, else /tmp
         TransferLimits limits;
+        // How the installation moves each new file into place (default: rename(2)).
+        StagedInstall::RenameFn renameFile;
     };
 
     static constexpr size_t kDownloadBuffer = 4u << 20;
@@ -83,18 +86,23 @@ private:
     // Runs stage on the worker; an exception ends it with failureKind.
     bool startStage(int (UpdateEngine::*stage)(), int failureKind);
     bool verifyDownloads(const std::string& tempFolder);
+    // Nothing is retried: the downloads go once the stage that needs them
+    // has failed or the installation has ended (the staging folder is no
+    // longer left in the installation).
+    void removeTempFolder();
     struct InstallReport {
         int kind;           // 9 or 10
         std::string text;   // relative path (9) or full path of the unpacked file (10)
         std::string entry;  // the manifest path the file belongs to
     };
-    bool placeArchive(class StagedInstall& staged, const FileEntry& entry, const std::string& archive,
+    bool placeArchive(StagedInstall& staged, const FileEntry& entry, const std::string& archive,
                       std::vector<InstallReport>& reports);
 
     // Set by the constructor, then read-only.
     std::string m_installFolder;
     std::string m_tempBase;
     TransferLimits m_limits;
+    StagedInstall::RenameFn m_renameFile;
     std::string m_updateUrl;  // "UpdateUrl" of config.ini
     std::string m_appName;    // "AppName" of config.ini
 
@@ -107,7 +115,10 @@ private:
     std::string m_latestVersion;
     std::string m_minimumVersion;
     std::vector<FileEntry> m_downloads;
-    std::string m_tempFolder;  // made with mkdtemp by the download stage
+    // Made by the download stage: a staging folder inside the installation
+    // (the downloads are then staged without a copy), else a private folder
+    // under the temporary base.
+    std::string m_tempFolder;
 
     std::mutex m_workerLock;    // guards m_worker (starting, joining)
     std::thread m_worker;       // guarded by m_workerLock

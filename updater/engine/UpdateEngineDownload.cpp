@@ -2,6 +2,8 @@
 // content store by its digest into the private temporary folder.
 #include "updater/engine/UpdateEngine.h"
 
+#include "updater/engine/StagedInstall.h"
+
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -59,16 +61,24 @@ int UpdateEngine::DownloadThread()
     if (m_tempFolder.empty()) {
         const std::string prefix = safeFolderName(m_appName) + "-";
         removeStaleFolders(m_tempBase, prefix, [this](const std::string& line) { log(line); });
-        std::string templ = m_tempBase + "/" + safeFolderName(m_appName) + "-XXXXXX";
-        if (!mkdtemp(templ.data())) {
-            log("cannot create a temporary folder under " + m_tempBase + ": " + std::strerror(errno));
-            post(kDownloadFailed, narrowRecord(m_downloads.empty() ? std::string() : m_downloads.front().path));
-            return 0;
+        // Downloads go straight into a staging folder of the installation, so
+        // the installation moves them into place without copying them.
+        std::string error;
+        m_tempFolder = StagedInstall::createStage(m_installFolder, error);
+        if (m_tempFolder.empty()) {
+            log(error + "; downloading under " + m_tempBase);
+            std::string templ = m_tempBase + "/" + prefix + "XXXXXX";
+            if (!mkdtemp(templ.data())) {
+                log("cannot create a temporary folder under " + m_tempBase + ": " + std::strerror(errno));
+                post(kDownloadFailed, narrowRecord(m_downloads.empty() ? std::string() : m_downloads.front().path));
+                return 0;
+            }
+            m_tempFolder = templ;
+            std::ofstream(m_tempFolder + "/" + kOwnerFile) << getpid() << "\n";
         }
-        m_tempFolder = templ;
-        std::ofstream(m_tempFolder + "/" + kOwnerFile) << getpid() << "\n";
     }
-    DownloadFiles(m_tempFolder);
+    if (DownloadFiles(m_tempFolder) != 0)
+        removeTempFolder();
     return 0;
 }
 

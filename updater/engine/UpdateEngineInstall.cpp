@@ -1,7 +1,8 @@
 // The installation stage: every download is verified by size and SHA-1,
 // every path and archive is checked, then the files are staged and renamed
 // into place, "ver" is written, and only then is the installation reported
-// complete. Any failure before the renames leaves the installation as it was.
+// complete. Any failure, one of the renames included, leaves the installation
+// as it was.
 #include "updater/engine/UpdateEngine.h"
 
 #include "common/DataFolder.h"
@@ -14,13 +15,13 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <filesystem>
 
 namespace update {
 
 int UpdateEngine::InstallThread()
 {
     InstallFiles(m_tempFolder);
+    removeTempFolder();
     return 0;
 }
 
@@ -100,8 +101,8 @@ int UpdateEngine::InstallFiles(const std::string& tempFolder)
     if (!verifyDownloads(tempFolder))
         return -1;
 
-    StagedInstall staged(m_installFolder);
-    if (!staged.begin()) {
+    StagedInstall staged(m_installFolder, m_renameFile);
+    if (!staged.adopt(tempFolder) && !staged.begin()) {
         log(staged.error());
         post(kInstallFailed, narrowRecord(m_downloads.empty() ? std::string("ver") : m_downloads.front().path));
         return -1;
@@ -114,7 +115,7 @@ int UpdateEngine::InstallFiles(const std::string& tempFolder)
         if (e.isArchive()) {
             ok = placeArchive(staged, e, file, reports);
         } else {
-            ok = staged.stageCopy(file, e.fullPath);
+            ok = staged.stageFile(file, e.fullPath);
             if (ok)
                 reports.push_back({kFileInstalled, e.path, e.path});
             else
@@ -128,7 +129,7 @@ int UpdateEngine::InstallFiles(const std::string& tempFolder)
     const bool committed = staged.commit([&](size_t i) { post(reports[i].kind, narrowRecord(reports[i].text)); });
     if (!committed) {
         log(staged.error());
-        const size_t failed = staged.committed();
+        const size_t failed = staged.failedAt();
         post(kInstallFailed, narrowRecord(failed < reports.size() ? reports[failed].entry : std::string()));
         return -1;
     }
@@ -144,11 +145,6 @@ int UpdateEngine::InstallFiles(const std::string& tempFolder)
     }
     log("installation complete");
     post(kInstallComplete);
-    if (!tempFolder.empty() && tempFolder == m_tempFolder) {
-        std::error_code ec;
-        std::filesystem::remove_all(m_tempFolder, ec);
-        m_tempFolder.clear();
-    }
     return 0;
 }
 
