@@ -6,7 +6,10 @@
 #include "common/update/UpdateAddress.h"
 #include "common/update/UpdateManifest.h"
 #include "common/DataFolder.h"
+#include "updater/engine/DownloadVerifier.h"
 #include "updater/engine/UpdateProgress.h"
+#include "common/Sha1.h"
+#include "TempDir.h"
 #include "tests/updater/UpdateTestKit.h"
 
 #include <gtest/gtest.h>
@@ -234,4 +237,27 @@ TEST(UpdateManifest, APathThatIsAFileAndAFolderIsRefused)
             EXPECT_NE(why.find("\"" + c.clash + "\""), std::string::npos) << why;
         }
     }
+}
+
+TEST(DownloadVerifier, OnlyTheVerySameMatchingFileCountsAsChecked)
+{
+    testsupport::TempDir dir;
+    const std::string good = dir.write("good", "content");
+    const std::string wrongDigest = dir.write("wrong", "content");
+    const std::string wrongSize = dir.write("short", "cont");
+    const std::string rewritten = dir.write("rewritten", "content");
+    const std::string digest = sha1::ofBytes("content", 7);
+    update::DownloadVerifier verifier;
+    verifier.add(good, 7, digest);
+    verifier.add(wrongDigest, 7, sha1::ofBytes("CONTENT", 7));
+    verifier.add(wrongSize, 7, digest);
+    verifier.add(rewritten, 7, digest);
+    const update::DownloadVerifier::Checked checked = verifier.finish();
+    // Replaced by other bytes of the same size after the check.
+    std::filesystem::rename(dir.write("other", "CONTENT"), rewritten);
+    EXPECT_TRUE(update::DownloadVerifier::stillChecked(checked, good));
+    EXPECT_FALSE(update::DownloadVerifier::stillChecked(checked, wrongDigest));
+    EXPECT_FALSE(update::DownloadVerifier::stillChecked(checked, wrongSize));
+    EXPECT_FALSE(update::DownloadVerifier::stillChecked(checked, rewritten));
+    EXPECT_FALSE(update::DownloadVerifier::stillChecked(checked, dir.path() + "/never-added"));
 }

@@ -111,6 +111,10 @@ std::string UpdateEngine::GetDownloadUrl() const
 
 void UpdateEngine::post(int kind, std::unique_ptr<UpdateProgress> record)
 {
+    // A stage's final report comes after its downloads have gone, so the
+    // window never sees a staging folder left in the installation.
+    if (kind == kDownloadFailed || kind == kVerifyFailed || kind == kInstallFailed || kind == kInstallComplete)
+        removeTempFolder();
     if (m_receiver)
         m_receiver->post(kind, std::move(record));
 }

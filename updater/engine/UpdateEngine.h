@@ -10,6 +10,7 @@
 // 12 follows it.
 #include "common/update/HttpTransfer.h"
 #include "common/update/UpdateManifest.h"
+#include "updater/engine/DownloadVerifier.h"
 #include "updater/engine/StagedInstall.h"
 #include "updater/engine/UpdateProgress.h"
 
@@ -119,6 +120,8 @@ private:
     // (the downloads are then staged without a copy), else a private folder
     // under the temporary base.
     std::string m_tempFolder;
+    // The downloads the download stage has already checked by size and SHA-1.
+    DownloadVerifier::Checked m_checked;
 
     std::mutex m_workerLock;    // guards m_worker (starting, joining)
     std::thread m_worker;       // guarded by m_workerLock

@@ -85,6 +85,9 @@ int UpdateEngine::DownloadThread()
 int UpdateEngine::DownloadFiles(const std::string& tempFolder)
 {
     HttpTransfer http(m_limits, &m_cancel);
+    // Each download is hashed while the next one is fetched.
+    DownloadVerifier verifier;
+    m_checked.clear();
     const double total = static_cast<double>(m_downloads.size());
     for (size_t i = 0; i < m_downloads.size(); ++i) {
         const FileEntry& e = m_downloads[i];
@@ -115,8 +118,10 @@ int UpdateEngine::DownloadFiles(const std::string& tempFolder)
             post(kDownloadFailed, narrowRecord(e.path));
             return -1;
         }
+        verifier.add(file, e.size, e.digest);
         post(kFileDownloaded, narrowRecord(e.path));
     }
+    m_checked = verifier.finish();
     post(kDownloadProgress, countRecord(total, total));
     post(kAllDownloaded);
     return 0;
