@@ -20,6 +20,10 @@ void DeviceCheckDialog::initMicrophonePage()
     ui->micVolumeCtrl->SetBarStyle(12, 48, false);
     ui->microphoneDevicesCombox->setView(new QListView(ui->microphoneDevicesCombox));
     ui->testMicrophoneBtn->hide();
+    // The no-device note is white text on the dark panel: it must not take
+    // the pages' white background, and it needs its whole text's width.
+    ui->label_25->setStyleSheet(ui->label_25->styleSheet() + QStringLiteral("background:transparent;"));
+    ui->label_25->adjustSize();
 
     IMediaEngine* e = engine();
     QList<DevicePair> mics;

@@ -240,6 +240,10 @@ TEST(DeviceCheckAnswers, MicrophoneIsPassedOnlyOnALevelOfTheChosenMicrophone)
             << i;
         EXPECT_TRUE(g.get("micEnableBtn")->isHidden()) << i;
         EXPECT_TRUE(g.get("micDisableBtn")->isEnabled()) << i;
+        // Its note is readable: its whole text fits and no white block hides it.
+        auto* note = g.get<QLabel>("label_25");
+        EXPECT_GE(note->width(), note->fontMetrics().horizontalAdvance(note->text())) << i;
+        EXPECT_TRUE(note->styleSheet().contains("background:transparent")) << i;
         if (i == 0)
             screenshot(g.w(), "device_check_microphone_none.png");
     }
