@@ -25,25 +25,34 @@ CPreviewBase::CPreviewBase(QWidget* parent) : QWidget(parent)
 
 CPreviewBase::~CPreviewBase()
 {
-    if (IBroadcastEngine* engine = CBroadcastEngine::getEngine()) {
+    releaseView();
+}
+
+void CPreviewBase::releaseView()
+{
+    // A view of an engine that is gone went with it.
+    IBroadcastEngine* engine = CBroadcastEngine::getEngine();
+    if (m_view && engine && engine == m_viewEngine) {
         if (auto scenes = engine->GetScenes())
             scenes->DestroyView(m_view);
     }
     m_view = nullptr;
+    m_viewEngine = nullptr;
 }
 
 void CPreviewBase::recreateView()
 {
+    releaseView();
     IBroadcastEngine* engine = CBroadcastEngine::getEngine();
     if (!engine)
         return;
     auto scenes = engine->GetScenes();
     if (!scenes)
         return;
-    scenes->DestroyView(m_view);
     m_view = scenes->CreateView(static_cast<uint64_t>(winId()));
     if (!m_view)
         return;
+    m_viewEngine = engine;
     ++m_viewsMade;
     m_view->SetScene(m_sceneName.toUtf8().constData());
     m_view->SetMode(m_mode);
@@ -111,6 +120,8 @@ void CPreviewBase::resizeEvent(QResizeEvent* event)
 
 void CPreviewBase::mousePressEvent(QMouseEvent* event)
 {
+    if (m_view && CBroadcastEngine::getEngine() != m_viewEngine)
+        releaseView();
     if (m_view) {
         const char* hit = m_view->OnMouseDown(makeSceneEvent(event));
         if (event->button() == Qt::RightButton && hit)
@@ -121,14 +132,14 @@ void CPreviewBase::mousePressEvent(QMouseEvent* event)
 
 void CPreviewBase::mouseMoveEvent(QMouseEvent* event)
 {
-    if (m_view)
+    if (m_view && CBroadcastEngine::getEngine() == m_viewEngine)
         m_view->OnMouseMove(makeSceneEvent(event));
     QWidget::mouseMoveEvent(event);
 }
 
 void CPreviewBase::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (m_view)
+    if (m_view && CBroadcastEngine::getEngine() == m_viewEngine)
         m_view->OnMouseUp(makeSceneEvent(event));
     QWidget::mouseReleaseEvent(event);
 }

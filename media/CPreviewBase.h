@@ -22,6 +22,9 @@ public:
 
     // Destroys the current view and makes a new one for the native window.
     void recreateView();
+    // Returns the view to the engine (its painting ends); the window calls it
+    // before the engine goes.
+    void releaseView();
     ISceneView* view() const { return m_view; }
     // How many views were made so far (tests).
     int viewsMade() const { return m_viewsMade; }
@@ -47,6 +50,7 @@ private:
 
     QString m_sceneName = QStringLiteral("default_scene");
     ISceneView* m_view = nullptr;  // the engine's; returned with DestroyView
+    IBroadcastEngine* m_viewEngine = nullptr;  // the engine that made m_view
     bool m_mode = false;
     int m_viewsMade = 0;
 };

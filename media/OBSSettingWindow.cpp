@@ -4,6 +4,7 @@
 
 #include "media/BroadcastAudioLink.h"
 #include "media/CBroadcastEngine.h"
+#include "media/CPreviewBase.h"
 
 #include "app/CData.h"
 #include "app/Logger.h"
@@ -65,6 +66,8 @@ OBSSettingWindow::~OBSSettingWindow()
     link.setInputAudioMuted = nullptr;
     link.SetMixAudio(nullptr);
     Room::instance()->SetBroadcastWindow(RoomBroadcastWindow());
+    // The preview's painting reads the engine: it ends before the engine.
+    ui->previewWidget->releaseView();
     if (IBroadcastEngine* engine = CBroadcastEngine::getEngine())
         engine->Stop();
     CBroadcastEngine::release();

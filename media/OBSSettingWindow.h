@@ -148,6 +148,7 @@ private:
     void startRecording();
     void updatePublishButton();
     void updateRecordButton();
+    void applyButtonState(QPushButton* button, int state);
 
     std::unique_ptr<Ui::OBSSettingForm> ui;
     bool m_setUpDone = false;
@@ -161,8 +162,8 @@ private:
     QPointer<QWidget> m_mainWindow;
     int m_audioInited = 0;
     int m_recordState = kIdle;
-    QPushButton* m_btnRecorder = nullptr;
-    QPushButton* m_btnDesk = nullptr;
+    QPointer<QPushButton> m_btnRecorder;  // the main window's, when found
+    QPointer<QPushButton> m_btnDesk;
     int m_captureWndIndex = -1;
     QString m_wantedInputDevice;
     std::atomic<bool> m_inputDeviceValid{true};  // atomic: GUI thread writes, audio thread reads

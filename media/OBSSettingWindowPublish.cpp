@@ -190,16 +190,14 @@ void OBSSettingWindow::on_startPublishBtn_clicked()
     }
 }
 
-void OBSSettingWindow::slotOnStopPublishFinished(int code, QString msg)
+void OBSSettingWindow::slotOnStopPublishFinished(int code, QString)
 {
     QString message = QStringLiteral("录制停止推流");
     int result = kResultStopped;
-    if (code != Broadcast::kStopOk) {
-        // A code without a text of its own is still a failure: the engine's
-        // text stands in for it.
-        QString reason = stopCodeText(code);
-        if (reason.isEmpty())
-            reason = msg;
+    // Only the codes with a failure text are failures; any other code is
+    // a normal stop.
+    const QString reason = stopCodeText(code);
+    if (code != Broadcast::kStopOk && !reason.isEmpty()) {
         LOG_WARN_F("OBSSettingWindow::slotOnStopPublishFinished", "obs rtmp stream failed code %d %s", code,
                    utf8(reason).constData());
         message = QStringLiteral("录制失败停止推流，%1 code=%2").arg(reason).arg(code);
@@ -318,14 +316,23 @@ void OBSSettingWindow::on_browserBtn_clicked()
 
 void OBSSettingWindow::updatePublishButton()
 {
-    const ButtonTexts& texts = kButtonTexts[m_publishState];
-    ui->startPublishBtn->setText(QString::fromUtf8(texts.publish));
-    ui->startPublishBtn->setEnabled(m_publishState == kIdle || m_publishState == kRunning);
+    ui->startPublishBtn->setText(QString::fromUtf8(kButtonTexts[m_publishState].publish));
+    applyButtonState(ui->startPublishBtn, m_publishState);
 }
 
 void OBSSettingWindow::updateRecordButton()
 {
-    const ButtonTexts& texts = kButtonTexts[m_recordState];
-    ui->startRecordBtn->setText(QString::fromUtf8(texts.record));
-    ui->startRecordBtn->setEnabled(m_recordState == kIdle || m_recordState == kRunning);
+    ui->startRecordBtn->setText(QString::fromUtf8(kButtonTexts[m_recordState].record));
+    applyButtonState(ui->startRecordBtn, m_recordState);
+}
+
+void OBSSettingWindow::applyButtonState(QPushButton* button, int state)
+{
+    // While a publish or a recording starts or stops, the main window's
+    // recorder and desktop buttons wait with this one.
+    const bool enabled = state == kIdle || state == kRunning;
+    button->setEnabled(enabled);
+    for (QPushButton* mainButton : {m_btnRecorder.data(), m_btnDesk.data()})
+        if (mainButton)
+            mainButton->setEnabled(enabled);
 }

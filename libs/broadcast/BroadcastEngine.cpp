@@ -1,6 +1,7 @@
 #include "libs/broadcast/BroadcastEngine.h"
 
 #include "libs/broadcast/SceneCollectionImpl.h"
+#include "libs/broadcast/SceneViewImpl.h"
 
 #include <cstdio>
 #include <new>
@@ -26,8 +27,36 @@ BroadcastEngine::BroadcastEngine(IBroadcastEngineObserver* observer) : m_observe
 
 BroadcastEngine::~BroadcastEngine()
 {
+    // Views left by their makers paint from the engine: they end first.
+    std::set<ISceneView*> views;
+    {
+        std::lock_guard<std::mutex> lock(m_viewLock);
+        views.swap(m_views);
+    }
+    for (ISceneView* view : views)
+        delete view;
     Stop();
     m_events.flush();
+}
+
+ISceneView* BroadcastEngine::createView(uint64_t nativeWindow)
+{
+    if (!nativeWindow)
+        return nullptr;
+    auto* view = new SceneViewImpl(this, nativeWindow);
+    std::lock_guard<std::mutex> lock(m_viewLock);
+    m_views.insert(view);
+    return view;
+}
+
+void BroadcastEngine::destroyView(ISceneView* view)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_viewLock);
+        if (!view || !m_views.erase(view))
+            return;  // not one of this engine's views (or already ended)
+    }
+    delete view;
 }
 
 bool BroadcastEngine::isVisual(Broadcast::ESourceType type)
@@ -61,13 +90,18 @@ int BroadcastEngine::Initialize()
 
 bool BroadcastEngine::Start()
 {
-    std::lock_guard<std::mutex> lock(m_lock);
-    if (m_started)
-        return true;
-    m_started = true;
-    m_originMs = mediacore::monotonicMs();
-    for (const auto& [name, source] : m_sources)
-        startCaptureLocked(name);
+    std::vector<std::string> names;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        if (m_started)
+            return true;
+        m_started = true;
+        m_originMs = mediacore::monotonicMs();
+        for (const auto& [name, source] : m_sources)
+            names.push_back(name);
+    }
+    for (const std::string& name : names)
+        startCapture(name);
     m_running = true;
     m_tickThread = std::thread([this] { runVideoTick(); });
     m_mixThread = std::thread([this] { runAudioMix(); });
@@ -85,6 +119,7 @@ void BroadcastEngine::Stop()
         if (!m_started)
             return;
         m_started = false;
+        m_wantedCapture.clear();
         for (const auto& [name, capture] : m_captures)
             names.push_back(name);
     }
@@ -102,16 +137,20 @@ bool BroadcastEngine::AddSource(Broadcast::ESourceType type, const char* source,
 {
     if (!source || !*source || !scene)
         return false;
-    std::lock_guard<std::mutex> lock(m_lock);
-    if (m_sources.count(source) || !m_scenes.count(scene))
-        return false;
-    int top = 0;
-    for (const auto& [name, s] : m_sources)
-        top = std::max(top, s.order + 1);
-    m_sources[source] = Source{type, scene, top};
-    m_settings[source];  // settings made before the source stay
-    if (m_started)
-        startCaptureLocked(source);
+    bool started;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        if (m_sources.count(source) || !m_scenes.count(scene))
+            return false;
+        int top = 0;
+        for (const auto& [name, s] : m_sources)
+            top = std::max(top, s.order + 1);
+        m_sources[source] = Source{type, scene, top};
+        m_settings[source];  // settings made before the source stay
+        started = m_started;
+    }
+    if (started)
+        startCapture(source);
     if (isAudio(type)) {
         const std::string name = source;
         post([name](IBroadcastEngineObserver* o) { o->OnActivateAudioSource(name.c_str()); });
@@ -131,6 +170,7 @@ bool BroadcastEngine::RemoveSource(const char* source)
             return false;
         type = it->second.type;
         m_sources.erase(it);
+        m_wantedCapture.erase(source);
     }
     stopCapture(source);
     {
@@ -222,31 +262,15 @@ bool BroadcastEngine::hasScene(const std::string& name)
     return m_scenes.count(name) > 0;
 }
 
-std::string BroadcastEngine::topVisualSource()
-{
-    std::lock_guard<std::mutex> lock(m_lock);
-    std::string top;
-    int order = 0;
-    for (const auto& [name, s] : m_sources) {
-        if (isVisual(s.type) && s.scene == m_currentScene && (top.empty() || s.order >= order)) {
-            top = name;
-            order = s.order;
-        }
-    }
-    return top;
-}
-
 AVFrame* BroadcastEngine::previewPicture(int* canvasW, int* canvasH)
 {
-    const std::string top = topVisualSource();
     {
         std::lock_guard<std::mutex> lock(m_lock);
         *canvasW = m_outW;
         *canvasH = m_outH;
     }
     std::lock_guard<std::mutex> lock(m_frameLock);
-    auto it = m_latest.find(top);
-    return it == m_latest.end() || !it->second ? nullptr : av_frame_clone(it->second.get());
+    return m_canvas ? av_frame_clone(m_canvas.get()) : nullptr;
 }
 
 void BroadcastEngine::notifySelection(const std::string& name, bool selected)

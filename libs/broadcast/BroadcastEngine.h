@@ -7,7 +7,10 @@
 //   EngineSettings.cpp   what the source properties read and change
 // Threads: API calls on any thread (the caller's); one capture thread per
 // running source; the video tick and the audio mix threads while started;
-// the publish link's sender thread; the event thread that calls the observer.
+// the publish link's sender thread; the event thread that calls the observer;
+// one paint thread per view. Devices are opened and closed outside m_lock,
+// so the tick, the mix and pushed audio never wait for a device.
+#include "libs/broadcast/Compositor.h"
 #include "libs/broadcast/FileRecorder.h"
 #include "libs/broadcast/IBroadcastEngine.h"
 
@@ -40,6 +43,15 @@ struct SourceSettings {
     uint64_t windowId = 0;
     int volume = 100;
     bool muted = false;
+    bool placed = false;  // rect was set; else the source fills the canvas
+    SceneRect rect;       // canvas pixels
+};
+
+// A visual source of the current scene where it stands on the canvas.
+struct PlacedSource {
+    std::string name;
+    Broadcast::ESourceType type;
+    SceneRect rect;
 };
 
 class BroadcastEngine : public IBroadcastEngine {
@@ -71,17 +83,27 @@ public:
     bool SetRecordFormat(const char* format) override;
     bool StartRecording() override;
     void StopRecording() override;
+    bool GetSourceRect(const char* source, SceneRect* rect) override;
+    bool SetSourceRect(const char* source, const SceneRect& rect) override;
 
     // Scenes (through ISceneCollection).
     bool selectScene(const std::string& name);
     bool addScene(const std::string& name);
     bool hasScene(const std::string& name);
-    // The picture a preview shows (a new reference; null when none) and the
-    // canvas size it stands on.
+    // The composed canvas a preview shows (a new reference; null before
+    // the first tick) and the canvas size.
     AVFrame* previewPicture(int* canvasW, int* canvasH);
-    // The top visual source of the current scene ("" when none).
-    std::string topVisualSource();
+    // The current scene's visual sources, bottom first, where they stand.
+    // pictures: when given, receives each one's last picture (or null).
+    std::vector<PlacedSource> placedSources(std::vector<mediacore::FramePtr>* pictures = nullptr);
+    // Places a visual source; apply: an area source captures its new region
+    // now (while a drag goes on only the canvas follows).
+    bool placeSource(const std::string& name, SceneRect rect, bool apply);
+    bool captureRegion(const std::string& name, SceneRect* region);
     void notifySelection(const std::string& name, bool selected);
+    // Views (through ISceneCollection); the engine ends those left at its end.
+    ISceneView* createView(uint64_t nativeWindow);
+    void destroyView(ISceneView* view);
 
     // Source settings (through the properties). kind: the property's idea of
     // the source's type when the source does not exist yet.
@@ -100,14 +122,40 @@ private:
         std::string scene;
         int order = 0;
     };
+    // Lets a capture's data through. A capture that replaces another opens
+    // its gate with its first data, which closes the other's: the sound goes
+    // on from one device to the next without a gap or a doubled block.
+    struct CaptureGate {
+        static constexpr int kUnarmed = -1, kWaiting = 0, kOpen = 1, kClosed = 2;
+        std::atomic<int> state{kUnarmed};
+        std::weak_ptr<CaptureGate> previous;  // written before state leaves kUnarmed, then read only
+        // A replacing capture's first deliveries are let go: a device just
+        // opened starts with what it had buffered (a fresh sound stream with
+        // silence), while the capture it replaces still delivers the real thing.
+        int settle = 0;  // set before the gate is armed, then the capture's thread only
+        bool pass();
+    };
+    struct Running {
+        std::unique_ptr<mediacore::CaptureSource> capture;
+        std::shared_ptr<CaptureGate> gate;
+    };
     static bool isVisual(Broadcast::ESourceType type);
     static bool isAudio(Broadcast::ESourceType type);
     void log(const std::string& line);
     void post(std::function<void(IBroadcastEngineObserver*)> call);
 
     // EngineCapture.cpp
-    void startCaptureLocked(const std::string& name);
+    // Opens the source's input outside m_lock and then puts it in place of
+    // the one running (which runs until then); a newer start or a stop in
+    // between wins. Call without m_lock.
+    void startCapture(const std::string& name);
+    std::unique_ptr<mediacore::CaptureSource> openCapture(const std::string& name, const Source& source,
+                                                          const SourceSettings& settings,
+                                                          const std::shared_ptr<CaptureGate>& gate);
     void stopCapture(const std::string& name);
+    // The screen standing on the canvas (fit, aspect kept). m_lock held.
+    SceneRect screenBoxLocked() const;
+    SceneRect areaRegionLocked(const SourceSettings& settings) const;
     void runVideoTick();
     void runAudioMix();
     void onAudio(const std::string& key, const int16_t* samples, int frames);
@@ -124,12 +172,15 @@ private:
     IBroadcastEngineObserver* m_observer;
     mediacore::EventQueue m_events;  // calls the observer, in order
 
-    std::mutex m_lock;  // guards the members down to m_captures
+    std::mutex m_lock;  // guards the members down to m_recordFormat
     std::set<std::string> m_scenes;
     std::string m_currentScene;
     std::map<std::string, Source> m_sources;
     std::map<std::string, SourceSettings> m_settings;
-    std::map<std::string, std::unique_ptr<mediacore::CaptureSource>> m_captures;
+    std::map<std::string, Running> m_captures;
+    std::map<std::string, uint64_t> m_wantedCapture;  // the start that may put its capture in place
+    uint64_t m_captureStarts = 0;
+    int m_screenW = 0, m_screenH = 0;  // learned when a screen capture opens (0: not yet)
     bool m_started = false;
     int m_outW = 1920, m_outH = 1080, m_kbps = 2048;
     std::string m_recordFolder;
@@ -142,9 +193,15 @@ private:
 
     std::mutex m_frameLock;
     std::map<std::string, mediacore::FramePtr> m_latest;  // guarded by m_frameLock: last picture per visual source
+    mediacore::FramePtr m_canvas;                         // guarded by m_frameLock: the last composed canvas
+    Compositor m_compositor;                              // tick thread only
+
+    std::mutex m_viewLock;
+    std::set<ISceneView*> m_views;  // guarded by m_viewLock: made and not yet destroyed
 
     std::mutex m_audioLock;
     std::map<std::string, std::deque<int16_t>> m_fifos;  // guarded by m_audioLock: key "name" or "name\nuser"
+    std::set<std::string> m_primed;                      // guarded by m_audioLock: fifos the mix takes from
     float m_peakHold = -100.f;                           // mix thread only
     int64_t m_peakHoldMs = 0;                            // mix thread only
 

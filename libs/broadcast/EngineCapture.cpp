@@ -2,6 +2,8 @@
 // audio mix that meters the microphone and encodes the scene's sound.
 #include "libs/broadcast/BroadcastEngine.h"
 
+#include "libs/broadcast/WindowList.h"
+
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -14,7 +16,14 @@ namespace broadcast {
 
 namespace {
 constexpr int kMixBlock = BroadcastEngine::kSampleRate / 50;        // 20 ms
-constexpr size_t kMaxFifo = BroadcastEngine::kSampleRate / 5;       // 200 ms: older samples go
+// A source's samples wait at most 1 s (the mix may be held up that long);
+// while the mix keeps time more than 200 ms of them is cut back to 80 ms, so
+// a device that delivered a burst does not stay late.
+constexpr size_t kMaxFifo = BroadcastEngine::kSampleRate;
+constexpr size_t kLateFifo = BroadcastEngine::kSampleRate / 5;
+constexpr size_t kCutFifo = BroadcastEngine::kSampleRate * 2 / 25;
+constexpr int kHandOverMs = 1000;
+constexpr int kSettleDeliveries = 5;  // deliveries of a replacing capture that are let go  // the longest a replaced capture waits for the new one's data
 
 const char* internName(const std::string& name)
 {
@@ -31,18 +40,90 @@ std::string displayName()
 }
 }  // namespace
 
-void BroadcastEngine::startCaptureLocked(const std::string& name)
+bool BroadcastEngine::CaptureGate::pass()
 {
-    const Source source = m_sources.at(name);
-    const SourceSettings settings = m_settings[name];
+    int s = state.load();
+    if (s == kWaiting && settle > 0) {
+        --settle;
+        return false;
+    }
+    if (s == kWaiting && state.compare_exchange_strong(s, kOpen)) {
+        if (auto before = previous.lock())
+            before->state = kClosed;
+        return true;
+    }
+    return s == kOpen;
+}
+
+void BroadcastEngine::startCapture(const std::string& name)
+{
+    Source source;
+    SourceSettings settings;
+    uint64_t start;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        auto it = m_sources.find(name);
+        if (!m_started || it == m_sources.end())
+            return;
+        source = it->second;
+        settings = m_settings[name];
+        start = ++m_captureStarts;
+        m_wantedCapture[name] = start;
+    }
+    auto gate = std::make_shared<CaptureGate>();
+    std::unique_ptr<CaptureSource> capture = openCapture(name, source, settings, gate);
+    Running old;
+    bool placed = false;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        auto wanted = m_wantedCapture.find(name);
+        if (m_started && m_sources.count(name) && wanted != m_wantedCapture.end() && wanted->second == start) {
+            placed = true;
+            auto running = m_captures.find(name);
+            if (running != m_captures.end()) {
+                old = std::move(running->second);
+                m_captures.erase(running);
+            }
+            if (capture) {
+                gate->previous = old.gate;
+                gate->settle = old.gate ? kSettleDeliveries : 0;
+                gate->state = CaptureGate::kWaiting;
+                m_captures[name] = Running{std::move(capture), gate};
+            }
+        }
+    }
+    if (!placed) {
+        if (capture)
+            capture->stop();  // a newer start or a stop came in between
+        return;
+    }
+    if (!old.capture)
+        return;
+    // The old capture goes once the new one delivers (or has had its time).
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHandOverMs);
+    while (gate->state == CaptureGate::kWaiting && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    old.gate->state = CaptureGate::kClosed;
+    old.capture->stop();
+}
+
+std::unique_ptr<CaptureSource> BroadcastEngine::openCapture(const std::string& name, const Source& source,
+                                                            const SourceSettings& settings,
+                                                            const std::shared_ptr<CaptureGate>& gate)
+{
     LogSink logSink = [this](const std::string& l) { log(l); };
     std::unique_ptr<CaptureSource> capture;
-    VideoSink video = [this, name](const AVFrame* frame, int64_t) {
+    VideoSink video = [this, name, gate](const AVFrame* frame, int64_t) {
+        if (!gate->pass())
+            return;
         FramePtr copy(av_frame_clone(frame));
         std::lock_guard<std::mutex> lock(m_frameLock);
         m_latest[name] = std::move(copy);
     };
-    AudioSink audio = [this, name](int16_t* s, int frames, int, int, int64_t) { onAudio(name, s, frames); };
+    AudioSink audio = [this, name, gate](int16_t* s, int frames, int, int, int64_t) {
+        if (gate->pass())
+            onAudio(name, s, frames);
+    };
     switch (source.type) {
     case Broadcast::kSourceCamera: {
         const DeviceInfo camera = pickDevice(listCameras(), settings.deviceId);
@@ -65,12 +146,27 @@ void BroadcastEngine::startCaptureLocked(const std::string& name)
     case Broadcast::kSourceAppWindow: {
         DeviceInput input{"x11grab", displayName(),
                           {{"framerate", std::to_string(kFps)}, {"draw_mouse", settings.captureCursor ? "1" : "0"}}};
+        int screenW = 0, screenH = 0;
+        if (screenSize(&screenW, &screenH)) {
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_screenW = screenW;
+            m_screenH = screenH;
+        }
         if (source.type == Broadcast::kSourceAppWindow) {
             if (!settings.windowId) {
                 log("source " + name + ": no window chosen");
                 break;
             }
             input.options["window_id"] = std::to_string(settings.windowId);
+        } else if (source.type == Broadcast::kSourceArea) {
+            SceneRect region;
+            {
+                std::lock_guard<std::mutex> lock(m_lock);
+                region = areaRegionLocked(settings);
+            }
+            input.options["video_size"] = std::to_string(region.w) + "x" + std::to_string(region.h);
+            input.options["grab_x"] = std::to_string(region.x);
+            input.options["grab_y"] = std::to_string(region.y);
         }
         capture = makeDeviceVideoCapture(input, video, logSink);
         if (!capture->start()) {
@@ -102,26 +198,29 @@ void BroadcastEngine::startCaptureLocked(const std::string& name)
     case Broadcast::kSourceMulAudioInput:
         break;  // fed by PushAudioData
     }
-    if (capture)
-        m_captures[name] = std::move(capture);
+    return capture;
 }
 
 void BroadcastEngine::stopCapture(const std::string& name)
 {
-    std::unique_ptr<CaptureSource> capture;
+    Running running;
     {
         std::lock_guard<std::mutex> lock(m_lock);
+        m_wantedCapture.erase(name);
         auto it = m_captures.find(name);
         if (it == m_captures.end())
             return;
-        capture = std::move(it->second);
+        running = std::move(it->second);
         m_captures.erase(it);
     }
-    capture->stop();
+    running.gate->state = CaptureGate::kClosed;
+    running.capture->stop();
     std::lock_guard<std::mutex> lock(m_audioLock);
     for (auto it = m_fifos.begin(); it != m_fifos.end();) {
-        if (it->first == name || it->first.rfind(name + "\n", 0) == 0)
+        if (it->first == name || it->first.rfind(name + "\n", 0) == 0) {
+            m_primed.erase(it->first);
             it = m_fifos.erase(it);
+        }
         else
             ++it;
     }
@@ -140,26 +239,25 @@ void BroadcastEngine::runVideoTick()
 {
     auto next = std::chrono::steady_clock::now();
     while (m_running) {
-        const std::string top = topVisualSource();
-        FramePtr picture;
+        std::vector<FramePtr> pictures;
+        const std::vector<PlacedSource> placed = placedSources(&pictures);
+        std::vector<CanvasLayer> layers;
+        for (size_t i = 0; i < placed.size(); ++i)
+            layers.push_back({placed[i].name, placed[i].rect, pictures[i].get()});
+        int width, height;
         {
-            std::lock_guard<std::mutex> lock(m_frameLock);
-            auto it = m_latest.find(top);
-            if (it != m_latest.end() && it->second)
-                picture.reset(av_frame_clone(it->second.get()));
+            std::lock_guard<std::mutex> lock(m_lock);
+            width = m_outW;
+            height = m_outH;
         }
-        if (!picture) {
-            // No visual source (yet): a black canvas.
-            picture = makeFrame();
-            picture->format = AV_PIX_FMT_YUV420P;
-            picture->width = 64;
-            picture->height = 36;
-            av_frame_get_buffer(picture.get(), 0);
-            std::fill(picture->data[0], picture->data[0] + picture->linesize[0] * 36, 16);
-            std::fill(picture->data[1], picture->data[1] + picture->linesize[1] * 18, 128);
-            std::fill(picture->data[2], picture->data[2] + picture->linesize[2] * 18, 128);
+        FramePtr canvas = m_compositor.compose(width, height, layers);
+        if (canvas) {
+            {
+                std::lock_guard<std::mutex> lock(m_frameLock);
+                m_canvas.reset(av_frame_clone(canvas.get()));
+            }
+            encodeVideo(canvas.get(), monotonicMs());
         }
-        encodeVideo(picture.get(), monotonicMs());
         next += std::chrono::microseconds(1000000 / kFps);
         const auto now = std::chrono::steady_clock::now();
         if (next < now - std::chrono::milliseconds(500))
@@ -184,9 +282,12 @@ void BroadcastEngine::runAudioMix()
                 if (isAudio(s.type) && s.scene == m_currentScene)
                     sources[name] = {s.type, m_settings[name]};
         }
+        const bool onTime = std::chrono::steady_clock::now() - next < std::chrono::milliseconds(40);
         {
             std::lock_guard<std::mutex> lock(m_audioLock);
             for (auto& [key, fifo] : m_fifos) {
+                if (onTime && fifo.size() > kLateFifo)
+                    fifo.erase(fifo.begin(), fifo.end() - long(kCutFifo));
                 const std::string name = key.substr(0, key.find('\n'));
                 auto it = sources.find(name);
                 const size_t n = std::min<size_t>(fifo.size(), kMixBlock);
@@ -194,6 +295,16 @@ void BroadcastEngine::runAudioMix()
                     fifo.erase(fifo.begin(), fifo.begin() + long(n));
                     continue;
                 }
+                // A source's samples are taken once two blocks are waiting, so
+                // a capture that delivers a little late fills no block with
+                // silence; one that runs dry waits again.
+                if (!m_primed.count(key)) {
+                    if (fifo.size() < 2 * size_t(kMixBlock))
+                        continue;
+                    m_primed.insert(key);
+                }
+                if (n < size_t(kMixBlock))
+                    m_primed.erase(key);
                 const SourceSettings& st = it->second.second;
                 const float gain = st.muted ? 0.f : float(st.volume) / 100.f;
                 const bool isMic = it->second.first == Broadcast::kSourceAudioInput;

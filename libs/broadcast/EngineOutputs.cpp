@@ -124,6 +124,8 @@ bool BroadcastEngine::StartStreaming(const char* url, const char* key)
         m_events.post([this] {
             const bool again = m_publishConnected;
             m_publishConnected = true;
+            if (!m_observer)
+                return;
             if (again)
                 m_observer->OnReconnectStreamSuccess();
             else
@@ -172,15 +174,15 @@ void BroadcastEngine::endPublishing(int code, const std::string& text)
         releaseEncodersIfIdleLocked();
     }
     log("publishing stopped, code " + std::to_string(code));
-    if (m_events.onQueueThread()) {
+    auto report = [this, code, text] {
         m_publishConnected = false;
-        m_observer->OnStopPublish(code, text.c_str());
-    } else {
-        m_events.post([this, code, text] {
-            m_publishConnected = false;
+        if (m_observer)
             m_observer->OnStopPublish(code, text.c_str());
-        });
-    }
+    };
+    if (m_events.onQueueThread())
+        report();
+    else
+        m_events.post(report);
 }
 
 void BroadcastEngine::StopStreaming(int code)

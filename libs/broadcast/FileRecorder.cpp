@@ -51,6 +51,10 @@ void FileRecorder::write(const AVPacket* packet, bool video, AVRational timeBase
     if (packet->dts < shift)
         return;
     AVPacket* copy = av_packet_clone(packet);
+    if (!copy) {
+        m_writeError = AVERROR(ENOMEM);  // the recording ends with this error
+        return;
+    }
     copy->pts -= shift;
     copy->dts -= shift;
     const int err = m_out.write(copy, video, timeBase);
@@ -86,6 +90,10 @@ int FileRecorder::remuxToRegularMp4(const std::string& path)
         return err;
     for (unsigned i = 0; i < in->nb_streams; ++i) {
         AVStream* st = avformat_new_stream(out, nullptr);
+        if (!st) {
+            avformat_free_context(out);
+            return AVERROR(ENOMEM);  // the fragmented file stays: it plays as it is
+        }
         avcodec_parameters_copy(st->codecpar, in->streams[i]->codecpar);
         st->codecpar->codec_tag = 0;
         st->time_base = in->streams[i]->time_base;

@@ -32,6 +32,14 @@ enum EStopCode {
 
 }  // namespace Broadcast
 
+// A rectangle in canvas pixels (or, for a captured region, screen pixels).
+struct SceneRect {
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t w = 0;
+    int32_t h = 0;
+};
+
 // A mouse event on a preview.
 struct SceneMouseEvent {
     int32_t button;     // 0 left, 1 other / none
@@ -74,8 +82,11 @@ public:
     virtual void OnMouseUp(std::shared_ptr<SceneMouseEvent> event) = 0;
     virtual void OnMouseMove(std::shared_ptr<SceneMouseEvent> event) = 0;
     virtual void SetScene(const char* name) = 0;
-    // true: edit mode (the selected source is outlined).
-    virtual void SetMode(bool edit) = 0;
+    // false (the default): the scene can be edited: a press selects the
+    // source under the pointer by its own rectangle and outlines it with
+    // handles; dragging moves it, dragging a handle resizes it. true: the
+    // scene is only shown.
+    virtual void SetMode(bool fixed) = 0;
     // Starts painting (a few times a second) until the view is destroyed.
     virtual void Start() = 0;
 };
@@ -112,7 +123,7 @@ public:
     virtual bool HasSource(const char* source) = 0;
     // Every source with its type; the callback answers false to stop.
     virtual void EnumSources(const std::function<bool(Broadcast::ESourceType type, const char* name)>& cb) = 0;
-    // Higher order is drawn on top; the top visual source fills the canvas.
+    // Visual sources are drawn on the canvas in ascending order (higher on top).
     virtual bool SetSourceOrder(const char* source, int order) = 0;
     virtual std::shared_ptr<ISceneCollection> GetScenes() = 0;
     // Publishes to url + "/" + key (the key may be empty when url holds it).
@@ -132,6 +143,15 @@ public:
     virtual bool StartRecording() = 0;
     // OnStopRecord follows once the file is complete.
     virtual void StopRecording() = 0;
+    // Where a visual source stands on the canvas, in canvas pixels. Until it
+    // is placed a source fills the canvas keeping its picture's aspect (an
+    // area source: the whole screen). false: no such visual source.
+    virtual bool GetSourceRect(const char* source, SceneRect* rect) = 0;
+    // Places a visual source; kept by name, also for the next time a source
+    // of that name is added. An area source captures the part of the screen
+    // under its rectangle (the screen standing on the canvas as a desktop
+    // source would), so it is kept inside the screen's place.
+    virtual bool SetSourceRect(const char* source, const SceneRect& rect) = 0;
 
 protected:
     virtual ~IBroadcastEngine() = default;

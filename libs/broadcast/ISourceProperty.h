@@ -4,6 +4,8 @@
 // engine that exists (made by IBroadcastEngine::create); when no engine or no
 // such source exists, reads answer defaults and changes are kept until a
 // source of that name is added. Callbacks run inside the call.
+#include "libs/broadcast/IBroadcastEngine.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -48,6 +50,9 @@ public:
     // X capture picks its path from what the X server offers.
     virtual bool IsCompatibility() = 0;
     virtual void SetCompatibility(bool on) = 0;
+    // The part of the screen the source captures, in screen pixels (the
+    // whole screen for a desktop source). false without an engine or source.
+    virtual bool GetCaptureRegion(SceneRect* region) = 0;
 };
 
 class IAppWindowCaptureSourceProperty : public IMonitorCaptureSourceProperty {

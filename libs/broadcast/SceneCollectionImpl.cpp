@@ -1,7 +1,6 @@
 #include "libs/broadcast/SceneCollectionImpl.h"
 
 #include "libs/broadcast/BroadcastEngine.h"
-#include "libs/broadcast/SceneViewImpl.h"
 
 namespace broadcast {
 
@@ -22,12 +21,12 @@ bool SceneCollectionImpl::HasScene(const char* name)
 
 ISceneView* SceneCollectionImpl::CreateView(uint64_t nativeWindow)
 {
-    return nativeWindow ? new SceneViewImpl(m_engine, nativeWindow) : nullptr;
+    return m_engine->createView(nativeWindow);
 }
 
 void SceneCollectionImpl::DestroyView(ISceneView* view)
 {
-    delete view;
+    m_engine->destroyView(view);
 }
 
 }  // namespace broadcast

@@ -139,6 +139,10 @@ public:
     {
         return title && withEngine(false, [&](BroadcastEngine& e) { return e.setWindow(m_name, title); });
     }
+    bool GetCaptureRegion(SceneRect* region) override
+    {
+        return region && withEngine(false, [&](BroadcastEngine& e) { return e.captureRegion(m_name, region); });
+    }
 
 private:
     std::string m_name;

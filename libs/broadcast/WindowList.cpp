@@ -105,4 +105,15 @@ std::vector<ListedWindow> listWindows()
     return out;
 }
 
+bool screenSize(int* width, int* height)
+{
+    Display* dpy = XOpenDisplay(nullptr);
+    if (!dpy)
+        return false;
+    *width = DisplayWidth(dpy, DefaultScreen(dpy));
+    *height = DisplayHeight(dpy, DefaultScreen(dpy));
+    XCloseDisplay(dpy);
+    return *width > 0 && *height > 0;
+}
+
 }  // namespace broadcast

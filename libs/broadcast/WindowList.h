@@ -17,4 +17,7 @@ struct ListedWindow {
 // Empty when no X display can be opened.
 std::vector<ListedWindow> listWindows();
 
+// The size of the default screen of the X display; false without a display.
+bool screenSize(int* width, int* height);
+
 }  // namespace broadcast

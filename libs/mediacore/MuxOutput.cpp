@@ -63,6 +63,12 @@ int MuxOutput::open(const std::string& target, const std::string& format, const 
         if (!codec)
             continue;
         AVStream* st = avformat_new_stream(ctx, nullptr);
+        if (!st) {
+            avformat_free_context(ctx);
+            m_ctx = nullptr;
+            m_videoIndex = m_audioIndex = -1;
+            return AVERROR(ENOMEM);
+        }
         avcodec_parameters_from_context(st->codecpar, codec);
         st->time_base = codec->time_base;
         if (codec == video && codec->framerate.num > 0)

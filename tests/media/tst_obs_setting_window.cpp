@@ -7,11 +7,15 @@
 #include "media/CPreviewBase.h"
 #include "media/OBSSettingWindow.h"
 
+#include "libs/broadcast/SceneViewImpl.h"
+
 #include "app/CData.h"
 #include "widgets/MicrophoneVolumeCtrl.h"
 #include "widgets/MsgBox.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QMouseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -54,7 +58,10 @@ protected:
         mainWindow.setObjectName("mainWindow");
         auto* recorder = new QPushButton(&mainWindow);
         recorder->setObjectName("btnRecorder");
+        auto* desk = new QPushButton(&mainWindow);
+        desk->setObjectName("btnDesk");
         CData::instance()->SetRecording(false);
+        CData::instance()->SetLiveMode(0);
         window = std::make_unique<OBSSettingWindow>(&mainWindow);
         window->timer()->stop();
         window->setClockForTests([this] { return now; });
@@ -67,6 +74,15 @@ protected:
     {
         window.reset();
         CData::instance()->SetRecording(false);
+        CData::instance()->SetLiveMode(0);
+    }
+    // The main window's recorder and desktop buttons, both enabled or not.
+    bool mainButtonsEnabled()
+    {
+        auto* recorder = mainWindow.findChild<QPushButton*>("btnRecorder");
+        auto* desk = mainWindow.findChild<QPushButton*>("btnDesk");
+        EXPECT_EQ(recorder->isEnabled(), desk->isEnabled());
+        return recorder->isEnabled();
     }
     // One timer tick, the virtual clock moved on by a second first.
     void tick()
@@ -317,8 +333,9 @@ TEST_F(SettingWindowTest, PublishStopsAreReportedForCloudRecordKeysOnly)
         {"liveRecord_1", 0, 103, "录制停止推流"},
         {"liveRecord_1", -2, 104, "录制失败停止推流，无法连接到媒体服务器。 code=-2"},
         {"liveRecord_1", -5, 104, "录制失败停止推流，已从媒体服务器断开。 code=-5"},
-        // A code without a text of its own is a failure all the same.
-        {"liveRecord_1", -7, 104, "录制失败停止推流，engine text code=-7"},
+        {"liveRecord_1", -4, 104, "录制失败停止推流，试图连接到媒体服务器时出现意外的错误。 code=-4"},
+        // Only the codes with a failure text are failures.
+        {"liveRecord_1", -7, 103, "录制停止推流"},
         {"liveTeacher_1", -2, 0, ""},
         {"liveTeacher_1", 0, 0, ""},
     };
@@ -392,4 +409,150 @@ TEST_F(SettingWindowTest, LocalRecordingRunsThroughItsStates)
     EXPECT_EQ(QString("开始录制"), button->text());
     EXPECT_TRUE(QFileInfo(file).size() > 0) << file.toStdString();
     EXPECT_TRUE(window->StopRecord()) << "idle: already stopped";
+}
+
+TEST_F(SettingWindowTest, TheMainWindowsButtonsWaitWhileRecordingAndPublishingStartAndStop)
+{
+    for (int i = 0; i < 4; ++i)
+        tick();
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    EXPECT_TRUE(mainButtonsEnabled());
+    ASSERT_TRUE(window->StartRecord(folder.path()));
+    EXPECT_FALSE(mainButtonsEnabled()) << "starting";
+    ASSERT_TRUE(waitUntil([&] { return window->IsMP4Recording(); }, 30000));
+    EXPECT_TRUE(mainButtonsEnabled()) << "recording";
+    ASSERT_TRUE(window->StopRecord());
+    EXPECT_FALSE(mainButtonsEnabled()) << "stopping";
+    ASSERT_TRUE(waitUntil([&] { return window->recordState() == OBSSettingWindow::kIdle; }, 30000));
+    EXPECT_TRUE(mainButtonsEnabled()) << "stopped";
+
+    // Publishing to the built-in address, which does not answer here.
+    child<QPushButton>("startPublishBtn")->click();
+    ASSERT_EQ(OBSSettingWindow::kStarting, window->publishState());
+    EXPECT_FALSE(mainButtonsEnabled()) << "publish starting";
+    ASSERT_TRUE(waitUntil([&] { return window->publishState() == OBSSettingWindow::kIdle; }, 30000));
+    EXPECT_TRUE(mainButtonsEnabled()) << "the start failed";
+    // As the engine reports a start and a stop.
+    CBroadcastEngine::instance()->OnStartPublishSuccess();
+    ASSERT_TRUE(waitUntil([&] { return window->IsWorking(); }));
+    EXPECT_TRUE(mainButtonsEnabled()) << "publishing";
+    ASSERT_TRUE(window->StopWork());
+    EXPECT_FALSE(mainButtonsEnabled()) << "publish stopping";
+    CBroadcastEngine::instance()->OnStopPublish(0, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return window->publishState() == OBSSettingWindow::kIdle; }));
+    EXPECT_TRUE(mainButtonsEnabled());
+}
+
+TEST_F(SettingWindowTest, StartWorkRefusesWhilePublishingAndWithoutAWindowToCapture)
+{
+    for (int i = 0; i < 4; ++i)
+        tick();
+    // A cloud-recorded class outside the desktop mode captures the main
+    // window, and none is listed: 101, the box, and the class is no longer
+    // taken as recorded.
+    CData::instance()->SetRecording(true);
+    reports.clear();
+    EXPECT_FALSE(window->StartWork());
+    EXPECT_EQ(OBSSettingWindow::kIdle, window->publishState());
+    EXPECT_FALSE(CData::instance()->IsRecording());
+    ASSERT_FALSE(reports.empty());
+    EXPECT_EQ(101, reports.back().code);
+    EXPECT_EQ(QString("录制窗口失败，开启录制失败"), reports.back().msg);
+    auto visibleBoxes = [&] {
+        QList<MsgBox*> shown;
+        for (MsgBox* box : mainWindow.findChildren<MsgBox*>())
+            if (box->isVisible())
+                shown << box;
+        return shown;
+    };
+    ASSERT_FALSE(visibleBoxes().isEmpty());
+    visibleBoxes().last()->grab().save(
+        QString::fromStdString(testsupport::screenshotPath("obs_start_work_no_window.png")));
+    for (MsgBox* box : visibleBoxes())
+        box->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const QList<MsgBox*> kept = mainWindow.findChildren<MsgBox*>();
+    CData::instance()->SetRecording(true);
+    reports.clear();
+    EXPECT_FALSE(window->StartWork());
+    ASSERT_EQ(1, visibleBoxes().size());
+    EXPECT_TRUE(kept.contains(visibleBoxes().first())) << "the start's box is made once and kept";
+    ASSERT_FALSE(reports.empty());
+    EXPECT_EQ(101, reports.back().code);
+    visibleBoxes().first()->close();
+
+    // The desktop mode: publishing starts; a second start is refused and
+    // changes nothing.
+    CData::instance()->SetRecording(false);
+    CData::instance()->SetLiveMode(3);
+    ASSERT_TRUE(window->StartWork());
+    EXPECT_EQ(OBSSettingWindow::kTypeDesktop, window->currentSourceType());
+    const QString key = window->GetStreamKey();
+    EXPECT_TRUE(key.startsWith("liveTeacher_")) << key.toStdString();
+    EXPECT_FALSE(window->StartWork());
+    EXPECT_EQ(OBSSettingWindow::kStarting, window->publishState());
+    EXPECT_EQ(key, window->GetStreamKey());
+    ASSERT_TRUE(waitUntil([&] { return window->publishState() == OBSSettingWindow::kIdle; }, 30000));
+}
+
+TEST_F(SettingWindowTest, ClosingTheWindowEndsItsPreviewBeforeTheEngine)
+{
+    const int before = broadcast::SceneViewImpl::liveViews();
+    window->show();
+    auto* preview = child<CPreviewBase>("previewWidget");
+    ASSERT_TRUE(waitUntil([&] { return preview->view() != nullptr; }));
+    EXPECT_EQ(before + 1, broadcast::SceneViewImpl::liveViews());
+    window.reset();
+    EXPECT_EQ(nullptr, CBroadcastEngine::getEngine());
+    EXPECT_EQ(before, broadcast::SceneViewImpl::liveViews()) << "a view paints from a freed engine";
+}
+
+TEST_F(SettingWindowTest, TheAreaIsEditedInThePreview)
+{
+    for (int i = 0; i < 4; ++i)
+        tick();
+    ASSERT_EQ(OBSSettingWindow::kTypeArea, window->currentSourceType());
+    window->show();
+    auto* preview = child<CPreviewBase>("previewWidget");
+    ASSERT_TRUE(waitUntil([&] { return preview->view() != nullptr; }));
+    IBroadcastEngine* engine = CBroadcastEngine::getEngine();
+    SceneRect before;
+    ASSERT_TRUE(engine->GetSourceRect("区域捕获", &before));
+    // The canvas in the preview, and the area's lower right corner on it.
+    const double scale = std::min(preview->width() / 1920.0, preview->height() / 1080.0);
+    const QPoint origin((preview->width() - int(1920 * scale)) / 2, (preview->height() - int(1080 * scale)) / 2);
+    auto at = [&](int cx, int cy) { return origin + QPoint(int(cx * scale), int(cy * scale)); };
+    auto mouse = [&](QEvent::Type type, QPoint pos) {
+        QMouseEvent ev(type, pos, preview->mapToGlobal(pos), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                       type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(preview, &ev);
+    };
+    QSignalSpy selected(CBroadcastEngine::instance(), &CBroadcastEngine::signalSourceSelectionChange);
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            mouse(QEvent::MouseButtonPress, at(960, 540));
+            mouse(QEvent::MouseButtonRelease, at(960, 540));
+            return selected.count() > 0;
+        },
+        20000));
+    const QPoint corner = at(before.x + before.w, before.y + before.h);
+    mouse(QEvent::MouseButtonPress, corner);
+    mouse(QEvent::MouseMove, corner - QPoint(preview->width() / 4, preview->height() / 4));
+    mouse(QEvent::MouseButtonRelease, corner - QPoint(preview->width() / 4, preview->height() / 4));
+    SceneRect after;
+    ASSERT_TRUE(engine->GetSourceRect("区域捕获", &after));
+    EXPECT_LT(after.w, before.w);
+    EXPECT_LT(after.h, before.h);
+    // The teacher's view of it: the window with the area outlined on its canvas.
+    const QPoint outlineAt = preview->mapTo(window.get(), at(after.x + after.w, after.y + after.h) - QPoint(1, 1));
+    QImage shot;
+    waitUntil(
+        [&] {
+            shot = QGuiApplication::primaryScreen()->grabWindow(window->winId()).toImage();
+            return !shot.isNull() && shot.pixelColor(outlineAt) == QColor(255, 48, 48);
+        },
+        10000);
+    shot.save(QString::fromStdString(testsupport::screenshotPath("obs_setting_window_area.png")));
+    EXPECT_EQ(QColor(255, 48, 48), shot.pixelColor(outlineAt)) << "the area's outline";
 }

@@ -1,5 +1,5 @@
 // test-labels: xvfb
-// test-sources: ../rtmppush/StreamProbe.cpp
+// test-sources: ../rtmppush/StreamProbe.cpp BroadcastTestSupport.cpp
 // The broadcast engine on a real X display against a real RTMP server on
 // loopback: what it publishes and records, the windows it lists, its preview,
 // and the codes it stops with.
@@ -37,44 +37,10 @@ using testsupport::waitUntil;
 
 namespace {
 
-const char* const kScene = "default_scene";
+const char* const kScene = Engine::kScene;
 const char* const kDesktop = "桌面捕获";
 const char* const kWindow = "应用程序捕获";
 const char* const kMic = "standard_audio_input_device";
-
-// An engine set up as the settings window sets it up: the scene, a 1080p
-// canvas, the three audio sources, then one visual source on top.
-struct Engine {
-    explicit Engine(Broadcast::ESourceType visual = Broadcast::kSourceDesktop, const char* visualName = kDesktop)
-    {
-        engine = IBroadcastEngine::create(&observer);
-        engine->Initialize();
-        engine->Start();
-        auto scenes = engine->GetScenes();
-        if (!scenes->HasScene(kScene))
-            scenes->AddScene(kScene);
-        scenes->SelectScene(kScene);
-        engine->SetVideoOutput(1920, 1080, 2048);
-        engine->AddSource(Broadcast::kSourceAudioInput, kMic, kScene);
-        engine->AddSource(Broadcast::kSourceAudioOutput, "standard_audio_output_device", kScene);
-        engine->AddSource(Broadcast::kSourceMulAudioInput, "audio_mulinput_device", kScene);
-        if (visualName) {
-            engine->AddSource(visual, visualName, kScene);
-            engine->SetSourceOrder(visualName, 10);
-        }
-    }
-    ~Engine()
-    {
-        engine->Stop();
-        IBroadcastEngine::release(engine);
-    }
-    bool waitFor(const std::string& event, int count = 1, int maxMs = 20000)
-    {
-        return waitUntil([&] { return observer.log.count(event) >= count; }, maxMs);
-    }
-    RecordingObserver observer;
-    IBroadcastEngine* engine = nullptr;
-};
 
 std::unique_ptr<testsupport::NginxFixture> startNginx(const std::string& appConf = "")
 {
@@ -114,7 +80,7 @@ bool fileContains(const std::string& path, const std::string& needle)
 TEST(BroadcastE2E, DesktopIsPublishedOnThe1080pCanvasWithTheMicrophoneMetered)
 {
     auto nginx = startNginx();
-    Engine e;
+    Engine e(Broadcast::kSourceDesktop, kDesktop);
     ASSERT_TRUE(e.engine->StartStreaming(serverOf(*nginx).c_str(), "desk"));
     ASSERT_TRUE(e.waitFor("published")) << e.observer.log.text();
 
@@ -180,6 +146,11 @@ TEST(BroadcastE2E, AWindowIsListedByTitleAndCaptured)
     ASSERT_NE(nullptr, video) << r.error;
     EXPECT_EQ(1920, video->width);
     EXPECT_GT(r.videoPackets, 15);
+    // The window's own pixels, not a generated picture: its 16:9 fills the canvas.
+    const RgbPicture picture = pictureOf(nginx->rtmpUrl("win"), 480, 270, false);
+    ASSERT_FALSE(picture.empty());
+    for (const auto& [x, y] : {std::pair{240, 135}, {60, 40}, {420, 40}, {60, 230}, {420, 230}})
+        EXPECT_LT(picture.distance(x, y, 0x5dc0ba), 24) << x << "," << y << " " << std::hex << picture.at(x, y);
     window.grab().save(QString::fromStdString(testsupport::screenshotPath("broadcast_captured_window.png")));
 }
 
@@ -191,7 +162,7 @@ TEST(BroadcastE2E, ThePreviewPaintsTheSceneIntoTheGivenWindow)
     backdrop.setStyleSheet("background-color: rgb(93, 192, 186);");
     backdrop.setGeometry(0, 0, 700, 450);
     backdrop.show();
-    Engine e;
+    Engine e(Broadcast::kSourceDesktop, kDesktop);
     QWidget preview;
     preview.move(800, 500);
     preview.setAttribute(Qt::WA_NativeWindow);
@@ -240,7 +211,7 @@ TEST(BroadcastE2E, ThePreviewPaintsTheSceneIntoTheGivenWindow)
 TEST(BroadcastE2E, RecordingsInEveryFormatPlayToTheirEnd)
 {
     testsupport::TempDir dir;
-    Engine e;
+    Engine e(Broadcast::kSourceDesktop, kDesktop);
     e.engine->SetRecordPath(dir.path().c_str());
     EXPECT_FALSE(e.engine->SetRecordFormat("avi"));
     int recordings = 0;
@@ -280,7 +251,7 @@ TEST(BroadcastChild, RecordsUntilKilled)
     const char* dir = std::getenv("VELTORA_BROADCAST_RECORD_DIR");
     if (!dir)
         GTEST_SKIP() << "runs only as the child of KilledMp4RecordingStaysPlayable";
-    Engine e;
+    Engine e(Broadcast::kSourceDesktop, kDesktop);
     e.engine->SetRecordPath(dir);
     e.engine->SetRecordFormat("mp4");
     ASSERT_TRUE(e.engine->StartRecording());
@@ -326,7 +297,7 @@ TEST(BroadcastE2E, PublishingStopsWithTheCodeOfItsFailure)
 {
     // Not an RTMP address: -1 at once.
     {
-        Engine e;
+        Engine e(Broadcast::kSourceDesktop, kDesktop);
         EXPECT_FALSE(e.engine->StartStreaming("http://127.0.0.1/live", "k"));
         ASSERT_TRUE(e.waitFor("stopPublish:-1"));
     }
@@ -335,7 +306,7 @@ TEST(BroadcastE2E, PublishingStopsWithTheCodeOfItsFailure)
         auto closed = startNginx();
         const std::string server = serverOf(*closed);
         closed->stop();
-        Engine e;
+        Engine e(Broadcast::kSourceDesktop, kDesktop);
         ASSERT_TRUE(e.engine->StartStreaming(server.c_str(), "k"));
         ASSERT_TRUE(e.waitFor("stopPublish:-2")) << e.observer.log.text();
         EXPECT_EQ(0, e.observer.log.count("published"));
@@ -348,14 +319,14 @@ TEST(BroadcastE2E, PublishingStopsWithTheCodeOfItsFailure)
         });
         ASSERT_TRUE(auth.start());
         auto guarded = startNginx("      on_publish " + auth.url("/publish") + ";");
-        Engine e;
+        Engine e(Broadcast::kSourceDesktop, kDesktop);
         ASSERT_TRUE(e.engine->StartStreaming(serverOf(*guarded).c_str(), "refused"));
         ASSERT_TRUE(e.waitFor("stopPublish:-3")) << e.observer.log.text();
     }
     // The server goes away while publishing: reconnection, then -5.
     {
         auto nginx = startNginx();
-        Engine e;
+        Engine e(Broadcast::kSourceDesktop, kDesktop);
         ASSERT_TRUE(e.engine->StartStreaming(serverOf(*nginx).c_str(), "gone"));
         ASSERT_TRUE(e.waitFor("published")) << e.observer.log.text();
         nginx->stop();
@@ -364,4 +335,42 @@ TEST(BroadcastE2E, PublishingStopsWithTheCodeOfItsFailure)
         std::lock_guard<std::mutex> lock(e.observer.m_lock);
         EXPECT_FALSE(e.observer.lastPublishText.empty());
     }
+}
+
+TEST(BroadcastE2E, AReconnectedStreamIsReported)
+{
+    auto nginx = startNginx();
+    Engine e(Broadcast::kSourceDesktop, kDesktop);
+    ASSERT_TRUE(e.engine->StartStreaming(serverOf(*nginx).c_str(), "again"));
+    ASSERT_TRUE(e.waitFor("published")) << e.observer.log.text();
+    nginx->stop();
+    ASSERT_TRUE(e.waitFor("reconnect", 1, 20000)) << e.observer.log.text();
+    ASSERT_TRUE(nginx->start()) << nginx->error();
+    ASSERT_TRUE(e.waitFor("reconnected", 1, 20000)) << e.observer.log.text();
+    EXPECT_EQ(1, e.observer.log.count("published")) << "a reconnection is not a new start";
+    EXPECT_EQ(0, e.observer.log.count("stopPublish:-5"));
+    const ProbeResult r = probe(nginx->rtmpUrl("again"), 2000);
+    EXPECT_GT(r.videoPackets, 5) << "the stream goes on after the reconnection";
+    e.engine->StopStreaming(0);
+    ASSERT_TRUE(e.waitFor("stopPublish:0"));
+}
+
+TEST(BroadcastE2E, AnEngineWithoutObserverPublishesAndStops)
+{
+    auto nginx = startNginx();
+    IBroadcastEngine* engine = IBroadcastEngine::create(nullptr);
+    ASSERT_NE(nullptr, engine);
+    engine->Start();
+    auto scenes = engine->GetScenes();
+    scenes->AddScene(kScene);
+    scenes->SelectScene(kScene);
+    engine->AddSource(Broadcast::kSourceMulAudioInput, "audio_mulinput_device", kScene);
+    ASSERT_TRUE(engine->StartStreaming(serverOf(*nginx).c_str(), "quiet"));
+    // Connected: the engine's start report has nobody to go to.
+    const ProbeResult r = probe(nginx->rtmpUrl("quiet"), 2000);
+    EXPECT_GT(r.videoPackets, 5) << r.error;
+    engine->StopStreaming(0);
+    EXPECT_FALSE(engine->StartStreaming("http://127.0.0.1/live", "k")) << "refused, reported to nobody";
+    engine->Stop();
+    IBroadcastEngine::release(engine);
 }

@@ -1,0 +1,89 @@
+#include "libs/broadcast/Compositor.h"
+
+#include <algorithm>
+#include <cstring>
+
+using namespace mediacore;
+
+namespace broadcast {
+
+namespace {
+
+constexpr int kMaxSide = 8192;
+
+int even(int v)
+{
+    return v & ~1;
+}
+
+}  // namespace
+
+FramePtr Compositor::compose(int width, int height, const std::vector<CanvasLayer>& layers)
+{
+    FramePtr canvas = makeFrame();
+    canvas->format = AV_PIX_FMT_YUV420P;
+    canvas->width = even(width);
+    canvas->height = even(height);
+    if (canvas->width <= 0 || canvas->height <= 0 || av_frame_get_buffer(canvas.get(), 0) < 0)
+        return nullptr;
+    for (int p = 0; p < 3; ++p) {
+        const int rows = p == 0 ? canvas->height : canvas->height / 2;
+        std::memset(canvas->data[p], p == 0 ? 16 : 128, size_t(canvas->linesize[p]) * size_t(rows));
+    }
+    for (const CanvasLayer& layer : layers)
+        if (layer.picture)
+            draw(canvas.get(), layer, m_scalers[layer.name]);
+    // Scalers of sources that are gone are freed.
+    for (auto it = m_scalers.begin(); it != m_scalers.end();) {
+        bool listed = false;
+        for (const CanvasLayer& layer : layers)
+            listed = listed || layer.name == it->first;
+        it = listed ? std::next(it) : m_scalers.erase(it);
+    }
+    return canvas;
+}
+
+bool Compositor::draw(AVFrame* canvas, const CanvasLayer& layer, Scaler& scaler)
+{
+    const AVFrame* p = layer.picture;
+    const int x = even(layer.rect.x), y = even(layer.rect.y);
+    const int w = std::min(even(layer.rect.w), kMaxSide), h = std::min(even(layer.rect.h), kMaxSide);
+    if (w < 2 || h < 2 || p->width <= 0 || p->height <= 0)
+        return false;
+    // The visible part of the rectangle.
+    const int left = std::max(x, 0), top = std::max(y, 0);
+    const int right = std::min(x + w, canvas->width), bottom = std::min(y + h, canvas->height);
+    if (right <= left || bottom <= top)
+        return false;
+    const int key[5] = {p->width, p->height, p->format, w, h};
+    if (!scaler.sws || !std::equal(key, key + 5, scaler.key)) {
+        std::copy(key, key + 5, scaler.key);
+        scaler.sws.reset(sws_getContext(p->width, p->height, AVPixelFormat(p->format), w, h, AV_PIX_FMT_YUV420P,
+                                        SWS_BILINEAR, nullptr, nullptr, nullptr));
+        scaler.scaled = makeFrame();
+        scaler.scaled->format = AV_PIX_FMT_YUV420P;
+        scaler.scaled->width = w;
+        scaler.scaled->height = h;
+        if (!scaler.sws || av_frame_get_buffer(scaler.scaled.get(), 0) < 0) {
+            scaler.sws.reset();
+            return false;
+        }
+    }
+    AVFrame* s = scaler.scaled.get();
+    if (sws_scale(scaler.sws.get(), p->data, p->linesize, 0, p->height, s->data, s->linesize) <= 0)
+        return false;
+    // Copy the visible part plane by plane (offsets and sizes are even).
+    for (int plane = 0; plane < 3; ++plane) {
+        const int shift = plane == 0 ? 0 : 1;
+        const int cols = (right - left) >> shift;
+        for (int row = top >> shift; row < bottom >> shift; ++row) {
+            const uint8_t* from = s->data[plane] + size_t(row - (y >> shift)) * size_t(s->linesize[plane]) +
+                                  size_t((left - x) >> shift);
+            uint8_t* to = canvas->data[plane] + size_t(row) * size_t(canvas->linesize[plane]) + size_t(left >> shift);
+            std::memcpy(to, from, size_t(cols));
+        }
+    }
+    return true;
+}
+
+}  // namespace broadcast
