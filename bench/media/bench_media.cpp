@@ -197,6 +197,10 @@ public:
     void OnStopRecord(int, const char*) override {}
 };
 
+// The teacher's desktop with a camera over its lower right corner, published
+// and recorded at 1080p; the CLI composes the same two pictures with its
+// overlay filter (the camera here is the engine's generated picture, as on a
+// machine without one; the CLI's is its test source of the same size).
 void benchBroadcast(int seconds)
 {
     testsupport::NginxFixture nginx(rtmpOnly());
@@ -214,6 +218,9 @@ void benchBroadcast(int seconds)
     e->SetVideoOutput(1920, 1080, 2048);
     e->AddSource(Broadcast::kSourceAudioInput, "standard_audio_input_device", "default_scene");
     e->AddSource(Broadcast::kSourceDesktop, "desktop", "default_scene");
+    e->AddSource(Broadcast::kSourceCamera, "camera", "default_scene");
+    e->SetSourceOrder("camera", 20);
+    e->SetSourceRect("camera", SceneRect{1280, 720, 640, 360});
     e->SetRecordPath(dir.path().c_str());
     e->SetRecordFormat("mp4");
     std::this_thread::sleep_for(std::chrono::seconds(1));
@@ -231,15 +238,16 @@ void benchBroadcast(int seconds)
     const char* display = std::getenv("DISPLAY");
     const std::string file = dir.path() + "/cli.mp4";
     const double cliCpu = ffmpegCpu(
-        {"-f", "x11grab", "-framerate", "15", "-i", display ? display : ":0", "-f", "lavfi", "-i",
-         "anullsrc=r=48000:cl=mono", "-vf", "scale=1920:1080:force_original_aspect_ratio=decrease,pad=1920:1080:-1:-1",
-         "-c:v", "libx264", "-preset", "veryfast", "-tune", "zerolatency", "-b:v", "2048k", "-maxrate", "2048k",
-         "-bufsize", "2048k", "-g", "31", "-pix_fmt", "yuv420p", "-c:a", "aac", "-b:a", "96k", "-map", "0:v", "-map",
-         "1:a", "-f", "tee",
+        {"-f", "x11grab", "-framerate", "15", "-i", display ? display : ":0", "-re", "-f", "lavfi", "-i",
+         "testsrc=size=1280x720:rate=15", "-f", "lavfi", "-i", "anullsrc=r=48000:cl=mono", "-filter_complex",
+         "[0:v]scale=1920:1080:force_original_aspect_ratio=decrease,pad=1920:1080:-1:-1[desk];"
+         "[1:v]scale=640:360[cam];[desk][cam]overlay=1280:720:shortest=1,format=yuv420p[v]",
+         "-map", "[v]", "-map", "2:a", "-c:v", "libx264", "-preset", "veryfast", "-tune", "zerolatency", "-b:v",
+         "2048k", "-maxrate", "2048k", "-bufsize", "2048k", "-g", "31", "-c:a", "aac", "-b:a", "96k", "-f", "tee",
          "[f=flv]" + nginx.rtmpUrl("cli") + "|[f=mp4:movflags=frag_keyframe+empty_moov+default_base_moof]" + file},
         seconds);
-    std::printf("%-44s %8.2f s library, %.2f s ffmpeg CLI: %.2fx (target <= 1.05x)\n",
-                "1080p desktop publish + record CPU", libCpu, cliCpu, cliCpu > 0 ? libCpu / cliCpu : 0);
+    std::printf("%-44s %8.2f s library, %.2f s ffmpeg CLI: %.2fx (target <= 0.8x)\n",
+                "1080p desktop + camera publish + record CPU", libCpu, cliCpu, cliCpu > 0 ? libCpu / cliCpu : 0);
     memoryLine("broadcast memory", rss);
 }
 

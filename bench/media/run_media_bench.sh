@@ -2,7 +2,8 @@
 # Runs the media benchmark under a virtual X display (desktop capture needs one).
 #   bench/media/run_media_bench.sh <build folder> [push|broadcast|all] [--seconds N]
 # e.g. bench/media/run_media_bench.sh build all --seconds 20
-#      bench/media/run_media_bench.sh build push --seconds 600     (the 10-minute memory run)
+#      bench/media/run_media_bench.sh build push --seconds 600       (the 10-minute memory run)
+#      bench/media/run_media_bench.sh build broadcast --seconds 600  (desktop + camera, 10 minutes)
 set -euo pipefail
 build=${1:?build folder}
 shift
