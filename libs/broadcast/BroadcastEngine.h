@@ -129,9 +129,9 @@ private:
         static constexpr int kUnarmed = -1, kWaiting = 0, kOpen = 1, kClosed = 2;
         std::atomic<int> state{kUnarmed};
         std::weak_ptr<CaptureGate> previous;  // written before state leaves kUnarmed, then read only
-        // A replacing capture's first deliveries are let go: a device just
-        // opened starts with what it had buffered (a fresh sound stream with
-        // silence), while the capture it replaces still delivers the real thing.
+        // A replacing sound capture's first deliveries are let go: a device
+        // just opened starts unsteadily, while the capture it replaces still
+        // delivers the real thing.
         int settle = 0;  // set before the gate is armed, then the capture's thread only
         bool pass();
     };

@@ -86,7 +86,7 @@ void BroadcastEngine::startCapture(const std::string& name)
             }
             if (capture) {
                 gate->previous = old.gate;
-                gate->settle = old.gate ? kSettleDeliveries : 0;
+                gate->settle = old.gate && isAudio(source.type) ? kSettleDeliveries : 0;
                 gate->state = CaptureGate::kWaiting;
                 m_captures[name] = Running{std::move(capture), gate};
             }

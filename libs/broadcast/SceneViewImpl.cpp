@@ -194,23 +194,15 @@ const char* SceneViewImpl::OnMouseDown(std::shared_ptr<SceneMouseEvent> event)
 
 void SceneViewImpl::OnMouseMove(std::shared_ptr<SceneMouseEvent> event)
 {
-    if (!event)
-        return;
-    std::string name;
-    SceneRect rect;
-    {
-        std::lock_guard<std::mutex> lock(m_lock);
-        if (m_drag == kNone)
-            return;
-        int cx, cy;
-        toCanvasLocked(event->x, event->y, &cx, &cy);
-        rect = dragged(m_dragFrom, m_drag, cx - m_dragX, cy - m_dragY);
-        name = m_selected;
-    }
-    m_engine->placeSource(name, rect, false);
+    dragTo(event.get(), false);
 }
 
 void SceneViewImpl::OnMouseUp(std::shared_ptr<SceneMouseEvent> event)
+{
+    dragTo(event.get(), true);
+}
+
+void SceneViewImpl::dragTo(const SceneMouseEvent* event, bool release)
 {
     if (!event)
         return;
@@ -224,12 +216,15 @@ void SceneViewImpl::OnMouseUp(std::shared_ptr<SceneMouseEvent> event)
         toCanvasLocked(event->x, event->y, &cx, &cy);
         rect = dragged(m_dragFrom, m_drag, cx - m_dragX, cy - m_dragY);
         name = m_selected;
-        m_drag = kNone;
-        // A press and release on the spot leaves the source where it stands.
-        if (cx == m_dragX && cy == m_dragY)
-            return;
+        if (release) {
+            m_drag = kNone;
+            // A press and release on the spot leaves the source where it stands.
+            if (cx == m_dragX && cy == m_dragY)
+                return;
+        }
     }
-    m_engine->placeSource(name, rect, true);
+    // While the drag goes on only the canvas follows; the release places it.
+    m_engine->placeSource(name, rect, release);
 }
 
 void SceneViewImpl::SetScene(const char* name)

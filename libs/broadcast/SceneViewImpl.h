@@ -50,6 +50,8 @@ private:
     Rect toWindowLocked(const SceneRect& r) const;
     void toCanvasLocked(int x, int y, int* cx, int* cy) const;
     static SceneRect dragged(const SceneRect& from, Handle handle, int dx, int dy);
+    // Moves the dragged source to the pointer; release: places it for good.
+    void dragTo(const SceneMouseEvent* event, bool release);
 
     BroadcastEngine* m_engine;
     const uint64_t m_window;
