@@ -286,6 +286,8 @@ void TeacherDay(SignInWay way)
     shot(w->ConfirmBox(), "5_record_question");
     w->ConfirmBox()->findChild<QPushButton*>("btnOk")->click();
     EXPECT_TRUE(data->IsRecording());
+    // The recorder button waits while the recording starts.
+    EXPECT_TRUE(waitUntil([&] { return ui->btnRecorder->isEnabled(); }, 20000)) << "the recording started";
     ui->btnRecorder->click();
     EXPECT_FALSE(data->IsRecording());
     EXPECT_TRUE(ToastTexts().contains(QString::fromUtf8("已停止录制")));

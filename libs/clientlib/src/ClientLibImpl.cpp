@@ -6,18 +6,26 @@
 
 #include "common/Deployment.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
 
 #include <cstdio>
 #include <functional>
+#include <set>
 #include <thread>
 
 namespace clientlib {
 namespace {
 
 const int kMaxCalls = 20000;
+
+// Every library object alive, so that the application's end can stop the
+// threads of those never released.
+std::mutex g_liveLock;                   // guards g_live and g_hooked
+std::set<ClientLibImpl*> g_live;         // guarded by g_liveLock
+bool g_hooked = false;                   // guarded by g_liveLock
 
 QVariantMap ud(std::initializer_list<std::pair<QString, QVariant>> items)
 {
@@ -51,14 +59,40 @@ ClientLibImpl::ClientLibImpl(ClientLibCallbackFn callback, const LibConfig& cfg,
     //   studentStreams=rtmp://127.0.0.1:1935/video/
     m_students.setBase(QString::fromStdString(deployment::Load().value("demo", "studentStreams")));
     if (m_dataError.isEmpty()) m_svc = std::make_unique<ClassroomService>(this, data);
+    std::lock_guard<std::mutex> lk(g_liveLock);
+    g_live.insert(this);
+    if (!g_hooked) {
+        qAddPostRoutine(&ClientLibImpl::stopAllLibraries);
+        g_hooked = true;
+    }
 }
 
 ClientLibImpl::~ClientLibImpl()
+{
+    {
+        std::lock_guard<std::mutex> lk(g_liveLock);
+        g_live.erase(this);
+    }
+    stopThreads();
+}
+
+void ClientLibImpl::stopThreads()
 {
     m_closing = true;
     m_disp.stop();
     m_convert.stop();
     m_students.stopAll();
+}
+
+void ClientLibImpl::stopAllLibraries()
+{
+    std::lock_guard<std::mutex> lk(g_liveLock);
+    for (ClientLibImpl* lib : g_live) {
+        fprintf(stderr, "clientlib: the application ends before the library was released; its threads stop now\n");
+        lib->stopThreads();
+    }
+    // Qt forgets its post routines with the application object.
+    g_hooked = false;
 }
 
 // ---- Delivery ---------------------------------------------------------------

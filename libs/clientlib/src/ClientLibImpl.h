@@ -172,6 +172,11 @@ public:
     Dispatcher& dispatcher() { return m_disp; }
 
 private:
+    // Ends the library's threads (idempotent). Runs from the destructor, or
+    // when the application object goes before the library was released: the
+    // threads use Qt and must not outlive it.
+    void stopThreads();
+    static void stopAllLibraries();
     using Serve = std::function<QVariantMap(Failure*)>;
     // As Serve, and may complete the answer's user_data.
     using ServeEx = std::function<QVariantMap(Failure*, QVariantMap* userData)>;

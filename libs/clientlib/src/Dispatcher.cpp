@@ -43,8 +43,10 @@ void Dispatcher::run()
             continue;
         }
         auto first = m_tasks.begin();
-        if (first->first.first > Clock::now()) {
-            m_wake.wait_until(lk, first->first.first);
+        // A copy: stop() may clear the map (and this key) during the wait.
+        const Clock::time_point due = first->first.first;
+        if (due > Clock::now()) {
+            m_wake.wait_until(lk, due);
             continue;
         }
         Task task = std::move(first->second);
