@@ -18,7 +18,13 @@ ROOT=$(pwd)
 bash tools/install-deps.sh
 
 BUILD_DIR=${VELTORA_BUILD_DIR:-build}
-cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# Configured once: the build re-runs CMake by itself when a CMakeLists.txt
+# or a globbed folder changes, while a forced configure would make every
+# Qt target regenerate its moc and uic output and recompile what includes
+# it, though nothing changed.
+if [ ! -f "$BUILD_DIR/build.ninja" ]; then
+  cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
 JOBS=${VELTORA_JOBS:-$(nproc)}
 cmake --build "$BUILD_DIR" -j "$JOBS" --target Veltora veltora_translations
 # The target list is read whole: a reader that stops early would fail the
@@ -64,7 +70,7 @@ tools/services.sh start "$INSTALL_DIR/bin/32bit"
 export VELTORA_ENDPOINTS="$INSTALL_DIR/bin/32bit/endpoints.ini"
 DATA_FOLDER="${XDG_DATA_HOME:-$HOME/.local/share}/VeltoraTea"
 mkdir -p "$DATA_FOLDER"
-cp out/services/installed-ver "$DATA_FOLDER/ver"
+cp "${VELTORA_SERVICES_DIR:-out/services}/installed-ver" "$DATA_FOLDER/ver"
 
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 VELTORA="$INSTALL_DIR/bin/32bit/Veltora"

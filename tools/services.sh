@@ -1,23 +1,51 @@
 #!/usr/bin/env bash
 # Local services for running Veltora on one machine: a private nginx on
 # loopback with its RTMP module (application "video" for the room's streams)
-# and an HTTP site serving the documents the program fetches (media lines,
-# live configuration, update documents, download page), plus an endpoints
-# file that points every server role at them.
+# and an HTTP site serving every document the program fetches (media lines,
+# live configuration, speed-test document, group pictures, update documents,
+# download and playback pages) and answering its uploads (documents,
+# whiteboard pictures, log archives, snapshots, reports) through
+# tools/upload-service.py, plus an endpoints file that points every server
+# role at them.
 #   tools/services.sh start <program folder>   writes <program folder>/endpoints.ini
 #   tools/services.sh stop
 #   tools/services.sh status
-# The update server describes the installed build; out/services/installed-ver
+# VELTORA_SERVICES_DIR holds their state (default: out/services).
+# The update server describes the installed build; <state>/installed-ver
 # is that build's manifest as the updater records it in the data folder
-# ("ver") after installing it. VELTORA_UPDATE chooses what the server offers:
+# ("ver") after installing it, under the program's own version.
+# VELTORA_UPDATE chooses what the server offers:
 #   current   (default) the installed build is the latest release
 #   newer     a newer release (the same build and one added file) is offered
 #   required  that newer release is required
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
-STATE="$ROOT/out/services"
+STATE=${VELTORA_SERVICES_DIR:-$ROOT/out/services}
 PIDFILE="$STATE/nginx.pid"
+UPLOAD_PIDFILE="$STATE/upload-service.pid"
+
+# The version the program reports of itself (the home window's "版本更新").
+program_version() {
+  local v
+  v=$(sed -n 's/^const char kAppVersion\[\] = "\([0-9.]*\)";.*/\1/p' "$ROOT/home/ClassListUpdate.cpp")
+  [ -n "$v" ] || { echo "services: the program's version is not found in home/ClassListUpdate.cpp" >&2; exit 1; }
+  echo "$v"
+}
+
+# A PNG of one colour (width, height, RRGGBB, file), for the group pictures.
+solid_png() {
+  python3 - "$@" <<'PY'
+import struct, sys, zlib
+w, h, colour, out = int(sys.argv[1]), int(sys.argv[2]), bytes.fromhex(sys.argv[3]), sys.argv[4]
+def chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xffffffff)
+rows = b"".join(b"\0" + colour * w for _ in range(h))
+with open(out, "wb") as f:
+    f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 2, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
+PY
+}
 
 free_port() {
   python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1]); s.close()'
@@ -30,15 +58,14 @@ encode_config() {
 
 # The update documents for the installation under <root>, laid out as the
 # update server serves them: /version/<app>, /latest/<app> (the manifest)
-# and /store/cached/<sha1>. The installed build is release 2.0.0; a newer
-# release (mode "newer" or "required") is the same build under a version
-# that grows with the clock, with one added file.
+# and /store/cached/<sha1>. The installed build is the release of the
+# program's own version; a newer release (mode "newer" or "required") is the
+# same build under a version that grows with the clock, with one added file.
 publish_update() {
-  python3 - "$1" "$2" "$3" "$4" <<'PY'
+  python3 - "$1" "$2" "$3" "$4" "$5" <<'PY'
 import hashlib, json, os, sys, time
-root, html, mode, installed_ver = os.path.realpath(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4]
+root, html, mode, installed_ver, installed = os.path.realpath(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4], sys.argv[5]
 app = "VeltoraTea"
-installed = "2.0.0"
 skip = {"KorvanelTmp", os.path.join("bin", "32bit", "endpoints.ini")}
 files = {}
 if os.path.isdir(root):
@@ -67,7 +94,8 @@ if mode == "current":
     latest, minimum = current, "1.0.0"
 else:
     now = int(time.time())
-    version = "2.%d.%d" % (now // 86400, now % 86400)
+    major = int(installed.split(".")[0]) + 1
+    version = "%d.%d.%d" % (major, now // 86400, now % 86400)
     files[os.path.join("bin", "32bit", "release-notes.txt")] = ("Veltora %s\n" % version).encode()
     latest = manifest(version, files)
     minimum = version if mode == "required" else "1.0.0"
@@ -88,15 +116,23 @@ stop() {
     kill -9 "$pid" 2>/dev/null || true
     rm -f "$PIDFILE"
   fi
+  if [ -f "$UPLOAD_PIDFILE" ]; then
+    kill "$(cat "$UPLOAD_PIDFILE")" 2>/dev/null || true
+    rm -f "$UPLOAD_PIDFILE"
+  fi
 }
 
 start() {
   local program_dir=${1:?program folder}
   stop
-  mkdir -p "$STATE"/{html/pc,html/rqs,html/version,html/latest,html/store/cached,logs,tmp}
-  local http_port rtmp_port
+  # The logs tell of this run only.
+  rm -rf "$STATE/logs" "$STATE/uploads"
+  mkdir -p "$STATE"/{html/pc,html/rqs,html/mirror,html/logo,html/live,html/version,html/latest,html/store/cached,logs,tmp}
+  local http_port rtmp_port upload_port version
+  version=$(program_version)
   http_port=$(free_port)
   rtmp_port=$(free_port)
+  upload_port=$(free_port)
   local host="127.0.0.1:$rtmp_port"
   cat >"$STATE/html/pc/TeaMediaLine.json" <<JSON
 {"mediaLine":[
@@ -107,12 +143,28 @@ JSON
   cp "$STATE/html/pc/TeaMediaLine.json" "$STATE/html/pc/TestTeaMediaLine.json"
   encode_config '{"layout":"1","showUserNumByChat":"1","openSyncLive":"0"}' >"$STATE/html/rqs/liveconfig"
   echo '<html><body>Veltora</body></html>' >"$STATE/html/download_pc.html"
+  echo '<html><body>Veltora playback</body></html>' >"$STATE/html/live/index.html"
+  echo "{\"version\":\"$version\"}" >"$STATE/html/pc/pcupdate.json"
+  # The speed test times any answer; 16 KiB as a small mirror file.
+  head -c 16384 /dev/zero >"$STATE/html/mirror/xspeed"
+  # The demo school's groups: the room's logo and the whiteboard background.
+  # The program asks for "<base>/logo//mainlogo_<group>.png"; nginx merges
+  # the slashes.
+  for group in 301 302; do
+    solid_png 120 40 2a7fd4 "$STATE/html/logo/mainlogo_$group.png"
+    solid_png 320 180 f4f1e8 "$STATE/html/logo/wbbk1_$group.png"
+    solid_png 64 64 2a7fd4 "$STATE/html/logo/$group.png"
+  done
   local update_mode=${VELTORA_UPDATE:-current}
   case "$update_mode" in
     current|newer|required) ;;
     *) echo "VELTORA_UPDATE must be current, newer or required (not '$update_mode')" >&2; exit 2;;
   esac
-  publish_update "$program_dir/../.." "$STATE/html" "$update_mode" "$STATE/installed-ver"
+  publish_update "$program_dir/../.." "$STATE/html" "$update_mode" "$STATE/installed-ver" "$version"
+
+  local base="http://127.0.0.1:$http_port"
+  python3 "$ROOT/tools/upload-service.py" "$upload_port" "$STATE" "$base" >>"$STATE/logs/upload-service.log" 2>&1 &
+  echo $! >"$UPLOAD_PIDFILE"
 
   local module=/usr/lib/nginx/modules/ngx_rtmp_module.so
   cat >"$STATE/nginx.conf" <<CONF
@@ -130,9 +182,14 @@ http {
   scgi_temp_path $STATE/tmp/scgi;
   types { application/json json; text/html html; }
   default_type application/octet-stream;
+  client_max_body_size 512m;
   server {
     listen 127.0.0.1:$http_port;
     root $STATE/html;
+    location ~ ^/+(upload|classpreupload|classupload|teacherpreupload|teacherwebupload|dumpupload|shadow|openapi/) {
+      proxy_pass http://127.0.0.1:$upload_port;
+      proxy_request_buffering off;
+    }
   }
 }
 rtmp {
@@ -146,8 +203,12 @@ rtmp {
 CONF
   nginx -p "$STATE" -c "$STATE/nginx.conf" -e "$STATE/logs/error.log"
   for _ in $(seq 50); do [ -f "$PIDFILE" ] && break; sleep 0.1; done
+  for _ in $(seq 50); do
+    python3 -c 'import socket,sys; socket.create_connection(("127.0.0.1", int(sys.argv[1])), 1)' "$upload_port" \
+      2>/dev/null && break
+    sleep 0.1
+  done
 
-  local base="http://127.0.0.1:$http_port"
   mkdir -p "$program_dir"
   {
     echo "[production]"
