@@ -36,7 +36,40 @@ DocFileItem::DocFileItem(QWidget* parent) : QWidget(parent), ui(new Ui::DocFileI
 
 DocFileItem::~DocFileItem()
 {
+    delete m_deleteBox.data();
     delete ui;
+}
+
+QString DocFileItem::Key() const
+{
+    return QString::fromStdString(m_mode == ModeRoomDoc ? m_doc.docId : m_entry.uuid);
+}
+
+MsgBox* DocFileItem::TakeDeleteQuestion()
+{
+    MsgBox* box = m_deleteBox.data();
+    if (box)
+        disconnect(box, nullptr, this, nullptr);
+    m_deleteBox.clear();
+    return box;
+}
+
+void DocFileItem::AdoptDeleteQuestion(MsgBox* box)
+{
+    if (!box || box == m_deleteBox)
+        return;
+    delete TakeDeleteQuestion();
+    ListenTo(box);
+}
+
+void DocFileItem::ListenTo(MsgBox* box)
+{
+    m_deleteBox = box;
+    connect(box, &MsgBox::sgCloseMsgBox, this, [this](bool ok, MsgBox*) {
+        m_deleteBox.clear();
+        if (ok)
+            emit sgItemCmd(CmdDelete);
+    });
 }
 
 QString DocFileItem::ExtensionOf(const std::string& extField, const std::string& name)
@@ -154,13 +187,14 @@ void DocFileItem::on_btnReName_clicked()
 
 void DocFileItem::on_btnDel_clicked()
 {
-    auto* box = new MsgBox(this, true, kDeleteBoxSeconds);
+    if (m_deleteBox) {  // already asking
+        m_deleteBox->raise();
+        return;
+    }
+    auto* box = new MsgBox(window(), true, kDeleteBoxSeconds);
     box->SetMsgText(tr("确定删除该文件吗？"), QString());
     box->SetButtonText(true, tr("确定"), tr("取消"));
-    connect(box, &MsgBox::sgCloseMsgBox, this, [this](bool ok, MsgBox*) {
-        if (ok)
-            emit sgItemCmd(CmdDelete);
-    });
+    ListenTo(box);
     box->ShowMsg();
 }
 

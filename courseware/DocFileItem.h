@@ -7,8 +7,11 @@
 #include "WhiteBoardLib.h"
 #include "courseware/NetFileInfo.h"
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
+
+class MsgBox;
 
 namespace Ui {
 class DocFileItem;
@@ -47,6 +50,17 @@ public:
     WBDocInfo GetDocInfo() const { return m_doc; }
     NetFileInfo GetNetFile() const { return m_entry; }
     int GetMode() const { return m_mode; }
+    // What the row stands for across refills of its list: the document id of
+    // a room row, the uuid of a cloud entry; empty for a placeholder or a new
+    // folder.
+    QString Key() const;
+
+    // The delete question open on this row, if any, let go of: it no longer
+    // answers to this row and outlives it (null when none is open).
+    MsgBox* TakeDeleteQuestion();
+    // Takes over an open delete question of a row this one replaces: its OK
+    // now deletes this row's entry.
+    void AdoptDeleteQuestion(MsgBox* box);
 
     static QString FormatSize(qint64 bytes);
     // The extension: the record's own field, else the name after its last ".".
@@ -73,9 +87,14 @@ protected:
 private:
     void SetIcon(const QString& ext, bool folder, const char* func, const char* fmt);
     void StartEditing();
+    void ListenTo(MsgBox* box);
 
     Ui::DocFileItem* ui;   // the form, owned
     int m_mode = ModeNone;
     WBDocInfo m_doc;       // room rows
     NetFileInfo m_entry;   // cloud rows; its name takes the edited text
+    // The open delete question: a window of its own under the row's window,
+    // so that a refill of the list can hand it to the row that replaces
+    // this one; closed with the row when nobody took it.
+    QPointer<MsgBox> m_deleteBox;
 };

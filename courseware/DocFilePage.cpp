@@ -58,6 +58,7 @@ void DocFilePage::SetDocList(std::vector<WBDocInfo> docs)
         hadUpload = true;
         m_uploadRow = nullptr;
     }
+    docpage::HeldDeleteQuestion question(ui->listWidget);
     ui->listWidget->setCurrentItem(nullptr);
     ui->listWidget->clear();
     for (const WBDocInfo& doc : docs) {
@@ -74,6 +75,7 @@ void DocFilePage::SetDocList(std::vector<WBDocInfo> docs)
         item->setSizeHint(QSize(0, row->height()));
         row->InitUI(shown);
         ui->listWidget->setItemWidget(item, row);
+        question.Offer(row);
         // The document just uploaded opens as soon as the room lists it.
         if (hadUpload && QString::fromStdString(doc.fileName) == uploaded)
             onItemPressed(item);

@@ -167,6 +167,7 @@ DocFileItem* DocMyNetPage::NewRow()
 void DocMyNetPage::ShowFileList(std::vector<NetFileInfo> entries)
 {
     ui->btnUploadDoc->setEnabled(true);
+    docpage::HeldDeleteQuestion question(ui->listWidget);
     ui->listWidget->clear();
     for (const NetFileInfo& e : entries) {
         auto* item = new QListWidgetItem(ui->listWidget);
@@ -176,6 +177,7 @@ void DocMyNetPage::ShowFileList(std::vector<NetFileInfo> entries)
         item->setSizeHint(QSize(0, row->height()));
         row->InitNetFile(e, true);
         ui->listWidget->setItemWidget(item, row);
+        question.Offer(row);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/Logger.h"
 #include "app/PubUtils.h"
+#include "courseware/DocFileItem.h"
 #include "courseware/NetDirCtrl.h"
 #include "widgets/MsgBox.h"
 #include "widgets/Toast.h"
@@ -130,6 +131,33 @@ bool TakeListing(NetDirCtrl* bar, const QVariantMap& result, const char* func, s
     }
     *entries = taken;
     return true;
+}
+
+HeldDeleteQuestion::HeldDeleteQuestion(QListWidget* list)
+{
+    for (int i = 0; i < list->count() && !m_box; ++i) {
+        auto* row = qobject_cast<DocFileItem*>(list->itemWidget(list->item(i)));
+        if (!row)
+            continue;
+        m_key = row->Key();
+        m_box = row->TakeDeleteQuestion();
+    }
+}
+
+HeldDeleteQuestion::~HeldDeleteQuestion()
+{
+    if (m_box) {
+        m_box->hide();
+        m_box->deleteLater();
+    }
+}
+
+void HeldDeleteQuestion::Offer(DocFileItem* row)
+{
+    if (!m_box || m_key.isEmpty() || row->Key() != m_key)
+        return;
+    row->AdoptDeleteQuestion(m_box);
+    m_box.clear();
 }
 
 }  // namespace docpage

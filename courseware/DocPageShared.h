@@ -10,6 +10,8 @@
 
 #include <vector>
 
+class DocFileItem;
+class MsgBox;
 class NetDirCtrl;
 class QFileDialog;
 class QListWidget;
@@ -43,5 +45,24 @@ void Show(QWidget* owner, QPushButton* anchor);
 // A failed answer for it takes the bar's waiting level back; an answer for
 // another folder is dropped with a warning logged under func.
 bool TakeListing(NetDirCtrl* bar, const QVariantMap& result, const char* func, std::vector<NetFileInfo>* entries);
+
+// Keeps a delete question open across a refill of a page's list: made
+// before the list is emptied, it takes the open question off the old rows;
+// each new row is offered to it and the row of the same entry takes the
+// question over. When no new row stands for that entry any more (it has
+// gone), the question is closed unanswered at the end of the refill.
+class HeldDeleteQuestion {
+public:
+    explicit HeldDeleteQuestion(QListWidget* list);
+    ~HeldDeleteQuestion();
+    HeldDeleteQuestion(const HeldDeleteQuestion&) = delete;
+    HeldDeleteQuestion& operator=(const HeldDeleteQuestion&) = delete;
+
+    void Offer(DocFileItem* row);
+
+private:
+    QPointer<MsgBox> m_box;  // the question nobody holds yet
+    QString m_key;           // the entry it asks about
+};
 
 }  // namespace docpage

@@ -364,3 +364,46 @@ TEST(DocPages, TheFormatButtonsShowTheSupportedFormatsPicture)
         EXPECT_EQ(at, arrow->mapToGlobal(QPoint(arrow->width(), arrow->height()))) << c.button;
     }
 }
+
+// A refill of a page's list keeps an open delete question: answered after
+// the refill it deletes the entry it asked about; when the refill no longer
+// lists that entry the question goes unanswered.
+TEST(DocPages, ARefillKeepsAnOpenDeleteQuestion)
+{
+    DocSession s;
+    s.panel->show();
+
+    // The room page, refilled by the whiteboard library's document list.
+    DocFilePage* room = s.panel->FilePage();
+    auto* list = room->findChild<QListWidget*>("listWidget");
+    WBDocInfo a("d1"), b("d2");
+    a.fileName = "讲义.pdf";
+    b.fileName = "图.png";
+    s.panel->SetDocList({a, b});
+    doctest::rowNamed(list, "图.png")->on_btnDel_clicked();
+    s.panel->SetDocList({a, b});
+    ASSERT_EQ(doctest::shownBoxes().size(), 1u) << "the refill closed the question";
+    QTest::mouseClick(doctest::boxButton(doctest::shownBoxes()[0], "btnOk"), Qt::LeftButton);
+    EXPECT_EQ(rowNames(list), QStringList{"讲义.pdf"});
+
+    doctest::rowNamed(list, "讲义.pdf")->on_btnDel_clicked();
+    s.panel->SetDocList({b});  // the document went meanwhile
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(doctest::shownBoxes().empty());
+    EXPECT_EQ(rowNames(list), QStringList{"图.png"});
+
+    // The own cloud disk, refilled by a new listing of its folder.
+    DocMyNetPage* page = s.panel->MyNetPage();
+    s.panel->InitPages();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return page->List()->count() == 2; }, 20000));
+    const QString uuid = QString::fromStdString(doctest::rowNamed(page->List(), "song.mp3")->GetNetFile().uuid);
+    doctest::rowNamed(page->List(), "song.mp3")->on_btnDel_clicked();
+    const int listings = s.results.count(RsC_Http_NetFolderList);
+    page->onNetDirCmd(QVariantMap{{"name", "全部资料"}, {"uuid", "0"}});
+    ASSERT_TRUE(s.waitResult(RsC_Http_NetFolderList, listings + 1));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return page->List()->count() == 2; }, 20000));
+    ASSERT_EQ(doctest::shownBoxes().size(), 1u) << "the listing closed the question";
+    QTest::mouseClick(doctest::boxButton(doctest::shownBoxes()[0], "btnOk"), Qt::LeftButton);
+    ASSERT_EQ(s.calls("DeleteNetFile").size(), 1);
+    EXPECT_EQ(s.calls("DeleteNetFile")[0].value(1).toString(), uuid);
+}
