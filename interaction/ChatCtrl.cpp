@@ -77,7 +77,7 @@ ChatCtrl::ChatCtrl(QWidget* parent) : QWidget(parent), ui(new Ui::ChatWidget)
     ui->sendTextEdit->installEventFilter(this);
 
     setFixedWidth(320);
-    setMinimumHeight(200);
+    setMinimumHeight(kMinHeight);
     for (QWidget* w : {ui->chatTabBtn, ui->questionTabBtn, ui->banBtn, ui->switchWindowBtn, ui->screenshotBtn})
         w->hide();
 
@@ -138,6 +138,13 @@ void ChatCtrl::InitStyle()
                                       "QListWidget::item:selected:!active{background:#7c858c;}");
         ui->sendTextEdit->setStyleSheet("QTextEdit{background:transparent;font-size:14px;color:#ffffff;margin:0px;}"
                                         "QTextEdit[status=\"1\"]{border:1px solid red;}");
+        // Embedded in the dock: nothing of a class room's floating window
+        // (its see-through corners, rounded mask, fixed height) stays.
+        setAttribute(Qt::WA_TranslucentBackground, false);
+        setAttribute(Qt::WA_NoSystemBackground, false);
+        clearMask();
+        setMinimumHeight(kMinHeight);
+        setMaximumHeight(QWIDGETSIZE_MAX);
         setFixedWidth(data->GetVideoWidth());
         if (data->GetLayout() == 2) {
             ui->titleWidget->hide();

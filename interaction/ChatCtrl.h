@@ -57,6 +57,7 @@ public:
     static constexpr int kTrimTo = 1600;
     static constexpr int kMaxTextBytes = 200;
     static constexpr qint64 kSendIntervalMs = 2000;
+    static constexpr int kMinHeight = 200;
 
     // For tests and the main window's checks.
     const QList<ChatMsgItem*>& Rows() const { return m_rows; }

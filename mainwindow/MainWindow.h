@@ -256,8 +256,8 @@ private:
     void InitLiveRoomUi();
     void InitSmallRoomUi();
     void ResetRoomTools();
-    // --- the room's user list and chat panel (RoomEntry.cpp) ---
-    void MakeUserListAndChat(QWidget* parent);
+    // --- the room's user list (RoomEntry.cpp) ---
+    void MakeUserList(QWidget* parent);
     // --- end ---
     void DropRoomObjects();
     bool ExtPushVisible() const;
@@ -292,7 +292,7 @@ private:
     ExtPushWidget* m_extPush = nullptr;                     // 14
     ShowStreamWidget* m_streamWidget = nullptr;             // 15, first Ctrl+Shift+R
     StuDeviceSettingWidget* m_stuDevice = nullptr;          // 16, student side only
-    ChatCtrl* m_chat = nullptr;                             // 17, room set-up
+    ChatCtrl* m_chat = nullptr;                             // 17, lives with the window
     VerSliderWidget* m_micSlider = nullptr;                 // 18
     VerSliderWidget* m_speakerSlider = nullptr;             // 19
     MsgBox* m_msgBox = nullptr;                             // 20

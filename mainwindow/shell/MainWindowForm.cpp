@@ -18,6 +18,7 @@
 #include "home/ClassListWidget.h"
 #include "home/LoginWidget.h"
 #include "interaction/CHudongWidget.h"
+#include "interaction/ChatCtrl.h"
 #include "interaction/CountdownWidget.h"
 #include "interaction/CTopClassWidget.h"
 #include "interaction/CTopMsgWidget.h"
@@ -125,6 +126,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui::MainWi
 void MainWindow::MakeRoomTools()
 {
     m_hudong = new CHudongWidget(this);
+    m_chat = new ChatCtrl(this);
     m_topMsg = new CTopMsgWidget(this);
     m_products = new CTopClassWidget(this);
     m_adverts = new CTopClassWidget(this);

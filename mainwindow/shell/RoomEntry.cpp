@@ -157,7 +157,7 @@ void MainWindow::InitLiveRoomUi()
     ui->labRecTip->setFixedWidth(60);
     Room::instance()->InitDisplayWidget(this);
     m_showQR = MakeRoomShared<ShowQRWidget>(ui->DockRight);
-    MakeUserListAndChat(ui->DockRight);
+    MakeUserList(ui->DockRight);
     connect(m_hudong, &CHudongWidget::sgBigOpenMedia, m_userList.get(), &UserListDialog::onBigOpenMedia);
     connect(m_userList.get(), &UserListDialog::sgBigCloseMediaClick, m_hudong,
             &CHudongWidget::on_btnBigOpenMedia_clicked);
@@ -196,7 +196,7 @@ void MainWindow::InitSmallRoomUi()
     CData* data = CData::instance();
     ui->labRecTip->setFixedWidth(133);
     m_showQR = MakeRoomShared<ShowQRWidget>(this);
-    MakeUserListAndChat(this);
+    MakeUserList(this);
     ui->btnSwitchLine->hide();
     if (data->IsLoginRole6()) {
         ui->btnTopMsg->show();
@@ -217,13 +217,13 @@ void MainWindow::InitSmallRoomUi()
     m_drawToolBar = std::make_shared<DrawToolBarCtrl>(ui->wbWidget);
 }
 
-// The room's user list and chat panel, made anew for every room on the
-// widget that holds them (the dock of a live room, else this window).
-void MainWindow::MakeUserListAndChat(QWidget* parent)
+// The room's user list, made anew for every room on the widget that holds
+// it (the dock of a live room, else this window). The chat panel is the
+// window's own and keeps its rows between rooms: a live room's dock takes
+// it in, a class room shows it floating over this window.
+void MainWindow::MakeUserList(QWidget* parent)
 {
     m_userList = MakeRoomShared<UserListDialog>(parent);
-    DropWidget(m_chat);
-    m_chat = new ChatCtrl(parent);
 }
 
 void MainWindow::ExitRoom()
@@ -311,7 +311,11 @@ void MainWindow::DropRoomObjects()
     Room::instance()->SetDeskFloatWidget(nullptr);
     m_showQR.reset();
     m_userList.reset();
-    DropWidget(m_chat);
+    // The chat panel stays, hidden and out of the dock, with its rows, own
+    // chat ids and throttle; the next room places and styles it again.
+    m_chat->hide();
+    if (m_chat->parentWidget() != this)
+        m_chat->setParent(this);
     m_docWidget->Clear();
     m_docWidget->hide();
     ui->DockRight->hide();

@@ -97,10 +97,7 @@ void MainWindow::OnNotice(int, const QVariantMap& v)
     // Every notice, also a repeated one, is a system line of the chat.
     const QString chatLine =
         QStringLiteral("<font color=\"#e6a23c\">【*公告*】</font>") + QString::fromUtf8(CTopMsgWidget::GetHtmlMsg(msg).c_str());
-    if (m_chat)
-        m_chat->AddSysMsg(chatLine);
-    else
-        Logger::instance()->Log(LOG_INFO, "MainWindow::OnNotice", "notice line %s", chatLine.toUtf8().constData());
+    m_chat->AddSysMsg(chatLine);
 }
 
 void MainWindow::OnProduct(int code, const QVariantMap& v)

@@ -5,6 +5,7 @@
 #include "tests/mainwindow/RoomTestSupport.h"
 
 #include "home/ClassListWidget.h"
+#include "interaction/ChatCtrl.h"
 #include "interaction/UserListDialog.h"
 #include "mainwindow/popups/DeskFloatWidget.h"
 #include "mainwindow/popups/ShowQRWidget.h"
@@ -149,6 +150,51 @@ TEST_F(RoomEntryTest, ExitResetsTheRoomAndAReEntryMakesFreshPopUps)
     EXPECT_TRUE(Only<UserListDialog>());
     EXPECT_TRUE(ui->DockRight->isVisibleTo(w));
     EXPECT_EQ(236, ui->DockRight->width());
+}
+
+// The chat panel is the window's own: its rows and own chat ids stay from
+// room to room, and each room gives it its look and place (docked and dark
+// in a live room, a floating light window in a class room).
+TEST_F(RoomEntryTest, TheChatPanelOutlivesTheRoomsAndTakesEachRoomsLook)
+{
+    const QPointer<ChatCtrl> chat = Only<ChatCtrl>();
+    ASSERT_TRUE(chat) << "made with the window";
+    EXPECT_FALSE(chat->isVisible());
+    int rows = 0;
+    for (const bool live : {true, false, true}) {
+        SCOPED_TRACE(live ? "live room" : "class room");
+        SignIn(live);
+        w->EnterRoom();
+        ASSERT_EQ(chat, Only<ChatCtrl>());
+        EXPECT_EQ(rows, chat->Rows().size());
+        if (live) {
+            EXPECT_EQ(ui->DockRight, chat->parentWidget());
+            EXPECT_FALSE(chat->isWindow());
+            EXPECT_EQ(CData::instance()->GetVideoWidth(), chat->width());
+            EXPECT_EQ(QWIDGETSIZE_MAX, chat->maximumHeight()) << "not the floating window's 460";
+            EXPECT_TRUE(chat->mask().isEmpty()) << "no rounded mask of the floating window";
+            EXPECT_FALSE(chat->testAttribute(Qt::WA_TranslucentBackground));
+        } else {
+            EXPECT_EQ(w, chat->parentWidget());
+            EXPECT_TRUE(chat->isWindow());
+            EXPECT_EQ(QSize(320, 460), chat->size());
+        }
+        chat->AddSysMsg(QString("<font color=\"#e6a23c\">【*消息*】</font>room %1").arg(rows));
+        ++rows;
+        chat->onClientLibCmd(RsC_Room_LoginResult, QVariantMap{{"type", "chat"}, {"userid", QString("c%1").arg(rows)}});
+        if (live && rows == 1) {
+            w->show();
+            chat->show();
+            shelltest::Screenshot(w, "chat_live_room.png");
+        }
+        w->ExitRoom();
+        RunDeferredDeletes();
+        ASSERT_TRUE(chat) << "the panel stays with the window";
+        EXPECT_FALSE(chat->isVisible());
+        EXPECT_EQ(rows, chat->Rows().size());
+        EXPECT_TRUE(chat->OwnChatIds().endsWith(QString("|c%1").arg(rows)));
+    }
+    EXPECT_TRUE(chat->OwnChatIds().contains("|c1|c2|c3"));
 }
 
 TEST_F(RoomEntryTest, ExitWithoutARoomAndTwiceIsHarmless)

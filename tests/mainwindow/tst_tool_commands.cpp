@@ -5,6 +5,8 @@
 #include "tests/mainwindow/DispatchTestSupport.h"
 
 #include "interaction/CHudongWidget.h"
+#include "interaction/ChatCtrl.h"
+#include "interaction/ChatMsgItem.h"
 #include "interaction/CountdownWidget.h"
 #include "interaction/CTopClassWidget.h"
 #include "interaction/CTopMsgWidget.h"
@@ -99,6 +101,13 @@ const std::vector<Case>& Cases()
          [] {
              EXPECT_EQ(Child<CTopMsgWidget>()->CurrentId(), qint64(1) << 40);
              EXPECT_EQ(Child<CTopMsgWidget>()->CurrentMsg(), QString("{\"text\":\"hi\"}"));
+             // And a system line of the chat: the orange notice tag, then the notice's HTML.
+             ASSERT_FALSE(Child<ChatCtrl>()->Rows().isEmpty());
+             const QSharedPointer<MsgInfo> line = Child<ChatCtrl>()->Rows().last()->GetMsg();
+             EXPECT_EQ(line->msgType, kChatMsgSystem);
+             EXPECT_EQ(line->content,
+                       QString("<font color=\"#e6a23c\">【*公告*】</font>") +
+                           QString::fromStdString(CTopMsgWidget::GetHtmlMsg("{\"text\":\"hi\"}")));
          }},
         {"ProductListGoesToTheFirstPanel", RsC_Product1_List,
          QVariantMap{{"lastts", "1"}, {"listdata", QVariantList{QVariantMap{{"productid", "p1"}}}}},

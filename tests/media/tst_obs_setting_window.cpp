@@ -159,15 +159,17 @@ TEST_F(SettingWindowTest, FormBeforeTheFirstFill)
     ASSERT_TRUE(waitUntil([&] { return window->isVisible() && preview->view() != nullptr; }));
     EXPECT_GT(preview->width(), child<QWidget>("centralwidget")->width() / 2) << "the preview takes 5 of 8";
     // The screen as the teacher sees it: the engine paints the preview.
-    const QPoint probe = preview->geometry().center();
+    // Its top edge, in the window: the engine's grey around the canvas.
+    const QPoint probe = preview->mapTo(window.get(), QPoint(preview->width() / 2, 2));
     QImage shot;
-    waitUntil(
+    const bool painted = waitUntil(
         [&] {
             shot = QGuiApplication::primaryScreen()->grabWindow(window->winId()).toImage();
-            return !shot.isNull() && shot.pixelColor(probe.x(), 5) == QColor(130, 130, 130);
+            return !shot.isNull() && shot.pixelColor(probe) == QColor(130, 130, 130);
         },
         10000);
     shot.save(QString::fromStdString(testsupport::screenshotPath("obs_setting_window.png")));
+    EXPECT_TRUE(painted) << "the preview's canvas colour at the top of the window";
 }
 
 TEST_F(SettingWindowTest, FirstFillOnTheFourthTickSelectsAreaCaptureAndTheWantedMicrophone)
