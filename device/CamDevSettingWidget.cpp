@@ -1,23 +1,39 @@
 #include "device/CamDevSettingWidget.h"
-#include <QCloseEvent>
+#include "ui_CamDevSettingWidget.h"
 
-CamDevSettingWidget::CamDevSettingWidget(QWidget* parent) : QWidget(parent)
+#include "app/SystemInfo.h"
+
+CamDevSettingWidget::CamDevSettingWidget(QWidget* parent) : DeviceSettingBase(parent), ui(new Ui::CamDevSettingWidget)
 {
-    setObjectName("CamDevSettingWidget");
-    hide();
+    ui->setupUi(this);
+    BindForm();
+    ui->radioVideo1->setChecked(true);
 }
 
-void CamDevSettingWidget::initDevice() {}
+CamDevSettingWidget::~CamDevSettingWidget() { delete ui; }
 
-void CamDevSettingWidget::showSetting()
+QList<QPair<QString, QString>> CamDevSettingWidget::MicrophoneDevices()
 {
-    emit sgStartDeviceSetting(true);
-    show();
-    raise();
+    std::vector<std::string> names;
+    std::vector<std::string> ids;
+    GetAudioInputDevices(names, ids);
+    QList<QPair<QString, QString>> devices;
+    for (const std::string& name : names) {
+        const QString text = QString::fromStdString(name);
+        devices.append({text, text});
+    }
+    return devices;
 }
 
-void CamDevSettingWidget::closeEvent(QCloseEvent* event)
+void CamDevSettingWidget::OnClosing()
 {
-    emit sgStartDeviceSetting(false);
-    QWidget::closeEvent(event);
+    int mode = 0;
+    if (ui->radioVideo1->isChecked())
+        mode = 1;
+    else if (ui->radioVideo2->isChecked())
+        mode = 2;
+    else if (ui->radioVideo3->isChecked())
+        mode = 3;
+    if (mode != 0 && m_videoModeSink)
+        m_videoModeSink(mode);
 }

@@ -1,23 +1,10 @@
 #include "device/DeviceSettingDialog.h"
-#include <QCloseEvent>
+#include "ui_DeviceSettingForm.h"
 
-DeviceSettingDialog::DeviceSettingDialog(QWidget* parent) : QWidget(parent)
+DeviceSettingDialog::DeviceSettingDialog(QWidget* parent) : DeviceSettingBase(parent), ui(new Ui::DeviceSettingForm)
 {
-    setObjectName("DeviceSettingDialog");
-    hide();
+    ui->setupUi(this);
+    BindForm();
 }
 
-void DeviceSettingDialog::initDevice() {}
-
-void DeviceSettingDialog::showSetting()
-{
-    emit sgStartDeviceSetting(true);
-    show();
-    raise();
-}
-
-void DeviceSettingDialog::closeEvent(QCloseEvent* event)
-{
-    emit sgStartDeviceSetting(false);
-    QWidget::closeEvent(event);
-}
+DeviceSettingDialog::~DeviceSettingDialog() { delete ui; }

@@ -1,18 +1,19 @@
 #pragma once
-// The camera, microphone and speaker dialog. Its form comes later; opening
-// and closing it already announce the device-setting state. GUI thread only.
-#include <QWidget>
+// The room's camera, microphone and speaker dialog (the gear "设备选择"):
+// the three lists, both volumes and a local camera preview, each choice
+// applied at once through the current media engine. GUI thread only.
+#include "device/DeviceSettingBase.h"
 
-class DeviceSettingDialog : public QWidget {
+namespace Ui {
+class DeviceSettingForm;
+}
+
+class DeviceSettingDialog : public DeviceSettingBase {
     Q_OBJECT
 public:
     explicit DeviceSettingDialog(QWidget* parent = nullptr);
-    void initDevice();
-    void showSetting();
+    ~DeviceSettingDialog() override;
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
-signals:
-    void sgStartDeviceSetting(bool on);
+private:
+    Ui::DeviceSettingForm* ui;
 };

@@ -325,6 +325,7 @@ private:
     bool m_firstRoomLogin = true;                           // 47
     bool m_startRecording = false;                          // 48
     qint64 m_lastActivity = 0;                              // 49, ms of the server clock
+    bool m_leavingRoom = false;  // ExitRoom is closing the room's dialogs: nothing resumes
     std::function<qint64()> m_wallSeconds;
 
     // --- room entry and exit, tool bar, tick (RoomEntry.cpp, Toolbar.cpp,

@@ -2,6 +2,7 @@
 
 #include "app/Room.h"
 #include "mainwindow/popups/AudioFloatWidget.h"
+#include "device/CamPreviewWdg.h"
 #include "mainwindow/room/BigVideoCtrl.h"
 
 #include <QPointer>
@@ -20,7 +21,20 @@ QPointer<AudioFloatWidget>& audioFloat()
     return pill;
 }
 
+// The camera preview of a desktop share: a top-level window of its own,
+// made on the first share and deleted when the room is left.
+QPointer<CamPreviewWdg>& camPreview()
+{
+    static QPointer<CamPreviewWdg> preview;
+    return preview;
+}
+
 }  // namespace
+
+void DropRoomViews()
+{
+    delete camPreview().data();
+}
 
 void InstallRoomViews()
 {
@@ -47,6 +61,16 @@ void InstallRoomViews()
             pill->setVisible(show);
             if (show)
                 pill->raise();
+        }
+    };
+    views.showCamPreview = [](bool show) {
+        QPointer<CamPreviewWdg>& preview = camPreview();
+        if (show) {
+            if (!preview)
+                preview = new CamPreviewWdg(nullptr);
+            preview->showPreview(true, Room::instance()->GetWBParent());
+        } else if (preview) {
+            preview->hidePreview();
         }
     };
     Room::instance()->SetViews(views);

@@ -15,6 +15,7 @@
 #include "device/CamDevSettingWidget.h"
 #include "device/DeviceCheckDialog.h"
 #include "device/DeviceSettingDialog.h"
+#include "mainwindow/room/RoomViewsSetup.h"
 #include "home/ClassListWidget.h"
 #include "home/LoginWidget.h"
 #include "interaction/CHudongWidget.h"
@@ -195,6 +196,7 @@ MainWindow::~MainWindow()
 {
     delete m_broadcast;  // a top-level window of its own
     m_broadcast = nullptr;
+    DropRoomViews();     // the camera preview window, a top-level one too
     delete ui;
     ui = nullptr;
     m_dualTeacher.clear();

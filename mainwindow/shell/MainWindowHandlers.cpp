@@ -23,6 +23,9 @@
 
 namespace {
 
+// The class type of a dual-teacher class's second room.
+constexpr int kClassTypeDualSub = 0;
+
 // Share and play type of the external push.
 constexpr int kShareExtPush = 4;
 
@@ -40,6 +43,16 @@ void MainWindow::ConnectHandlers()
             Qt::UniqueConnection);
     connect(m_camSetting, &CamDevSettingWidget::sgStartDeviceSetting, this, &MainWindow::OnDeviceSetting,
             Qt::UniqueConnection);
+    // The clarity chosen in the HD camera dialog goes to the live pusher's
+    // record, where the HD camera share takes its video mode from.
+    m_camSetting->SetVideoModeSink([](int videoMode) {
+        RtmpLivePusher* pusher = Room::instance()->GetLivePusher();
+        if (!pusher)
+            return;
+        RtmpPushParam param = pusher->GetPushParam();
+        param.videoMode = videoMode;
+        pusher->SetPushParam(param);
+    });
     connect(m_extPush, &ExtPushWidget::sgExtPushShow, this, &MainWindow::OnExtPushShow, Qt::UniqueConnection);
     connect(m_extPush, &ExtPushWidget::sgExtPushStart, this, &MainWindow::OnExtPushStart, Qt::UniqueConnection);
     connect(m_extPush, &ExtPushWidget::sgExtPushPlay, this, &MainWindow::OnExtPushPlay, Qt::UniqueConnection);
@@ -71,22 +84,33 @@ void MainWindow::OnExitApp()
 void MainWindow::OnDeviceSetting(bool on)
 {
     CData* data = CData::instance();
+    Room* room = Room::instance();
     data->SetStatus(kStatusDevicesBusy, on ? 1 : 0);
-    ClientLib* lib = Room::instance()->GetClientLib();
+    ClientLib* lib = room->GetClientLib();
     if (data->IsTeacher() && lib) {
         if (on)
             lib->ReportDeviceState(0, 0, tr("老师正在进行设备调试"));
         else
             lib->ReportDeviceState(-1, -1, QString());
     }
+    Logger::instance()->Log(LOG_INFO, "MainWindow::OnDeviceSetting", "device setting %s", on ? "on" : "off");
     if (!data->IsLiveRoom())
         return;
-    if (on)
+    if (on) {
+        // The devices are free for the dialog: the teacher's stream stops.
         m_shareRetry = 0;
-    // Seam: on -> Room::StopShare(); off -> the partner's play resumes
-    // (class type 0 with the partner present) or the share resumes in the
-    // live mode, once the room controller offers play and share.
-    Logger::instance()->Log(LOG_INFO, "MainWindow::OnDeviceSetting", "device setting %s", on ? "on" : "off");
+        room->StopShare();
+        return;
+    }
+    if (m_leavingRoom)
+        return;
+    if (data->GetClassType() == kClassTypeDualSub && data->GetStatus(kStatusPartnerTeacher)) {
+        // The partner teacher is teaching: the partner's stream plays again.
+        if (room->GetPlayType() != 0)
+            room->StartPlay(room->GetPlayType(), room->GetPlayStream());
+    } else {
+        room->StartShare(data->GetLiveMode());
+    }
 }
 
 void MainWindow::OnExtPushShow(bool show)

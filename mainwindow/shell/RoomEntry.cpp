@@ -251,8 +251,12 @@ void MainWindow::ExitRoom()
 
     ResetRoomTools();
     m_lastNetWarning = 0;
+    // A device dialog still open ends the device setting (the students are
+    // told, the busy state clears) but resumes nothing in a room being left.
+    m_leavingRoom = true;
     m_deviceSetting->close();
     m_camSetting->close();
+    m_leavingRoom = false;
     if (m_stuDevice)
         m_stuDevice->close();
     m_mediaPlayer->StopMedia(true);
@@ -267,6 +271,7 @@ void MainWindow::ExitRoom()
     // keeps playing (or replaying) at home.
     ui->userListCtrl->clearUsers();
     Room::instance()->StopShare();
+    DropRoomViews();
     Room::instance()->StopPlay(true);
     if (m_broadcast->IsMP4Recording())
         m_broadcast->StopRecord();
