@@ -5,6 +5,7 @@
 #include "skinui/UIStateBits.h"
 #include "skinui/controls/UIScrollBar.h"
 
+#include <algorithm>
 #include <cstring>
 #include <cstdlib>
 
@@ -267,42 +268,60 @@ void CContainerUI::HandleEvent(UIEventRecord& event)
     CControlUI::HandleEvent(event);
 }
 
+namespace {
+
+bool isShown(const CScrollBarUI* pBar) { return pBar && pBar->IsVisible(); }
+
+// Moves a shown bar to pos; returns how far it moved.
+int moveBar(CScrollBarUI* pBar, int pos)
+{
+    if (!isShown(pBar))
+        return 0;
+    const int iLastScrollPos = pBar->GetScrollPos();
+    pBar->SetScrollPos(pos);
+    return pBar->GetScrollPos() - iLastScrollPos;
+}
+
+int lineStep(UIAxis axis, CUIWindowManager* pManager)
+{
+    if (axis.horizontal || !pManager)
+        return 8;
+    return static_cast<int>(pManager->GetDefaultFontDesc()->tm.tmHeight) + 8;
+}
+
+} // namespace
+
+CScrollBarUI* CContainerUI::ScrollBarAlong(UIAxis axis) const
+{
+    return axis.horizontal ? m_pHorizontalScrollBar : m_pVerticalScrollBar;
+}
+
 SIZE CContainerUI::GetScrollPos() const
 {
     SIZE sz = {0, 0};
-    if (m_pVerticalScrollBar && m_pVerticalScrollBar->IsVisible())
-        sz.cy = m_pVerticalScrollBar->GetScrollPos();
-    if (m_pHorizontalScrollBar && m_pHorizontalScrollBar->IsVisible())
-        sz.cx = m_pHorizontalScrollBar->GetScrollPos();
+    for (const UIAxis axis : {UIAxis::X(), UIAxis::Y()}) {
+        if (const CScrollBarUI* pBar = ScrollBarAlong(axis); isShown(pBar))
+            axis.along(sz) = pBar->GetScrollPos();
+    }
     return sz;
 }
 
 SIZE CContainerUI::GetScrollRange() const
 {
     SIZE sz = {0, 0};
-    if (m_pVerticalScrollBar && m_pVerticalScrollBar->IsVisible())
-        sz.cy = m_pVerticalScrollBar->GetScrollRange();
-    if (m_pHorizontalScrollBar && m_pHorizontalScrollBar->IsVisible())
-        sz.cx = m_pHorizontalScrollBar->GetScrollRange();
+    for (const UIAxis axis : {UIAxis::X(), UIAxis::Y()}) {
+        if (const CScrollBarUI* pBar = ScrollBarAlong(axis); isShown(pBar))
+            axis.along(sz) = pBar->GetScrollRange();
+    }
     return sz;
 }
 
-void CContainerUI::SetScrollPos(SIZE szPos)
+SIZE CContainerUI::ScrollChildrenTo(SIZE szPos)
 {
-    int cx = 0;
-    int cy = 0;
-    if (m_pVerticalScrollBar && m_pVerticalScrollBar->IsVisible()) {
-        const int iLastScrollPos = m_pVerticalScrollBar->GetScrollPos();
-        m_pVerticalScrollBar->SetScrollPos(szPos.cy);
-        cy = m_pVerticalScrollBar->GetScrollPos() - iLastScrollPos;
-    }
-    if (m_pHorizontalScrollBar && m_pHorizontalScrollBar->IsVisible()) {
-        const int iLastScrollPos = m_pHorizontalScrollBar->GetScrollPos();
-        m_pHorizontalScrollBar->SetScrollPos(szPos.cx);
-        cx = m_pHorizontalScrollBar->GetScrollPos() - iLastScrollPos;
-    }
+    const int cy = moveBar(m_pVerticalScrollBar, szPos.cy);
+    const int cx = moveBar(m_pHorizontalScrollBar, szPos.cx);
     if (cx == 0 && cy == 0)
-        return;
+        return SIZE{0, 0};
     for (int it = 0; it < m_items.GetSize(); it++) {
         auto* pControl = static_cast<CControlUI*>(m_items[it]);
         if (!pControl->IsVisible() || pControl->IsFloat())
@@ -312,114 +331,38 @@ void CContainerUI::SetScrollPos(SIZE szPos)
         pControl->SetPos(rcPos);
     }
     Invalidate();
+    return SIZE{cx, cy};
 }
 
-namespace {
+void CContainerUI::SetScrollPos(SIZE szPos) { ScrollChildrenTo(szPos); }
 
-int lineStep(CUIWindowManager* pManager)
-{
-    if (!pManager)
-        return 8;
-    return static_cast<int>(pManager->GetDefaultFontDesc()->tm.tmHeight) + 8;
-}
-
-} // namespace
-
-void CContainerUI::LineUp()
+void CContainerUI::ScrollAlong(UIAxis axis, int value, bool bAbsolute)
 {
     SIZE sz = GetScrollPos();
-    sz.cy -= lineStep(m_pManager);
+    axis.along(sz) = bAbsolute ? value : axis.along(sz) + value;
     SetScrollPos(sz);
 }
 
-void CContainerUI::LineDown()
+int CContainerUI::PageAlong(UIAxis axis) const
 {
-    SIZE sz = GetScrollPos();
-    sz.cy += lineStep(m_pManager);
-    SetScrollPos(sz);
+    int iOffset = axis.length(m_rcItem) - axis.low(m_rcInset) - axis.high(m_rcInset);
+    if (const CScrollBarUI* pOther = ScrollBarAlong(axis.cross()); isShown(pOther))
+        iOffset -= axis.fixed(*pOther);
+    return iOffset;
 }
 
-void CContainerUI::PageUp()
-{
-    SIZE sz = GetScrollPos();
-    int iOffset = m_rcItem.bottom - m_rcItem.top - m_rcInset.top - m_rcInset.bottom;
-    if (m_pHorizontalScrollBar && m_pHorizontalScrollBar->IsVisible())
-        iOffset -= m_pHorizontalScrollBar->GetFixedHeight();
-    sz.cy -= iOffset;
-    SetScrollPos(sz);
-}
-
-void CContainerUI::PageDown()
-{
-    SIZE sz = GetScrollPos();
-    int iOffset = m_rcItem.bottom - m_rcItem.top - m_rcInset.top - m_rcInset.bottom;
-    if (m_pHorizontalScrollBar && m_pHorizontalScrollBar->IsVisible())
-        iOffset -= m_pHorizontalScrollBar->GetFixedHeight();
-    sz.cy += iOffset;
-    SetScrollPos(sz);
-}
-
-void CContainerUI::HomeUp()
-{
-    SIZE sz = GetScrollPos();
-    sz.cy = 0;
-    SetScrollPos(sz);
-}
-
-void CContainerUI::EndDown()
-{
-    SIZE sz = GetScrollPos();
-    sz.cy = GetScrollRange().cy;
-    SetScrollPos(sz);
-}
-
-void CContainerUI::LineLeft()
-{
-    SIZE sz = GetScrollPos();
-    sz.cx -= 8;
-    SetScrollPos(sz);
-}
-
-void CContainerUI::LineRight()
-{
-    SIZE sz = GetScrollPos();
-    sz.cx += 8;
-    SetScrollPos(sz);
-}
-
-void CContainerUI::PageLeft()
-{
-    SIZE sz = GetScrollPos();
-    int iOffset = m_rcItem.right - m_rcItem.left - m_rcInset.left - m_rcInset.right;
-    if (m_pVerticalScrollBar && m_pVerticalScrollBar->IsVisible())
-        iOffset -= m_pVerticalScrollBar->GetFixedWidth();
-    sz.cx -= iOffset;
-    SetScrollPos(sz);
-}
-
-void CContainerUI::PageRight()
-{
-    SIZE sz = GetScrollPos();
-    int iOffset = m_rcItem.right - m_rcItem.left - m_rcInset.left - m_rcInset.right;
-    if (m_pVerticalScrollBar && m_pVerticalScrollBar->IsVisible())
-        iOffset -= m_pVerticalScrollBar->GetFixedWidth();
-    sz.cx += iOffset;
-    SetScrollPos(sz);
-}
-
-void CContainerUI::HomeLeft()
-{
-    SIZE sz = GetScrollPos();
-    sz.cx = 0;
-    SetScrollPos(sz);
-}
-
-void CContainerUI::EndRight()
-{
-    SIZE sz = GetScrollPos();
-    sz.cx = GetScrollRange().cx;
-    SetScrollPos(sz);
-}
+void CContainerUI::LineUp() { ScrollAlong(UIAxis::Y(), -lineStep(UIAxis::Y(), m_pManager), false); }
+void CContainerUI::LineDown() { ScrollAlong(UIAxis::Y(), lineStep(UIAxis::Y(), m_pManager), false); }
+void CContainerUI::PageUp() { ScrollAlong(UIAxis::Y(), -PageAlong(UIAxis::Y()), false); }
+void CContainerUI::PageDown() { ScrollAlong(UIAxis::Y(), PageAlong(UIAxis::Y()), false); }
+void CContainerUI::HomeUp() { ScrollAlong(UIAxis::Y(), 0, true); }
+void CContainerUI::EndDown() { ScrollAlong(UIAxis::Y(), GetScrollRange().cy, true); }
+void CContainerUI::LineLeft() { ScrollAlong(UIAxis::X(), -lineStep(UIAxis::X(), m_pManager), false); }
+void CContainerUI::LineRight() { ScrollAlong(UIAxis::X(), lineStep(UIAxis::X(), m_pManager), false); }
+void CContainerUI::PageLeft() { ScrollAlong(UIAxis::X(), -PageAlong(UIAxis::X()), false); }
+void CContainerUI::PageRight() { ScrollAlong(UIAxis::X(), PageAlong(UIAxis::X()), false); }
+void CContainerUI::HomeLeft() { ScrollAlong(UIAxis::X(), 0, true); }
+void CContainerUI::EndRight() { ScrollAlong(UIAxis::X(), GetScrollRange().cx, true); }
 
 CScrollBarUI* CContainerUI::CreateScrollBar(bool bHorizontal)
 {
@@ -474,6 +417,96 @@ RECT CContainerUI::InnerRect() const
     if (m_pHorizontalScrollBar && m_pHorizontalScrollBar->IsVisible())
         rc.bottom -= m_pHorizontalScrollBar->GetFixedHeight();
     return rc;
+}
+
+POINT CContainerUI::ScrolledOrigin(const RECT& rc) const
+{
+    POINT pt = {rc.left, rc.top};
+    if (isShown(m_pHorizontalScrollBar))
+        pt.x -= m_pHorizontalScrollBar->GetScrollPos();
+    if (isShown(m_pVerticalScrollBar))
+        pt.y -= m_pVerticalScrollBar->GetScrollPos();
+    return pt;
+}
+
+int CContainerUI::StackChildren(UIAxis axis, SIZE szAvailable, POINT ptStart, const UIStackRules& rules)
+{
+    const UIAxis cross = axis.cross();
+    // First pass: the fixed length and how many children share the rest.
+    int nAdjustables = 0;
+    int fixedTotal = 0;
+    int nEstimateNum = 0;
+    for (int it = 0; it < m_items.GetSize(); it++) {
+        auto* pControl = static_cast<CControlUI*>(m_items[it]);
+        if (!pControl->IsVisible() || pControl->IsFloat())
+            continue;
+        int length = axis.along(pControl->PreferredSize(szAvailable));
+        if (length == 0)
+            nAdjustables++;
+        else
+            length = UIClampAlong(axis, *pControl, length);
+        const RECT rcPadding = pControl->GetPadding();
+        fixedTotal += length + axis.low(rcPadding) + axis.high(rcPadding);
+        nEstimateNum++;
+    }
+    const int gaps = std::max(0, nEstimateNum - 1) * m_iChildPadding;
+    fixedTotal += gaps;
+    const int available = axis.along(szAvailable);
+    const int availableAcross = axis.across(szAvailable);
+    const int share = nAdjustables > 0 ? std::max(0, (available - fixedTotal) / nAdjustables) : 0;
+
+    // Second pass: place them.
+    int pos = axis.along(ptStart);
+    const int crossPos = cross.along(ptStart);
+    int iAdjustable = 0;
+    int fixedRemaining = fixedTotal;
+    int remaining = available;
+    int needed = 0;
+    for (int it = 0; it < m_items.GetSize(); it++) {
+        auto* pControl = static_cast<CControlUI*>(m_items[it]);
+        if (!pControl->IsVisible())
+            continue;
+        if (pControl->IsFloat()) {
+            PlaceFloatingChild(it);
+            continue;
+        }
+        const RECT rcPadding = pControl->GetPadding();
+        const int padBefore = axis.low(rcPadding);
+        const int padAfter = axis.high(rcPadding);
+        remaining -= padBefore;
+        int length = axis.along(pControl->PreferredSize(axis.size(remaining, availableAcross)));
+        if (length == 0) {
+            iAdjustable++;
+            length = share;
+            if (iAdjustable == nAdjustables)
+                length = std::max(0, remaining - padAfter - fixedRemaining);
+            length = UIClampAlong(axis, *pControl, length);
+        } else {
+            length = UIClampAlong(axis, *pControl, length);
+            fixedRemaining -= length;
+        }
+        const int room = availableAcross - cross.low(rcPadding) - cross.high(rcPadding);
+        int span;
+        if (rules.iSpanAtLeast >= 0) {
+            span = std::max(room, rules.iSpanAtLeast);
+        } else {
+            span = cross.fixed(*pControl);
+            if (span == 0)
+                span = room;
+            span = std::max(span, 0);
+        }
+        span = UIClampAlong(cross, *pControl, span);
+
+        const int alongLow = pos + padBefore;
+        const int alongHigh = alongLow + length + (rules.bTrailingPadInside ? padAfter : 0);
+        const int crossLow = crossPos + cross.low(rcPadding);
+        pControl->SetPos(axis.rect(alongLow, crossLow, alongHigh, crossLow + span));
+
+        pos += length + m_iChildPadding + padBefore + padAfter;
+        needed += length + padBefore + padAfter;
+        remaining -= length + m_iChildPadding + padAfter;
+    }
+    return needed + gaps;
 }
 
 void CContainerUI::SetPos(RECT rc)

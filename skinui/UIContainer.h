@@ -5,10 +5,21 @@
 // into the children. Layouts, lists and the rich edit derive from it and
 // replace SetPos with their own arrangement. UI thread only.
 #include "skinui/IContainerUI.h"
+#include "skinui/UIAxis.h"
 #include "skinui/UIControl.h"
 #include "skinui/UIPtrArray.h"
 
 class CScrollBarUI;
+
+// How StackChildren places each child across its axis.
+struct UIStackRules
+{
+    // >= 0: every child spans the whole length across (and at least this
+    // much), whatever its own size; < 0: a child keeps its fixed size across.
+    int iSpanAtLeast = -1;
+    // The child's trailing padding along the axis lies inside its rectangle.
+    bool bTrailingPadInside = true;
+};
 
 class CContainerUI : public CControlUI, public IContainerUI
 {
@@ -78,9 +89,25 @@ protected:
     virtual void UpdateScrollBars(RECT rc, int cxRequired, int cyRequired);
     // The item rectangle less the inset and the visible scroll bars.
     RECT InnerRect() const;
+    // The top-left corner of rc moved back by the visible bars' positions.
+    POINT ScrolledOrigin(const RECT& rc) const;
+    // Places the visible children one after another along the axis from
+    // ptStart, sharing szAvailable's free length among the children that
+    // have none of their own; floating children get their own placement.
+    // Returns the length the children need along the axis.
+    int StackChildren(UIAxis axis, SIZE szAvailable, POINT ptStart, const UIStackRules& rules);
     void DestroyChild(CControlUI* pControl);
     // A new bar owned by this container, with the window's class defaults.
     CScrollBarUI* CreateScrollBar(bool bHorizontal);
+    // Moves the visible bars to szPos and the children with them; returns
+    // how far they moved.
+    SIZE ScrollChildrenTo(SIZE szPos);
+    // The bar that scrolls along the axis (may be null).
+    CScrollBarUI* ScrollBarAlong(UIAxis axis) const;
+    // Scrolls along the axis by delta, or to pos when bAbsolute.
+    void ScrollAlong(UIAxis axis, int value, bool bAbsolute);
+    // One page along the axis: the inner length less the other bar.
+    int PageAlong(UIAxis axis) const;
 
     CUIPtrArray m_items;
     RECT m_rcInset;

@@ -149,78 +149,47 @@ int CScrollBarUI::thickness() const
     return m_bHorizontal ? m_cxyFixed.cy : m_cxyFixed.cx;
 }
 
+UIAxis CScrollBarUI::axis() const { return UIAxis{m_bHorizontal}; }
+
 void CScrollBarUI::SetPos(RECT rc)
 {
     CControlUI::SetPos(rc);
     rc = m_rcItem;
+    const UIAxis ax = axis();
     const int t = thickness();
-    if (m_bHorizontal) {
-        const int cx = rc.right - rc.left;
-        int avail = cx;
-        if (m_bShowButton1)
-            avail -= t;
-        if (m_bShowButton2)
-            avail -= t;
-        if (avail > t) {
-            m_rcButton1 = m_bShowButton1 ? RECT{rc.left, rc.top, rc.left + t, rc.top + t}
-                                         : RECT{rc.left, rc.top, rc.left, rc.top};
-            m_rcButton2 = m_bShowButton2 ? RECT{rc.right - t, rc.top, rc.right, rc.top + t}
-                                         : RECT{rc.right, rc.top, rc.right, rc.top};
-            m_rcThumb.top = rc.top;
-            m_rcThumb.bottom = rc.top + t;
-            if (m_nRange < 1) {
-                m_rcThumb.left = m_rcButton1.right;
-                m_rcThumb.right = m_rcButton2.left;
-            } else {
-                const int len = std::max(t, static_cast<int>(static_cast<long long>(cx) * avail / (cx + m_nRange)));
-                m_rcThumb.left = static_cast<int>(static_cast<long long>(avail - len) * m_nScrollPos / m_nRange) +
-                                 m_rcButton1.right;
-                m_rcThumb.right = m_rcThumb.left + len;
-                if (m_rcThumb.right > m_rcButton2.left) {
-                    m_rcThumb.left = m_rcButton2.left - len;
-                    m_rcThumb.right = m_rcButton2.left;
-                }
-            }
-        } else {
-            const int s = std::min(t, cx / 2);
-            m_rcButton1 = m_bShowButton1 ? RECT{rc.left, rc.top, rc.left + s, rc.top + t} : RECT{0, 0, 0, 0};
-            m_rcButton2 = m_bShowButton2 ? RECT{rc.right - s, rc.top, rc.right, rc.top + t} : RECT{0, 0, 0, 0};
-            std::memset(&m_rcThumb, 0, sizeof m_rcThumb);
-        }
-        return;
-    }
-    const int cy = rc.bottom - rc.top;
-    int avail = cy;
+    const int length = ax.length(rc);
+    const int low = ax.low(rc);
+    const int high = ax.high(rc);
+    const int across = ax.cross().low(rc);
+    int avail = length;
     if (m_bShowButton1)
         avail -= t;
     if (m_bShowButton2)
         avail -= t;
-    if (avail > t) {
-        m_rcButton1 = m_bShowButton1 ? RECT{rc.left, rc.top, rc.left + t, rc.top + t}
-                                     : RECT{rc.left, rc.top, rc.left, rc.top};
-        m_rcButton2 = m_bShowButton2 ? RECT{rc.left, rc.bottom - t, rc.left + t, rc.bottom}
-                                     : RECT{rc.left, rc.bottom, rc.left, rc.bottom};
-        m_rcThumb.left = rc.left;
-        m_rcThumb.right = rc.left + t;
-        if (m_nRange < 1) {
-            m_rcThumb.top = m_rcButton1.bottom;
-            m_rcThumb.bottom = m_rcButton2.top;
-        } else {
-            const int len = std::max(t, static_cast<int>(static_cast<long long>(cy) * avail / (cy + m_nRange)));
-            m_rcThumb.top = static_cast<int>(static_cast<long long>(avail - len) * m_nScrollPos / m_nRange) +
-                            m_rcButton1.bottom;
-            m_rcThumb.bottom = m_rcThumb.top + len;
-            if (m_rcThumb.bottom > m_rcButton2.top) {
-                m_rcThumb.top = m_rcButton2.top - len;
-                m_rcThumb.bottom = m_rcButton2.top;
-            }
-        }
-    } else {
-        const int s = std::min(t, cy / 2);
-        m_rcButton1 = m_bShowButton1 ? RECT{rc.left, rc.top, rc.left + t, rc.top + s} : RECT{0, 0, 0, 0};
-        m_rcButton2 = m_bShowButton2 ? RECT{rc.left, rc.bottom - s, rc.left + t, rc.bottom} : RECT{0, 0, 0, 0};
+    if (avail <= t) {
+        // Too short for a thumb: the buttons share the length.
+        const int s = std::min(t, length / 2);
+        m_rcButton1 = m_bShowButton1 ? ax.rect(low, across, low + s, across + t) : RECT{0, 0, 0, 0};
+        m_rcButton2 = m_bShowButton2 ? ax.rect(high - s, across, high, across + t) : RECT{0, 0, 0, 0};
         std::memset(&m_rcThumb, 0, sizeof m_rcThumb);
+        return;
     }
+    m_rcButton1 = m_bShowButton1 ? ax.rect(low, across, low + t, across + t) : ax.rect(low, across, low, across);
+    m_rcButton2 = m_bShowButton2 ? ax.rect(high - t, across, high, across + t) : ax.rect(high, across, high, across);
+    const int railLow = ax.high(m_rcButton1);
+    const int railHigh = ax.low(m_rcButton2);
+    int thumbLow = railLow;
+    int thumbHigh = railHigh;
+    if (m_nRange >= 1) {
+        const int len = std::max(t, static_cast<int>(static_cast<long long>(length) * avail / (length + m_nRange)));
+        thumbLow = static_cast<int>(static_cast<long long>(avail - len) * m_nScrollPos / m_nRange) + railLow;
+        thumbHigh = thumbLow + len;
+        if (thumbHigh > railHigh) {
+            thumbLow = railHigh - len;
+            thumbHigh = railHigh;
+        }
+    }
+    m_rcThumb = ax.rect(thumbLow, across, thumbHigh, across + t);
 }
 
 void CScrollBarUI::SetVisible(bool bVisible)
@@ -257,7 +226,7 @@ void CScrollBarUI::notifyScroll()
 
 void CScrollBarUI::scrollBy(Step step)
 {
-    const int page = m_bHorizontal ? m_rcItem.right - m_rcItem.left : m_rcItem.bottom - m_rcItem.top;
+    const int page = axis().length(m_rcItem);
     if (m_pOwner) {
         switch (step) {
         case StepLineBack:
@@ -323,10 +292,8 @@ void CScrollBarUI::HandleEvent(UIEventRecord& event)
             m_uThumbState |= UISTATE_CAPTURED | UISTATE_PUSHED;
             m_ptLastMouse = pt;
             m_nLastScrollPos = m_nScrollPos;
-        } else if (!m_bHorizontal) {
-            scrollBy(pt.y < m_rcThumb.top ? StepPageBack : StepPageForward);
         } else {
-            scrollBy(pt.x < m_rcThumb.left ? StepPageBack : StepPageForward);
+            scrollBy(axis().along(pt) < axis().low(m_rcThumb) ? StepPageBack : StepPageForward);
         }
         notifyScroll();
         return;
@@ -350,12 +317,10 @@ void CScrollBarUI::HandleEvent(UIEventRecord& event)
     }
     case UIEVENT_MOUSEMOVE: {
         if ((m_uThumbState & UISTATE_CAPTURED) != 0) {
-            const int length = m_bHorizontal ? m_rcItem.right - m_rcItem.left : m_rcItem.bottom - m_rcItem.top;
-            const int thumb = m_bHorizontal ? m_rcThumb.right - m_rcThumb.left : m_rcThumb.bottom - m_rcThumb.top;
-            const int free = length - thumb - 2 * thickness();
+            const int free = axis().length(m_rcItem) - axis().length(m_rcThumb) - 2 * thickness();
             if (free == 0)
                 return;
-            const int moved = m_bHorizontal ? pt.x - m_ptLastMouse.x : pt.y - m_ptLastMouse.y;
+            const int moved = axis().along(pt) - axis().along(m_ptLastMouse);
             m_nLastScrollOffset = static_cast<int>(static_cast<long long>(moved) * m_nRange / free);
             return;
         }
@@ -379,10 +344,7 @@ void CScrollBarUI::HandleEvent(UIEventRecord& event)
             const int target = m_nLastScrollPos + m_nLastScrollOffset;
             if (m_pOwner) {
                 SIZE sz = m_pOwner->GetScrollPos();
-                if (m_bHorizontal)
-                    sz.cx = target;
-                else
-                    sz.cy = target;
+                axis().along(sz) = target;
                 m_pOwner->SetScrollPos(sz);
             } else {
                 SetScrollPos(target);
@@ -408,13 +370,11 @@ void CScrollBarUI::HandleEvent(UIEventRecord& event)
         POINT cursor = {0, 0};
         ::GetCursorPos(&cursor);
         ::ScreenToClient(m_pManager->GetPaintWindow(), &cursor);
-        const int p = m_bHorizontal ? cursor.x : cursor.y;
-        const int before = m_bHorizontal ? m_rcThumb.left : m_rcThumb.top;
-        const int after = m_bHorizontal ? m_rcThumb.right : m_rcThumb.bottom;
-        if (p < before) {
+        const int p = axis().along(cursor);
+        if (p < axis().low(m_rcThumb)) {
             scrollBy(StepPageBack);
             notifyScroll();
-        } else if (p > after) {
+        } else if (p > axis().high(m_rcThumb)) {
             scrollBy(StepPageForward);
             notifyScroll();
         }

@@ -4,6 +4,7 @@
 // state. A container that owns the bar is scrolled by lines and pages; a
 // bar without an owner moves its own position and sends "scroll".
 // UI thread only.
+#include "skinui/UIAxis.h"
 #include "skinui/UIControl.h"
 
 class CContainerUI;
@@ -59,6 +60,8 @@ private:
     void scrollBy(Step step);
     void notifyScroll();
     int thickness() const;
+    // The axis the bar scrolls along.
+    UIAxis axis() const;
     void paintPart(HDC hDC, Part part, const RECT& rcPart, UINT uState, bool bFrame);
 
     bool m_bHorizontal;

@@ -5,19 +5,6 @@
 
 #include <algorithm>
 
-namespace {
-
-int clampTo(int v, int lo, int hi)
-{
-    if (v < lo)
-        v = lo;
-    if (v > hi)
-        v = hi;
-    return v;
-}
-
-} // namespace
-
 CTileLayoutUI::CTileLayoutUI() : m_nColumns(1)
 {
     m_szItem = SIZE{0, 0};
@@ -68,21 +55,13 @@ void CTileLayoutUI::SetAttribute(const char16_t* pstrName, const char16_t* pstrV
 void CTileLayoutUI::SetPos(RECT rc)
 {
     CControlUI::SetPos(rc);
-    rc = m_rcItem;
-    rc.left += m_rcInset.left;
-    rc.top += m_rcInset.top;
-    rc.right -= m_rcInset.right;
-    rc.bottom -= m_rcInset.bottom;
+    rc = InnerRect();
     if (m_items.GetSize() == 0) {
         UpdateScrollBars(rc, 0, 0);
         return;
     }
     const bool vBar = m_pVerticalScrollBar && m_pVerticalScrollBar->IsVisible();
     const bool hBar = m_pHorizontalScrollBar && m_pHorizontalScrollBar->IsVisible();
-    if (vBar)
-        rc.right -= m_pVerticalScrollBar->GetFixedWidth();
-    if (hBar)
-        rc.bottom -= m_pHorizontalScrollBar->GetFixedHeight();
 
     if (m_szItem.cx > 0) {
         m_nColumns = (rc.right - rc.left) / m_szItem.cx;
@@ -129,10 +108,10 @@ void CTileLayoutUI::SetPos(RECT rc)
                     szAvailable.cx -= halfPadding;
                 else
                     szAvailable.cx -= m_iChildPadding;
-                szAvailable.cx = clampTo(szAvailable.cx, pControl->GetMinWidth(), pControl->GetMaxWidth());
+                szAvailable.cx = UIClamp(szAvailable.cx, pControl->GetMinWidth(), pControl->GetMaxWidth());
                 SIZE szTile = pLineControl->PreferredSize(szAvailable);
-                szTile.cx = clampTo(szTile.cx, pControl->GetMinWidth(), pControl->GetMaxWidth());
-                szTile.cy = clampTo(szTile.cy, pControl->GetMinHeight(), pControl->GetMaxHeight());
+                szTile.cx = UIClamp(szTile.cx, pControl->GetMinWidth(), pControl->GetMaxWidth());
+                szTile.cy = UIClamp(szTile.cy, pControl->GetMinHeight(), pControl->GetMaxHeight());
                 cyHeight = std::max<int>(cyHeight, szTile.cy + rcPadding.top + rcPadding.bottom);
                 if ((++iIndex % columns) == 0)
                     break;
@@ -154,8 +133,8 @@ void CTileLayoutUI::SetPos(RECT rc)
             szTile.cx = szAvailable.cx;
         if (szTile.cy == 0)
             szTile.cy = szAvailable.cy;
-        szTile.cx = clampTo(szTile.cx, pControl->GetMinWidth(), pControl->GetMaxWidth());
-        szTile.cy = clampTo(szTile.cy, pControl->GetMinHeight(), pControl->GetMaxHeight());
+        szTile.cx = UIClamp(szTile.cx, pControl->GetMinWidth(), pControl->GetMaxWidth());
+        szTile.cy = UIClamp(szTile.cy, pControl->GetMinHeight(), pControl->GetMaxHeight());
         const RECT rcPos = {(rcTile.left + rcTile.right - szTile.cx) / 2, (rcTile.top + rcTile.bottom - szTile.cy) / 2,
                             (rcTile.left + rcTile.right - szTile.cx) / 2 + szTile.cx,
                             (rcTile.top + rcTile.bottom - szTile.cy) / 2 + szTile.cy};

@@ -4,6 +4,7 @@
 #include "tests/skinui/ControlTestSupport.h"
 #include "skinui/UIText.h"
 #include "skinui/controls/UIScrollBar.h"
+#include "skinui/layouts/UIHorizontalLayout.h"
 #include "skinui/layouts/UITabLayout.h"
 #include "skinui/layouts/UIVerticalLayout.h"
 #include "TempDir.h"
@@ -99,6 +100,35 @@ TEST(Layouts, ChildRectanglesFollowTheLayoutArithmetic)
                 << rectText(ctl->GetPos()) << ", expected " << rectText(p.rect);
         }
     }
+}
+
+TEST(Layouts, DraggedSeparatorEdgeFollowsThePointerOnBothAxes)
+{
+    // A 6-pixel strip at the far edge of a 100-long layout, dragged in the
+    // immediate mode: pressed 3 pixels inside the edge, the pointer moves 6
+    // on, then 20 back; the edge moves with it each time.
+    auto drag = [](CBoxLayoutUI& box, UIAxis axis) {
+        box.SetPos(RECT{0, 0, 100, 100});
+        box.SetAttribute(axis.horizontal ? u"sepwidth" : u"sepheight", u"6");
+        box.SetSepImmMode(true);
+        std::vector<int> lengths;
+        for (const auto& [type, at] : {std::pair{UIEVENT_BUTTONDOWN, 97}, std::pair{UIEVENT_MOUSEMOVE, 103},
+                                       std::pair{UIEVENT_MOUSEMOVE, 83}, std::pair{UIEVENT_BUTTONUP, 83}}) {
+            UIEventRecord ev{};
+            ev.Type = type;
+            ev.ptMouse = axis.horizontal ? POINT{at, 50} : POINT{50, at};
+            box.HandleEvent(ev);
+            if (type == UIEVENT_MOUSEMOVE)
+                lengths.push_back(axis.length(box.GetPos()));
+        }
+        return lengths;
+    };
+    CVerticalLayoutUI column;
+    CHorizontalLayoutUI row;
+    EXPECT_EQ(drag(column, UIAxis::Y()), (std::vector<int>{106, 86}));
+    EXPECT_EQ(drag(row, UIAxis::X()), (std::vector<int>{106, 86}));
+    EXPECT_EQ(column.GetFixedHeight(), 86);
+    EXPECT_EQ(row.GetFixedWidth(), 86);
 }
 
 TEST(Layouts, TabSelectionNotifiesAndKeepsItsChildAcrossInsertAndRemove)
