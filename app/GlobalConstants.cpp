@@ -29,26 +29,6 @@ const char* const kSmallGreenButtonStyle = VT_SMALL_BUTTON("#67c0ba");
 const char* const kSmallOrangeButtonStyle = VT_SMALL_BUTTON("#f59a23");
 #undef VT_SMALL_BUTTON
 
-#define VT_CLASS_BUTTON_BASE "font-size:15px;border-radius:14px;width:100px;min-height:28px;max-height:28px;"
-
-const char* const kClassItemFilledStyle =
-    "QPushButton{" VT_CLASS_BUTTON_BASE "color:#ffffff;background-color:#67c0ba;border:1px solid #67c0ba;}"
-    "QPushButton:disabled{border:none;background-color:#eaeaea;color:#9f9f9f;}";
-const char* const kClassItemOutlinedStyle =
-    "QPushButton{" VT_CLASS_BUTTON_BASE "color:#67c0ba;background-color:#f0f0f0;border:1px solid #67c0ba;}"
-    "QPushButton:hover,QPushButton:pressed{background-color:#67c0ba;color:#ffffff;}"
-    "QPushButton:disabled{background-color:#eaeaea;color:#9f9f9f;}";
-const char* const kClassItemOutlinedWarmDisabledStyle =
-    "QPushButton{" VT_CLASS_BUTTON_BASE "color:#67c0ba;background-color:#f0f0f0;border:1px solid #67c0ba;}"
-    "QPushButton:hover,QPushButton:pressed{background-color:#67c0ba;color:#ffffff;}"
-    "QPushButton:disabled{background-color:#ffeed0;color:#d6c49a;}";
-const char* const kClassItemOutlinedOrangeStyle =
-    "QPushButton{font-size:15px;border-radius:14px;width:100px;height:28px;"
-    "color:#f2a71d;background-color:#f0f0f0;border:1px solid #f2a71d;}"
-    "QPushButton:hover,QPushButton:pressed{background-color:#f2a71d;color:#ffffff;}"
-    "QPushButton:disabled{background-color:#eaeaea;color:#9f9f9f;}";
-#undef VT_CLASS_BUTTON_BASE
-
 const char* const kLunarDayNames[31] = {
     "*",    "初一", "初二", "初三", "初四", "初五", "初六", "初七", "初八", "初九", "初十",
     "十一", "十二", "十三", "十四", "十五", "十六", "十七", "十八", "十九", "二十",

@@ -33,12 +33,6 @@ extern const char* const kProductStateOn;   // "1"
 extern const char* const kSmallGreenButtonStyle;
 extern const char* const kSmallOrangeButtonStyle;
 
-// Class list item buttons.
-extern const char* const kClassItemFilledStyle;
-extern const char* const kClassItemOutlinedStyle;
-extern const char* const kClassItemOutlinedWarmDisabledStyle;
-extern const char* const kClassItemOutlinedOrangeStyle;
-
 // Lunar calendar names: index 0 is "*".
 extern const char* const kLunarDayNames[31];
 extern const char* const kLunarMonthNames[13];

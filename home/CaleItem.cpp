@@ -1,7 +1,7 @@
 #include "home/CaleItem.h"
 
 #include "home/CalendarRules.h"
-#include "home/StyledBackground.h"
+#include "widgets/StyledBackground.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

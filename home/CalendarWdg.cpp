@@ -2,7 +2,7 @@
 
 #include "home/CaleItem.h"
 #include "home/CalendarRules.h"
-#include "home/StyledBackground.h"
+#include "widgets/StyledBackground.h"
 
 #include <QEvent>
 #include <QGridLayout>

@@ -1,7 +1,7 @@
 #include "home/ClassInfoWdg.h"
 
 #include "home/ClassItem.h"
-#include "home/StyledBackground.h"
+#include "widgets/StyledBackground.h"
 
 #include <QEvent>
 #include <QListWidget>

@@ -2,7 +2,7 @@
 #include "ui_AudioFloatWidget.h"
 
 #include "app/Room.h"
-#include "mainwindow/popups/StyledBackground.h"
+#include "widgets/StyledBackground.h"
 #include "WhiteBoardLib.h"
 
 #include <QEvent>

@@ -1,7 +1,7 @@
 #include "mainwindow/popups/ButtonFloatWidget.h"
 #include "ui_ButtonFloatWidget.h"
 
-#include "mainwindow/popups/StyledBackground.h"
+#include "widgets/StyledBackground.h"
 
 #include <QEvent>
 

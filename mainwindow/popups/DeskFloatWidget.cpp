@@ -1,7 +1,7 @@
 #include "mainwindow/popups/DeskFloatWidget.h"
 #include "ui_DeskFloatWidget.h"
 
-#include "mainwindow/popups/StyledBackground.h"
+#include "widgets/StyledBackground.h"
 
 #include <QEvent>
 

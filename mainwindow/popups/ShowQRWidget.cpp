@@ -8,7 +8,7 @@
 #include "app/PubUtils.h"
 #include "app/Room.h"
 #include "ClientLib.h"
-#include "mainwindow/popups/StyledBackground.h"
+#include "widgets/StyledBackground.h"
 #include "widgets/MsgBox.h"
 
 #include <QEvent>

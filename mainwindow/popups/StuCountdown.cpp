@@ -2,7 +2,7 @@
 #include "ui_StuCountdown.h"
 
 #include "app/CData.h"
-#include "mainwindow/popups/StyledBackground.h"
+#include "widgets/StyledBackground.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QPropertyAnimation>

@@ -2,7 +2,7 @@
 #include "ui_StuDeviceSettingWidget.h"
 
 #include "app/Logger.h"
-#include "mainwindow/popups/StyledBackground.h"
+#include "widgets/StyledBackground.h"
 #include "media/IMediaEngine.h"
 
 #include <QCloseEvent>

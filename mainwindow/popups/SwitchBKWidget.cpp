@@ -3,7 +3,7 @@
 
 #include "app/Logger.h"
 #include "app/Room.h"
-#include "mainwindow/popups/StyledBackground.h"
+#include "widgets/StyledBackground.h"
 #include "widgets/MsgBox.h"
 #include "widgets/Toast.h"
 #include "WhiteBoardLib.h"

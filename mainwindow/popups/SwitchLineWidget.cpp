@@ -3,7 +3,7 @@
 
 #include "app/CData.h"
 #include "app/Logger.h"
-#include "mainwindow/popups/StyledBackground.h"
+#include "widgets/StyledBackground.h"
 
 #include <QEvent>
 #include <QPushButton>

@@ -6,7 +6,7 @@
 #include "app/PubUtils.h"
 #include "app/Room.h"
 #include "ClientLib.h"
-#include "mainwindow/popups/StyledBackground.h"
+#include "widgets/StyledBackground.h"
 #include "mainwindow/room/UserItem.h"
 #include "media/IMediaEngine.h"
 

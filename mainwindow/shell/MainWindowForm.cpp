@@ -38,7 +38,7 @@
 #include "mainwindow/popups/RoundedMask.h"
 #include "mainwindow/popups/StuCountdown.h"
 #include "mainwindow/popups/ToolWindowPlacer.h"
-#include "mainwindow/popups/StyledBackground.h"
+#include "widgets/StyledBackground.h"
 #include "mainwindow/popups/SwitchBKWidget.h"
 #include "mainwindow/popups/SwitchLineWidget.h"
 #include "mainwindow/popups/VerSliderWidget.h"
