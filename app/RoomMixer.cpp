@@ -4,7 +4,7 @@
 #include "app/Room.h"
 
 #include "app/Logger.h"
-#include "media/BroadcastAudioLink.h"
+#include "app/BroadcastAudioLink.h"
 
 #include <QDateTime>
 

@@ -5,7 +5,7 @@
 #include "app/Logger.h"
 #include "app/Room.h"
 #include "common/Clock.h"
-#include "media/BroadcastAudioLink.h"
+#include "app/BroadcastAudioLink.h"
 #include "media/CAudioMixer.h"
 #include "media/RenderWdg.h"
 #include "ClientLib.h"

@@ -5,7 +5,7 @@
 #include "app/Room.h"
 #include "app/SystemInfo.h"
 #include "app/CMixerInfo.h"
-#include "media/BroadcastAudioLink.h"
+#include "app/BroadcastAudioLink.h"
 #include "ClientLib.h"
 
 #include <QMediaPlayer>

@@ -2,7 +2,7 @@
 
 #include "ui_OBSSettingWindow.h"
 
-#include "media/BroadcastAudioLink.h"
+#include "app/BroadcastAudioLink.h"
 #include "media/CBroadcastEngine.h"
 #include "media/CPreviewBase.h"
 

@@ -6,8 +6,8 @@ Dependencies run one way:
 (feature folders: home, media, interaction, courseware, device; they never
 include each other or mainwindow/). libs/ sit beside platform and never reach
 app/ or above; the updater's side is common <- platform/winapi <- skinui <-
-updater. app/ may include media/IMediaEngine.h and media/BroadcastAudioLink.h,
-header-only interfaces; so may widgets/ and the feature folders above it.
+updater. app/ may include media/IMediaEngine.h, a
+header-only interface; so may widgets/ and the feature folders above it.
 
 Headers are included by path from the repository root ("app/CData.h"), or,
 for a library with a public include folder, as that library exposes them
@@ -28,7 +28,7 @@ LIB_INCLUDE_DIRS = {
     "platform/winapi/include": "platform/winapi",
     "tests/support": "tests/support",
 }
-ALLOWED_IN_APP = {"media/IMediaEngine.h", "media/BroadcastAudioLink.h"}
+ALLOWED_IN_APP = {"media/IMediaEngine.h"}
 SOURCE_DIRS = ["common", "platform", "libs", "app", "widgets", "home", "media", "interaction",
                "courseware", "device", "mainwindow", "program", "skinui", "updater", "tests", "bench"]
 EXTENSIONS = (".h", ".hpp", ".cpp", ".cc", ".c")

@@ -7,7 +7,7 @@
 #include "app/Room.h"
 #include "ClientLib.h"
 #include "ClientLibTestControl.h"
-#include "media/BroadcastAudioLink.h"
+#include "app/BroadcastAudioLink.h"
 #include "tests/app/UploadServices.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // over frames while the GUI thread resets the mix (leaving a room) and the
 // broadcast window comes and goes.
 #include "app/Room.h"
-#include "media/BroadcastAudioLink.h"
+#include "app/BroadcastAudioLink.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include "app/Room.h"
 #include "ClientLibTestControl.h"
 #include "media/BigRoomMediaEngine.h"
-#include "media/BroadcastAudioLink.h"
+#include "app/BroadcastAudioLink.h"
 #include "media/IMediaEngine.h"
 #include "media/RoomMediaSetup.h"
 #include "media/RtmpLivePusher.h"

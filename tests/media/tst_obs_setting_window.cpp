@@ -2,7 +2,7 @@
 // The broadcast settings window on the real engine: its form, the source
 // fill and switching, the microphone watchdog on a virtual clock, the
 // publish stop reports and local recording.
-#include "media/BroadcastAudioLink.h"
+#include "app/BroadcastAudioLink.h"
 #include "media/CBroadcastEngine.h"
 #include "media/CPreviewBase.h"
 #include "media/OBSSettingWindow.h"

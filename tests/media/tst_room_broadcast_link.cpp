@@ -5,7 +5,7 @@
 // and a cloud-recorded publish sends the start and stop record reports.
 #include "app/CData.h"
 #include "app/Room.h"
-#include "media/BroadcastAudioLink.h"
+#include "app/BroadcastAudioLink.h"
 #include "media/CBroadcastEngine.h"
 #include "media/OBSSettingWindow.h"
 #include "QtWait.h"

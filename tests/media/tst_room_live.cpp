@@ -6,7 +6,7 @@
 // remote audio the client library hands it for the broadcast engine.
 #include "app/CData.h"
 #include "app/Room.h"
-#include "media/BroadcastAudioLink.h"
+#include "app/BroadcastAudioLink.h"
 #include "media/RoomMediaSetup.h"
 #include "media/RtmpLivePlayer.h"
 #include "media/RtmpLivePusher.h"
