@@ -419,6 +419,16 @@ RECT CContainerUI::InnerRect() const
     return rc;
 }
 
+bool CContainerUI::BeginLayout(RECT rc, RECT* pInner)
+{
+    CControlUI::SetPos(rc);
+    *pInner = InnerRect();
+    if (m_items.GetSize() > 0)
+        return true;
+    UpdateScrollBars(*pInner, 0, 0);
+    return false;
+}
+
 POINT CContainerUI::ScrolledOrigin(const RECT& rc) const
 {
     POINT pt = {rc.left, rc.top};

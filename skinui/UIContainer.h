@@ -89,6 +89,10 @@ protected:
     virtual void UpdateScrollBars(RECT rc, int cxRequired, int cyRequired);
     // The item rectangle less the inset and the visible scroll bars.
     RECT InnerRect() const;
+    // A layout's SetPos starts here: the control takes rc and *pInner gets
+    // the inner rectangle; false (the bars updated) when there are no
+    // children to place.
+    bool BeginLayout(RECT rc, RECT* pInner);
     // The top-left corner of rc moved back by the visible bars' positions.
     POINT ScrolledOrigin(const RECT& rc) const;
     // Places the visible children one after another along the axis from

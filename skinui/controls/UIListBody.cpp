@@ -59,12 +59,8 @@ RECT CListBodyUI::FitHorizontalBar(RECT rc, int cxRequired)
 
 void CListBodyUI::SetPos(RECT rc)
 {
-    CControlUI::SetPos(rc);
-    rc = InnerRect();
-    if (m_items.GetSize() == 0) {
-        UpdateScrollBars(rc, 0, 0);
+    if (!BeginLayout(rc, &rc))
         return;
-    }
     SIZE szAvailable = {rc.right - rc.left, rc.bottom - rc.top};
     const int cxRequired = RequiredWidth(szAvailable);
     rc = FitHorizontalBar(rc, cxRequired);

@@ -29,12 +29,8 @@ UINT CBoxLayoutUI::GetInputFlags() const
 
 void CBoxLayoutUI::SetPos(RECT rc)
 {
-    CControlUI::SetPos(rc);
-    rc = InnerRect();
-    if (m_items.GetSize() == 0) {
-        UpdateScrollBars(rc, 0, 0);
+    if (!BeginLayout(rc, &rc))
         return;
-    }
     SIZE szAvailable = {rc.right - rc.left, rc.bottom - rc.top};
     if (m_pHorizontalScrollBar && m_pHorizontalScrollBar->IsVisible())
         szAvailable.cx += m_pHorizontalScrollBar->GetScrollRange();

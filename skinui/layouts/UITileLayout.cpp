@@ -54,12 +54,8 @@ void CTileLayoutUI::SetAttribute(const char16_t* pstrName, const char16_t* pstrV
 
 void CTileLayoutUI::SetPos(RECT rc)
 {
-    CControlUI::SetPos(rc);
-    rc = InnerRect();
-    if (m_items.GetSize() == 0) {
-        UpdateScrollBars(rc, 0, 0);
+    if (!BeginLayout(rc, &rc))
         return;
-    }
     const bool vBar = m_pVerticalScrollBar && m_pVerticalScrollBar->IsVisible();
     const bool hBar = m_pHorizontalScrollBar && m_pHorizontalScrollBar->IsVisible();
 
