@@ -242,24 +242,6 @@ void DocWidget::onUserHttpCmd(int type, QVariant data)
     }
 }
 
-void DocWidget::mousePressEvent(QMouseEvent* e)
-{
-    m_drag.Press(this, e, kSmallDialogBand);
-    QDialog::mousePressEvent(e);
-}
-
-void DocWidget::mouseReleaseEvent(QMouseEvent* e)
-{
-    m_drag.Release(e);
-    QDialog::mouseReleaseEvent(e);
-}
-
-void DocWidget::mouseMoveEvent(QMouseEvent* e)
-{
-    m_drag.Move(this, e);
-    QDialog::mouseMoveEvent(e);
-}
-
 void DocWidget::resizeEvent(QResizeEvent* e)
 {
     SetRoundedMask(this, kMaskRadius);

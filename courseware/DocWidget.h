@@ -55,9 +55,6 @@ public slots:
     void onDownFinish(DownThread* down);
 
 protected:
-    void mousePressEvent(QMouseEvent* e) override;
-    void mouseReleaseEvent(QMouseEvent* e) override;
-    void mouseMoveEvent(QMouseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void hideEvent(QHideEvent* e) override;
@@ -67,7 +64,7 @@ private:
     void SelectTab(int index);
     bool FindDoc(const std::string& docId, WBDocInfo* doc) const;
 
-    TitleDrag m_drag;                        // the shared frameless drag
+    TitleDrag m_drag{this, kSmallDialogBand};  // frameless drag by the top band
     Ui::DocWidget* ui;                       // the form, owned
     std::vector<WBDocInfo> m_docList;        // the room's documents as last delivered
     std::vector<QString> m_pendingFileNames; // accepted cloud files to open once listed

@@ -42,12 +42,6 @@ void AppAuthWidget::onButtonClick()
     close();
 }
 
-void AppAuthWidget::mousePressEvent(QMouseEvent* event) { m_drag.Press(this, event, kSmallDialogBand); }
-
-void AppAuthWidget::mouseReleaseEvent(QMouseEvent* event) { m_drag.Release(event); }
-
-void AppAuthWidget::mouseMoveEvent(QMouseEvent* event) { m_drag.Move(this, event); }
-
 void AppAuthWidget::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);

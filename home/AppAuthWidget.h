@@ -31,13 +31,10 @@ public slots:
     void onButtonClick();
 
 protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    TitleDrag m_drag;          // press point, pressed and movable flags
+    TitleDrag m_drag{this, kSmallDialogBand};  // frameless drag by the top band
     Ui::AppAuthWidget* ui;     // the form, owned
     QVariant m_appDev;         // the request; invalid until showAppDev
 };

@@ -98,21 +98,3 @@ void AppUpdateWidget::resizeEvent(QResizeEvent* event)
     QDialog::resizeEvent(event);
     m_logo->move((width() - m_logo->width()) / 2, 0);
 }
-
-void AppUpdateWidget::mousePressEvent(QMouseEvent* event)
-{
-    m_drag.Press(this, event, kDragBand);
-    QDialog::mousePressEvent(event);
-}
-
-void AppUpdateWidget::mouseMoveEvent(QMouseEvent* event)
-{
-    m_drag.Move(this, event);
-    QDialog::mouseMoveEvent(event);
-}
-
-void AppUpdateWidget::mouseReleaseEvent(QMouseEvent* event)
-{
-    m_drag.Release(event);
-    QDialog::mouseReleaseEvent(event);
-}

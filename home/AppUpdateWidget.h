@@ -40,9 +40,6 @@ public slots:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     Ui::AppUpdateWidget* ui = nullptr;  // the form, owned
@@ -50,5 +47,5 @@ private:
     QTimer* m_timer = nullptr;          // child; only with an auto-close time
     int m_seconds = 0;
     bool bOk = false;                   // "立即更新" was pressed
-    TitleDrag m_drag;                   // press point, pressed and movable flags
+    TitleDrag m_drag{this, kDragBand};  // frameless drag by the top band
 };

@@ -23,7 +23,6 @@ namespace {
 
 const char* const kActiveLine = "border-top: 1px;background-color: #5DC0BA;";
 const char* const kInactiveLine = "border-top: 0px;background-color: #999999;";
-constexpr int kDragBand = 66;
 
 QString areaCode() { return QString::fromUtf8(vt::kPhoneAreaCode); }
 QString pwdKey() { return QString::fromUtf8(vt::kPasswordKey); }
@@ -312,24 +311,6 @@ void LoginWidget::onAutoLoginChanged(int state)
     const QString cookies = QString::fromStdString(PubUtils::GetTempDir()) + "/clientlibsdafa.txt";
     if (QFile::exists(cookies))
         PubUtils::RemoveFile(cookies);
-}
-
-void LoginWidget::mousePressEvent(QMouseEvent* event)
-{
-    m_drag.Press(this, event, kDragBand);
-    QWidget::mousePressEvent(event);
-}
-
-void LoginWidget::mouseMoveEvent(QMouseEvent* event)
-{
-    m_drag.Move(this, event);
-    QWidget::mouseMoveEvent(event);
-}
-
-void LoginWidget::mouseReleaseEvent(QMouseEvent* event)
-{
-    m_drag.Release(event);
-    QWidget::mouseReleaseEvent(event);
 }
 
 void LoginWidget::resizeEvent(QResizeEvent* event)

@@ -46,9 +46,6 @@ public slots:
     void OnButtonClick();
 
 protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -67,8 +64,11 @@ private:
     void returnToLogin();
     void signInWithNewAccount();
 
+    // The top band the window is dragged by.
+    static constexpr int kDragBand = 66;
+
     // GUI thread only.
-    TitleDrag m_drag;  // frameless drag: press point, pressed and movable flags
+    TitleDrag m_drag{this, kDragBand};  // frameless drag by the top band
     Ui::LoginWidget* ui = nullptr;
     int m_nMode = 1;
 };

@@ -111,9 +111,3 @@ void ProblemFeedback::OnSubmitResult(int code, const QString& errMsg)
 }
 
 void ProblemFeedback::closeEvent(QCloseEvent* event) { QDialog::closeEvent(event); }
-
-void ProblemFeedback::mousePressEvent(QMouseEvent* event) { m_drag.Press(this, event, kSmallDialogBand); }
-
-void ProblemFeedback::mouseReleaseEvent(QMouseEvent* event) { m_drag.Release(event); }
-
-void ProblemFeedback::mouseMoveEvent(QMouseEvent* event) { m_drag.Move(this, event); }

@@ -38,16 +38,13 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
     void submit();
     void cutToLimit();
     void failed(const QString& why);
 
-    TitleDrag m_drag;           // press point, pressed and movable flags
+    TitleDrag m_drag{this, kSmallDialogBand};  // frameless drag by the top band
     Ui::ProblemFeedback* ui;    // the form, owned
 
     static std::deque<QPointer<ProblemFeedback>> s_awaiting;  // submissions not yet answered, oldest first

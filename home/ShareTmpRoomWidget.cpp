@@ -171,12 +171,6 @@ void ShareTmpRoomWidget::closeEvent(QCloseEvent* event)
     QDialog::closeEvent(event);
 }
 
-void ShareTmpRoomWidget::mousePressEvent(QMouseEvent* event) { m_drag.Press(this, event, kSmallDialogBand); }
-
-void ShareTmpRoomWidget::mouseReleaseEvent(QMouseEvent* event) { m_drag.Release(event); }
-
-void ShareTmpRoomWidget::mouseMoveEvent(QMouseEvent* event) { m_drag.Move(this, event); }
-
 void ShareTmpRoomWidget::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);

@@ -58,16 +58,13 @@ private slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     explicit ShareTmpRoomWidget(QWidget* parent);
     void unregister();
 
-    TitleDrag m_drag;                 // press point, pressed and movable flags
+    TitleDrag m_drag{this, kSmallDialogBand};  // frameless drag by the top band
     Ui::ShareTmpRoomWidget* ui;       // the form, owned
     QString m_userId;                 // user found for m_phone; empty while none is known
     QString m_userName;               // that user's name

@@ -6,6 +6,7 @@
 #include "ClientLib.h"
 #include "interaction/NewTopMsgWdg.h"
 #include "interaction/QuestionPanel.h"
+#include "widgets/StyledBackground.h"
 #include "interaction/StuTopMsgWidget.h"
 #include "widgets/MsgBox.h"
 
@@ -143,7 +144,7 @@ bool CTopMsgWidget::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void CTopMsgWidget::paintEvent(QPaintEvent*) { QuestionPanel::PaintBackground(this); }
+void CTopMsgWidget::paintEvent(QPaintEvent*) { PaintStyledBackground(this); }
 
 void CTopMsgWidget::showEvent(QShowEvent* event)
 {

@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr int kDragBand = 40;
 constexpr int kToastMs = 3000;
 constexpr int kStartGuardMs = 500;
 
@@ -147,22 +146,4 @@ void CountdownWidget::paintEvent(QPaintEvent*)
     option.initFrom(this);
     QPainter painter(this);
     style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
-}
-
-void CountdownWidget::mousePressEvent(QMouseEvent* event)
-{
-    m_drag.Press(this, event, kDragBand);
-    QWidget::mousePressEvent(event);
-}
-
-void CountdownWidget::mouseMoveEvent(QMouseEvent* event)
-{
-    m_drag.Move(this, event);
-    QWidget::mouseMoveEvent(event);
-}
-
-void CountdownWidget::mouseReleaseEvent(QMouseEvent* event)
-{
-    m_drag.Release(event);
-    QWidget::mouseReleaseEvent(event);
 }

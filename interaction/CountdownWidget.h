@@ -54,9 +54,6 @@ public slots:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     int SetSeconds() const;
@@ -65,6 +62,7 @@ private:
 
     Ui::CountdownWidget* ui;       // GUI thread only, like every member
     QWidget* m_parent = nullptr;   // the toasts' parent
-    TitleDrag m_drag;
+    static constexpr int kDragBand = 40;  // the top band the window is dragged by
+    TitleDrag m_drag{this, kDragBand};  // frameless drag by the top band
     int m_remaining = -1;
 };

@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr int kDragBand = 40;
 constexpr int kToastMs = 3000;
 constexpr int kRowHeight = 30;
 
@@ -151,22 +150,4 @@ void LotteryResultWidget::paintEvent(QPaintEvent*)
     option.initFrom(this);
     QPainter painter(this);
     style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
-}
-
-void LotteryResultWidget::mousePressEvent(QMouseEvent* event)
-{
-    m_drag.Press(this, event, kDragBand);
-    QWidget::mousePressEvent(event);
-}
-
-void LotteryResultWidget::mouseMoveEvent(QMouseEvent* event)
-{
-    m_drag.Move(this, event);
-    QWidget::mouseMoveEvent(event);
-}
-
-void LotteryResultWidget::mouseReleaseEvent(QMouseEvent* event)
-{
-    m_drag.Release(event);
-    QWidget::mouseReleaseEvent(event);
 }

@@ -35,15 +35,13 @@ public slots:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     void AddWinnerRow(const QVariantMap& winner);
 
     Ui::LotteryResultWidget* ui;  // GUI thread only, like every member
-    TitleDrag m_drag;
+    static constexpr int kDragBand = 40;  // the top band the window is dragged by
+    TitleDrag m_drag{this, kDragBand};  // frameless drag by the top band
     QVariantList m_winners;       // the last "listdata" received
     qint64 m_lotteryId = 0;       // the running draw; 0 = none
     int m_count = 0;              // the number of winners asked for

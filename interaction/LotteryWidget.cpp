@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr int kDragBand = 40;
 constexpr int kToastMs = 3000;
 constexpr int kCmdLotteryStarted = 5;
 
@@ -65,22 +64,4 @@ void LotteryWidget::paintEvent(QPaintEvent*)
     option.initFrom(this);
     QPainter painter(this);
     style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
-}
-
-void LotteryWidget::mousePressEvent(QMouseEvent* event)
-{
-    m_drag.Press(this, event, kDragBand);
-    QWidget::mousePressEvent(event);
-}
-
-void LotteryWidget::mouseMoveEvent(QMouseEvent* event)
-{
-    m_drag.Move(this, event);
-    QWidget::mouseMoveEvent(event);
-}
-
-void LotteryWidget::mouseReleaseEvent(QMouseEvent* event)
-{
-    m_drag.Release(event);
-    QWidget::mouseReleaseEvent(event);
 }

@@ -33,12 +33,10 @@ public slots:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     Ui::LotteryWidget* ui;  // GUI thread only, like every member
-    TitleDrag m_drag;
+    static constexpr int kDragBand = 40;  // the top band the window is dragged by
+    TitleDrag m_drag{this, kDragBand};  // frameless drag by the top band
     qint64 m_online = 0;
 };

@@ -4,6 +4,7 @@
 #include "app/CData.h"
 #include "interaction/NewTopMsgWdg.h"
 #include "interaction/QuestionPanel.h"
+#include "widgets/StyledBackground.h"
 
 
 namespace {
@@ -76,7 +77,7 @@ void StuTopMsgWidget::AdjustHeight()
     setFixedHeight(NewTopMsgWdg::FitNoticeHeight(ui->textBrowser) + 10);
 }
 
-void StuTopMsgWidget::paintEvent(QPaintEvent*) { QuestionPanel::PaintBackground(this); }
+void StuTopMsgWidget::paintEvent(QPaintEvent*) { PaintStyledBackground(this); }
 
 void StuTopMsgWidget::showEvent(QShowEvent* event)
 {

@@ -471,24 +471,6 @@ void ExtPushWidget::paintEvent(QPaintEvent*)
     style()->drawPrimitive(QStyle::PE_Widget, &opt, &painter, this);
 }
 
-void ExtPushWidget::mousePressEvent(QMouseEvent* event)
-{
-    m_drag.Press(this, event, kDragStripHeight);
-    QWidget::mousePressEvent(event);
-}
-
-void ExtPushWidget::mouseMoveEvent(QMouseEvent* event)
-{
-    m_drag.Move(this, event);
-    QWidget::mouseMoveEvent(event);
-}
-
-void ExtPushWidget::mouseReleaseEvent(QMouseEvent* event)
-{
-    m_drag.Release(event);
-    QWidget::mouseReleaseEvent(event);
-}
-
 void ExtPushWidget::resizeEvent(QResizeEvent* event)
 {
     SetRoundedMask(this, kCornerRadius);

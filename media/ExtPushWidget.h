@@ -82,9 +82,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -103,7 +100,7 @@ private:
     void ShowToast(const QString& text);
     qint64 NowMs() const;
 
-    TitleDrag m_drag;  // frameless drag: press point, pressed and movable flags
+    TitleDrag m_drag{this, kDragStripHeight};  // frameless drag by the top strip
     std::unique_ptr<Ui::ExtPushWidget> ui;
     int m_curLine = 0;
     QVariantMap m_devices;     // the list in the combo box: name -> id

@@ -99,24 +99,6 @@ void MsgBox::reject()
     close();
 }
 
-void MsgBox::mousePressEvent(QMouseEvent* event)
-{
-    m_drag.Press(this, event, DragStripHeight);
-    QDialog::mousePressEvent(event);
-}
-
-void MsgBox::mouseMoveEvent(QMouseEvent* event)
-{
-    m_drag.Move(this, event);
-    QDialog::mouseMoveEvent(event);
-}
-
-void MsgBox::mouseReleaseEvent(QMouseEvent* event)
-{
-    m_drag.Release(event);
-    QDialog::mouseReleaseEvent(event);
-}
-
 void MsgBox::resizeEvent(QResizeEvent* event)
 {
     SetRoundedMask(this, 4.0);

@@ -51,13 +51,10 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    TitleDrag m_drag;  // frameless drag: press point, pressed and movable flags
+    TitleDrag m_drag{this, DragStripHeight};  // frameless drag by the top strip
     Ui::msgbox* ui = nullptr;
     QTimer* m_timer = nullptr;  // the auto-close timer (a child); null without one
     int m_autoCloseSeconds = 0;

@@ -74,24 +74,6 @@ void ShowStreamWidget::closeEvent(QCloseEvent* event)
     QDialog::closeEvent(event);
 }
 
-void ShowStreamWidget::mousePressEvent(QMouseEvent* event)
-{
-    m_drag.Press(this, event, 40);
-    QDialog::mousePressEvent(event);
-}
-
-void ShowStreamWidget::mouseMoveEvent(QMouseEvent* event)
-{
-    m_drag.Move(this, event);
-    QDialog::mouseMoveEvent(event);
-}
-
-void ShowStreamWidget::mouseReleaseEvent(QMouseEvent* event)
-{
-    m_drag.Release(event);
-    QDialog::mouseReleaseEvent(event);
-}
-
 void ShowStreamWidget::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);

@@ -39,15 +39,12 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void UpdateStream();
 
-    TitleDrag m_drag;           // GUI thread only, like every member
+    TitleDrag m_drag{this, 40};  // frameless drag by the top band
     Ui::ShowStreamWidget* ui;
     bool m_bOk = false;
     std::function<QString()> m_streamKey;

@@ -209,24 +209,6 @@ void StuDeviceSettingWidget::slotStartPreviewVideo(bool) {}
 
 bool StuDeviceSettingWidget::eventFilter(QObject*, QEvent*) { return false; }
 
-void StuDeviceSettingWidget::mousePressEvent(QMouseEvent* event)
-{
-    m_drag.Press(this, event, 60);
-    QDialog::mousePressEvent(event);
-}
-
-void StuDeviceSettingWidget::mouseMoveEvent(QMouseEvent* event)
-{
-    m_drag.Move(this, event);
-    QDialog::mouseMoveEvent(event);
-}
-
-void StuDeviceSettingWidget::mouseReleaseEvent(QMouseEvent* event)
-{
-    m_drag.Release(event);
-    QDialog::mouseReleaseEvent(event);
-}
-
 void StuDeviceSettingWidget::paintEvent(QPaintEvent*)
 {
     PaintStyledBackground(this);

@@ -48,9 +48,6 @@ public slots:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -66,7 +63,7 @@ private:
     void OnSpeakerVolume(int value);
 
     Ui::StuDeviceSettingWidget* ui;   // GUI thread only, like every member
-    TitleDrag m_drag;
+    TitleDrag m_drag{this, 60};  // frameless drag by the top band
     bool m_closePending = false;
     bool m_accepted = false;
     std::function<IMediaEngine*()> m_engine;
