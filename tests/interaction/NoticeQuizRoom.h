@@ -1,39 +1,25 @@
 #pragma once
-// Helpers of the notice and quiz tests: a private data folder, the room's
-// client library logged into a lesson of a small test school (so room
-// operations are accepted), the commands the library sends back, the
-// library's recorded calls, the toasts on screen and screenshots.
-#include "app/CData.h"
-#include "app/Logger.h"
-#include "app/Room.h"
-#include "ClientLib.h"
-#include "ClientLibTestControl.h"
-#include "QtWait.h"
-#include "TempDir.h"
-#include "TestPaths.h"
-#include "widgets/Toast.h"
-
-#include <QApplication>
-#include <QDate>
-#include <QFile>
-#include <QLabel>
-#include <QPointer>
-#include <QStringList>
-
-#include <gtest/gtest.h>
+// Helpers of the notice and quiz tests: the shared room (a private data
+// folder, the toasts on screen, the library's recorded calls, screenshots),
+// its client library logged into a lesson of a small test school (so room
+// operations are accepted) and the commands the library sends back.
+#include "tests/interaction/RoomFixture.h"
 
 #include <memory>
 #include <utility>
 
 namespace nqroom {
 
-inline testsupport::TempHome& Home()
-{
-    static testsupport::TempHome home;
-    return home;
-}
-// Made before any test runs, so the logger and the settings use it.
-inline testsupport::TempHome& g_home = Home();
+using roomfixture::ClearToasts;
+using roomfixture::Home;
+using roomfixture::Lib;
+using roomfixture::LogText;
+using roomfixture::Screenshot;
+using roomfixture::ToastTexts;
+using roomfixture::U;
+using roomfixture::UseProgramStyle;
+
+inline QList<ClientLibCall> CallsNamed(const QString& name) { return roomfixture::Calls(name); }
 
 // Two students who answer a question with option 1 and option 2.
 inline std::string SchoolJson()
@@ -66,28 +52,11 @@ public:
     {
         m_data = std::make_unique<testsupport::ScopedEnv>("VELTORA_CLIENTLIB_DATA",
                                                           m_dir.write("school.json", SchoolJson()));
-        Room* room = Room::instance();
-        QObject::connect(room, &Room::sgClientLibCmd, &board,
+        QObject::connect(Room::instance(), &Room::sgClientLibCmd, &board,
                          [this](int code, const QVariant& var) { commands.append({code, var}); });
-        room->InitLib(&board);
-        ClientLib* lib = room->GetClientLib();
-        if (!lib)
-            return;
-        lib->Login("13800000001", "pw-right", "86");
-        if (waitFor(RsC_Http_Login).isEmpty())
-            return;
-        const QString today = QDate::currentDate().toString("yyyy-MM-dd");
-        lib->GetDayRooms(today, today, "1", today);
-        QString roomId;
-        for (const QVariant& v : waitFor(RsC_Http_DayRooms).value("ltRooms").toList())
-            roomId = v.toMap().value("room_id").toString();
-        if (roomId.isEmpty())
-            return;
-        lib->EnterRoomRequest("81", roomId, "1", "2");
-        const QStringList vars = waitFor(RsC_Http_EnterRoom).value("ltParame").toStringList();
-        CData::instance()->SetLoginVar(vars);
-        lib->LoginRoom(QVariant(vars));
-        ok = !waitFor(RsC_Room_LoginResult).isEmpty() && ClientLibTestControl::ServiceState(lib).value("inRoom").toBool();
+        ok = !roomfixture::EnterTodaysLesson(
+                  &board, "13800000001", "pw-right", [](const QVariantMap&) { return true; }, true)
+                  .isEmpty();
     }
 
     // The payload of the first command `code` received from now on (empty
@@ -116,87 +85,6 @@ private:
     std::unique_ptr<testsupport::ScopedEnv> m_data;
 };
 
-inline World*& WorldPtr()
-{
-    static World* w = nullptr;
-    return w;
-}
-
-// The library goes while the application still runs.
-class WorldTearDown : public ::testing::Environment {
-public:
-    void TearDown() override
-    {
-        if (!WorldPtr())
-            return;
-        Room::instance()->ReleaseLib();
-        delete WorldPtr();
-        WorldPtr() = nullptr;
-    }
-};
-
-inline World& TheWorld()
-{
-    if (!WorldPtr()) {
-        ::testing::AddGlobalTestEnvironment(new WorldTearDown);
-        WorldPtr() = new World;
-    }
-    return *WorldPtr();
-}
-
-inline ClientLib* Lib() { return Room::instance()->GetClientLib(); }
-
-inline QList<ClientLibCall> CallsNamed(const QString& name)
-{
-    QList<ClientLibCall> out;
-    for (const ClientLibCall& c : ClientLibTestControl::Calls(Lib()))
-        if (c.name == name)
-            out << c;
-    return out;
-}
-
-// Texts of the toasts now on screen; ClearToasts deletes them.
-inline QStringList ToastTexts()
-{
-    QStringList texts;
-    for (QWidget* w : QApplication::allWidgets())
-        if (qobject_cast<Toast*>(w))
-            for (QLabel* label : w->findChildren<QLabel*>())
-                texts << label->text();
-    return texts;
-}
-
-inline void ClearToasts()
-{
-    QList<QPointer<QWidget>> toasts;
-    for (QWidget* w : QApplication::allWidgets())
-        if (qobject_cast<Toast*>(w))
-            toasts << w;
-    for (const QPointer<QWidget>& t : toasts)
-        delete t.data();
-}
-
-inline QString LogText()
-{
-    return QString::fromStdString(testsupport::readFile(Logger::instance()->fileName().toStdString()));
-}
-
-inline void UseProgramStyle()
-{
-    QFile f(":/pub/respub/teacher.qss");
-    if (f.open(QIODevice::ReadOnly))
-        qApp->setStyleSheet(QString::fromUtf8(f.readAll()));
-}
-
-inline std::string Screenshot(QWidget* w, const std::string& name)
-{
-    QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
-    const std::string path = testsupport::screenshotPath(name);
-    w->grab().save(QString::fromStdString(path));
-    return path;
-}
-
-inline QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+inline World& TheWorld() { return roomfixture::Shared<World>(); }
 
 }  // namespace nqroom

@@ -14,6 +14,7 @@
 #include "interaction/LotteryWidget.h"
 #include "platform/MemoryVolumeBackend.h"
 #include "QtWait.h"
+#include "tests/interaction/RoomFixture.h"
 #include "tests/mainwindow/ShellTestSupport.h"
 #include "widgets/MsgBox.h"
 #include "widgets/Toast.h"
@@ -23,6 +24,10 @@
 #include <QPushButton>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
 
 namespace dispatchtest {
 
@@ -35,7 +40,8 @@ inline MainWindow*& Window()
 inline MainWindow& W() { return *Window(); }
 inline Ui::MainWindow* Form() { return Window()->Form(); }
 
-inline ClientLib* Lib() { return Room::instance()->GetClientLib(); }
+using roomfixture::Lib;
+using roomfixture::U;
 
 inline LotteryWidget* Lottery() { return Window()->findChild<LotteryWidget*>(); }
 
@@ -52,14 +58,7 @@ inline void Fire(int code, const QVariant& payload)
 }
 
 // The library calls of that name since the test began.
-inline QList<QVariantList> CallsNamed(const QString& name)
-{
-    QList<QVariantList> out;
-    for (const ClientLibCall& c : ClientLibTestControl::Calls(Lib()))
-        if (c.name == name)
-            out.append(c.args);
-    return out;
-}
+inline QList<QVariantList> CallsNamed(const QString& name) { return roomfixture::CallArgs(name); }
 
 inline QString LabelText(QWidget* w, const char* name)
 {
@@ -67,29 +66,21 @@ inline QString LabelText(QWidget* w, const char* name)
     return label ? label->text() : QString();
 }
 
+using roomfixture::ForgetToasts;
+
 // Texts of the toasts made since the last ForgetToasts.
 inline QStringList NewToasts()
 {
     QStringList out;
-    for (QWidget* w : QApplication::allWidgets())
-        if (qobject_cast<Toast*>(w) && !w->property("dispatchtest.seen").toBool())
-            out.append(LabelText(w, "label"));
+    for (QWidget* w : roomfixture::NewToastWidgets())
+        out.append(roomfixture::ToastText(w));
     return out;
 }
 
 inline Toast* NewestToast()
 {
-    for (QWidget* w : QApplication::allWidgets())
-        if (qobject_cast<Toast*>(w) && !w->property("dispatchtest.seen").toBool())
-            return static_cast<Toast*>(w);
-    return nullptr;
-}
-
-inline void ForgetToasts()
-{
-    for (QWidget* w : QApplication::allWidgets())
-        if (qobject_cast<Toast*>(w))
-            w->setProperty("dispatchtest.seen", true);
+    const QList<QWidget*> toasts = roomfixture::NewToastWidgets();
+    return toasts.isEmpty() ? nullptr : static_cast<Toast*>(toasts.first());
 }
 
 // Visible message boxes (the window's own and those made for a command).
@@ -115,8 +106,6 @@ inline void CloseShownBoxes()
     for (MsgBox* box : ShownBoxes())
         box->hide();
 }
-
-inline QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // One window for the program; every test starts from a reset session.
 class DispatchTest : public ::testing::Test {
@@ -157,5 +146,33 @@ protected:
 };
 
 inline qint64 DispatchTest::s_now = 1700000000;
+
+// One command of a table: the session it meets, the command, what it did.
+struct CommandCase {
+    const char* name;
+    int code;
+    QVariant payload;
+    std::function<void()> arrange;
+    std::function<void()> check;
+};
+
+// A suite over a table of command cases, one test a case named after it:
+// each arranges its session, fires its command and checks the effect.
+template <const std::vector<CommandCase>& (*Table)()>
+class CommandTest : public DispatchTest, public ::testing::WithParamInterface<size_t> {
+public:
+    static auto Indexes() { return ::testing::Range<size_t>(0, Table().size()); }
+    static std::string Name(const ::testing::TestParamInfo<size_t>& info) { return Table()[info.param].name; }
+
+protected:
+    void RunCase()
+    {
+        const CommandCase& c = Table()[GetParam()];
+        if (c.arrange)
+            c.arrange();
+        Fire(c.code, c.payload);
+        c.check();
+    }
+};
 
 }  // namespace dispatchtest

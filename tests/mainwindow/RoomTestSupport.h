@@ -2,21 +2,13 @@
 // Helpers of the room entry, tool bar and tick tests: one room window per
 // test process on a private data folder, the toasts on screen, the client
 // library's recorded calls and the log.
-#include "app/CData.h"
-#include "app/Logger.h"
-#include "app/Room.h"
-#include "ClientLib.h"
-#include "ClientLibTestControl.h"
 #include "mainwindow/MainWindow.h"
 #include "platform/MemoryVolumeBackend.h"
+#include "tests/interaction/RoomFixture.h"
 #include "tests/mainwindow/ShellTestSupport.h"
-#include "widgets/Toast.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>
-#include <QLabel>
-#include <QPointer>
-#include <QStringList>
 
 namespace roomtest {
 
@@ -51,42 +43,12 @@ inline MainWindow* MakeWindow()
     return Window();
 }
 
-inline ClientLib* Lib() { return Room::instance()->GetClientLib(); }
+using roomfixture::ClearToasts;
+using roomfixture::Lib;
+using roomfixture::LogText;
+using roomfixture::ToastTexts;
 
-// Texts of the toasts now on screen; ClearToasts deletes them.
-inline QStringList ToastTexts()
-{
-    QStringList texts;
-    for (QWidget* w : QApplication::allWidgets())
-        if (qobject_cast<Toast*>(w))
-            for (QLabel* label : w->findChildren<QLabel*>())
-                texts << label->text();
-    return texts;
-}
-
-inline void ClearToasts()
-{
-    QList<QPointer<QWidget>> toasts;
-    for (QWidget* w : QApplication::allWidgets())
-        if (qobject_cast<Toast*>(w))
-            toasts << w;
-    for (const QPointer<QWidget>& t : toasts)
-        delete t.data();
-}
-
-inline QList<ClientLibCall> CallsNamed(const QString& name)
-{
-    QList<ClientLibCall> out;
-    for (const ClientLibCall& c : ClientLibTestControl::Calls(Lib()))
-        if (c.name == name)
-            out << c;
-    return out;
-}
-
-inline QString LogText()
-{
-    return QString::fromStdString(testsupport::readFile(Logger::instance()->fileName().toStdString()));
-}
+inline QList<ClientLibCall> CallsNamed(const QString& name) { return roomfixture::Calls(name); }
 
 // A signed-in session with the room's login variables (see SetSession).
 inline void SignIn(bool liveRoom)

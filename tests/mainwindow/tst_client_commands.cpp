@@ -37,13 +37,7 @@ bool HasUser(const char* id, UserInfo* out = nullptr)
 }
 
 // A command, what the session holds before it, and what must hold after.
-struct Case {
-    const char* name;
-    int code;
-    QVariant payload;
-    std::function<void()> arrange;
-    std::function<void()> check;
-};
+using Case = CommandCase;
 
 void SmallRoom() { shelltest::SetSession(false); }
 void LiveRoom() { shelltest::SetSession(true); }
@@ -278,23 +272,13 @@ const std::vector<Case>& Cases()
     return cases;
 }
 
-class ClientCommand : public DispatchTest, public ::testing::WithParamInterface<size_t> {};
+class ClientCommand : public CommandTest<Cases> {};
 
 }  // namespace
 
-TEST_P(ClientCommand, HasItsEffect)
-{
-    const Case& c = Cases()[GetParam()];
-    if (c.arrange)
-        c.arrange();
-    Fire(c.code, c.payload);
-    c.check();
-}
+TEST_P(ClientCommand, HasItsEffect) { RunCase(); }
 
-INSTANTIATE_TEST_SUITE_P(Codes, ClientCommand, ::testing::Range<size_t>(0, Cases().size()),
-                         [](const ::testing::TestParamInfo<size_t>& info) {
-                             return std::string(Cases()[info.param].name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Codes, ClientCommand, ClientCommand::Indexes(), ClientCommand::Name);
 
 namespace {
 

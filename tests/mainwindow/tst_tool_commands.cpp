@@ -29,13 +29,7 @@ T* Child()
     return W().findChild<T*>();
 }
 
-struct Case {
-    const char* name;
-    int code;
-    QVariant payload;
-    std::function<void()> arrange;
-    std::function<void()> check;
-};
+using Case = CommandCase;
 
 const QVariantMap kQuestion{{"id", 5}, {"type", 1}, {"num", 4}, {"isMul", false}};
 const QVariantMap kStats{{"id", 5},
@@ -205,23 +199,13 @@ const std::vector<Case>& Cases()
     return cases;
 }
 
-class ToolCommand : public DispatchTest, public ::testing::WithParamInterface<size_t> {};
+class ToolCommand : public CommandTest<Cases> {};
 
 }  // namespace
 
-TEST_P(ToolCommand, HasItsEffect)
-{
-    const Case& c = Cases()[GetParam()];
-    if (c.arrange)
-        c.arrange();
-    Fire(c.code, c.payload);
-    c.check();
-}
+TEST_P(ToolCommand, HasItsEffect) { RunCase(); }
 
-INSTANTIATE_TEST_SUITE_P(Codes, ToolCommand, ::testing::Range<size_t>(0, Cases().size()),
-                         [](const ::testing::TestParamInfo<size_t>& info) {
-                             return std::string(Cases()[info.param].name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Codes, ToolCommand, ToolCommand::Indexes(), ToolCommand::Name);
 
 namespace {
 
