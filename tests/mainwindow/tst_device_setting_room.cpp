@@ -146,6 +146,38 @@ TEST_P(DeviceSettingRoom, LeavingWithoutOpeningTellsNothingAndLeavingWhileOpenEn
     ui->mainWidget->setEnabled(true);
 }
 
+TEST(DeviceSettingRoomDualTeacher, WithThePartnerTeachingThePartnersPlayResumesNotTheShare)
+{
+    MainWindow* w = MakeMediaWindow();
+    Ui::MainWindow* ui = w->Form();
+    CData* data = CData::instance();
+    Room* room = Room::instance();
+    data->StopTimer();
+    SignIn(true);
+    w->EnterRoom();
+    ui->mainWidget->setEnabled(true);
+    const int classType = data->GetClassType();
+    data->SetClassType(0, true);
+    data->SetStatus(kStatusPartnerTeacher, 1);
+    room->StartPlay(2, "partner-stream");
+    ClientLibTestControl::ClearCalls(Lib());
+
+    ui->btnSetting->click();
+    auto* dialog = w->findChild<DeviceSettingDialog*>();
+    ASSERT_TRUE(dialog->isVisible());
+    dialog->findChild<QPushButton*>("finishedBtn")->click();
+    EXPECT_EQ(2, room->GetPlayType());
+    EXPECT_EQ("partner-stream", room->GetPlayStream());
+    EXPECT_EQ(0, room->GetShareType()) << "the teacher's own stream stays off while the partner teaches";
+    for (const ClientLibCall& c : CallsNamed("SetPushInfo"))
+        EXPECT_EQ(0, c.args.value(4).toInt());
+
+    data->SetStatus(kStatusPartnerTeacher, 0);
+    data->SetClassType(classType, true);
+    w->ExitRoom();
+    RunDeferredDeletes();
+}
+
 TEST_P(DeviceSettingRoom, WithAnAuthorisedAppDeviceTheBusyStateStillEnds)
 {
     CData::instance()->AddAuthAppDev(QVariantMap{{"userId", "app-1"}});
