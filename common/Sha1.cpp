@@ -1,6 +1,10 @@
 #include "common/Sha1.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -158,22 +162,34 @@ std::string ofBytes(const void* data, size_t length)
 
 std::string ofFile(const std::string& path)
 {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return {};
+    std::string digest = ofDescriptor(fd);
+    ::close(fd);
+    return digest;
+}
+
+std::string ofDescriptor(int fd)
+{
     Sha1Context ctx;
     Sha1Init(ctx);
     static thread_local unsigned char block[1 << 16];
-    size_t n;
-    bool ok = true;
-    while ((n = std::fread(block, 1, sizeof(block), f)) > 0)
+    off_t at = 0;
+    for (;;) {
+        const ssize_t n = ::pread(fd, block, sizeof block, at);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return {};
+        if (n == 0)
+            break;
         Sha1Update(ctx, block, static_cast<unsigned int>(n));
-    if (std::ferror(f))
-        ok = false;
-    std::fclose(f);
+        at += n;
+    }
     unsigned char digest[20];
     Sha1Final(digest, ctx);
-    return ok ? toHex(digest) : std::string();
+    return toHex(digest);
 }
 
 bool isHexDigest(const std::string& text)

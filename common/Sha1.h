@@ -21,6 +21,9 @@ std::string toHex(const unsigned char digest[20]);
 std::string ofBytes(const void* data, size_t length);
 // Digest of a file read in blocks; empty when the file cannot be read.
 std::string ofFile(const std::string& path);
+// Digest of the whole file behind an open descriptor, read from its start
+// (the descriptor's offset is left alone); empty on a read error.
+std::string ofDescriptor(int fd);
 // True for exactly 40 hexadecimal characters (either case).
 bool isHexDigest(const std::string& text);
 // Compares a computed digest with an expected one, ignoring case; an

@@ -3,7 +3,6 @@
 #include "common/CurlTls.h"
 
 #include <curl/curl.h>
-#include <fcntl.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -215,11 +214,6 @@ HttpTransfer::Result HttpTransfer::download(const std::string& url, const std::s
     }
     r = perform(url, &sink, maxBytes);
     bool good = r.ok() && sink.flush();
-    if (good && std::fflush(sink.file) == 0) {
-        // The file starts on its way to the disk now: whoever syncs it later
-        // (the installation, once for all files) has little left to wait for.
-        sync_file_range(fileno(sink.file), 0, 0, SYNC_FILE_RANGE_WRITE);
-    }
     if (std::fclose(sink.file) != 0 && good) {
         good = false;
         sink.writeFailed = true;

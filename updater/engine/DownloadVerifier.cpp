@@ -2,7 +2,9 @@
 
 #include "common/Sha1.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace update {
 
@@ -32,10 +34,11 @@ DownloadVerifier::Checked DownloadVerifier::finish()
     return m_checked;
 }
 
-bool DownloadVerifier::stampOf(const std::string& path, Stamp& stamp)
+namespace {
+
+bool fillStamp(const struct stat& st, DownloadVerifier::Stamp& stamp)
 {
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (!S_ISREG(st.st_mode))
         return false;
     stamp.device = st.st_dev;
     stamp.inode = st.st_ino;
@@ -43,6 +46,20 @@ bool DownloadVerifier::stampOf(const std::string& path, Stamp& stamp)
     stamp.modifiedNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     stamp.changedNs = int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
     return true;
+}
+
+bool stampOfFd(int fd, DownloadVerifier::Stamp& stamp)
+{
+    struct stat st;
+    return ::fstat(fd, &st) == 0 && fillStamp(st, stamp);
+}
+
+}  // namespace
+
+bool DownloadVerifier::stampOf(const std::string& path, Stamp& stamp)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && fillStamp(st, stamp);
 }
 
 bool DownloadVerifier::stillChecked(const Checked& checked, const std::string& path)
@@ -65,15 +82,23 @@ void DownloadVerifier::run()
             m_queue.pop_front();
         }
         // The file is the same before and after hashing, or it is not taken.
+        const int fd = ::open(item.path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0)
+            continue;
         Stamp before;
         Stamp after;
-        if (!stampOf(item.path, before) || before.size != item.size)
-            continue;
-        const bool matches = sha1::digestMatches(sha1::ofFile(item.path), item.digest);
-        if (matches && stampOf(item.path, after) && after == before) {
-            std::lock_guard<std::mutex> guard(m_lock);
-            m_checked[item.path] = before;
+        if (stampOfFd(fd, before) && before.size == item.size &&
+            sha1::digestMatches(sha1::ofDescriptor(fd), item.digest) && stampOfFd(fd, after) && after == before) {
+            {
+                std::lock_guard<std::mutex> guard(m_lock);
+                m_checked[item.path] = before;
+            }
+            // The checked file starts on its way to the disk here, off the
+            // download's path: the installation's sync then has little left
+            // to wait for.
+            ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
         }
+        ::close(fd);
     }
 }
 

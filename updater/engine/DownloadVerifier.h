@@ -3,6 +3,7 @@
 // download stage fetches the next files. The installation then hashes again
 // only what was not checked here, or what changed since (another device,
 // inode, size or time stamp): the checked digest holds for that very file.
+// A file that matched is also started on its way to the disk.
 #include <sys/types.h>
 
 #include <condition_variable>

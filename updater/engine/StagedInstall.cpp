@@ -149,7 +149,7 @@ bool StagedInstall::planFolder(const std::string& folder)
 
 bool StagedInstall::makeFolders(const std::string& folder)
 {
-    if (folder == m_root)
+    if (folder == m_root || m_insideFolders.count(folder))
         return true;
     const std::string rel = relative(folder);
     if (rel.empty() || !safepath::staysInside(m_root, folder)) {
@@ -160,14 +160,20 @@ bool StagedInstall::makeFolders(const std::string& folder)
         if (!planFolder(m_root + "/" + rel.substr(0, slash)))
             return false;
     }
-    return planFolder(folder);
+    if (!planFolder(folder))
+        return false;
+    m_insideFolders.insert(folder);
+    return true;
 }
 
 bool StagedInstall::checkWritable(const std::string& target)
 {
     // The deepest folder of target that exists now: the rename (or the
-    // folder made for it) happens there.
-    std::string folder = target.substr(0, target.rfind('/'));
+    // folder made for it) happens there. Checked once per target folder.
+    const std::string parent = target.substr(0, target.rfind('/'));
+    if (m_writableFolders.count(parent))
+        return true;
+    std::string folder = parent;
     struct stat st;
     while (folder.size() > m_root.size() && (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)))
         folder = folder.substr(0, folder.rfind('/'));
@@ -180,6 +186,7 @@ bool StagedInstall::checkWritable(const std::string& target)
         m_error = "cannot move a file into " + folder + ": another file system than the installation's";
         return false;
     }
+    m_writableFolders.insert(parent);
     return true;
 }
 
@@ -190,20 +197,28 @@ std::string StagedInstall::reserve(const std::string& target)
         return {};
     }
     const size_t slash = target.rfind('/');
-    if (slash == std::string::npos || relative(target).empty() || !safepath::staysInside(m_root, target)) {
+    const std::string name = slash == std::string::npos ? std::string() : target.substr(slash + 1);
+    if (name.empty() || name == "." || name == ".." || relative(target).empty()) {
         m_error = "file " + target + " leads outside the installation";
         return {};
     }
+    // The folder is checked (once) to stay inside; the file itself can only
+    // lead elsewhere when it is a link.
     if (!makeFolders(target.substr(0, slash)))
         return {};
+    struct stat st;
+    const bool exists = ::lstat(target.c_str(), &st) == 0;
+    if (exists && S_ISLNK(st.st_mode) && !safepath::staysInside(m_root, target)) {
+        m_error = "file " + target + " leads outside the installation";
+        return {};
+    }
     // Whatever would stop the rename later is found now, before any file of
     // the installation has been replaced.
     if (m_folders.count(target)) {
         m_error = "refused: " + target + " is both a file and a folder in this release";
         return {};
     }
-    struct stat st;
-    if (::lstat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (exists && S_ISDIR(st.st_mode)) {
         m_error = "refused: the release puts a file at " + target + " where an installed folder is";
         return {};
     }
@@ -237,6 +252,9 @@ bool StagedInstall::finishFile(int fd)
         m_error = errnoText("cannot set the mode of the file for " + target);
         ok = false;
     }
+    // Its bytes start on their way to the disk; the commit waits for them.
+    if (ok)
+        ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
     if (::close(fd) != 0 && ok) {
         m_error = errnoText("cannot write the file for " + target);
         ok = false;
@@ -246,21 +264,23 @@ bool StagedInstall::finishFile(int fd)
 
 bool StagedInstall::stageFile(const std::string& source, const std::string& target)
 {
-    const std::string temp = reserve(target);
-    if (temp.empty())
+    if (reserve(target).empty())
         return false;
-    // A download in the staging folder becomes the staged file itself. Only
-    // its first user links it: a link shares the mode, and two targets of one
-    // digest may need different ones.
-    const bool inStage = source.compare(0, m_stage.size() + 1, m_stage + "/") == 0;
-    if (inStage && m_linked.insert(source).second && ::link(source.c_str(), temp.c_str()) == 0) {
-        int fd = ::open(temp.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    // A download in the staging folder becomes the staged file itself: its
+    // first user moves it into place (no copy, no second name). Later users
+    // of the same digest get copies: a target's mode is its own.
+    const bool inStage = source.compare(0, m_stage.size() + 1, m_stage + "/") == 0 &&
+                         source.find('/', m_stage.size() + 1) == std::string::npos;
+    if (inStage && m_taken.insert(source).second) {
+        int fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
         if (fd < 0) {
-            m_error = errnoText("cannot open " + temp);
+            m_error = errnoText("cannot open " + source);
             return false;
         }
+        m_files.back().temp = source;
         return finishFile(fd);
     }
+    const std::string& temp = m_files.back().temp;
     int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) {
         m_error = errnoText("cannot open " + source);
@@ -300,7 +320,9 @@ bool StagedInstall::stageFile(const std::string& source, const std::string& targ
 
 bool StagedInstall::syncStage()
 {
-    // One sync of the file system for all files instead of one per file.
+    // One sync of the file system for all files instead of one per file
+    // (syncing each file commits the journal once per file). Writing each
+    // file was started when it was checked or staged, so little is left.
     int fd = ::open(m_stage.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0 || syncfs(fd) != 0) {
         m_error = errnoText("cannot sync the installed files");
@@ -350,7 +372,7 @@ bool StagedInstall::commit(const std::function<void(size_t)>& done)
         if (done)
             done(i);
     }
-    // The new files are on disk before anything (the local manifest) follows.
+    // The new files are on the disk before anything (the local manifest) follows.
     if (!m_files.empty() && !syncStage()) {
         rollBack(m_files.size());
         return false;

@@ -47,10 +47,12 @@ public:
     // Reserves a staged file for target and opens it for writing; returns the
     // descriptor, or -1 with error(). finishFile() completes it.
     int openFile(const std::string& target);
-    // Sets the mode and closes the file opened last; false on a write error.
+    // Sets the mode, starts writing it to the disk and closes the file
+    // opened last; false on a write error.
     bool finishFile(int fd);
-    // Stages a whole file for target: a file inside the staging folder is
-    // linked the first time it is used (no copy), any other file is copied.
+    // Stages a whole file for target: a file directly inside the staging
+    // folder is itself the staged file the first time it is used (no copy;
+    // the commit moves it), any other file is copied.
     bool stageFile(const std::string& source, const std::string& target);
     // Plans folder and its missing parents (inside the root only); nothing
     // is created before commit().
@@ -97,7 +99,9 @@ private:
     std::set<std::string> m_fileTargets;
     std::set<std::string> m_folders;    // every folder a staged file needs (new or installed)
     std::vector<std::string> m_newFolders;  // folders to create, parents first
-    std::set<std::string> m_linked;     // staging-folder files already linked once
+    std::set<std::string> m_taken;      // staging-folder files already staged as themselves
+    std::set<std::string> m_insideFolders;    // folders found to stay inside the root
+    std::set<std::string> m_writableFolders;  // target folders found writable
     std::vector<std::string> m_madeFolders;  // made by the running commit, parents first
     size_t m_committed = 0;
     size_t m_failedAt = 0;

@@ -99,12 +99,14 @@ int UpdateEngine::DownloadFiles(const std::string& tempFolder)
         }
         const std::string file = tempFolder + "/" + e.digest;
         struct stat st;
-        if (stat(file.c_str(), &st) == 0 && st.st_size == e.size) {
-            // Two entries with the same digest share one download.
-            post(kFileDownloaded, narrowRecord(e.path));
-            continue;
+        if (::lstat(file.c_str(), &st) == 0) {
+            if (S_ISREG(st.st_mode) && st.st_size == e.size) {
+                // Two entries with the same digest share one download.
+                post(kFileDownloaded, narrowRecord(e.path));
+                continue;
+            }
+            ::unlink(file.c_str());
         }
-        ::unlink(file.c_str());
         HttpTransfer::Result r =
             http.download(m_updateUrl + "/store/cached/" + e.digest, file, static_cast<size_t>(e.size),
                           kDownloadBuffer);
