@@ -30,10 +30,14 @@ enum MenuEntry { kMenuDeviceCheck = 0, kMenuUpdate = 1, kMenuSwitchAccount = 2, 
 // The group images CData downloads.
 enum GroupImage { kGroupLogo = 1, kGroupBoardBackground = 2 };
 
+// The menu's look; its own left padding keeps the entries' icons as far
+// from the border as the texts' padding (the item padding moves only the
+// texts).
 const char kMenuStyle[] =
     "QMenu { background: #FFFFFF;font: 14px; color: #666666; height:140px; padding-top: 15px; padding-bottom: "
     "15px;border: 3px solid rgba(163,214,211,0.60);}QMenu::item { height: 28px; color: #666666; padding-left: "
-    "15px; padding-right: 15px; }";
+    "15px; padding-right: 15px; }"
+    "QMenu { padding-left: 15px; }";
 // The menu's own style height: it opens with its top this far above the
 // left panel's bottom edge.
 constexpr int kMenuHeight = 140;

@@ -119,7 +119,15 @@ TEST(ClassListMenus, MenuShowsFourEntriesThatDispatchByTheirData)
         QWidget* left = child(&w, "leftWdg");
         EXPECT_EQ(menu->pos().x(), left->mapToGlobal(QPoint(left->width(), 0)).x());
         QTest::qWait(100);
-        menu->grab().save(QString::fromStdString(testsupport::screenshotPath("class_list_setting_menu.png")));
+        const QImage shot = menu->grab().toImage();
+        shot.save(QString::fromStdString(testsupport::screenshotPath("class_list_setting_menu.png")));
+        // The icons keep clear of the 3 px border: the strip just inside it,
+        // as wide as the text's left padding, is the menu's white.
+        int marked = 0;
+        for (int y = 3; y < shot.height() - 3; ++y)
+            for (int x = 3; x < 3 + 15; ++x)
+                marked += shot.pixelColor(x, y) != QColor(Qt::white);
+        EXPECT_EQ(marked, 0) << "icon pixels next to the border";
     });
 
     // Device check: the dialog the main window handed over, centred and shown.
