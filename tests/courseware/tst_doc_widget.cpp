@@ -10,6 +10,7 @@
 #include "courseware/DocFilePage.h"
 #include "courseware/DocMyNetPage.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QDateTime>
 #include <QFile>
@@ -94,6 +95,15 @@ void chooseAndUpload(Page* page, const std::string& path)
     QTest::mouseClick(widget->findChild<QPushButton*>("btnUploadDoc"), Qt::LeftButton);
 }
 
+// The objects on the board's page now shown.
+int boardItems()
+{
+    for (QWidget* w : QApplication::allWidgets())
+        if (qstrcmp(w->metaObject()->className(), "WBCanvas") == 0)
+            return w->property("itemCount").toInt();
+    return -1;
+}
+
 }  // namespace
 
 TEST(DocWidget, OpensEachKindOfDocumentTheRightWay)
@@ -127,6 +137,7 @@ TEST(DocWidget, OpensEachKindOfDocumentTheRightWay)
         ClientLibTestControl::ClearCalls(DocSession::lib());
         const size_t before = doctest::logText().size();
         const size_t fetched = Services::instance().seen().size();
+        const int onBoard = boardItems();
         s.panel->show();
         s.panel->onOpenDocFile(c.doc);
         EXPECT_FALSE(s.panel->isVisible()) << c.name;
@@ -149,9 +160,12 @@ TEST(DocWidget, OpensEachKindOfDocumentTheRightWay)
             EXPECT_TRUE(testsupport::waitUntil(
                 [&] { return doctest::countOf(doctest::logText().substr(before), c.logged) == 1; }))
                 << c.name;
+            EXPECT_EQ(boardItems(), onBoard) << c.name << ": nothing reaches the board";
         } else {
-            // Let a download finish, then nothing may have failed.
-            testsupport::waitUntil([] { return false; }, downloads ? 1500 : 0);
+            // A fetched picture lands on the board, as its one new object.
+            if (downloads)
+                EXPECT_TRUE(testsupport::waitUntil([&] { return boardItems() > onBoard; }, 10000)) << c.name;
+            EXPECT_EQ(boardItems(), onBoard + (downloads ? 1 : 0)) << c.name;
             const std::string added = doctest::logText().substr(before);
             EXPECT_EQ(added.find("add image url"), std::string::npos) << c.name << added;
         }
