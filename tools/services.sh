@@ -186,6 +186,8 @@ http {
   server {
     listen 127.0.0.1:$http_port;
     root $STATE/html;
+    # The RTMP server's streams, as XML (who publishes what).
+    location = /stat { rtmp_stat all; }
     location ~ ^/+(upload|classpreupload|classupload|teacherpreupload|teacherwebupload|dumpupload|shadow|openapi/) {
       proxy_pass http://127.0.0.1:$upload_port;
       proxy_request_buffering off;

@@ -1,0 +1,219 @@
+#!/usr/bin/env bash
+# The teacher's day, driven as a user drives it: xdotool clicks and keys on
+# the real windows of an installed Veltora, on a private Xvfb, with the local
+# services (tools/services.sh) and a data folder of its own. Each step waits
+# for what it shows (a window, pictures that change, a stream, a file) and
+# saves a screenshot; their paths are printed at the end.
+#   tools/day-by-clicks.sh <installation folder>
+#   VELTORA_SHOTS_DIR     where screenshots go (default: out/screenshots)
+#   VELTORA_WORK_DIR      data, runtime and log folders, made afresh
+#                         (default: out/demo)
+#   VELTORA_SERVICES_DIR  the services' state (default: out/services)
+#   VELTORA_RUN_SECONDS   the longest each step waits (default: 60)
+# The steps: sign in to the demo school; the calendar and the next month;
+# the course and group pages; today's class; the recording question
+# answered; the students' tiles move; the teacher's camera reaches the
+# stream server (ffprobe reads it); a document is opened, drawn on and its
+# page turned; a chat line with an emoticon; recording stopped; leave the
+# room; close the program.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ROOT=$(pwd)
+source tools/x-clicks.sh
+INSTALL_DIR=$(cd "${1:?installation folder}" && pwd)
+VELTORA="$INSTALL_DIR/bin/32bit/Veltora"
+SHOTS_DIR=${VELTORA_SHOTS_DIR:-$ROOT/out/screenshots}
+WORK=${VELTORA_WORK_DIR:-$ROOT/out/demo}
+STEP_SECONDS=${VELTORA_RUN_SECONDS:-60}
+for tool in Xvfb xdotool import convert ffprobe curl; do
+  command -v "$tool" >/dev/null || { echo "day-by-clicks: $tool is missing" >&2; exit 1; }
+done
+[ -x "$VELTORA" ] || { echo "day-by-clicks: no program at $VELTORA" >&2; exit 1; }
+
+rm -rf "$WORK"
+mkdir -p "$WORK/data" "$WORK/run" "$SHOTS_DIR"
+chmod 700 "$WORK/run"
+rm -f "$SHOTS_DIR"/veltora-*.png
+export XDG_DATA_HOME="$WORK/data" XDG_RUNTIME_DIR="$WORK/run"
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+LOG="$WORK/veltora.log"
+
+XVFB_PID=
+APP_PID=
+shots=()
+cleanup() {
+  if [ -n "$APP_PID" ]; then stop_app; fi
+  if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
+  tools/services.sh stop >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
+
+finish() {
+  if [ -n "$APP_PID" ]; then stop_app; fi
+  echo "Screenshots:"
+  for f in "${shots[@]:-}"; do if [ -n "$f" ]; then echo "  $f"; fi; done
+  exit "$1"
+}
+fail() { echo "day-by-clicks: $1; see $LOG" >&2; shot failed; finish 1; }
+
+# The services, with the installation recorded in the data folder as the
+# updater records what it installed.
+tools/services.sh start "$INSTALL_DIR/bin/32bit"
+export VELTORA_ENDPOINTS="$INSTALL_DIR/bin/32bit/endpoints.ini"
+SERVICES=${VELTORA_SERVICES_DIR:-$ROOT/out/services}
+mkdir -p "$XDG_DATA_HOME/VeltoraTea"
+cp "$SERVICES/installed-ver" "$XDG_DATA_HOME/VeltoraTea/ver"
+HTTP_BASE=$(sed -n 's/^config=//p' "$VELTORA_ENDPOINTS" | head -1)
+
+start_xvfb "$WORK/display" || { echo "day-by-clicks: Xvfb did not start" >&2; exit 1; }
+
+"$VELTORA" >"$LOG" 2>&1 &
+APP_PID=$!
+
+# A screenshot of the whole screen as the user sees it.
+shot() {
+  local f="$SHOTS_DIR/veltora-$1.png"
+  import -display "$DISPLAY" -window root "$f" 2>/dev/null && shots+=("$f")
+}
+
+# --- Sign in with the demo teacher through the login window (371 x 526).
+wait_window vtlogintea || fail "the login window did not show"
+wait_settled vtlogintea
+LX=$WIN_X LY=$WIN_Y
+click_at $(( LX + 200 )) $(( LY + 215 ))
+xdotool type --delay 20 13800138000
+click_at $(( LX + 200 )) $(( LY + 267 ))
+before=$(pixels $(( LX + 60 )) $(( LY + 250 )) 280 34)
+xdotool type --delay 20 veltora123
+wait_changed "the typed password" "$before" $(( LX + 60 )) $(( LY + 250 )) 280 34
+shot 01-login
+click_at $(( LX + 185 )) $(( LY + 405 ))
+
+# --- The home window (1000 x 680): the calendar of this month with today's
+# lessons, the one on now first.
+wait_window vtclasstea || fail "the home window did not show after signing in"
+wait_settled vtclasstea
+HX=$WIN_X HY=$WIN_Y HW=$WIN_W
+# Today's lessons are listed when the lesson on now offers "进入直播"
+# (a teal button).
+deadline=$(( SECONDS + STEP_SECONDS ))
+until awk -v v="$(share_of_colour '#67c0ba' $(( HX + HW - 138 )) $(( HY + 100 )) 110 34)" 'BEGIN { exit !(v > 0.4) }'; do
+  [ $SECONDS -lt $deadline ] || fail "today's lesson was not listed"
+  sleep 0.3
+done
+shot 02-home-calendar
+# The next month, then back to today.
+click_shows "the next month" $(( HX + 459 )) $(( HY + 81 )) $(( HX + 100 )) $(( HY + 60 )) 400 40
+shot 03-home-next-month
+# The course page, then the group page with a group's messages.
+click_shows "the course page" $(( HX + 34 )) $(( HY + 174 )) $(( HX + 72 )) $(( HY + 60 )) 920 600
+shot 04-home-courses
+click_shows "the group page" $(( HX + 34 )) $(( HY + 305 )) $(( HX + 72 )) $(( HY + 60 )) 920 600
+click_shows "the group's messages" $(( HX + 140 )) $(( HY + 170 )) $(( HX + 450 )) $(( HY + 60 )) 540 600
+shot 05-home-group
+# Back to the calendar and today; enter today's class.
+click_shows "the calendar" $(( HX + 34 )) $(( HY + 240 )) $(( HX + 72 )) $(( HY + 60 )) 920 600
+click_shows "today" $(( HX + 194 )) $(( HY + 546 )) $(( HX + 100 )) $(( HY + 60 )) 400 40
+click_at $(( HX + HW - 83 )) $(( HY + 117 ))
+
+# --- The room window; entering asks whether to record ("开启录制生成回放").
+wait_window vtmaintea || fail "the room window did not show"
+if wait_window Form 394 15; then
+  shot 06-record-question
+  click_at $(( WIN_X + 111 )) $(( WIN_Y + 162 ))
+  wait_window_gone Form 394
+fi
+wait_settled vtmaintea
+RX=$WIN_X RY=$WIN_Y RW=$WIN_W RH=$WIN_H
+
+# The students come in by themselves; their tiles (the strip under the
+# 35-pixel title bar) play their cameras: strong colours that move.
+tile_colour() {
+  import -display "$DISPLAY" -window root -crop "${RW}x115+${RX}+$(( RY + 35 ))" png:- 2>/dev/null |
+    convert - -colorspace HSL -channel G -separate +channel -threshold 80% -format "%[fx:mean]" info: 2>/dev/null || echo 0
+}
+deadline=$(( SECONDS + STEP_SECONDS ))
+until awk -v v="$(tile_colour)" 'BEGIN { exit !(v > 0.02) }'; do
+  [ $SECONDS -lt $deadline ] || fail "no student tile showed pictures"
+  kill -0 "$APP_PID" 2>/dev/null || fail "the program ended in the room"
+  sleep 0.5
+done
+wait_changed "moving pictures in the tiles" "$(pixels "$RX" $(( RY + 35 )) "$RW" 115)" "$RX" $(( RY + 35 )) "$RW" 115
+shot 07-room-students
+
+# The teacher's camera reaches the stream server: ffprobe reads its video.
+deadline=$(( SECONDS + STEP_SECONDS ))
+probed=""
+while [ $SECONDS -lt $deadline ]; do
+  stream=$(curl --noproxy '*' -s "$HTTP_BASE/stat" | sed -n 's/.*<name>\(liveTeacher[^<]*\)<\/name>.*/\1/p' | head -1)
+  rtmp=$(sed -n 's/^studentStreams=//p' "$VELTORA_ENDPOINTS")
+  if [ -n "$stream" ]; then
+    probed=$(ffprobe -v error -rw_timeout 8000000 -select_streams v:0 -show_entries stream=codec_name,width,height \
+      -of csv=p=0 "$rtmp$stream" 2>/dev/null || true)
+    [ -n "$probed" ] && break
+  fi
+  sleep 1
+done
+[ -n "$probed" ] || fail "the teacher's stream did not reach the server"
+echo "teacher's stream $stream: $probed"
+
+# A document from the room's course list ("课件管理"): opened with a double
+# click, drawn on with the pen, its page turned.
+BOARD="$(( RX + 200 )) $(( RY + 300 )) 1100 400"
+PAGE="$(( RX + 30 )) $(( RY + RH - 98 )) 70 24"
+click_shows "the document list" $(( RX + RW - 30 )) $(( RY + 141 )) $BOARD
+shot 08-document-list
+before=$(pixels $PAGE)
+xdotool mousemove --sync $(( RX + 548 )) $(( RY + 340 )) sleep 0.1 click --repeat 2 --delay 80 1
+# Its pages counted ("1/2") when it is open.
+wait_changed "the opened document" "$before" $PAGE
+before=$(pixels $BOARD)
+xdotool mousemove --sync $(( RX + 400 )) $(( RY + 400 )) mousedown 1
+for i in $(seq 1 20); do xdotool mousemove --sync $(( RX + 400 + i * 20 )) $(( RY + 400 + i * 8 )); done
+xdotool mouseup 1
+wait_changed "the drawn line" "$before" $BOARD
+shot 09-document-drawn
+click_shows "the next page" $(( RX + 102 )) $(( RY + RH - 86 )) $PAGE
+shot 10-document-next-page
+
+# Chat: a line typed with an emoticon after it, sent at once (the chat
+# refuses a second line sent soon after the first).
+CHAT_LIST="$(( RX + 640 )) $(( RY + 380 )) 320 150"
+CHAT_INPUT="$(( RX + 640 )) $(( RY + 620 )) 320 60"
+click_shows "the chat" $(( RX + RW - 30 )) $(( RY + 338 )) $(( RX + 640 )) $(( RY + 250 )) 320 400
+click_at $(( RX + 737 )) $(( RY + 638 ))
+before=$(pixels $CHAT_INPUT)
+xdotool type --delay 30 "Good evening, class "
+wait_changed "the typed line" "$before" $CHAT_INPUT
+click_shows "the emoticons" $(( RX + 665 )) $(( RY + 607 )) $(( RX + 660 )) $(( RY + 440 )) 300 160
+click_shows "the chosen emoticon" $(( RX + 674 )) $(( RY + 454 )) $CHAT_INPUT
+click_shows "the line sent" $(( RX + 919 )) $(( RY + 686 )) $CHAT_LIST
+shot 11-chat
+click_shows "the chat closed" $(( RX + 945 )) $(( RY + 264 )) $(( RX + 640 )) $(( RY + 250 )) 320 400
+
+# Recording stopped: the note "已停止录制".
+wait_window_gone Toast
+click_at $(( RX + 770 )) $(( RY + RH - 36 ))
+wait_window Toast || fail "stopping the recording showed no note"
+shot 12-recording-stopped
+
+# Leave the room: "您确定要退出吗?" answered "退出"; the home window is back.
+click_at $(( RX + RW - 17 )) $(( RY + 17 ))
+wait_window Form 394 || fail "leaving asked nothing"
+shot 13-leave-question
+click_at $(( WIN_X + 111 )) $(( WIN_Y + 162 ))
+wait_window vtclasstea || fail "the home window did not come back"
+wait_window_gone vtmaintea
+wait_settled vtclasstea
+shot 14-home-again
+
+# Close the program from the home window.
+click_at $(( WIN_X + 960 )) $(( WIN_Y + 24 ))
+deadline=$(( SECONDS + STEP_SECONDS ))
+while kill -0 "$APP_PID" 2>/dev/null; do
+  [ $SECONDS -lt $deadline ] || fail "the program did not end when closed"
+  sleep 0.2
+done
+wait "$APP_PID" || fail "the program ended with an error"
+APP_PID=
+finish 0

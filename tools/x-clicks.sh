@@ -1,0 +1,101 @@
+# Helpers for driving the programs' windows as a user does, on an X
+# display: find windows by title, click, fingerprint pixels, wait for what a
+# click shows. Sourced by tools/day-by-clicks.sh and the start benchmark.
+# The sourcing script sets STEP_SECONDS (the longest a wait lasts), APP_PID
+# (the program; waits end early when it has gone) and a function fail
+# (message) that ends the run.
+
+# Starts a private Xvfb of 1600 x 1000 on a free display number, written to
+# <file>; sets XVFB_PID and exports DISPLAY.
+start_xvfb() {
+  rm -f "$1"
+  Xvfb -displayfd 6 -screen 0 1600x1000x24 -nolisten tcp 6>"$1" 2>/dev/null &
+  XVFB_PID=$!
+  for _ in $(seq 200); do [ -s "$1" ] && break; sleep 0.1; done
+  [ -s "$1" ] || return 1
+  export DISPLAY=":$(head -1 "$1")"
+}
+
+# A fingerprint of the pixels of a part of the screen: x y width height.
+pixels() {
+  import -display "$DISPLAY" -window root -crop "${3}x${4}+${1}+${2}" rgb:- 2>/dev/null | md5sum
+}
+# Waits until a part of the screen (x y width height) differs from the
+# fingerprint given, that is, until the click shows.
+wait_changed() {
+  local what=$1 before=$2 deadline=$(( SECONDS + STEP_SECONDS ))
+  shift 2
+  while [ $SECONDS -lt $deadline ]; do
+    kill -0 "$APP_PID" 2>/dev/null || fail "the program ended while waiting for $what"
+    [ "$(pixels "$@")" != "$before" ] && return 0
+    sleep 0.2
+  done
+  fail "$what did not show"
+}
+# Waits for a visible window with this exact title (and, when given, this
+# width) and sets WIN_X WIN_Y WIN_W WIN_H to its geometry.
+find_window() {
+  local id geometry
+  for id in $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true); do
+    geometry=$(xdotool getwindowgeometry --shell "$id" 2>/dev/null) || continue
+    WIN_X=$(sed -n 's/^X=//p' <<<"$geometry"); WIN_Y=$(sed -n 's/^Y=//p' <<<"$geometry")
+    WIN_W=$(sed -n 's/^WIDTH=//p' <<<"$geometry"); WIN_H=$(sed -n 's/^HEIGHT=//p' <<<"$geometry")
+    if [ -z "${2:-}" ] || [ "$WIN_W" = "$2" ]; then return 0; fi
+  done
+  return 1
+}
+wait_window() {
+  local deadline=$(( SECONDS + ${3:-$STEP_SECONDS} ))
+  while [ $SECONDS -lt $deadline ]; do
+    kill -0 "$APP_PID" 2>/dev/null || return 1
+    find_window "$1" "${2:-}" && return 0
+    sleep 0.2
+  done
+  return 1
+}
+# Waits until no visible window has this title (and width).
+wait_window_gone() {
+  local deadline=$(( SECONDS + STEP_SECONDS ))
+  while [ $SECONDS -lt $deadline ]; do
+    find_window "$1" "${2:-}" || return 0
+    sleep 0.2
+  done
+  fail "the window $1 did not close"
+}
+# Waits until a window stops moving and resizing (it is laid out).
+wait_settled() {
+  local last="" now deadline=$(( SECONDS + STEP_SECONDS ))
+  while [ $SECONDS -lt $deadline ]; do
+    find_window "$1" "${2:-}" || fail "the window $1 went"
+    now="$WIN_X $WIN_Y $WIN_W $WIN_H"
+    [ "$now" = "$last" ] && return 0
+    last=$now
+    sleep 0.5
+  done
+}
+# The share (0 to 1) of a part of the screen (x y width height) drawn in
+# about this colour.
+share_of_colour() {
+  import -display "$DISPLAY" -window root -crop "${4}x${5}+${2}+${3}" png:- 2>/dev/null |
+    convert - -alpha off -fuzz 12% -fill black +opaque "$1" -fill white -opaque "$1" -format "%[fx:mean]" info: \
+      2>/dev/null || echo 0
+}
+click_at() { xdotool mousemove --sync "$1" "$2" sleep 0.1 click 1; }
+# Clicks at x y and waits until the part x0 y0 w h of the screen changes.
+click_shows() {
+  local what=$1 x=$2 y=$3 before
+  shift 3
+  before=$(pixels "$@")
+  click_at "$x" "$y"
+  wait_changed "$what" "$before" "$@"
+}
+
+# Ends the program: asked first, then forced when it is still there after
+# ten seconds (a media library may take the request for itself).
+stop_app() {
+  kill "$APP_PID" 2>/dev/null || { APP_PID=; return 0; }
+  for _ in $(seq 100); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
+  kill -9 "$APP_PID" 2>/dev/null || true
+  wait "$APP_PID" 2>/dev/null || true
+  APP_PID=
+}
