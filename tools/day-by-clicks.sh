@@ -15,7 +15,9 @@
 # answered; the students' tiles move; the teacher's camera reaches the
 # stream server (ffprobe reads it); a document is opened, drawn on and its
 # page turned; a chat line with an emoticon; recording stopped; leave the
-# room; close the program.
+# room; close the program; start it again with a newer release on the
+# update server, take the update through the updater and into the new
+# Veltora; close it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
@@ -70,9 +72,24 @@ start_xvfb "$WORK/display" || { echo "day-by-clicks: Xvfb did not start" >&2; ex
 "$VELTORA" >"$LOG" 2>&1 &
 APP_PID=$!
 
+# Waits until the program ends, and checks that it ended well.
+wait_ended() {
+  local deadline=$(( SECONDS + STEP_SECONDS ))
+  while kill -0 "$APP_PID" 2>/dev/null; do
+    [ $SECONDS -lt $deadline ] || fail "$1"
+    sleep 0.2
+  done
+  # A process this shell did not start (the updater) tells no status (127).
+  local status=0
+  wait "$APP_PID" 2>/dev/null || status=$?
+  APP_PID=
+  [ "$status" = 0 ] || [ "$status" = 127 ] || fail "$1 (exit status $status)"
+}
 # A screenshot of the whole screen as the user sees it.
+# Numbered in the order taken.
 shot() {
-  local f="$SHOTS_DIR/veltora-$1.png"
+  local f
+  f=$(printf '%s/veltora-%02d-%s.png' "$SHOTS_DIR" $(( ${#shots[@]} + 1 )) "$1")
   import -display "$DISPLAY" -window root "$f" 2>/dev/null && shots+=("$f")
 }
 
@@ -86,7 +103,7 @@ click_at $(( LX + 200 )) $(( LY + 267 ))
 before=$(pixels $(( LX + 60 )) $(( LY + 250 )) 280 34)
 xdotool type --delay 20 veltora123
 wait_changed "the typed password" "$before" $(( LX + 60 )) $(( LY + 250 )) 280 34
-shot 01-login
+shot login
 click_at $(( LX + 185 )) $(( LY + 405 ))
 
 # --- The home window (1000 x 680): the calendar of this month with today's
@@ -96,21 +113,17 @@ wait_settled vtclasstea
 HX=$WIN_X HY=$WIN_Y HW=$WIN_W
 # Today's lessons are listed when the lesson on now offers "进入直播"
 # (a teal button).
-deadline=$(( SECONDS + STEP_SECONDS ))
-until awk -v v="$(share_of_colour '#67c0ba' $(( HX + HW - 138 )) $(( HY + 100 )) 110 34)" 'BEGIN { exit !(v > 0.4) }'; do
-  [ $SECONDS -lt $deadline ] || fail "today's lesson was not listed"
-  sleep 0.3
-done
-shot 02-home-calendar
+wait_colour '#67c0ba' $(( HX + HW - 138 )) $(( HY + 100 )) 110 34 || fail "today's lesson was not listed"
+shot home-calendar
 # The next month, then back to today.
 click_shows "the next month" $(( HX + 459 )) $(( HY + 81 )) $(( HX + 100 )) $(( HY + 60 )) 400 40
-shot 03-home-next-month
+shot home-next-month
 # The course page, then the group page with a group's messages.
 click_shows "the course page" $(( HX + 34 )) $(( HY + 174 )) $(( HX + 72 )) $(( HY + 60 )) 920 600
-shot 04-home-courses
+shot home-courses
 click_shows "the group page" $(( HX + 34 )) $(( HY + 305 )) $(( HX + 72 )) $(( HY + 60 )) 920 600
 click_shows "the group's messages" $(( HX + 140 )) $(( HY + 170 )) $(( HX + 450 )) $(( HY + 60 )) 540 600
-shot 05-home-group
+shot home-group
 # Back to the calendar and today; enter today's class.
 click_shows "the calendar" $(( HX + 34 )) $(( HY + 240 )) $(( HX + 72 )) $(( HY + 60 )) 920 600
 click_shows "today" $(( HX + 194 )) $(( HY + 546 )) $(( HX + 100 )) $(( HY + 60 )) 400 40
@@ -119,7 +132,7 @@ click_at $(( HX + HW - 83 )) $(( HY + 117 ))
 # --- The room window; entering asks whether to record ("开启录制生成回放").
 wait_window vtmaintea || fail "the room window did not show"
 if wait_window Form 394 15; then
-  shot 06-record-question
+  shot record-question
   click_at $(( WIN_X + 111 )) $(( WIN_Y + 162 ))
   wait_window_gone Form 394
 fi
@@ -139,7 +152,7 @@ until awk -v v="$(tile_colour)" 'BEGIN { exit !(v > 0.02) }'; do
   sleep 0.5
 done
 wait_changed "moving pictures in the tiles" "$(pixels "$RX" $(( RY + 35 )) "$RW" 115)" "$RX" $(( RY + 35 )) "$RW" 115
-shot 07-room-students
+shot room-students
 
 # The teacher's camera reaches the stream server: ffprobe reads its video.
 deadline=$(( SECONDS + STEP_SECONDS ))
@@ -162,7 +175,7 @@ echo "teacher's stream $stream: $probed"
 BOARD="$(( RX + 200 )) $(( RY + 300 )) 1100 400"
 PAGE="$(( RX + 30 )) $(( RY + RH - 98 )) 70 24"
 click_shows "the document list" $(( RX + RW - 30 )) $(( RY + 141 )) $BOARD
-shot 08-document-list
+shot document-list
 before=$(pixels $PAGE)
 xdotool mousemove --sync $(( RX + 548 )) $(( RY + 340 )) sleep 0.1 click --repeat 2 --delay 80 1
 # Its pages counted ("1/2") when it is open.
@@ -172,9 +185,9 @@ xdotool mousemove --sync $(( RX + 400 )) $(( RY + 400 )) mousedown 1
 for i in $(seq 1 20); do xdotool mousemove --sync $(( RX + 400 + i * 20 )) $(( RY + 400 + i * 8 )); done
 xdotool mouseup 1
 wait_changed "the drawn line" "$before" $BOARD
-shot 09-document-drawn
+shot document-drawn
 click_shows "the next page" $(( RX + 102 )) $(( RY + RH - 86 )) $PAGE
-shot 10-document-next-page
+shot document-next-page
 
 # Chat: a line typed with an emoticon after it, sent at once (the chat
 # refuses a second line sent soon after the first).
@@ -188,32 +201,74 @@ wait_changed "the typed line" "$before" $CHAT_INPUT
 click_shows "the emoticons" $(( RX + 665 )) $(( RY + 607 )) $(( RX + 660 )) $(( RY + 440 )) 300 160
 click_shows "the chosen emoticon" $(( RX + 674 )) $(( RY + 454 )) $CHAT_INPUT
 click_shows "the line sent" $(( RX + 919 )) $(( RY + 686 )) $CHAT_LIST
-shot 11-chat
+shot chat
 click_shows "the chat closed" $(( RX + 945 )) $(( RY + 264 )) $(( RX + 640 )) $(( RY + 250 )) 320 400
 
 # Recording stopped: the note "已停止录制".
 wait_window_gone Toast
 click_at $(( RX + 770 )) $(( RY + RH - 36 ))
 wait_window Toast || fail "stopping the recording showed no note"
-shot 12-recording-stopped
+shot recording-stopped
 
 # Leave the room: "您确定要退出吗?" answered "退出"; the home window is back.
 click_at $(( RX + RW - 17 )) $(( RY + 17 ))
 wait_window Form 394 || fail "leaving asked nothing"
-shot 13-leave-question
+shot leave-question
 click_at $(( WIN_X + 111 )) $(( WIN_Y + 162 ))
 wait_window vtclasstea || fail "the home window did not come back"
 wait_window_gone vtmaintea
 wait_settled vtclasstea
-shot 14-home-again
+shot home-again
 
 # Close the program from the home window.
 click_at $(( WIN_X + 960 )) $(( WIN_Y + 24 ))
+wait_ended "the program did not end when closed"
+
+# --- A newer release on the update server: the next start offers it over
+# the login window; "立即更新" hands over to the updater, whose "进入体验"
+# starts the new Veltora.
+VELTORA_UPDATE=newer tools/services.sh start "$INSTALL_DIR/bin/32bit"
+cp "$SERVICES/installed-ver" "$XDG_DATA_HOME/VeltoraTea/ver"
+"$VELTORA" >>"$LOG" 2>&1 &
+APP_PID=$!
+wait_window vtlogintea || fail "the login window did not show again"
+wait_window Form 311 || fail "no update was offered"
+wait_settled Form 311
+shot update-offered
+click_at $(( WIN_X + 233 )) $(( WIN_Y + 314 ))
+wait_ended "the program did not end for the update"
+# The updater (its copy "KorvanelTmp"): a window of 500 x 400, its
+# "进入体验" (orange) once the installation is complete.
 deadline=$(( SECONDS + STEP_SECONDS ))
-while kill -0 "$APP_PID" 2>/dev/null; do
-  [ $SECONDS -lt $deadline ] || fail "the program did not end when closed"
+until APP_PID=$(pgrep -n -f -x "$INSTALL_DIR/KorvanelTmp"); do
+  [ $SECONDS -lt $deadline ] || fail "the updater did not start"
   sleep 0.2
 done
-wait "$APP_PID" || fail "the program ended with an error"
+until geometry=$(xwininfo -root -children 2>/dev/null | grep -o ' 500x400+[0-9]*+[0-9]*' | head -1) && [ -n "$geometry" ]; do
+  [ $SECONDS -lt $deadline ] || fail "the updater's window did not show"
+  kill -0 "$APP_PID" 2>/dev/null || fail "the updater ended without a window"
+  sleep 0.2
+done
+UX=$(cut -d+ -f2 <<<"$geometry") UY=$(cut -d+ -f3 <<<"$geometry")
+wait_colour '#f6b03d' $(( UX + 210 )) $(( UY + 357 )) 80 20 || fail "the updater did not complete the installation"
+shot updater-complete
+[ -f "$INSTALL_DIR/bin/32bit/release-notes.txt" ] || fail "the update did not install the new release's file"
+click_at $(( UX + 249 )) $(( UY + 367 ))
+wait_ended "the updater did not end"
+until APP_PID=$(pgrep -n -f -x "$VELTORA"); do
+  [ $SECONDS -lt $deadline ] || fail "the new Veltora did not start"
+  sleep 0.2
+done
+wait_window vtlogintea || fail "the new Veltora showed no login window"
+wait_settled vtlogintea
+# The new release is the installed one: nothing more is offered.
+if wait_window Form 311 5; then fail "the update was offered again after installing it"; fi
+shot new-veltora
+click_at $(( WIN_X + 352 )) $(( WIN_Y + 20 ))
+deadline=$(( SECONDS + STEP_SECONDS ))
+while kill -0 "$APP_PID" 2>/dev/null; do
+  [ $SECONDS -lt $deadline ] || fail "the new Veltora did not end when its login window closed"
+  sleep 0.2
+done
 APP_PID=
 finish 0

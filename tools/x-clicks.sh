@@ -32,6 +32,15 @@ wait_changed() {
   done
   fail "$what did not show"
 }
+# Waits (at most STEP_SECONDS, or the sixth argument) until at least 40%
+# of a part of the screen (colour x y width height) shows about this colour.
+wait_colour() {
+  local deadline=$(( SECONDS + ${6:-$STEP_SECONDS} ))
+  until awk -v v="$(share_of_colour "$@")" 'BEGIN { exit !(v > 0.4) }'; do
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.2
+  done
+}
 # Waits for a visible window with this exact title (and, when given, this
 # width) and sets WIN_X WIN_Y WIN_W WIN_H to its geometry.
 find_window() {

@@ -94,12 +94,7 @@ for round in $(seq "$ROUNDS"); do
     signin+=" $(ms_until_window "$t0" vtclasstea)"
     wait_settled vtclasstea
     # "进入直播" of the lesson on now, once listed (a teal button).
-    deadline=$(( SECONDS + STEP_SECONDS ))
-    until awk -v v="$(share_of_colour '#67c0ba' $(( WIN_X + WIN_W - 138 )) $(( WIN_Y + 100 )) 110 34)" \
-          'BEGIN { exit !(v > 0.4) }'; do
-      [ $SECONDS -lt $deadline ] || fail "today's lesson was not listed"
-      sleep 0.1
-    done
+    wait_colour '#67c0ba' $(( WIN_X + WIN_W - 138 )) $(( WIN_Y + 100 )) 110 34 || fail "today's lesson was not listed"
     t0=$(now_ms)
     click_at $(( WIN_X + WIN_W - 83 )) $(( WIN_Y + 117 ))
     enter+=" $(ms_until_window "$t0" vtmaintea)"
