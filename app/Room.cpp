@@ -43,6 +43,14 @@ Room::Room(QObject* parent) : QObject(parent)
 
 Room::~Room()
 {
+    // A program that never left its room still has the client library: its
+    // threads stop here, before the data they call back into goes. The board
+    // library stays: releasing it reaches widgets the application has
+    // already deleted by now.
+    if (m_clientLib) {
+        ReleaseClientLib(m_clientLib);
+        m_clientLib = nullptr;
+    }
     if (m_delayCommand) {
         m_delayCommand->Stop();
         m_delayCommand->wait();

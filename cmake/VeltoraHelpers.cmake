@@ -38,6 +38,11 @@ function(veltora_add_test_dir)
     if(NOT labels)
       set(labels unit)
     endif()
+    # The tests of the libraries (libs/, skinui/, platform/) and of app/ make
+    # the AddressSanitizer pass.
+    if(prefix MATCHES "^(libs_|skinui|platform|app$)")
+      set_property(GLOBAL APPEND PROPERTY VELTORA_ASAN_TESTS ${target})
+    endif()
     # Test discovery at test time passes properties flat, so each test gets
     # exactly one label and at most one environment entry. "tsan" wins (the
     # ThreadSanitizer pass selects by it), then "xvfb", then the first one.

@@ -116,7 +116,16 @@ ChatCtrl::ChatCtrl(QWidget* parent) : QWidget(parent), ui(new Ui::ChatWidget)
     installEventFilter(this);
 }
 
-ChatCtrl::~ChatCtrl() { delete ui; }
+ChatCtrl::~ChatCtrl()
+{
+    // Members below (the face picker) still send events while they go; the
+    // filter reads the form, which goes first.
+    ui->sendTextEdit->removeEventFilter(this);
+    m_unreadTip->removeEventFilter(this);
+    removeEventFilter(this);
+    delete ui;
+    ui = nullptr;
+}
 
 qint64 ChatCtrl::NowMs() const { return m_clockMs ? m_clockMs() : QDateTime::currentMSecsSinceEpoch(); }
 

@@ -64,7 +64,7 @@ void CBarrageScreen::AddMessage(const std::string& text)
     label->setFixedWidth(label->fontMetrics().horizontalAdvance(shown) + 4);
     const int y = RowFor(m_clock(), m_screen->height(), label->height());
 
-    auto* flight = new QPropertyAnimation(label, "pos");
+    auto* flight = new QPropertyAnimation(label, "pos", label);  // goes with its label at the latest
     flight->setDuration(m_flightMs);
     flight->setEasingCurve(QEasingCurve::InQuad);
     flight->setStartValue(QPoint(m_screen->width() - 10, y));

@@ -427,15 +427,19 @@ TEST_F(MediaPlayerWidgetTest, SuspendingTheRoomViewClosesAndResumes)
     const QString url = s_files->url("lesson.mp4");
     widget->PostRoomMediaCommand(command("open", url, 0, 20000, "video"));
     QTest::mouseClick(child<QPushButton>("playBtn"), Qt::LeftButton);
+    ASSERT_EQ(MediaPlayState::Playing, widget->playState());
     mediaCalls();
     widget->NotifyMediaState(true);
     QStringList calls = mediaCalls();
     ASSERT_EQ(1, calls.size());
     EXPECT_TRUE(calls[0].startsWith("MediaCloseCmd " + url));
-    // While suspended the local actions are not reported.
-    QTest::qWait(350);
+    // While suspended the local actions are not reported: not even the
+    // pause report that would come 300 ms after the click.
+    ASSERT_TRUE(testsupport::waitUntil([&] { return child<QPushButton>("playBtn")->isEnabled(); }, 5000));
     QTest::mouseClick(child<QPushButton>("playBtn"), Qt::LeftButton);
-    QTest::qWait(400);
+    ASSERT_EQ(MediaPlayState::Paused, widget->playState());
+    ASSERT_TRUE(testsupport::waitUntil([&] { return child<QPushButton>("playBtn")->isEnabled(); }, 5000));
+    QTest::qWait(100);
     EXPECT_TRUE(mediaCalls().isEmpty());
     widget->NotifyMediaState(false);
     calls = mediaCalls();

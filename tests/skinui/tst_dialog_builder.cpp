@@ -67,7 +67,8 @@ TEST_F(BuilderTest, WindowFontsDefaultsAndAttributes)
         nullptr, &cb, &host.pm);
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(root->GetName(), u"box");
-    auto* box = static_cast<TestContainer*>(root);
+    auto* box = dynamic_cast<IContainerUI*>(root);  // the builder makes its own Container
+    ASSERT_NE(box, nullptr);
     ASSERT_EQ(box->GetCount(), 2); // the unknown tag makes no control
     EXPECT_TRUE(traced(u"未知控件:Nope"));
     EXPECT_EQ(box->GetItemAt(0)->GetToolTip(), u"own");             // element beats class default
@@ -119,7 +120,8 @@ TEST_F(BuilderTest, IncludeBuildsItsSourceCountTimes)
         u"<Include count=\"2\"/></Container></Window>",
         nullptr, &cb, &host.pm);
     ASSERT_NE(root, nullptr);
-    auto* box = static_cast<TestContainer*>(root);
+    auto* box = dynamic_cast<IContainerUI*>(root);  // the builder makes its own Container
+    ASSERT_NE(box, nullptr);
     ASSERT_EQ(box->GetCount(), 4);
     EXPECT_EQ(box->GetItemAt(0)->GetName(), u"first");
     for (int i = 1; i < 4; ++i) {

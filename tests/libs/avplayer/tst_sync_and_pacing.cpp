@@ -134,7 +134,7 @@ TEST(DecoderTiming, FrameTimesFromTheStreamTimeBase)
     {
         ProbeDecoder decoder(SyncClock::Audio);
         EXPECT_EQ(decoder.openAVCodecContext(nullptr), -1);
-        stream->codecpar->codec_id = AVCodecID(0x7fff0000);  // no such decoder
+        stream->codecpar->codec_id = AV_CODEC_ID_FFMETADATA;  // a known id with no decoder
         EXPECT_EQ(decoder.openAVCodecContext(stream), -2);
         EXPECT_EQ(decoder.decode(nullptr), -1);
     }

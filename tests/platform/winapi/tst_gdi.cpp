@@ -5,6 +5,8 @@
 
 #include <cairo.h>
 
+#include <algorithm>
+#include <array>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -75,7 +77,9 @@ TEST(WinapiGdi, BitBltCopiesAndStaysInsideTheSurface)
                                                   {INT_MAX - 2, INT_MAX - 2, INT_MAX, INT_MAX}}) {
         BitBlt(inner.dc, r[0], r[1], r[2], r[3], src.dc, 0, 0, SRCCOPY);
         StretchBlt(inner.dc, r[0], r[1], r[2], r[3], src.dc, 0, 0, 4, 4, SRCCOPY);
-        RECT rr{r[0], r[1], r[0] + r[2], r[1] + r[3]};
+        // The far edges saturate as a caller's arithmetic would have to.
+        auto edge = [](int a, int b) { return LONG(std::clamp<long long>(0LL + a + b, INT_MIN, INT_MAX)); };
+        RECT rr{r[0], r[1], edge(r[0], r[2]), edge(r[1], r[3])};
         HBRUSH b = CreateSolidBrush(RGB(1, 2, 3));
         FillRect(inner.dc, &rr, b);
         DeleteObject(b);
