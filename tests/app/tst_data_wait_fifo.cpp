@@ -19,7 +19,7 @@
 namespace {
 
 // Every run logs into a private data folder.
-testsupport::TempHome* g_home = new testsupport::TempHome;
+testsupport::TempHome g_home;  // goes, and cleans up, when the program ends
 
 std::string logText()
 {

@@ -27,7 +27,7 @@ using testsupport::readFile;
 
 namespace {
 
-testsupport::TempHome* g_home = new testsupport::TempHome;
+testsupport::TempHome g_home;  // goes, and cleans up, when the program ends
 
 std::string logText()
 {

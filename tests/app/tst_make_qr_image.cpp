@@ -10,7 +10,7 @@
 using testsupport::TempDir;
 
 namespace {
-testsupport::TempHome* g_home = new testsupport::TempHome;
+testsupport::TempHome g_home;  // goes, and cleans up, when the program ends
 
 bool dark(const QImage& img, int x, int y)
 {

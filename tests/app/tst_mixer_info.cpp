@@ -10,7 +10,7 @@
 
 namespace {
 
-testsupport::TempHome* g_home = new testsupport::TempHome;
+testsupport::TempHome g_home;  // goes, and cleans up, when the program ends
 
 std::string logText()
 {

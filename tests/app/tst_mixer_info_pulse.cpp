@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 namespace {
-testsupport::TempHome* g_home = new testsupport::TempHome;
+testsupport::TempHome g_home;  // goes, and cleans up, when the program ends
 }
 
 TEST(Volumes, PulseAudioNullSinkEndToEnd)

@@ -13,7 +13,7 @@
 using testsupport::TempDir;
 
 namespace {
-testsupport::TempHome* g_home = new testsupport::TempHome;
+testsupport::TempHome g_home;  // goes, and cleans up, when the program ends
 }
 
 TEST(EndpointTables, CompiledInDefaults)
