@@ -20,22 +20,18 @@
 
 namespace {
 
-const char* const kRootUuid = "0";
-const char* const kCloudType = "1";
 constexpr int kSuccessBoxSeconds = 3;
-constexpr int kLoginVarGroup = 4;
-constexpr int kFolder = 0;
 constexpr int kConvertedDoc = 1;
 
 }  // namespace
 
-DocMyNetPage::DocMyNetPage(QWidget* parent) : QWidget(parent), ui(new Ui::DocMyNetPage)
+DocMyNetPage::DocMyNetPage(QWidget* parent)
+    : DocNetPage(Disk{g_strTeacher, "1", true, "*.ppt *.pptx *.doc *.docx *.pdf *.png *.jpg *.jpeg", "DocMyNetPage"},
+                 parent),
+      ui(new Ui::DocMyNetPage)
 {
     ui->setupUi(this);
-    docpage::SetUpList(ui->listWidget);
-    m_dirBar = new NetDirCtrl(ui->DirWdg);
-    connect(m_dirBar, &NetDirCtrl::sgNetDirCmd, this, &DocMyNetPage::onNetDirCmd);
-    connect(ui->listWidget, &QListWidget::itemDoubleClicked, this, &DocMyNetPage::onItemPressed);
+    Bind(ui->listWidget, ui->DirWdg, ui->btnUploadDoc, ui->btnShowDocType2);
 }
 
 DocMyNetPage::~DocMyNetPage()
@@ -43,78 +39,7 @@ DocMyNetPage::~DocMyNetPage()
     delete ui;
 }
 
-QFileDialog* DocMyNetPage::FileDialog() { return docpage::FileDialog(this, m_fileDialog, "*.ppt *.pptx *.doc *.docx *.pdf *.png *.jpg *.jpeg"); }
-
-QListWidget* DocMyNetPage::List() const
-{
-    return ui->listWidget;
-}
-
-QString DocMyNetPage::GroupId() const
-{
-    return CData::instance()->GetLoginVar().value(kLoginVarGroup);
-}
-
-QString DocMyNetPage::CurDirUuid() const
-{
-    return m_dirBar->GetCurDir().toMap().value("uuid").toString();
-}
-
-void DocMyNetPage::Clear()
-{
-    ui->btnUploadDoc->setEnabled(true);
-    ui->listWidget->clear();
-}
-
-void DocMyNetPage::Init()
-{
-    ui->btnUploadDoc->setEnabled(true);
-    ui->listWidget->clear();
-    m_dirBar->Clear();
-    if (ClientLib* lib = Room::instance()->GetClientLib())
-        lib->ListNetFolder(g_strTeacher, GroupId(), kRootUuid);
-    const QString root = tr("全部资料");
-    m_dirBar->AddDir(root, QVariantMap{{"uuid", kRootUuid}, {"name", root}}, false);
-}
-
-void DocMyNetPage::ListCurrentDir()
-{
-    if (ClientLib* lib = Room::instance()->GetClientLib())
-        lib->ListNetFolder(g_strTeacher, GroupId(), CurDirUuid());
-}
-
-void DocMyNetPage::onItemPressed(QListWidgetItem* item)
-{
-    auto* row = item ? qobject_cast<DocFileItem*>(ui->listWidget->itemWidget(item)) : nullptr;
-    if (!row || row->GetMode() != DocFileItem::ModeNetEdit)
-        return;
-    const NetFileInfo e = row->GetNetFile();
-    const QString name = QString::fromStdString(e.name);
-    if (e.file_type == kFolder) {
-        docpage::SetWaiting(true);
-        const QString uuid = QString::fromStdString(e.uuid);
-        if (ClientLib* lib = Room::instance()->GetClientLib())
-            lib->ListNetFolder(g_strTeacher, GroupId(), uuid);
-        m_dirBar->AddDir(name, QVariantMap{{"name", name}, {"uuid", uuid}}, true);
-        return;
-    }
-    if (e.file_url.empty())
-        return;  // still being converted
-    emit sgSelectNetFile(
-        QVariantMap{{"guid", QString::fromStdString(e.guid)}, {"cloudType", kCloudType}, {"name", name}});
-}
-
-void DocMyNetPage::onNetDirCmd(QVariant dirObj)
-{
-    const QVariantMap dir = dirObj.toMap();
-    const QString name = dir.value("name").toString();
-    const QString uuid = dir.value("uuid").toString();
-    Logger::instance()->Log(LOG_INFO, "DocMyNetPage::onNetDirCmd", "open dir %s, %s", name.toUtf8().constData(),
-                            uuid.toUtf8().constData());
-    docpage::SetWaiting(true);
-    if (ClientLib* lib = Room::instance()->GetClientLib())
-        lib->ListNetFolder(g_strTeacher, GroupId(), uuid);
-}
+void DocMyNetPage::ListCurrentDir() { ListDir(CurDirUuid()); }
 
 void DocMyNetPage::ShowFailure(const QString& text, const QVariantMap& result)
 {
@@ -130,10 +55,7 @@ void DocMyNetPage::onUserHttpCmd(int code, QVariant result)
     const bool ok = r.value("code").toInt() == 0;
     switch (code) {
     case RsC_Http_NetFolderList:
-        if (docpage::TakeListing(m_dirBar, r, "DocMyNetPage::onUserHttpCmd", &m_entries)) {
-            ShowFileList(m_entries);
-            m_dirBar->EndLoad(true);
-        }
+        TakeListing(r);
         return;
     case RsC_Http_NetRename:
         ok ? ListCurrentDir() : ShowFailure(tr("重命名失败！%1 (code=%2)"), r);
@@ -154,30 +76,6 @@ void DocMyNetPage::onUserHttpCmd(int code, QVariant result)
         return;
     default:
         return;
-    }
-}
-
-DocFileItem* DocMyNetPage::NewRow()
-{
-    auto* row = new DocFileItem();
-    connect(row, &DocFileItem::sgItemCmd, this, &DocMyNetPage::onUpItemCmd);
-    return row;
-}
-
-void DocMyNetPage::ShowFileList(std::vector<NetFileInfo> entries)
-{
-    ui->btnUploadDoc->setEnabled(true);
-    docpage::HeldDeleteQuestion question(ui->listWidget);
-    ui->listWidget->clear();
-    for (const NetFileInfo& e : entries) {
-        auto* item = new QListWidgetItem(ui->listWidget);
-        DocFileItem* row = NewRow();
-        if (e.file_type == kConvertedDoc && e.file_url.empty())
-            row->ShowTip(tr("课件转换中"), false);
-        item->setSizeHint(QSize(0, row->height()));
-        row->InitNetFile(e, true);
-        ui->listWidget->setItemWidget(item, row);
-        question.Offer(row);
     }
 }
 
@@ -265,14 +163,9 @@ void DocMyNetPage::TimerUpdate(int tick)
 
 void DocMyNetPage::on_btnUploadDoc_clicked()
 {
-    if (FileDialog()->exec() != QDialog::Accepted || FileDialog()->selectedFiles().isEmpty())
+    const QString path = ChooseUpload(kMaxUploadBytes, tr("文件不能大于30MB, 请重新选择！"));
+    if (path.isEmpty())
         return;
-    const QString path = FileDialog()->selectedFiles().first();
-    const QString refusal = docpage::RefusalOf(path, kMaxUploadBytes, tr("文件不能大于30MB, 请重新选择！"));
-    if (!refusal.isEmpty()) {
-        docpage::ShowRefusal(this, refusal);
-        return;
-    }
     ui->btnUploadDoc->setEnabled(false);
     const QString cur = CurDirUuid();
     const QVariantMap params{{"filePath", path},
@@ -309,14 +202,4 @@ void DocMyNetPage::finish(UploadDoc* job)
         box->SetMsgText(job->GetErrMsg(), tr("上传云盘失败，请重新上传试试!"));
     }
     box->ShowMsg();
-}
-
-void DocMyNetPage::on_btnShowDocType_clicked()
-{
-    docpage::Show(this, ui->btnShowDocType2);
-}
-
-void DocMyNetPage::on_btnShowDocType2_clicked()
-{
-    docpage::Show(this, ui->btnShowDocType2);
 }
