@@ -18,21 +18,45 @@ int even(int v)
 
 }  // namespace
 
+bool Compositor::covers(const CanvasLayer& layer, int width, int height)
+{
+    const int x = even(layer.rect.x), y = even(layer.rect.y);
+    const int w = std::min(even(layer.rect.w), kMaxSide), h = std::min(even(layer.rect.h), kMaxSide);
+    return layer.picture && x <= 0 && y <= 0 && x + w >= width && y + h >= height;
+}
+
 FramePtr Compositor::compose(int width, int height, const std::vector<CanvasLayer>& layers)
 {
-    FramePtr canvas = makeFrame();
-    canvas->format = AV_PIX_FMT_YUV420P;
-    canvas->width = even(width);
-    canvas->height = even(height);
-    if (canvas->width <= 0 || canvas->height <= 0 || av_frame_get_buffer(canvas.get(), 0) < 0)
+    FramePtr canvas = m_canvases.take(even(width), even(height), AV_PIX_FMT_YUV420P);
+    if (!canvas)
         return nullptr;
-    for (int p = 0; p < 3; ++p) {
-        const int rows = p == 0 ? canvas->height : canvas->height / 2;
-        std::memset(canvas->data[p], p == 0 ? 16 : 128, size_t(canvas->linesize[p]) * size_t(rows));
+    auto fillBlack = [&] {
+        for (int p = 0; p < 3; ++p) {
+            const int rows = p == 0 ? canvas->height : canvas->height / 2;
+            std::memset(canvas->data[p], p == 0 ? 16 : 128, size_t(canvas->linesize[p]) * size_t(rows));
+        }
+    };
+    // A picture that covers the whole canvas hides the black and every layer
+    // under it: drawing starts there.
+    size_t first = layers.size();
+    while (first > 0 && !covers(layers[first - 1], canvas->width, canvas->height))
+        --first;
+    const bool covered = first > 0;
+    if (covered)
+        --first;
+    else
+        fillBlack();
+    for (size_t i = first; i < layers.size(); ++i) {
+        if (!layers[i].picture)
+            continue;
+        if (!draw(canvas.get(), layers[i], m_scalers[layers[i].name]) && covered && i == first) {
+            // The covering picture could not be drawn: what it hid shows.
+            fillBlack();
+            for (size_t below = 0; below < first; ++below)
+                if (layers[below].picture)
+                    draw(canvas.get(), layers[below], m_scalers[layers[below].name]);
+        }
     }
-    for (const CanvasLayer& layer : layers)
-        if (layer.picture)
-            draw(canvas.get(), layer, m_scalers[layer.name]);
     // Scalers of sources that are gone are freed.
     for (auto it = m_scalers.begin(); it != m_scalers.end();) {
         bool listed = false;
@@ -48,7 +72,7 @@ bool Compositor::draw(AVFrame* canvas, const CanvasLayer& layer, Scaler& scaler)
     const AVFrame* p = layer.picture;
     const int x = even(layer.rect.x), y = even(layer.rect.y);
     const int w = std::min(even(layer.rect.w), kMaxSide), h = std::min(even(layer.rect.h), kMaxSide);
-    if (w < 2 || h < 2 || p->width <= 0 || p->height <= 0)
+    if (w < 2 || h < 2 || p->width <= 0 || p->height <= 0 || !sws_isSupportedInput(AVPixelFormat(p->format)))
         return false;
     // The visible part of the rectangle.
     const int left = std::max(x, 0), top = std::max(y, 0);
@@ -60,12 +84,24 @@ bool Compositor::draw(AVFrame* canvas, const CanvasLayer& layer, Scaler& scaler)
         std::copy(key, key + 5, scaler.key);
         scaler.sws.reset(sws_getContext(p->width, p->height, AVPixelFormat(p->format), w, h, AV_PIX_FMT_YUV420P,
                                         SWS_BILINEAR, nullptr, nullptr, nullptr));
+        scaler.scaled.reset();
+        if (!scaler.sws)
+            return false;
+    }
+    if (x >= 0 && y >= 0 && x + w <= canvas->width && y + h <= canvas->height) {
+        // Wholly on the canvas: scaled straight into its place.
+        uint8_t* to[3] = {canvas->data[0] + size_t(y) * size_t(canvas->linesize[0]) + size_t(x),
+                          canvas->data[1] + size_t(y / 2) * size_t(canvas->linesize[1]) + size_t(x / 2),
+                          canvas->data[2] + size_t(y / 2) * size_t(canvas->linesize[2]) + size_t(x / 2)};
+        return sws_scale(scaler.sws.get(), p->data, p->linesize, 0, p->height, to, canvas->linesize) > 0;
+    }
+    if (!scaler.scaled) {
         scaler.scaled = makeFrame();
         scaler.scaled->format = AV_PIX_FMT_YUV420P;
         scaler.scaled->width = w;
         scaler.scaled->height = h;
-        if (!scaler.sws || av_frame_get_buffer(scaler.scaled.get(), 0) < 0) {
-            scaler.sws.reset();
+        if (av_frame_get_buffer(scaler.scaled.get(), 0) < 0) {
+            scaler.scaled.reset();
             return false;
         }
     }

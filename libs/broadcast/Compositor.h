@@ -5,6 +5,7 @@
 #include "libs/broadcast/IBroadcastEngine.h"
 
 #include "libs/mediacore/AvPtr.h"
+#include "libs/mediacore/FrameRing.h"
 
 #include <map>
 #include <string>
@@ -20,19 +21,22 @@ struct CanvasLayer {
 
 class Compositor {
 public:
-    // A new YUV420P picture of width x height (even sizes) with the layers
-    // drawn bottom first; null when no picture can be allocated.
+    // A YUV420P picture of width x height (even sizes) with the layers
+    // drawn bottom first; null when no picture can be allocated. The picture
+    // is used again for a later canvas once every reference to it is gone.
     mediacore::FramePtr compose(int width, int height, const std::vector<CanvasLayer>& layers);
 
 private:
     struct Scaler {
         mediacore::SwsPtr sws;
         int key[5] = {0, 0, -1, 0, 0};  // source w, h, format, target w, h
-        mediacore::FramePtr scaled;     // the picture at its rectangle's size
+        mediacore::FramePtr scaled;     // the picture at its rectangle's size, when cut off by the canvas
     };
+    static bool covers(const CanvasLayer& layer, int width, int height);
     bool draw(AVFrame* canvas, const CanvasLayer& layer, Scaler& scaler);
 
     std::map<std::string, Scaler> m_scalers;  // by source name
+    mediacore::FrameRing m_canvases;
 };
 
 }  // namespace broadcast

@@ -1,8 +1,10 @@
 // Generated inputs for machines without a camera or a microphone: a moving
 // test picture and silence, paced by the monotonic clock.
 #include "libs/mediacore/CaptureSource.h"
+#include "libs/mediacore/FrameRing.h"
 
 #include <chrono>
+#include <cstring>
 #include <vector>
 
 namespace mediacore {
@@ -47,14 +49,10 @@ private:
 
 class PatternCapture : public PacedCapture {
 public:
-    PatternCapture(int width, int height, int fps, VideoSink sink) : m_sink(std::move(sink))
+    PatternCapture(int width, int height, int fps, VideoSink sink)
+        : m_sink(std::move(sink)), m_width(width), m_height(height)
     {
         m_periodUs = 1000000 / std::max(fps, 1);
-        m_frame = makeFrame();
-        m_frame->format = AV_PIX_FMT_YUV420P;
-        m_frame->width = width;
-        m_frame->height = height;
-        av_frame_get_buffer(m_frame.get(), 0);
     }
     ~PatternCapture() override { stop(); }
 
@@ -63,24 +61,28 @@ protected:
     {
         // Eight vertical colour bars that slide one step per frame, and a
         // bright square moving across, so motion is visible in the stream.
+        // The receiver may still hold the last picture: each one is drawn
+        // whole into a picture nobody else holds.
         static const uint8_t kBars[8][3] = {{235, 128, 128}, {210, 16, 146}, {170, 166, 16}, {145, 54, 34},
                                             {106, 202, 222}, {81, 90, 240},  {41, 240, 110}, {16, 128, 128}};
-        AVFrame* f = m_frame.get();
-        av_frame_make_writable(f);
+        FramePtr picture = m_pictures.take(m_width, m_height, AV_PIX_FMT_YUV420P);
+        if (!picture)
+            return;
+        AVFrame* f = picture.get();
         const int w = f->width, h = f->height;
-        for (int y = 0; y < h; ++y) {
-            uint8_t* row = f->data[0] + y * f->linesize[0];
-            for (int x = 0; x < w; ++x)
-                row[x] = kBars[((x + m_count * 4) * 8 / std::max(w, 1)) % 8][0];
+        // The bars are the same on every row: one row is drawn, the others copy it.
+        for (int x = 0; x < w; ++x)
+            f->data[0][x] = kBars[((x + m_count * 4) * 8 / std::max(w, 1)) % 8][0];
+        for (int x = 0; x < w / 2; ++x) {
+            const int bar = ((x * 2 + m_count * 4) * 8 / std::max(w, 1)) % 8;
+            f->data[1][x] = kBars[bar][1];
+            f->data[2][x] = kBars[bar][2];
         }
-        for (int y = 0; y < h / 2; ++y) {
-            uint8_t* u = f->data[1] + y * f->linesize[1];
-            uint8_t* v = f->data[2] + y * f->linesize[2];
-            for (int x = 0; x < w / 2; ++x) {
-                const int bar = ((x * 2 + m_count * 4) * 8 / std::max(w, 1)) % 8;
-                u[x] = kBars[bar][1];
-                v[x] = kBars[bar][2];
-            }
+        for (int y = 1; y < h; ++y)
+            std::memcpy(f->data[0] + y * f->linesize[0], f->data[0], size_t(w));
+        for (int y = 1; y < h / 2; ++y) {
+            std::memcpy(f->data[1] + y * f->linesize[1], f->data[1], size_t(w / 2));
+            std::memcpy(f->data[2] + y * f->linesize[2], f->data[2], size_t(w / 2));
         }
         const int side = std::max(h / 8, 2);
         const int left = (m_count * 6) % std::max(w - side, 1);
@@ -93,7 +95,9 @@ protected:
 
 private:
     VideoSink m_sink;
-    FramePtr m_frame;  // capture thread only
+    int m_width;
+    int m_height;
+    FrameRing m_pictures;  // capture thread only
     int m_count = 0;
 };
 

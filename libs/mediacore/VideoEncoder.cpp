@@ -45,6 +45,7 @@ bool VideoEncoder::open(const VideoSettings& settings, std::string* error)
     m_canvas->width = c->width;
     m_canvas->height = c->height;
     av_frame_get_buffer(m_canvas.get(), 0);
+    m_input = makeFrame();
     m_packet = makePacket();
     return true;
 }
@@ -90,18 +91,39 @@ bool VideoEncoder::scale(const AVFrame* p)
 
 void VideoEncoder::encode(const AVFrame* picture, int64_t ptsMs, const PacketSink& sink)
 {
-    if (!m_ctx || !scale(picture))
+    if (!m_ctx || !picture)
         return;
+    // A picture of the encoder's own size and format goes in as it is (a
+    // reference, no copy); any other is scaled onto the encoder's picture.
+    AVFrame* input = m_canvas.get();
+    if (picture->width == m_ctx->width && picture->height == m_ctx->height && picture->format == m_ctx->pix_fmt) {
+        if (av_frame_ref(m_input.get(), picture) < 0)
+            return;
+        input = m_input.get();
+        // Only the pixels: the stream's description stays the encoder's.
+        while (input->nb_side_data > 0)
+            av_frame_remove_side_data(input, input->side_data[0]->type);
+        input->sample_aspect_ratio = {0, 1};
+        input->color_range = AVCOL_RANGE_UNSPECIFIED;
+        input->color_primaries = AVCOL_PRI_UNSPECIFIED;
+        input->color_trc = AVCOL_TRC_UNSPECIFIED;
+        input->colorspace = AVCOL_SPC_UNSPECIFIED;
+        input->chroma_location = AVCHROMA_LOC_UNSPECIFIED;
+    } else if (!scale(picture)) {
+        return;
+    }
     if (ptsMs <= m_lastPts)
         ptsMs = m_lastPts + 1;
     m_lastPts = ptsMs;
-    m_canvas->pts = ptsMs;
+    input->pts = ptsMs;
     const bool key = m_keyRequested.exchange(false) || ptsMs - m_lastKeyPts >= 1000;
     if (key)
         m_lastKeyPts = ptsMs;
-    m_canvas->pict_type = key ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
-    m_canvas->key_frame = key ? 1 : 0;
-    if (avcodec_send_frame(m_ctx.get(), m_canvas.get()) >= 0)
+    input->pict_type = key ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
+    input->key_frame = key ? 1 : 0;
+    const int sent = avcodec_send_frame(m_ctx.get(), input);
+    av_frame_unref(m_input.get());
+    if (sent >= 0)
         drainEncoder(m_ctx.get(), m_packet.get(), sink);
 }
 

@@ -43,6 +43,7 @@ private:
     VideoSettings m_settings;
     CodecPtr m_ctx;
     FramePtr m_canvas;   // the encoder's picture
+    FramePtr m_input;    // a reference to a picture sent as it is, while it is sent
     SwsPtr m_sws;
     int m_srcW = 0, m_srcH = 0, m_srcFmt = -1;
     int m_dstX = 0, m_dstY = 0, m_dstW = 0, m_dstH = 0;
