@@ -154,6 +154,7 @@ void DeviceCheckDialog::onPageButtonClicked(int id)
     case kMicrophonePage:
         if (micTestTimer.isActive())
             micTestTimer.stop();
+        e->enableMicrophoneMonitor(false);
         break;
     default:
         break;
@@ -257,6 +258,9 @@ void DeviceCheckDialog::hideEvent(QHideEvent* event)
     // restarts the preview through its show event.
     stopPreview();
     deviceWatchTimer.stop();
+    // Nor a microphone or a test sound.
+    engine()->enableMicrophoneMonitor(false);
+    engine()->stopAudioFile();
     ShadowDialogBase::hideEvent(event);
 }
 
@@ -273,6 +277,7 @@ void DeviceCheckDialog::startPreview()
     previewPictureArrived = false;
     connect(e, &IMediaEngine::sigPreviewPictureArrived, this, &DeviceCheckDialog::onPreviewPicture,
             Qt::UniqueConnection);
+    connect(e, &IMediaEngine::sigLocalDeviceLost, this, &DeviceCheckDialog::noticeDeviceLost, Qt::UniqueConnection);
     e->previewVideo(reinterpret_cast<quintptr>(ui->previewWidget), true);
     previewRunning = true;
     refreshCameraAnswers();

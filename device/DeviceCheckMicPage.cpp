@@ -87,6 +87,8 @@ void DeviceCheckDialog::resetMicrophoneInfo()
     // The bar follows the microphone the engine monitors: the chosen one.
     connect(engine(), &IMediaEngine::sigMicrophoneVolumeChange, this, &DeviceCheckDialog::onMicrophoneLevel,
             Qt::UniqueConnection);
+    connect(engine(), &IMediaEngine::sigLocalDeviceLost, this, &DeviceCheckDialog::noticeDeviceLost,
+            Qt::UniqueConnection);
 }
 
 void DeviceCheckDialog::refreshMicrophonePage()

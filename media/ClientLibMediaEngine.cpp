@@ -6,8 +6,10 @@
 #include "app/SystemInfo.h"
 #include "app/CMixerInfo.h"
 #include "app/BroadcastAudioLink.h"
+#include "media/LocalPreview.h"
 #include "ClientLib.h"
 
+#include <QApplication>
 #include <QMediaPlayer>
 #include <QUrl>
 
@@ -27,10 +29,24 @@ void listDevices(const QStringList& names, QList<DevicePair>& out)
 
 ClientLibMediaEngine::ClientLibMediaEngine() : ClientLibMediaEngine(NoDefaults{}) { initDefaultDevices(); }
 
-ClientLibMediaEngine::ClientLibMediaEngine(NoDefaults) : m_player(new QMediaPlayer()) {}
+ClientLibMediaEngine::ClientLibMediaEngine(NoDefaults) : m_player(new QMediaPlayer()), m_local(new LocalPreview(this))
+{
+    connect(m_local, &LocalPreview::pictureDrawn, this, &IMediaEngine::sigPreviewPictureArrived);
+    connect(m_local, &LocalPreview::level, this, &IMediaEngine::sigMicrophoneVolumeChange);
+    connect(m_local, &LocalPreview::deviceLost, this, &IMediaEngine::sigLocalDeviceLost);
+    // A widget that goes while previewing ends the camera with it.
+    connect(m_local, &LocalPreview::targetGone, this, [this] {
+        if (ClientLib* l = lib())
+            l->StopPreviewVideo();
+        m_local->stop();
+    });
+}
 
 ClientLibMediaEngine::~ClientLibMediaEngine()
 {
+    stopLocalCaptures();
+    if (ClientLib* l = lib())
+        l->StopAudioFile();
     if (m_player) {
         m_player->stop();
         m_player->deleteLater();
@@ -94,8 +110,50 @@ bool ClientLibMediaEngine::setCurOutputAudioDevice(const QString& name)
     return l->SetOutputAudioDevice(name);
 }
 
+void ClientLibMediaEngine::stopLocalCaptures()
+{
+    ClientLib* l = lib();
+    if (l && m_local->target())
+        l->StopPreviewVideo();
+    if (l && m_monitoring)
+        l->MonitorInputAudioLevel(false, nullptr);
+    m_monitoring = false;
+    m_local->stop();
+}
+
+void ClientLibMediaEngine::enableMicrophoneMonitor(bool on)
+{
+    ClientLib* l = lib();
+    if (!l)
+        return;
+    if (!on) {
+        if (m_monitoring)
+            l->MonitorInputAudioLevel(false, nullptr);
+        m_monitoring = false;
+        return;
+    }
+    m_monitoring = true;
+    if (!l->MonitorInputAudioLevel(true, m_local->levelSink()))
+        Logger::instance()->Log(LOG_WARN, "ClientLibMediaEngine::enableMicrophoneMonitor",
+                                "the microphone %s cannot be monitored", getCurInputAudioDevice().toUtf8().constData());
+}
+
+int ClientLibMediaEngine::canPreviewVideo()
+{
+    // A preview needs a library with a camera to show.
+    ClientLib* l = lib();
+    return l && !l->GetVideoDevices().isEmpty() ? 1 : 0;
+}
+
 void ClientLibMediaEngine::playAudioFile(const QString& path)
 {
+    if (ClientLib* l = lib()) {
+        // On the chosen speaker; the library logs why when it cannot.
+        if (!l->PlayAudioFile(path))
+            Logger::instance()->Log(LOG_WARN, "ClientLibMediaEngine::playAudioFile", "%s not played",
+                                    path.toUtf8().constData());
+        return;
+    }
     if (!m_player)
         return;
     m_player->setMedia(QUrl::fromLocalFile(path));
@@ -104,6 +162,8 @@ void ClientLibMediaEngine::playAudioFile(const QString& path)
 
 void ClientLibMediaEngine::stopAudioFile()
 {
+    if (ClientLib* l = lib())
+        l->StopAudioFile();
     if (m_player)
         m_player->stop();
 }
@@ -134,8 +194,22 @@ void ClientLibMediaEngine::previewVideo(quintptr window, bool on)
     if (!l)
         return;
     l->StopPreviewVideo();
-    if (on)
-        l->StartPreviewVideo(window);
+    m_local->stop();
+    if (!on)
+        return;
+    // window names the widget to draw into; a value that is no widget of
+    // this program draws nothing (and so never reports a picture).
+    QWidget* target = nullptr;
+    for (QWidget* w : QApplication::allWidgets()) {
+        if (reinterpret_cast<quintptr>(w) == window)
+            target = w;
+    }
+    if (!target)
+        Logger::instance()->Log(LOG_WARN, "ClientLibMediaEngine::previewVideo", "no widget %llu to draw the preview into",
+                                static_cast<unsigned long long>(window));
+    m_local->start(target);
+    l->SetPreviewVideoSink(m_local->sink());
+    l->StartPreviewVideo(window);
 }
 
 bool ClientLibMediaEngine::playUserVideo(const QString& userId, QWidget* view)

@@ -7,6 +7,7 @@
 #include "media/IMediaEngine.h"
 
 class ClientLib;
+class LocalPreview;
 class QMediaPlayer;
 
 // Settings keys of the chosen devices (values: device names).
@@ -25,7 +26,7 @@ public:
     void setInputAudioVolume(int volume) override;
     QString getCurInputAudioDevice() override;
     bool setCurInputAudioDevice(const QString& name) override;
-    void enableMicrophoneMonitor(bool) override {}
+    void enableMicrophoneMonitor(bool on) override;
     void prepareInputAudioChange(bool) override {}
     int queryDeviceState() override { return 0; }
     void getOutputAudioDevices(QList<DevicePair>& out) override;
@@ -40,7 +41,7 @@ public:
     bool setCurVideoDevice(const QString& name) override;
     void previewVideo(quintptr window, bool on) override;
     void prepareVideoChange(bool) override {}
-    int canPreviewVideo() override { return 1; }
+    int canPreviewVideo() override;
     bool playUserVideo(const QString& userId, QWidget* view) override;
     bool stopUserVideo(const QString& userId) override;
     bool setUserVideoState(const QString& userId, bool on) override;
@@ -48,7 +49,8 @@ public:
     bool enableVideoCapture(bool on) override;
     int getEngineType() override { return kMediaEngineClientLib; }
 
-    // The player of local sound files (null when it could not be made).
+    // The player of local sound files when there is no library (null when
+    // it could not be made); with a library they play on the chosen speaker.
     QMediaPlayer* audioFilePlayer() const { return m_player; }
 
 protected:
@@ -65,5 +67,13 @@ protected:
     bool chooseMicrophone(const QString& name, const char* fn);
 
 private:
-    QMediaPlayer* m_player = nullptr;  // owned
+    // Ends the library's preview and level monitor, so no capture thread
+    // calls into m_local after it goes.
+    void stopLocalCaptures();
+
+    QMediaPlayer* m_player = nullptr;  // owned; GUI thread only
+    // GUI thread only; the library's capture threads call its sinks until
+    // the library's stop calls return.
+    LocalPreview* m_local = nullptr;
+    bool m_monitoring = false;          // GUI thread only: the level monitor runs
 };

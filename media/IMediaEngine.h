@@ -74,6 +74,9 @@ signals:
     // true) has been drawn into window. Emitted once per start; an engine
     // whose preview draws nothing never emits it.
     void sigPreviewPictureArrived(quintptr window);
+    // The previewed camera or the monitored microphone stopped working
+    // (unplugged, sound server gone); message tells the user which.
+    void sigLocalDeviceLost(const QString& message);
 
 protected:
     IMediaEngine() : QObject(nullptr) {}

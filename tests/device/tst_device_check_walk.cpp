@@ -1,13 +1,22 @@
 // The whole device check walked by mouse clicks on a real display, as a
-// teacher does it: the home window's settings menu, "设备检测", every page
-// answered, the report, and "确定". Screenshots of every step.
+// teacher does it, on the machine's devices through the room's media engine:
+// the generated camera, and a private sound server whose microphone hears
+// what its speaker plays while a tone plays into it. The home window's
+// settings menu, "设备检测", every page answered, the report, and "确定".
+// Screenshots of every step.
 // test-labels: xvfb
 // test-libs: veltora_home
 #include "tests/device/DeviceCheckTestSupport.h"
 
 #include "app/CData.h"
 #include "app/Room.h"
+#include "ChildProcess.h"
+#include "ClientLibTestControl.h"
 #include "home/ClassListWidget.h"
+#include "PulseFixture.h"
+
+#include <csignal>
+#include <unistd.h>
 
 #include <QAction>
 #include <QComboBox>
@@ -29,6 +38,20 @@ void press(QWidget* w)
     QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
 }
 
+// The animal whose sound the library was last asked to play; -1 when none.
+int playedAnimal(ClientLib* lib)
+{
+    QString path;
+    for (const ClientLibCall& c : ClientLibTestControl::Calls(lib))
+        if (c.name == "PlayAudioFile")
+            path = c.args.value(0).toString();
+    const char* files[] = {"dog.mp3", "cat.mp3", "sheep.mp3", "cattle.mp3"};
+    for (int i = 0; i < 4; ++i)
+        if (path.endsWith(files[i]))
+            return i;
+    return -1;
+}
+
 }  // namespace
 
 TEST(DeviceCheckWalk, FromTheHomeMenuThroughEveryPageToTheReport)
@@ -38,10 +61,33 @@ TEST(DeviceCheckWalk, FromTheHomeMenuThroughEveryPageToTheReport)
         qApp->setStyleSheet(QString::fromUtf8(style.readAll()));
     CData::instance()->ResetData(true);
 
-    ScriptedEngine engine;
-    standardDevices(engine);
+    testsupport::PulseFixture pulse;
+    if (!pulse.installed())
+        GTEST_SKIP() << "pulseaudio is not installed";
+    ASSERT_TRUE(pulse.start()) << pulse.error();
+    qputenv("PULSE_SERVER", QByteArray::fromStdString(pulse.server()));
+    ASSERT_FALSE(testsupport::commandOutput(
+                     "pactl load-module module-remap-source master=" + std::string(testsupport::PulseFixture::kSink) +
+                     ".monitor source_name=veltora_tone_mic source_properties=device.description=ToneMic")
+                     .empty());
+    int tone = fork();
+    if (tone == 0) {
+        testsupport::prepareChild();
+        execlp("ffmpeg", "ffmpeg", "-v", "error", "-re", "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000",
+               "-t", "120", "-f", "pulse", "-device", testsupport::PulseFixture::kSink, "tone",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    ASSERT_GT(tone, 0);
+    static QWidget board;
+    if (!Room::instance()->GetClientLib())
+        Room::instance()->InitLib(&board);
+    ClientLib* lib = Room::instance()->GetClientLib();
+    ASSERT_NE(lib, nullptr);
+    IMediaEngine::selectEngine(kMediaEngineClientLib);
+
     ClassListWidget home;
-    auto* dialog = new DeviceCheckDialog(nullptr, [&] { return &engine; });
+    auto* dialog = new DeviceCheckDialog(nullptr);
     home.SetDeviceCheckDialog(dialog);
     home.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&home));
@@ -66,15 +112,16 @@ TEST(DeviceCheckWalk, FromTheHomeMenuThroughEveryPageToTheReport)
 
     emit Room::instance()->sgRoomSpeed(2, 23);
     press(child(dialog, "nextPageBtn"));
-    ASSERT_TRUE(testsupport::waitUntil([&] { return engine.previewWindow != 0; }));
-    engine.drawPicture();
+    // "可以看到" once the camera's picture is in the preview.
+    ASSERT_TRUE(testsupport::waitUntil([&] { return child(dialog, "canSeeBtn")->isVisible(); }));
+    QTest::qWait(200);
     screenshot(dialog, "device_check_walk_2_camera.png");
     press(child(dialog, "canSeeBtn"));
 
     EXPECT_EQ(currentPage(dialog), DeviceCheckDialog::kSpeakerPage);
-    EXPECT_EQ(engine.previewWindow, 0u);
+    ClientLibTestControl::ClearCalls(lib);
     press(child(dialog, "playBtn"));
-    const int animal = playedAnimal(engine);
+    const int animal = playedAnimal(lib);
     ASSERT_GE(animal, 0);
     // The playback window runs its real length.
     ASSERT_TRUE(testsupport::waitUntil([&] { return child(dialog, "cannotHearBtn")->isEnabled(); }, 6000));
@@ -84,7 +131,13 @@ TEST(DeviceCheckWalk, FromTheHomeMenuThroughEveryPageToTheReport)
     press(child(dialog, "canHearBtn"));
 
     EXPECT_EQ(currentPage(dialog), DeviceCheckDialog::kMicrophonePage);
-    engine.level(0.6f);
+    // The tone microphone chosen from the list moves the level bar.
+    auto* mics = child<QComboBox>(dialog, "microphoneDevicesCombox");
+    const int toneMic = mics->findText("ToneMic");
+    ASSERT_GE(toneMic, 0);
+    mics->setCurrentIndex(toneMic);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return child(dialog, "micEnableBtn")->isEnabled(); }));
+    QTest::qWait(200);
     screenshot(dialog, "device_check_walk_4_microphone.png");
     press(child(dialog, "micEnableBtn"));
 
@@ -111,4 +164,7 @@ TEST(DeviceCheckWalk, FromTheHomeMenuThroughEveryPageToTheReport)
     EXPECT_TRUE(dialog->isAllChecked());
     press(child(dialog, "closeBtn"));
     EXPECT_FALSE(dialog->isVisible());
+    testsupport::stopChild(tone, 2000);
+    IMediaEngine::selectEngine(kMediaEngineNone);
+    qunsetenv("PULSE_SERVER");
 }

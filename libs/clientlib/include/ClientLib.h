@@ -19,6 +19,8 @@
 #include <QVariant>
 #include <QtGlobal>
 
+#include <functional>
+
 class QWidget;
 
 #define CLIENTLIB_API __attribute__((visibility("default")))
@@ -151,6 +153,15 @@ typedef void (*ClientLibAudioFn)(QString userId, const void* data, int bitsPerSa
 typedef void (*ClientLibVideoFn)(const QString& userId, const QImage& frame);
 typedef qint64 (*ClientLibPlayCatchFn)();
 
+// The local camera preview's pictures, from the library's capture thread:
+// the window given to StartPreviewVideo with each picture of the chosen
+// camera (at most 640 x 480), or once with a null picture and the reason
+// when the camera stopped delivering.
+typedef std::function<void(quintptr window, const QImage& picture, const QString& error)> ClientLibPreviewFn;
+// The chosen microphone's level (0 silence to 1 full scale), from the
+// library's capture thread; once with a reason when the microphone is lost.
+typedef std::function<void(float level, const QString& error)> ClientLibLevelFn;
+
 // The library object. All operations are called on the caller's thread; a
 // bool result tells whether the library took the call (for requests: the
 // request went out; its answer comes later).
@@ -281,6 +292,19 @@ public:
                             const QString& groupId) = 0;  // 1026
     virtual bool AddNetFile(const QVariant& map) = 0;      // 1027
     virtual bool GetNetDocStatus(const QVariant& map) = 0; // 1028
+
+    // Local devices. The preview (StartPreviewVideo) shows the chosen camera
+    // through the sink set here, until StopPreviewVideo; no sink call after
+    // StopPreviewVideo returns.
+    virtual void SetPreviewVideoSink(ClientLibPreviewFn sink) = 0;
+    // on: reports the chosen microphone's level through sink, following a
+    // later SetInputAudioDevice; off: stops (no sink call after it returns).
+    // false when the microphone cannot be opened (the sink hears why).
+    virtual bool MonitorInputAudioLevel(bool on, ClientLibLevelFn sink) = 0;
+    // Plays a local sound file once on the chosen speaker; false when it
+    // cannot be decoded or the speaker refuses it (the reason is logged).
+    virtual bool PlayAudioFile(const QString& path) = 0;
+    virtual void StopAudioFile() = 0;
 };
 
 // Makes the library from the configuration map (a QVariantMap: "appData",

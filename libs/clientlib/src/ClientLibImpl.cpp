@@ -79,6 +79,7 @@ ClientLibImpl::~ClientLibImpl()
 void ClientLibImpl::stopThreads()
 {
     m_closing = true;
+    m_local.reset();
     m_disp.stop();
     m_convert.stop();
     m_students.stopAll();

@@ -6,6 +6,7 @@
 #include "ClientLib.h"
 #include "ClientLibTestControl.h"
 #include "libs/clientlib/src/Dispatcher.h"
+#include "libs/clientlib/src/LocalMedia.h"
 #include "libs/clientlib/src/StudentStreams.h"
 
 #include <QReadWriteLock>
@@ -93,6 +94,10 @@ public:
     bool EnableVideoCapture(bool on) override;
     void StartPreviewVideo(quintptr window) override;
     void StopPreviewVideo() override;
+    void SetPreviewVideoSink(ClientLibPreviewFn sink) override;
+    bool MonitorInputAudioLevel(bool on, ClientLibLevelFn sink) override;
+    bool PlayAudioFile(const QString& path) override;
+    void StopAudioFile() override;
     bool PlayUserVideo(const QString& userId, QWidget* view) override;
     bool StopUserVideo(const QString& userId) override;
     bool SetUserVideoState(const QString& userId, bool on) override;
@@ -186,6 +191,8 @@ private:
         int failCode, delayMs, timeoutMs;
     };
     Pending takePending();
+    // The chosen camera (0), microphone (1) or speaker (2); empty when none.
+    QString selfDevice(int slot) const;
 
     // Records one call (name and arguments) in the call list.
     // Also takes the call gate for the rest of the operation: the returned
@@ -239,6 +246,10 @@ private:
     // library thread, all stopped in the destructor once that thread ended.
     StudentStreams m_students{[this](const QString& line) { log(line); }};
     Dispatcher m_disp;     // the library thread; stopped first in the destructor
+    // The machine's devices, preview, level and sound files: operations on
+    // the caller's thread under the call gate; ended before m_disp stops.
+    std::unique_ptr<LocalMedia> m_local{std::make_unique<LocalMedia>([this](const QString& line) { log(line); })};
+    ClientLibPreviewFn m_previewSink;  // caller's thread only (under the call gate)
     Dispatcher m_convert;  // the conversion thread (downloads); stopped second
 };
 

@@ -3,6 +3,7 @@
 // whiteboard's room documents.
 #include "libs/clientlib/src/ClientLibImpl.h"
 
+#include "libs/clientlib/src/LocalMedia.h"
 #include "WBRoomDocs.h"
 
 #include <QDateTime>
@@ -41,36 +42,58 @@ void fillRect(QImage* img, int x, int y, int w, int h, QRgb c)
 QStringList ClientLibImpl::GetVideoDevices()
 {
     const auto gate = record("GetVideoDevices", {});
-    return m_svc ? m_svc->cameras() : QStringList();
+    return m_local->cameras(m_svc ? m_svc->cameras() : QStringList());
 }
 
 QStringList ClientLibImpl::GetInputAudioDevices()
 {
     const auto gate = record("GetInputAudioDevices", {});
-    return m_svc ? m_svc->mics() : QStringList();
+    return m_local->microphones(m_svc ? m_svc->mics() : QStringList());
 }
 
 QStringList ClientLibImpl::GetOutputAudioDevices()
 {
     const auto gate = record("GetOutputAudioDevices", {});
-    return m_svc ? m_svc->speakers() : QStringList();
+    return m_local->speakers(m_svc ? m_svc->speakers() : QStringList());
 }
 
+QString ClientLibImpl::selfDevice(int slot) const
+{
+    std::lock_guard<std::mutex> lk(m_ctlLock);
+    return m_selfDevice[slot];
+}
+
+// A device is chosen only when it is one of those listed now.
 #define CLIENTLIB_DEVICE_OP(Op, list, slot)                                                 \
     bool ClientLibImpl::Op(const QString& name)                                             \
     {                                                                                       \
-        const auto gate = record(#Op, {name});                                                                \
-        if (!m_svc || !m_svc->list().contains(name))                                        \
+        const auto gate = record(#Op, {name});                                              \
+        if (!m_svc || !m_local->list(m_svc->list()).contains(name))                         \
             return refuse(#Op, QStringLiteral("unknown device \"%1\"").arg(name));          \
-        std::lock_guard<std::mutex> lk(m_ctlLock);                                          \
-        m_selfDevice[slot] = name;                                                          \
+        {                                                                                   \
+            std::lock_guard<std::mutex> lk(m_ctlLock);                                      \
+            m_selfDevice[slot] = name;                                                      \
+        }                                                                                   \
         return true;                                                                        \
     }
 
 CLIENTLIB_DEVICE_OP(SetVideoDevice, cameras, 0)
-CLIENTLIB_DEVICE_OP(SetInputAudioDevice, mics, 1)
 CLIENTLIB_DEVICE_OP(SetOutputAudioDevice, speakers, 2)
 #undef CLIENTLIB_DEVICE_OP
+
+bool ClientLibImpl::SetInputAudioDevice(const QString& name)
+{
+    const auto gate = record("SetInputAudioDevice", {name});
+    if (!m_svc || !m_local->microphones(m_svc->mics()).contains(name))
+        return refuse("SetInputAudioDevice", QStringLiteral("unknown device \"%1\"").arg(name));
+    {
+        std::lock_guard<std::mutex> lk(m_ctlLock);
+        m_selfDevice[1] = name;
+    }
+    // A running level monitor follows the new microphone.
+    m_local->setMicrophone(name);
+    return true;
+}
 
 bool ClientLibImpl::EnableVideoCapture(bool on)
 {
@@ -78,13 +101,58 @@ bool ClientLibImpl::EnableVideoCapture(bool on)
     return !takeFailure("EnableVideoCapture");
 }
 
+void ClientLibImpl::SetPreviewVideoSink(ClientLibPreviewFn sink)
+{
+    const auto gate = record("SetPreviewVideoSink", {bool(sink)});
+    m_previewSink = std::move(sink);
+}
+
 void ClientLibImpl::StartPreviewVideo(quintptr window)
 {
     const auto gate = record("StartPreviewVideo", {QVariant::fromValue<qulonglong>(window)});
-    if (window == 0) refuse("StartPreviewVideo", QStringLiteral("no window"));
+    if (window == 0) {
+        refuse("StartPreviewVideo", QStringLiteral("no window"));
+        return;
+    }
+    QString camera = selfDevice(0);
+    if (camera.isEmpty())
+        camera = m_local->cameras(m_svc ? m_svc->cameras() : QStringList()).value(0);
+    if (!m_local->startPreview(window, camera, m_previewSink) && m_previewSink)
+        m_previewSink(window, QImage(), QStringLiteral("摄像头 %1 无法打开").arg(camera));
 }
 
-void ClientLibImpl::StopPreviewVideo() { const auto gate = record("StopPreviewVideo", {}); }
+void ClientLibImpl::StopPreviewVideo()
+{
+    const auto gate = record("StopPreviewVideo", {});
+    m_local->stopPreview();
+}
+
+bool ClientLibImpl::MonitorInputAudioLevel(bool on, ClientLibLevelFn sink)
+{
+    const auto gate = record("MonitorInputAudioLevel", {on});
+    if (!on) {
+        m_local->stopLevel();
+        return true;
+    }
+    QString mic = selfDevice(1);
+    if (mic.isEmpty())
+        mic = m_local->microphones(m_svc ? m_svc->mics() : QStringList()).value(0);
+    return m_local->startLevel(mic, std::move(sink));
+}
+
+bool ClientLibImpl::PlayAudioFile(const QString& path)
+{
+    const auto gate = record("PlayAudioFile", {path});
+    if (path.isEmpty())
+        return refuse("PlayAudioFile", QStringLiteral("no file"));
+    return m_local->playFile(path, selfDevice(2));
+}
+
+void ClientLibImpl::StopAudioFile()
+{
+    const auto gate = record("StopAudioFile", {});
+    m_local->stopFile();
+}
 
 bool ClientLibImpl::PlayUserVideo(const QString& userId, QWidget* view)
 {
