@@ -7,6 +7,7 @@
 #include "app/CMixerInfo.h"
 #include "app/BroadcastAudioLink.h"
 #include "media/LocalPreview.h"
+#include "widgets/MicrophoneVolumeCtrl.h"
 #include "ClientLib.h"
 
 #include <QApplication>
@@ -34,12 +35,10 @@ ClientLibMediaEngine::ClientLibMediaEngine(NoDefaults) : m_player(new QMediaPlay
     connect(m_local, &LocalPreview::pictureDrawn, this, &IMediaEngine::sigPreviewPictureArrived);
     connect(m_local, &LocalPreview::level, this, &IMediaEngine::sigMicrophoneVolumeChange);
     connect(m_local, &LocalPreview::deviceLost, this, &IMediaEngine::sigLocalDeviceLost);
+    // Level bars of the default input show this engine's microphone level.
+    MicrophoneVolumeCtrl::SetMicrophoneLevelSource(this);
     // A widget that goes while previewing ends the camera with it.
-    connect(m_local, &LocalPreview::targetGone, this, [this] {
-        if (ClientLib* l = lib())
-            l->StopPreviewVideo();
-        m_local->stop();
-    });
+    connect(m_local, &LocalPreview::targetGone, this, [this] { previewVideo(0, false); });
 }
 
 ClientLibMediaEngine::~ClientLibMediaEngine()
@@ -113,8 +112,9 @@ bool ClientLibMediaEngine::setCurOutputAudioDevice(const QString& name)
 void ClientLibMediaEngine::stopLocalCaptures()
 {
     ClientLib* l = lib();
-    if (l && m_local->target())
+    if (l && m_previewing)
         l->StopPreviewVideo();
+    m_previewing = false;
     if (l && m_monitoring)
         l->MonitorInputAudioLevel(false, nullptr);
     m_monitoring = false;
@@ -194,6 +194,7 @@ void ClientLibMediaEngine::previewVideo(quintptr window, bool on)
     if (!l)
         return;
     l->StopPreviewVideo();
+    m_previewing = false;
     m_local->stop();
     if (!on)
         return;
@@ -210,6 +211,7 @@ void ClientLibMediaEngine::previewVideo(quintptr window, bool on)
     m_local->start(target);
     l->SetPreviewVideoSink(m_local->sink());
     l->StartPreviewVideo(window);
+    m_previewing = true;
 }
 
 bool ClientLibMediaEngine::playUserVideo(const QString& userId, QWidget* view)

@@ -76,4 +76,5 @@ private:
     // the library's stop calls return.
     LocalPreview* m_local = nullptr;
     bool m_monitoring = false;          // GUI thread only: the level monitor runs
+    bool m_previewing = false;          // GUI thread only: the library previews for this engine
 };

@@ -19,6 +19,12 @@ QPointer<QObject>& levelSource()
     return source;
 }
 
+QPointer<QObject>& microphoneLevelSource()
+{
+    static QPointer<QObject> source;  // GUI thread only
+    return source;
+}
+
 }  // namespace
 
 MicrophoneVolumeCtrl::MicrophoneVolumeCtrl(QWidget* parent) : QWidget(parent) {}
@@ -46,6 +52,7 @@ void MicrophoneVolumeCtrl::SetBarStyle(int barWidth, int barHeight, bool showIco
 void MicrophoneVolumeCtrl::StartMonitor()
 {
     disconnect(m_connection);
+    disconnect(m_engineConnection);
     QObject* source = levelSource();
     if (!source) {
         LOG_WARN_F("MicrophoneVolumeCtrl::StartMonitor", "no audio level source: %s shows no level",
@@ -62,6 +69,17 @@ void MicrophoneVolumeCtrl::StartMonitorDefaultDevice()
 {
     m_deviceName = QString::fromLatin1(DefaultDevice);
     StartMonitor();
+    if (QObject* source = microphoneLevelSource())
+        m_engineConnection =
+            connect(source, SIGNAL(sigMicrophoneVolumeChange(float)), this, SLOT(onMicrophoneLevel(float)));
+}
+
+void MicrophoneVolumeCtrl::SetMicrophoneLevelSource(QObject* source) { microphoneLevelSource() = source; }
+
+void MicrophoneVolumeCtrl::onMicrophoneLevel(float level)
+{
+    if (m_enabled)
+        slotUpdateVolume(level);
 }
 
 float MicrophoneVolumeCtrl::clampLevel(float level)

@@ -32,7 +32,14 @@ public:
     // Shows the levels the engine reports for the device name; one
     // connection at a time (a second call replaces the first).
     void StartMonitor();
+    // The default input: as StartMonitor, and also the levels of the chosen
+    // microphone that the media engine registered as microphone level
+    // source reports while its monitor runs, so the bar moves outside a
+    // broadcast too.
     void StartMonitorDefaultDevice();
+    // The object whose sigMicrophoneVolumeChange(float) feeds the bars of
+    // StartMonitorDefaultDevice (null: none).
+    static void SetMicrophoneLevelSource(QObject* source);
 
     void SetDeviceName(const QString& name) { m_deviceName = name; }
     QString DeviceName() const { return m_deviceName; }
@@ -46,6 +53,7 @@ public:
 public slots:
     void slotUpdateVolume(float level);
     void onAudioVolume(const QString& sourceName, float magnitude, float peak, float peakHold);
+    void onMicrophoneLevel(float level);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -64,6 +72,7 @@ private:
     bool m_showIcon = true;
     QString m_unlitColor = QStringLiteral("#25262A");
     QMetaObject::Connection m_connection;
+    QMetaObject::Connection m_engineConnection;
     QString m_deviceName;
     bool m_enabled = true;
 };

@@ -15,8 +15,6 @@
 #include "home/ClassListWidget.h"
 #include "PulseFixture.h"
 
-#include <csignal>
-#include <unistd.h>
 
 #include <QAction>
 #include <QComboBox>
@@ -66,18 +64,8 @@ TEST(DeviceCheckWalk, FromTheHomeMenuThroughEveryPageToTheReport)
         GTEST_SKIP() << "pulseaudio is not installed";
     ASSERT_TRUE(pulse.start()) << pulse.error();
     qputenv("PULSE_SERVER", QByteArray::fromStdString(pulse.server()));
-    ASSERT_FALSE(testsupport::commandOutput(
-                     "pactl load-module module-remap-source master=" + std::string(testsupport::PulseFixture::kSink) +
-                     ".monitor source_name=veltora_tone_mic source_properties=device.description=ToneMic")
-                     .empty());
-    int tone = fork();
-    if (tone == 0) {
-        testsupport::prepareChild();
-        execlp("ffmpeg", "ffmpeg", "-v", "error", "-re", "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000",
-               "-t", "120", "-f", "pulse", "-device", testsupport::PulseFixture::kSink, "tone",
-               static_cast<char*>(nullptr));
-        _exit(127);
-    }
+    ASSERT_FALSE(pulse.addSinkMicrophone("veltora_tone_mic", "ToneMic").empty());
+    int tone = pulse.playTone(120);
     ASSERT_GT(tone, 0);
     static QWidget board;
     if (!Room::instance()->GetClientLib())

@@ -71,20 +71,6 @@ QString nameOf(const QList<DevicePair>& list, const QString& wanted)
 // Runs a command to its end; its standard output.
 std::string run(const std::string& command) { return testsupport::commandOutput(command); }
 
-// A child that plays a 440 Hz tone into the test server's null sink.
-int playTone()
-{
-    const int pid = fork();
-    if (pid == 0) {
-        testsupport::prepareChild();
-        execlp("ffmpeg", "ffmpeg", "-v", "error", "-re", "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000",
-               "-t", "60", "-f", "pulse", "-device", testsupport::PulseFixture::kSink, "tone",
-               static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    return pid;
-}
-
 // The highest level reported within ms.
 float peakWithin(QSignalSpy& spy, int ms)
 {
@@ -151,9 +137,7 @@ TEST(LocalDevices, ChosenMicrophoneLevelSpeakerSoundAndVanishingDevices)
     ASSERT_TRUE(pulse.start()) << pulse.error();
     qputenv("PULSE_SERVER", QByteArray::fromStdString(pulse.server()));
     // A microphone that hears what is played into the null sink.
-    const std::string module = run("pactl load-module module-remap-source master=" +
-                                   std::string(testsupport::PulseFixture::kSink) +
-                                   ".monitor source_name=veltora_tone_mic source_properties=device.description=ToneMic");
+    const std::string module = pulse.addSinkMicrophone("veltora_tone_mic", "ToneMic");
     ASSERT_FALSE(module.empty()) << "pactl could not add the microphone";
     IMediaEngine* engine = clientLibEngine();
 
@@ -166,7 +150,7 @@ TEST(LocalDevices, ChosenMicrophoneLevelSpeakerSoundAndVanishingDevices)
     const QString silent = mics.first().first == "ToneMic" ? mics.last().first : mics.first().first;
 
     const int before = threadCount();
-    int tone = playTone();
+    int tone = pulse.playTone(60);
     ASSERT_GT(tone, 0);
     QSignalSpy levels(engine, &IMediaEngine::sigMicrophoneVolumeChange);
     QSignalSpy lost(engine, &IMediaEngine::sigLocalDeviceLost);

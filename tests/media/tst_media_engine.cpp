@@ -218,8 +218,8 @@ TEST_F(MediaEngineTest, MicrophoneGoesToTheBroadcastWindowAndPusher)
     IMediaEngine::instance()->setUserAudioState("stu1", false);
     IMediaEngine::instance()->previewVideo(42, true);
     IMediaEngine::instance()->previewVideo(42, false);
-    EXPECT_EQ(calls(lib), (QStringList{"SetUserAudioState(stu1)", "StopPreviewVideo()", "StartPreviewVideo(42)",
-                                       "StopPreviewVideo()"}));
+    EXPECT_EQ(calls(lib), (QStringList{"SetUserAudioState(stu1)", "StopPreviewVideo()", "SetPreviewVideoSink(true)",
+                                       "StartPreviewVideo(42)", "StopPreviewVideo()"}));
 }
 
 TEST_F(MediaEngineTest, BigRoomKeepsPusherFieldsWithoutALibraryCall)

@@ -91,4 +91,28 @@ bool PulseFixture::start()
 
 void PulseFixture::stop() { stopChild(m_pid, 3000); }
 
+std::string PulseFixture::addSinkMicrophone(const std::string& sourceName, const std::string& description) const
+{
+    const std::string out = commandOutput("pactl --server=" + server() +
+                                          " load-module module-remap-source master=" + kSink +
+                                          ".monitor source_name=" + sourceName +
+                                          " source_properties=device.description=" + description);
+    return out.substr(0, out.find_last_not_of(" \n") + 1);
+}
+
+int PulseFixture::playTone(int seconds) const
+{
+    const std::string length = std::to_string(seconds);
+    const std::string where = server();
+    const int pid = fork();
+    if (pid == 0) {
+        prepareChild();
+        execlp("ffmpeg", "ffmpeg", "-v", "error", "-re", "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000",
+               "-t", length.c_str(), "-f", "pulse", "-server", where.c_str(), "-device", kSink, "tone",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return pid;
+}
+
 }  // namespace testsupport

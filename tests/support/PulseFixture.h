@@ -26,6 +26,14 @@ public:
     // "unix:<socket>", for PULSE_SERVER or a libpulse server string.
     std::string server() const { return "unix:" + socketPath(); }
     std::string socketPath() const { return m_dir.path() + "/native"; }
+    // Adds a microphone named sourceName (shown as description) that hears
+    // what is played into the null sink; the module's id for
+    // "pactl unload-module", empty when it could not be added.
+    std::string addSinkMicrophone(const std::string& sourceName, const std::string& description) const;
+    // A child playing a 440 Hz tone (amplitude 1/8) into the null sink for
+    // up to seconds; its pid (end it with stopChild), <= 0 when not started.
+    int playTone(int seconds) const;
+
     static constexpr const char* kSink = "veltora_null_sink";
     static constexpr const char* kSource = "veltora_null_source";
 

@@ -108,6 +108,32 @@ TEST(MicrophoneVolumeCtrl, ShowsOnlyItsOwnSourceFromTheEngineThread)
     MicrophoneVolumeCtrl::SetAudioLevelSource(nullptr);
 }
 
+// Stands in for the media engine: its microphone level signal.
+class FakeMediaEngine : public QObject {
+    Q_OBJECT
+public:
+    int listeners() const { return receivers(SIGNAL(sigMicrophoneVolumeChange(float))); }
+signals:
+    void sigMicrophoneVolumeChange(float volume);
+};
+
+TEST(MicrophoneVolumeCtrl, DefaultDeviceAlsoFollowsTheMediaEngineMicrophone)
+{
+    FakeMediaEngine media;
+    MicrophoneVolumeCtrl::SetMicrophoneLevelSource(&media);
+    MicrophoneVolumeCtrl bar;
+    bar.resize(200, 24);
+    bar.StartMonitorDefaultDevice();
+    bar.StartMonitorDefaultDevice();  // again: still one connection
+    EXPECT_EQ(media.listeners(), 1);
+    emit media.sigMicrophoneVolumeChange(0.5f);
+    EXPECT_FLOAT_EQ(bar.level(), 0.5f);
+    bar.SetMonitorEnabled(false);
+    emit media.sigMicrophoneVolumeChange(0.9f);
+    EXPECT_FLOAT_EQ(bar.level(), 0.5f);
+    MicrophoneVolumeCtrl::SetMicrophoneLevelSource(nullptr);
+}
+
 TEST(MicrophoneVolumeCtrl, WithoutAnEngineStartsNothing)
 {
     MicrophoneVolumeCtrl::SetAudioLevelSource(nullptr);

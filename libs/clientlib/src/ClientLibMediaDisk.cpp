@@ -114,9 +114,11 @@ void ClientLibImpl::StartPreviewVideo(quintptr window)
         refuse("StartPreviewVideo", QStringLiteral("no window"));
         return;
     }
+    // Listed afresh: a camera gone since it was chosen is not shown.
+    const QStringList cameras = m_local->cameras(m_svc ? m_svc->cameras() : QStringList());
     QString camera = selfDevice(0);
     if (camera.isEmpty())
-        camera = m_local->cameras(m_svc ? m_svc->cameras() : QStringList()).value(0);
+        camera = cameras.value(0);
     if (!m_local->startPreview(window, camera, m_previewSink) && m_previewSink)
         m_previewSink(window, QImage(), QStringLiteral("摄像头 %1 无法打开").arg(camera));
 }
@@ -134,9 +136,10 @@ bool ClientLibImpl::MonitorInputAudioLevel(bool on, ClientLibLevelFn sink)
         m_local->stopLevel();
         return true;
     }
+    const QStringList mics = m_local->microphones(m_svc ? m_svc->mics() : QStringList());
     QString mic = selfDevice(1);
     if (mic.isEmpty())
-        mic = m_local->microphones(m_svc ? m_svc->mics() : QStringList()).value(0);
+        mic = mics.value(0);
     return m_local->startLevel(mic, std::move(sink));
 }
 

@@ -161,8 +161,12 @@ bool LocalMedia::startPreview(quintptr window, const QString& camera, PreviewFn 
         if (!picture.isNull() && sink)
             sink(window, picture, QString());
     };
+    if (id.isEmpty()) {
+        m_log(QStringLiteral("camera %1 is not a device of this machine").arg(camera));
+        return false;
+    }
     std::unique_ptr<mediacore::CaptureSource> capture;
-    if (id.startsWith(kGeneratedPrefix) || id.isEmpty())
+    if (id.startsWith(kGeneratedPrefix))
         capture = mediacore::makePatternCapture(kPreviewWidth, kPreviewHeight * 3 / 4, 15, video);
     else
         capture = mediacore::makeDeviceVideoCapture({"v4l2", id.toStdString(), {}}, video,

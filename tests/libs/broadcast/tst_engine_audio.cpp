@@ -106,18 +106,9 @@ TEST(EngineAudio, AMicrophoneAppliedAgainWhileRecordingLosesNoSound)
     ASSERT_TRUE(pulse.start()) << pulse.error();
     setenv("PULSE_SERVER", pulse.server().c_str(), 1);
     // A microphone that hears what is played into the null sink.
-    const std::string module = mediatest::runCapture(
-        {"pactl", "load-module", "module-remap-source",
-         std::string("master=") + testsupport::PulseFixture::kSink + ".monitor", "source_name=veltora_tone_mic"});
+    const std::string module = pulse.addSinkMicrophone("veltora_tone_mic", "ToneMic");
     ASSERT_FALSE(module.empty()) << "pactl could not add the microphone";
-    int player = fork();
-    if (player == 0) {
-        testsupport::prepareChild();
-        execlp("ffmpeg", "ffmpeg", "-v", "error", "-re", "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000",
-               "-t", "60", "-f", "pulse", "-device", testsupport::PulseFixture::kSink, "tone",
-               static_cast<char*>(nullptr));
-        _exit(127);
-    }
+    int player = pulse.playTone(60);
     ASSERT_GT(player, 0);
 
     testsupport::TempDir dir;
