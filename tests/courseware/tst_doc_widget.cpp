@@ -163,8 +163,9 @@ TEST(DocWidget, OpensEachKindOfDocumentTheRightWay)
             EXPECT_EQ(boardItems(), onBoard) << c.name << ": nothing reaches the board";
         } else {
             // A fetched picture lands on the board, as its one new object.
-            if (downloads)
+            if (downloads) {
                 EXPECT_TRUE(testsupport::waitUntil([&] { return boardItems() > onBoard; }, 10000)) << c.name;
+            }
             EXPECT_EQ(boardItems(), onBoard + (downloads ? 1 : 0)) << c.name;
             const std::string added = doctest::logText().substr(before);
             EXPECT_EQ(added.find("add image url"), std::string::npos) << c.name << added;
@@ -443,10 +444,12 @@ TEST(DocMyNetPage, CloudUploadsAreRefusedStoredOrReportedAsFailed)
         ASSERT_TRUE(testsupport::waitUntil([] { return !doctest::shownBoxes().empty(); }, uploadtest::kWaitMs))
             << c.name;
         MsgBox* box = doctest::shownBoxes()[0];
-        if (*c.boxText)
+        if (*c.boxText) {
             EXPECT_EQ(doctest::boxText(box), QString::fromUtf8(c.boxText)) << c.name;
-        if (*c.title)
+        }
+        if (*c.title) {
             EXPECT_EQ(doctest::boxTitle(box), QString::fromUtf8(c.title)) << c.name;
+        }
         EXPECT_TRUE(upload->isEnabled()) << c.name;
         if (c.uploadStatus == 0) {
             EXPECT_TRUE(Services::instance().seen().empty()) << c.name;
