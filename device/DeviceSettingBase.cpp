@@ -291,6 +291,8 @@ void DeviceSettingBase::closeEvent(QCloseEvent* event)
         m_settingOpen = false;
         IMediaEngine* engine = Engine();
         engine->previewVideo(reinterpret_cast<quintptr>(m_preview), false);
+        // The level monitor the dialog started holds the microphone open.
+        engine->enableMicrophoneMonitor(false);
         if (m_testButton->isChecked()) {
             m_testButton->setChecked(false);
             engine->stopAudioFile();

@@ -291,7 +291,8 @@ TEST_P(DeviceSettings, OpenAndCloseAnnounceTheDeviceSettingOnce)
     EXPECT_FALSE(d.w->isVisible());
     ASSERT_EQ(1, spy.count());
     EXPECT_FALSE(spy.takeFirst().at(0).toBool());
-    EXPECT_EQ(QStringList({"preview:off", "stopAudio", "capture:0"}), d.engine.calls);
+    EXPECT_EQ(QStringList({"preview:off", "monitor:0", "stopAudio", "capture:0"}), d.engine.calls)
+        << "the preview, the level monitor and the test sound end with the dialog";
     d.w->close();
     EXPECT_EQ(0, spy.count()) << "a second close says nothing";
 

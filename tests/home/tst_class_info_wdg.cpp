@@ -219,9 +219,11 @@ TEST(ClassInfoWdg, RowsOfTheDemoSchoolsDayFollowTheListWidth)
     for (int i = 0; i < list.List()->count(); ++i) {
         QWidget* row = list.List()->itemWidget(list.List()->item(i));
         EXPECT_EQ(row->width(), list.List()->viewport()->width()) << i;
-        for (QPushButton* b : row->findChildren<QPushButton*>())
-            if (b->isVisible())
+        for (QPushButton* b : row->findChildren<QPushButton*>()) {
+            if (b->isVisible()) {
                 EXPECT_LE(b->mapTo(row, QPoint(b->width(), 0)).x(), row->width()) << i;
+            }
+        }
     }
     screenshot(&list, "class_day_list_scrolled.png");
     list.ClearRooms();
