@@ -3,6 +3,7 @@
 // taken back when the engine refuses them), the open/close state and what
 // it announces, the clarity handed over on close, and screenshots.
 #include "tests/device/DeviceCheckTestSupport.h"
+#include "tests/widgets/ToastTestSupport.h"
 
 #include "device/CamDevSettingWidget.h"
 #include "device/DeviceSettingDialog.h"
@@ -47,15 +48,7 @@ public:
     }
 };
 
-QStringList ToastTexts()
-{
-    QStringList texts;
-    for (QWidget* w : QApplication::allWidgets())
-        if (qobject_cast<Toast*>(w))
-            for (QLabel* label : w->findChildren<QLabel*>())
-                texts << label->text();
-    return texts;
-}
+QStringList ToastTexts() { return widgettest::ToastTexts(); }
 
 QStringList Ids(QComboBox* box)
 {

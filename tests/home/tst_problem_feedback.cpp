@@ -11,6 +11,7 @@
 #include "home/ProblemFeedback.h"
 #include "tests/app/UploadServices.h"
 #include "tests/home/HomeTestSupport.h"
+#include "tests/widgets/ToastTestSupport.h"
 #include "widgets/Toast.h"
 
 #include <gtest/gtest.h>
@@ -40,15 +41,7 @@ ClientLib* feedbackLib()
 QTextEdit* editor(ProblemFeedback* f) { return f->findChild<QTextEdit*>("textEdit"); }
 QPushButton* okButton(ProblemFeedback* f) { return f->findChild<QPushButton*>("btnOk"); }
 
-QStringList toastTexts()
-{
-    QStringList texts;
-    for (QWidget* w : QApplication::allWidgets())
-        if (qobject_cast<Toast*>(w))
-            for (QLabel* label : w->findChildren<QLabel*>())
-                texts << label->text();
-    return texts;
-}
+QStringList toastTexts() { return widgettest::ToastTexts(); }
 
 // The dialog with the toasts on it drawn where they lie (they are windows of
 // their own).

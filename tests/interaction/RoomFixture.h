@@ -12,6 +12,7 @@
 #include "QtWait.h"
 #include "TempDir.h"
 #include "TestPaths.h"
+#include "tests/widgets/ToastTestSupport.h"
 #include "widgets/Toast.h"
 
 #include <QApplication>
@@ -79,25 +80,9 @@ inline QList<QVariantList> CallArgs(const QString& name)
     return out;
 }
 
-// The toasts that exist (only the shown ones when visibleOnly).
-inline QList<QWidget*> Toasts(bool visibleOnly = false)
-{
-    QList<QWidget*> out;
-    for (QWidget* w : QApplication::allWidgets())
-        if (qobject_cast<Toast*>(w) && (!visibleOnly || w->isVisible()))
-            out << w;
-    return out;
-}
-
-// Texts of the toasts; ClearToasts deletes them.
-inline QStringList ToastTexts(bool visibleOnly = false)
-{
-    QStringList texts;
-    for (QWidget* w : Toasts(visibleOnly))
-        for (QLabel* label : w->findChildren<QLabel*>())
-            texts << label->text();
-    return texts;
-}
+// The toasts that exist, and their texts; ClearToasts deletes them.
+using widgettest::Toasts;
+using widgettest::ToastTexts;
 
 // Toasts made since the last ForgetToasts.
 inline QList<QWidget*> NewToastWidgets()
