@@ -45,7 +45,7 @@ int CUpLoadLog::Running() { return s_running; }
 
 std::string CUpLoadLog::DumpUploadUrl() { return uploadhttp::DeploymentUrl("dump", "/dumpupload"); }
 
-std::string CUpLoadLog::CheckUpload(bool force)
+std::string CUpLoadLog::CheckUpload(bool force, QObject* receiver, Done done)
 {
     const std::vector<QString> dumps =
         PubUtils::ListFilesByCreation(QString::fromStdString(PubUtils::GetAppData()) + "/crashDumps", kMaxFilesPerFolder);
@@ -66,11 +66,11 @@ std::string CUpLoadLog::CheckUpload(bool force)
     files.insert(files.end(), dumps.begin(), dumps.end());
     for (const QString& f : PubUtils::ListFilesByCreation(PubUtils::GetBroadcastLogDir(), kMaxFilesPerFolder))
         files.push_back(f);
-    return UploadZip(files, DumpUploadUrl(), dumps);
+    return UploadZip(files, DumpUploadUrl(), dumps, receiver, std::move(done));
 }
 
 std::string CUpLoadLog::UploadZip(const std::vector<QString>& files, const std::string& url,
-                                  const std::vector<QString>& deleteAfter)
+                                  const std::vector<QString>& deleteAfter, QObject* receiver, Done done)
 {
     if (url.empty())
         return {};
@@ -86,6 +86,8 @@ std::string CUpLoadLog::UploadZip(const std::vector<QString>& files, const std::
     if (QCoreApplication::instance())
         post->moveToThread(QCoreApplication::instance()->thread());
     connect(post, &QThread::finished, post, &QObject::deleteLater);
+    if (receiver && done)
+        connect(post, &CUpLoadLog::sgPostEnded, receiver, [done](bool accepted) { done(accepted); });
     Logger::instance()->Log(LOG_INFO, "CUpLoadLog::UploadZip", "uploadlog file %s", zipPath.c_str());
     ++s_running;
     post->start();
@@ -162,7 +164,8 @@ std::string CUpLoadLog::ZipLogFiles(const std::vector<QString>& files)
 
 void CUpLoadLog::run()
 {
-    if (PostArchive()) {
+    const bool accepted = PostArchive();
+    if (accepted) {
         // Only now are the crash dumps safe to drop; a failed post leaves them
         // for the next check.
         for (const QString& dump : m_deleteAfter)
@@ -172,6 +175,7 @@ void CUpLoadLog::run()
         QMutexLocker lock(&s_postingLock);
         s_posting.remove(QString::fromLocal8Bit(m_zipPath.c_str()));
     }
+    emit sgPostEnded(accepted);
     --s_running;
 }
 

@@ -10,20 +10,26 @@
 #include <QThread>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <vector>
 
 class CUpLoadLog : public QThread {
     Q_OBJECT
 public:
+    // Told whether the server accepted the archive, on the receiver's thread
+    // (queued); never called when the receiver is gone by then.
+    using Done = std::function<void(bool accepted)>;
+
     // Uploads when crash dumps wait (at most once an hour, by the stored
     // "UploadLogTime") or when forced. Returns the archive path (local 8-bit)
-    // when a post was started, else "".
-    static std::string CheckUpload(bool force);
+    // when a post was started, else "" (and done is never called).
+    static std::string CheckUpload(bool force, QObject* receiver = nullptr, Done done = {});
     // Zips files and starts the post to url; deleteAfter are removed once the
     // server accepted the archive. Returns the archive path or "".
     static std::string UploadZip(const std::vector<QString>& files, const std::string& url,
-                                 const std::vector<QString>& deleteAfter = {});
+                                 const std::vector<QString>& deleteAfter = {}, QObject* receiver = nullptr,
+                                 Done done = {});
     // Copies the files into the temporary folder and zips the copies.
     // Returns the archive path (local 8-bit) or "".
     static std::string ZipLogFiles(const std::vector<QString>& files);
@@ -38,6 +44,10 @@ public:
     static int Running();
 
     ~CUpLoadLog() override;
+
+signals:
+    // Emitted by the post's own thread when the post has ended.
+    void sgPostEnded(bool accepted);
 
 protected:
     void run() override;

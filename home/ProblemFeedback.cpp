@@ -76,22 +76,53 @@ void ProblemFeedback::submit()
         Toast::ShowToast(tr("问题描述不能少于10个字符"), this, kToastMs);
         return;
     }
-    CUpLoadLog::CheckUpload(true);
-    const int kind = ui->buttonGroup->checkedId();
-    ClientLib* lib = Room::instance()->GetClientLib();
-    if (!lib || !lib->SubmitFeedback(QVariant(kind), text)) {
-        failed(tr("请稍后再试"));
-        return;
+    if (!m_logsUploaded) {
+        m_awaitingUpload = true;
+        const std::string archive =
+            CUpLoadLog::CheckUpload(true, this, [this](bool accepted) { onLogUpload(accepted); });
+        if (archive.empty())
+            onLogUpload(false);  // nothing to post, or nowhere to post it
     }
-    ui->btnOk->setEnabled(false);
-    s_awaiting.push_back(this);
+    if (!m_sent) {
+        const int kind = ui->buttonGroup->checkedId();
+        ClientLib* lib = Room::instance()->GetClientLib();
+        if (lib && lib->SubmitFeedback(QVariant(kind), text)) {
+            m_awaitingSent = true;
+            s_awaiting.push_back(this);
+        } else {
+            failed(tr("请稍后再试"));
+        }
+    }
+    finishIfDone();
 }
 
 void ProblemFeedback::failed(const QString& why)
 {
     Logger::instance()->Log(200, "ProblemFeedback", "feedback not sent: %s", why.toUtf8().constData());
-    ui->btnOk->setEnabled(true);
+    m_awaitingSent = false;
     Toast::ShowToast(tr("反馈提交失败，%1").arg(why), this, kToastMs);
+    finishIfDone();
+}
+
+void ProblemFeedback::onLogUpload(bool accepted)
+{
+    m_awaitingUpload = false;
+    m_logsUploaded = accepted;
+    if (!accepted) {
+        Logger::instance()->Log(200, "ProblemFeedback", "log upload failed");
+        Toast::ShowToast(m_sent ? tr("反馈已提交，日志上传失败，请重试") : tr("日志上传失败，请重试"), this, kToastMs);
+    }
+    finishIfDone();
+}
+
+void ProblemFeedback::finishIfDone()
+{
+    if (m_awaitingSent || m_awaitingUpload)
+        ui->btnOk->setEnabled(false);
+    else if (m_sent && m_logsUploaded)
+        close();
+    else
+        ui->btnOk->setEnabled(true);
 }
 
 void ProblemFeedback::OnSubmitResult(int code, const QString& errMsg)
@@ -104,10 +135,13 @@ void ProblemFeedback::OnSubmitResult(int code, const QString& errMsg)
     s_awaiting.pop_front();
     if (!dialog)
         return;
-    if (code == 0)
-        dialog->close();
-    else
+    if (code == 0) {
+        dialog->m_awaitingSent = false;
+        dialog->m_sent = true;
+        dialog->finishIfDone();
+    } else {
         dialog->failed(QString("%1(code=%2)").arg(errMsg).arg(code));
+    }
 }
 
 void ProblemFeedback::closeEvent(QCloseEvent* event) { QDialog::closeEvent(event); }

@@ -1,7 +1,7 @@
 // The problem feedback dialog: the description limits, a submission that
 // uploads the log archive to the local dump server and reaches the demo
 // school through the home window's result handling, and a failed one that
-// keeps the dialog open with a toast.
+// keeps the dialog open with a toast, as does a refused log upload.
 // test-labels: e2e
 // test-sources: ../app/UploadServices.cpp
 #include "app/CData.h"
@@ -161,7 +161,10 @@ TEST_F(ProblemFeedbackTest, FailedSubmissionKeepsTheDialogOpenWithAToast)
 
     ClientLibTestControl::FailNextRequest(feedbackLib(), -100);
     okButton(f)->click();
-    ASSERT_TRUE(testsupport::waitUntil([&] { return !toastTexts().isEmpty(); }));
+    // Both answers in: the refusal's toast, and the button back once the
+    // log upload has ended too.
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !toastTexts().isEmpty() && okButton(f)->isEnabled(); },
+                                       uploadtest::kWaitMs));
     ASSERT_FALSE(f.isNull());
     EXPECT_TRUE(f->isVisible());
     EXPECT_TRUE(okButton(f)->isEnabled());
@@ -190,6 +193,36 @@ TEST_F(ProblemFeedbackTest, FailedSubmissionKeepsTheDialogOpenWithAToast)
     ASSERT_TRUE(testsupport::waitUntil([&] { return next.isNull(); }));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(gone.isNull());
+}
+
+// The dump server refuses the archive: the feedback itself went through, the
+// dialog stays open and says the upload failed; "提交" again uploads the logs
+// without sending the feedback twice, and closes once the server took them.
+TEST_F(ProblemFeedbackTest, RefusedLogUploadKeepsTheDialogOpenAndRetriesOnlyTheUpload)
+{
+    Services::instance().script("/dumpupload", {{500, "full", false}, {200, "ok", false}});
+    const int before = storedFeedback().size();
+    QPointer<ProblemFeedback> f = open();
+    editor(f)->setPlainText(QString::fromUtf8("日志上传被拒时要提示老师"));
+    okButton(f)->click();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !toastTexts().isEmpty() && okButton(f)->isEnabled(); },
+                                       uploadtest::kWaitMs));
+    ASSERT_FALSE(f.isNull());
+    EXPECT_TRUE(f->isVisible());
+    EXPECT_EQ(toastTexts(), QStringList{QString::fromUtf8("反馈已提交，日志上传失败，请重试")});
+    EXPECT_EQ(Services::instance().seen("/dumpupload").size(), 1u);
+    EXPECT_EQ(storedFeedback().size(), before + 1);
+    QTest::qWait(1200);  // the toast has faded in
+    screenshotWithToasts(f, "problem_feedback_upload_failed.png");
+    clearToasts();
+
+    const int calls = hometest::callsNamed("SubmitFeedback").size();
+    okButton(f)->click();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return f.isNull(); }, uploadtest::kWaitMs));
+    EXPECT_EQ(Services::instance().seen("/dumpupload").size(), 2u);
+    EXPECT_EQ(hometest::callsNamed("SubmitFeedback").size(), calls);
+    EXPECT_EQ(storedFeedback().size(), before + 1);
+    EXPECT_TRUE(toastTexts().isEmpty());
 }
 
 TEST_F(ProblemFeedbackTest, DescriptionIsCutToOneHundredCharacters)
