@@ -35,6 +35,11 @@ QString BadgePath(int userType)
 // Between the name line and the thumbnail of a picture row.
 constexpr int kImageColumnSpacing = 2;
 
+// The thumbnail's frame. A status text replaces it; a picture brings it back,
+// so a downloaded picture is framed as a cached one is.
+const char* const kThumbnailStyle =
+    "QLabel#imageLabel{background:transparent;border:4px solid rgb(83, 85, 94);color:#eeeeee;text-align:center;}";
+
 QSpacerItem* Expanding(int w, int h) { return new QSpacerItem(w, h, QSizePolicy::Expanding, QSizePolicy::Minimum); }
 
 // Own messages lean right: the spacer comes first. Others mirror the whole
@@ -184,8 +189,10 @@ void ChatMsgItem::BuildImageBody()
 
     m_imageLabel = new QLabel(ui->holdWidget);
     m_imageLabel->setObjectName("imageLabel");
-    m_imageLabel->setStyleSheet(
-        "QLabel#imageLabel{background:transparent;border:4px solid rgb(83, 85, 94);color:#eeeeee;text-align:center;}");
+    m_imageLabel->setStyleSheet(kThumbnailStyle);
+    // The picture is drawn inside the frame, whole: at its own size the frame
+    // would cover its edges.
+    m_imageLabel->setScaledContents(true);
     m_imageLabel->installEventFilter(this);
     m_imageLabel->setCursor(Qt::PointingHandCursor);
 
@@ -236,6 +243,7 @@ void ChatMsgItem::UpdateImage()
             break;
         }
         const QSize thumb = ThumbnailSize(picture.size());
+        m_imageLabel->setStyleSheet(kThumbnailStyle);
         m_imageLabel->setFixedSize(thumb);
         m_imageLabel->setText(QString());
         m_imageLabel->setPixmap(

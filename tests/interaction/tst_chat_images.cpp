@@ -24,6 +24,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
+#include <QPainter>
 #include <QTest>
 #include <QTextEdit>
 
@@ -47,6 +48,45 @@ std::string Png(int w, int h, QColor colour = Qt::darkCyan)
     buf.open(QIODevice::WriteOnly);
     img.save(&buf, "PNG");
     return bytes.toStdString();
+}
+
+// A picture with an 8 px magenta frame round a dark cyan middle: a cut
+// thumbnail loses part of the frame.
+std::string FramedPng(int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(Qt::magenta);
+    QPainter(&img).fillRect(img.rect().adjusted(8, 8, -8, -8), Qt::darkCyan);
+    QByteArray bytes;
+    QBuffer buf(&bytes);
+    buf.open(QIODevice::WriteOnly);
+    img.save(&buf, "PNG");
+    return bytes.toStdString();
+}
+
+bool Near(QRgb got, QColor want)
+{
+    return std::abs(qRed(got) - want.red()) < 48 && std::abs(qGreen(got) - want.green()) < 48 &&
+           std::abs(qBlue(got) - want.blue()) < 48;
+}
+
+// In the row's own pixels the thumbnail is whole: its grey frame on all four
+// sides inside the row, the picture's magenta frame just within it on all four
+// sides, and the picture's middle in the centre.
+void ExpectWholeThumbnail(QWidget* row, QLabel* thumb, const char* what)
+{
+    const QImage shot = row->grab().toImage();
+    const QRect r(thumb->mapTo(row, QPoint(0, 0)), thumb->size());
+    ASSERT_TRUE(shot.rect().contains(r)) << what;
+    const QRect in = r.adjusted(4, 4, -4, -4);
+    const QPoint c = r.center();
+    for (const QPoint& at : {QPoint(r.left() + 1, c.y()), QPoint(r.right() - 1, c.y()), QPoint(c.x(), r.top() + 1),
+                             QPoint(c.x(), r.bottom() - 1)})
+        EXPECT_TRUE(Near(shot.pixel(at), QColor(83, 85, 94))) << what << " frame at " << at.x() << "," << at.y();
+    for (const QPoint& at : {QPoint(in.left(), c.y()), QPoint(in.right(), c.y()), QPoint(c.x(), in.top()),
+                             QPoint(c.x(), in.bottom())})
+        EXPECT_TRUE(Near(shot.pixel(at), Qt::magenta)) << what << " picture edge at " << at.x() << "," << at.y();
+    EXPECT_TRUE(Near(shot.pixel(c), Qt::darkCyan)) << what;
 }
 
 quint32 Crc32(const char* data, size_t n)
@@ -128,7 +168,7 @@ TEST(ChatImages, OneDownloadServesEveryRowOfAnAddressAndFailuresShow)
 {
     ImagePanel p;
     Services::instance().reset();
-    Services::instance().script("/wide.png", 200, Png(320, 90));
+    Services::instance().script("/wide.png", 200, FramedPng(320, 90));
     Services::instance().script("/broken.png", 200, "this is not a picture");
     Services::instance().script("/claims-huge.png", 200, PngClaiming(100000, 100000));
 
@@ -185,8 +225,9 @@ TEST(ChatImages, OneDownloadServesEveryRowOfAnAddressAndFailuresShow)
     p.chat->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(p.chat.get()));
     // A picture row is exactly as tall as its name line, its thumbnail and
-    // the 8 px margin below: the bare thumbnail + 30 (75 here) would cut the
-    // thumbnail's foot off under the name line.
+    // the 8 px margin below: the bare thumbnail + 30 (75 here) is 4 px short
+    // of the 8 px margins and the 18 px name line, and would cut the
+    // thumbnail's foot off.
     {
         ChatMsgItem* picture = p.chat->Rows()[1];
         QCoreApplication::processEvents();
@@ -196,6 +237,10 @@ TEST(ChatImages, OneDownloadServesEveryRowOfAnAddressAndFailuresShow)
         EXPECT_GT(thumbBottom, 45 + 30 - 8 + timeHeight);
         EXPECT_EQ(picture->RowHeight(), thumbBottom + 8);
     }
+    // Downloaded or cached, the picture is whole within its frame.
+    ExpectWholeThumbnail(p.chat->Rows()[1], p.Thumb(1), "downloaded");
+    ExpectWholeThumbnail(p.chat->Rows()[2], p.Thumb(2), "cached");
+    Screenshot(p.chat->Rows()[2], "chat_image_row.png");
     p.chat->findChild<QListWidget*>("listWidget")->scrollToBottom();
     Screenshot(p.chat.get(), "chat_images.png");
 
