@@ -200,8 +200,12 @@ private:
     std::set<ISceneView*> m_views;  // guarded by m_viewLock: made and not yet destroyed
 
     std::mutex m_audioLock;
-    std::map<std::string, std::deque<int16_t>> m_fifos;  // guarded by m_audioLock: key "name" or "name\nuser"
-    std::set<std::string> m_primed;                      // guarded by m_audioLock: fifos the mix takes from
+    struct AudioFifo {
+        std::deque<int16_t> samples;
+        int64_t fedMs = 0;  // monotonic time of the last delivery
+    };
+    std::map<std::string, AudioFifo> m_fifos;  // guarded by m_audioLock: key "name" or "name\nuser"
+    std::set<std::string> m_primed;            // guarded by m_audioLock: fifos the mix takes from
     float m_peakHold = -100.f;                           // mix thread only
     int64_t m_peakHoldMs = 0;                            // mix thread only
 

@@ -22,6 +22,10 @@ constexpr int kMixBlock = BroadcastEngine::kSampleRate / 50;        // 20 ms
 constexpr size_t kMaxFifo = BroadcastEngine::kSampleRate;
 constexpr size_t kLateFifo = BroadcastEngine::kSampleRate / 5;
 constexpr size_t kCutFifo = BroadcastEngine::kSampleRate * 2 / 25;
+// A sound that has delivered nothing for this long has gone (a remote user
+// who left, a device that stopped): what it left behind is not played later
+// and its fifo is dropped, so users coming and going leave nothing behind.
+constexpr int64_t kGoneMs = 1000;
 constexpr int kHandOverMs = 1000;
 constexpr int kSettleDeliveries = 5;  // deliveries of a replacing capture that are let go  // the longest a replaced capture waits for the new one's data
 
@@ -228,11 +232,17 @@ void BroadcastEngine::stopCapture(const std::string& name)
 
 void BroadcastEngine::onAudio(const std::string& key, const int16_t* samples, int frames)
 {
+    const int64_t now = monotonicMs();
     std::lock_guard<std::mutex> lock(m_audioLock);
-    std::deque<int16_t>& fifo = m_fifos[key];
-    fifo.insert(fifo.end(), samples, samples + frames);
-    while (fifo.size() > kMaxFifo)
-        fifo.pop_front();
+    AudioFifo& fifo = m_fifos[key];
+    if (now - fifo.fedMs > kGoneMs) {
+        fifo.samples.clear();
+        m_primed.erase(key);
+    }
+    fifo.fedMs = now;
+    fifo.samples.insert(fifo.samples.end(), samples, samples + frames);
+    while (fifo.samples.size() > kMaxFifo)
+        fifo.samples.pop_front();
 }
 
 void BroadcastEngine::runVideoTick()
@@ -283,9 +293,17 @@ void BroadcastEngine::runAudioMix()
                     sources[name] = {s.type, m_settings[name]};
         }
         const bool onTime = std::chrono::steady_clock::now() - next < std::chrono::milliseconds(40);
+        const int64_t nowMs = monotonicMs();
         {
             std::lock_guard<std::mutex> lock(m_audioLock);
-            for (auto& [key, fifo] : m_fifos) {
+            for (auto entry = m_fifos.begin(); entry != m_fifos.end();) {
+                const std::string& key = entry->first;
+                if (nowMs - entry->second.fedMs > kGoneMs) {
+                    m_primed.erase(key);
+                    entry = m_fifos.erase(entry);
+                    continue;
+                }
+                std::deque<int16_t>& fifo = (entry++)->second.samples;
                 if (onTime && fifo.size() > kLateFifo)
                     fifo.erase(fifo.begin(), fifo.end() - long(kCutFifo));
                 const std::string name = key.substr(0, key.find('\n'));

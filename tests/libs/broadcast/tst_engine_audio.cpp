@@ -1,7 +1,8 @@
 // test-labels: e2e
 // test-sources: ../rtmppush/StreamProbe.cpp BroadcastTestSupport.cpp
 // The broadcast engine's sound, read back from recordings: the remote
-// users' audio mixed at the volume set, muted silent; a microphone whose
+// users' audio mixed at the volume set, muted silent; what a user who went
+// left behind is not played when they come back; a microphone whose
 // device is applied again while recording (what the settings window's
 // watchdog does) loses none of its sound. Sound comes from a private
 // PulseAudio server where a device is needed.
@@ -29,6 +30,15 @@ namespace {
 constexpr int kRate = 48000;
 constexpr double kTwoPi = 6.283185307179586;
 
+// count samples of a 440 Hz tone from its sample n on.
+std::vector<int16_t> tone(int amplitude, int64_t n, size_t count)
+{
+    std::vector<int16_t> block(count);
+    for (int16_t& s : block)
+        s = int16_t(std::lround(amplitude * std::sin(kTwoPi * 440.0 * double(n++) / kRate)));
+    return block;
+}
+
 // Pushes a 440 Hz tone of the given amplitude as a remote user's audio, in
 // 10 ms blocks at the pace of real time, until stopped.
 class RemoteTone {
@@ -37,12 +47,11 @@ public:
     {
         m_thread = std::thread([this, amplitude] {
             auto remote = IMulAudioSourceProperty::create(Engine::kRemote);
-            std::vector<int16_t> block(kRate / 100);
             int64_t n = 0;
             auto next = std::chrono::steady_clock::now();
             while (!m_stop) {
-                for (int16_t& s : block)
-                    s = int16_t(std::lround(amplitude * std::sin(kTwoPi * 440.0 * double(n++) / kRate)));
+                const std::vector<int16_t> block = tone(amplitude, n, kRate / 100);
+                n += int64_t(block.size());
                 remote->PushAudioData(9001, block.data(), 16, kRate, 1, int(block.size()), 0, 0);
                 next += std::chrono::milliseconds(10);
                 std::this_thread::sleep_until(next);
@@ -96,6 +105,42 @@ TEST(EngineAudio, RemoteAudioIsMixedAtItsVolumeAndMutedIsSilent)
         else
             EXPECT_NEAR(c.wantRms, level, c.wantRms * 0.12) << "volume " << c.volume;
     }
+}
+
+TEST(EngineAudio, SoundLeftByARemoteUserWhoWentIsNotPlayedWhenTheyComeBack)
+{
+    testsupport::TempDir dir;
+    std::string file;
+    {
+        Engine e(Broadcast::kSourceDesktop, nullptr, {Engine::kRemote});
+        auto remote = IMulAudioSourceProperty::create(Engine::kRemote);
+        e.engine->SetRecordPath(dir.path().c_str());
+        e.engine->SetRecordFormat("mkv");
+        ASSERT_TRUE(e.engine->StartRecording());
+        ASSERT_TRUE(e.waitFor("recording"));
+        file = e.engine->GetRecordPath();
+        // 30 ms of a loud tone, less than the mix waits for before it takes
+        // a user's sound; then the user is away for 1.5 s and comes back
+        // with half a second of silence.
+        const std::vector<int16_t> burst = tone(8000, 0, kRate * 3 / 100);
+        ASSERT_TRUE(remote->PushAudioData(7, burst.data(), 16, kRate, 1, int(burst.size()), 0, 0));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        const std::vector<int16_t> quiet(kRate / 100);
+        auto next = std::chrono::steady_clock::now();
+        for (int i = 0; i < 50; ++i) {
+            remote->PushAudioData(7, quiet.data(), 16, kRate, 1, int(quiet.size()), 0, 0);
+            next += std::chrono::milliseconds(10);
+            std::this_thread::sleep_until(next);
+        }
+        e.engine->StopRecording();
+        ASSERT_TRUE(e.waitFor("stopRecord:0"));
+    }
+    const std::vector<int16_t> sound = soundOf(file);
+    ASSERT_GT(sound.size(), size_t(kRate)) << file;
+    int peak = 0;
+    for (int16_t s : sound)
+        peak = std::max(peak, std::abs(int(s)));
+    EXPECT_LT(peak, 100) << "what the user left 1.5 s before was played when they came back";
 }
 
 TEST(EngineAudio, AMicrophoneAppliedAgainWhileRecordingLosesNoSound)
