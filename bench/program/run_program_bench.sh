@@ -10,7 +10,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 ROOT=$(pwd)
-source tools/x-clicks.sh
 ROUNDS=${1:-5}
 BUILD=${2:-build}
 STEP_SECONDS=60
@@ -19,48 +18,12 @@ for tool in Xvfb xdotool import "$REFERENCE"; do
   command -v "$tool" >/dev/null || { echo "bench: $tool is missing" >&2; exit 1; }
 done
 
-work=$(mktemp -d /tmp/veltora-program-bench-XXXXXX)
-chmod 755 "$work"  # nginx's worker may run as another user
-APP_PID=
-XVFB_PID=
-cleanup() {
-  if [ -n "$APP_PID" ]; then stop_app; fi
-  if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
-  VELTORA_SERVICES_DIR="$work/services" tools/services.sh stop >/dev/null 2>&1 || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "bench: $1" >&2; exit 1; }
+source bench/program/session.sh
+begin_session
 
-cmake --install "$BUILD" --prefix "$work/install" >/dev/null
-export VELTORA_SERVICES_DIR="$work/services"
-tools/services.sh start "$work/install/bin/32bit" >/dev/null
-export VELTORA_ENDPOINTS="$work/install/bin/32bit/endpoints.ini"
-export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
-start_xvfb "$work/display" || fail "Xvfb did not start"
-
-now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
-# Milliseconds until a window with this title is visible.
-ms_until_window() {
-  local t0=$1 deadline=$(( SECONDS + STEP_SECONDS ))
-  until xdotool search --onlyvisible --name "^$2\$" >/dev/null 2>&1; do
-    [ $SECONDS -lt $deadline ] || fail "no window $2"
-    kill -0 "$APP_PID" 2>/dev/null || fail "the program ended before $2"
-    sleep 0.02
-  done
-  echo $(( $(now_ms) - t0 ))
-}
 median() { tr ' ' '\n' | grep . | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-# One data folder per start kind: "cold" is made afresh before each start.
-fresh_home() {
-  rm -rf "$work/home"
-  mkdir -p "$work/home/data/VeltoraTea" "$work/home/config" "$work/home/run"
-  chmod 700 "$work/home/run"
-  cp "$VELTORA_SERVICES_DIR/installed-ver" "$work/home/data/VeltoraTea/ver"
-}
-export XDG_DATA_HOME="$work/home/data" XDG_CONFIG_HOME="$work/home/config" XDG_RUNTIME_DIR="$work/home/run"
-
+# "cold" has a data folder made afresh before its start; "warm" reuses it.
 ref_cold="" ref_warm="" cold="" warm="" signin="" enter="" leave=""
 for round in $(seq "$ROUNDS"); do
   # The reference: start to its window, cold then warm.
@@ -79,24 +42,19 @@ for round in $(seq "$ROUNDS"); do
   fresh_home
   for kind in cold warm; do
     t0=$(now_ms)
-    "$work/install/bin/32bit/Veltora" >>"$work/veltora.log" 2>&1 &
+    "$VELTORA" >>"$work/veltora.log" 2>&1 &
     APP_PID=$!
     ms=$(ms_until_window "$t0" vtlogintea)
     if [ "$kind" = cold ]; then cold+=" $ms"; stop_app; continue; fi
     warm+=" $ms"
-    wait_settled vtlogintea
-    click_at $(( WIN_X + 200 )) $(( WIN_Y + 215 ))
-    xdotool type --delay 10 13800138000
-    click_at $(( WIN_X + 200 )) $(( WIN_Y + 267 ))
-    xdotool type --delay 10 veltora123
+    type_credentials
     t0=$(now_ms)
-    click_at $(( WIN_X + 185 )) $(( WIN_Y + 405 ))
+    click_at "$LOGIN_X" "$LOGIN_Y"
     signin+=" $(ms_until_window "$t0" vtclasstea)"
     wait_settled vtclasstea
-    # "进入直播" of the lesson on now, once listed (a teal button).
-    wait_colour '#67c0ba' $(( WIN_X + WIN_W - 138 )) $(( WIN_Y + 100 )) 110 34 || fail "today's lesson was not listed"
+    wait_todays_lesson
     t0=$(now_ms)
-    click_at $(( WIN_X + WIN_W - 83 )) $(( WIN_Y + 117 ))
+    click_at "$ENTER_X" "$ENTER_Y"
     enter+=" $(ms_until_window "$t0" vtmaintea)"
     # The recording question, answered "不录制不生成回放".
     if wait_window Form 394 15; then click_at $(( WIN_X + 283 )) $(( WIN_Y + 162 )); wait_window_gone Form 394; fi
