@@ -15,7 +15,9 @@
 # answered; the students' tiles move; the teacher's camera reaches the
 # stream server (ffprobe reads it); a document is opened, drawn on and its
 # page turned; a chat line with an emoticon; recording stopped; leave the
-# room; close the program; start it again with a newer release on the
+# room; today's live lesson entered: a quiz answered by the students with
+# its statistics, a countdown, a lottery with its winners, a notice and a
+# product put up; leave it; close the program; start it again with a newer release on the
 # update server, take the update through the updater and into the new
 # Veltora; close it.
 set -euo pipefail
@@ -91,6 +93,17 @@ shot() {
   local f
   f=$(printf '%s/veltora-%02d-%s.png' "$SHOTS_DIR" $(( ${#shots[@]} + 1 )) "$1")
   import -display "$DISPLAY" -window root "$f" 2>/dev/null && shots+=("$f")
+}
+# Leaves the room (RX RY RW): "您确定要退出吗?" answered "退出"; home is
+# back. With a name, the question's screenshot is taken under it.
+leave_room() {
+  click_at $(( RX + RW - 17 )) $(( RY + 17 ))
+  wait_window Form 394 || fail "leaving asked nothing"
+  if [ -n "${1:-}" ]; then shot "$1"; fi
+  click_at $(( WIN_X + 111 )) $(( WIN_Y + 162 ))
+  wait_window vtclasstea || fail "the home window did not come back"
+  wait_window_gone vtmaintea
+  wait_settled vtclasstea
 }
 
 # --- Sign in with the demo teacher through the login window (371 x 526).
@@ -210,15 +223,136 @@ click_at $(( RX + 770 )) $(( RY + RH - 36 ))
 wait_window Toast || fail "stopping the recording showed no note"
 shot recording-stopped
 
-# Leave the room: "您确定要退出吗?" answered "退出"; the home window is back.
-click_at $(( RX + RW - 17 )) $(( RY + 17 ))
-wait_window Form 394 || fail "leaving asked nothing"
-shot leave-question
-click_at $(( WIN_X + 111 )) $(( WIN_Y + 162 ))
-wait_window vtclasstea || fail "the home window did not come back"
-wait_window_gone vtmaintea
-wait_settled vtclasstea
+# Leave the room; the home window is back.
+leave_room leave-question
 shot home-again
+
+# --- The live lesson of the spoken-English course (the second of today's
+# lessons, "进入直播"): its interaction tools, each opened from the room's
+# right-hand column and driven as the teacher drives them.
+enter_live_lesson() {
+  find_window vtclasstea || fail "the home window went"
+  wait_colour '#67c0ba' $(( WIN_X + WIN_W - 138 )) $(( WIN_Y + 200 )) 110 34 || fail "today's live lesson was not listed"
+  click_at $(( WIN_X + WIN_W - 83 )) $(( WIN_Y + 217 ))
+  wait_window vtmaintea || fail "the live room did not show"
+  # Not recorded this time: "不录制不生成回放".
+  if wait_window Form 394 15; then
+    click_at $(( WIN_X + 281 )) $(( WIN_Y + 162 ))
+    wait_window_gone Form 394
+  fi
+  wait_settled vtmaintea
+  RX=$WIN_X RY=$WIN_Y RW=$WIN_W RH=$WIN_H
+  # The three students who come are listed under the teacher (their
+  # round portraits), so the room is open for the tools.
+  wait_until "the live room's students" has_colour '#a3d6d3' $(( RX + RW - 282 )) $(( RY + 250 )) 30 30
+  shot live-room
+}
+# The interaction palette ("互动", the star) and one of its tools: the
+# button's row (0 quiz, 2 countdown, 3 lottery).
+open_interaction() {
+  click_at $(( RX + RW - 31 )) $(( RY + 400 ))
+  wait_window 互动 || fail "the interaction palette did not show"
+  click_at $(( WIN_X + 117 )) $(( WIN_Y + 84 + $1 * 76 ))
+}
+# A quiz ("互动答题"): letters A to C with A right; the students answer
+# A, B and A, so the statistics ("答题统计") end at A 2, B 1: the bar of A
+# orange past its half, that of B grey to its third.
+live_quiz() {
+  open_interaction 0
+  wait_window Form 404 || fail "the quiz panel did not show"
+  local QX=$WIN_X QY=$WIN_Y
+  click_shows "the letters" $(( QX + 142 )) $(( QY + 227 )) $(( QX + 30 )) $(( QY + 330 )) 250 40
+  click_shows "the right answer" $(( QX + 41 )) $(( QY + 348 )) $(( QX + 30 )) $(( QY + 330 )) 250 40
+  shot quiz-setup
+  click_at $(( QX + 201 )) $(( QY + 469 ))
+  wait_window Form 592 || fail "the quiz statistics did not show"
+  QX=$WIN_X QY=$WIN_Y
+  quiz_counted() {
+    has_colour '#ff9933' $(( QX + 124 )) $(( QY + 57 )) 4 4 &&
+      has_colour '#999999' $(( QX + 88 )) $(( QY + 109 )) 4 4 &&
+      has_colour '#cccccc' $(( QX + 108 )) $(( QY + 109 )) 4 4
+  }
+  wait_until "the students' answers" quiz_counted
+  shot quiz-statistics
+  # "停止答题" ends it; the statistics close.
+  click_at $(( QX + 295 )) $(( QY + 432 ))
+  wait_window_gone Form 592
+}
+# A countdown ("计时器") of the preset five minutes: started, seen
+# counting, stopped.
+live_countdown() {
+  open_interaction 2
+  wait_window 计时器 || fail "the countdown did not show"
+  local CX=$WIN_X CY=$WIN_Y
+  shot countdown
+  click_shows "the countdown running" $(( CX + 132 )) $(( CY + 214 )) $(( CX + 20 )) $(( CY + 200 )) 220 28
+  # Twice: the running look moves the figures once, each second after.
+  local digits="$(( CX + 20 )) $(( CY + 40 )) 220 100" i
+  for i in 1 2; do wait_changed "the countdown counting" "$(pixels $digits)" $digits; done
+  shot countdown-counting
+  click_shows "the countdown stopped" $(( CX + 132 )) $(( CY + 214 )) $(( CX + 20 )) $(( CY + 200 )) 220 28
+  click_at $(( CX + 237 )) $(( CY + 20 ))
+  wait_window_gone 计时器
+}
+# A lottery ("幸运大抽奖") of two winners among the students online; the
+# winners are listed ("幸运大抽奖统计"), then the draw is stopped.
+live_lottery() {
+  open_interaction 3
+  wait_window 幸运大抽奖 || fail "the lottery did not show"
+  local LX=$WIN_X LY=$WIN_Y
+  click_at $(( LX + 235 )) $(( LY + 125 ))
+  before=$(pixels $(( LX + 200 )) $(( LY + 110 )) 50 30)
+  xdotool type --delay 30 2
+  wait_changed "the number of winners" "$before" $(( LX + 200 )) $(( LY + 110 )) 50 30
+  shot lottery
+  click_at $(( LX + 201 )) $(( LY + 208 ))
+  wait_window 幸运大抽奖统计 || fail "the lottery's results did not show"
+  LX=$WIN_X LY=$WIN_Y
+  wait_until "the winners" has_marks '#ffffff' $(( LX + 20 )) $(( LY + 143 )) 460 20
+  shot lottery-winners
+  click_at $(( LX + 350 )) $(( LY + 334 ))
+  wait_window_gone 幸运大抽奖统计
+}
+# A notice ("公告", the loudspeaker): "发布公告" opens the editor; the
+# notice published shows on the board.
+live_notice() {
+  click_at $(( RX + RW - 31 )) $(( RY + 466 ))
+  wait_window Form 236 || fail "the notice board did not show"
+  local BX=$WIN_X BY=$WIN_Y
+  click_at $(( BX + 118 )) $(( BY + 180 ))
+  wait_window Form 365 || fail "the notice editor did not show"
+  local EX=$WIN_X EY=$WIN_Y
+  click_at $(( EX + 182 )) $(( EY + 144 ))
+  before=$(pixels $(( EX + 15 )) $(( EY + 35 )) 335 60)
+  xdotool type --delay 30 "Homework: read unit 3 aloud"
+  wait_changed "the notice typed" "$before" $(( EX + 15 )) $(( EY + 35 )) 335 60
+  shot notice-editor
+  before=$(pixels $(( BX + 10 )) $(( BY + 20 )) 210 120)
+  click_at $(( EX + 125 )) $(( EY + 335 ))
+  wait_window_gone Form 365
+  wait_changed "the notice on the board" "$before" $(( BX + 10 )) $(( BY + 20 )) 210 120
+  shot notice
+}
+# A product ("课程", the bag): the course's products listed, the first put
+# up ("上架" becomes a teal "下架").
+live_product() {
+  click_at $(( RX + RW - 31 )) $(( RY + 532 ))
+  wait_window 课程 350 || fail "the product list did not show"
+  local PX=$WIN_X PY=$WIN_Y
+  wait_colour '#f59a23' $(( PX + 150 )) $(( PY + 166 )) 80 14 || fail "the products were not listed"
+  shot products
+  click_at $(( PX + 192 )) $(( PY + 173 ))
+  wait_colour '#67c0ba' $(( PX + 150 )) $(( PY + 166 )) 80 14 || fail "the product was not put up"
+  shot product-up
+}
+enter_live_lesson
+live_quiz
+live_countdown
+live_lottery
+live_notice
+live_product
+leave_room
+shot home-after-live
 
 # Close the program from the home window.
 click_at $(( WIN_X + 960 )) $(( WIN_Y + 24 ))

@@ -36,8 +36,24 @@ wait_changed() {
 # of a part of the screen (colour x y width height) shows about this colour.
 wait_colour() {
   local deadline=$(( SECONDS + ${6:-$STEP_SECONDS} ))
-  until awk -v v="$(share_of_colour "$@")" 'BEGIN { exit !(v > 0.4) }'; do
+  until has_colour "$@"; do
     [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.2
+  done
+}
+# Whether at least 40% of a part of the screen (colour x y width height)
+# shows about this colour.
+has_colour() { awk -v v="$(share_of_colour "$1" "$2" "$3" "$4" "$5")" 'BEGIN { exit !(v > 0.4) }'; }
+# Whether a part of the screen (x y width height) holds more than a plain
+# background of this colour (some text or picture on it).
+has_marks() { awk -v v="$(share_of_colour "$@")" 'BEGIN { exit !(v < 0.99) }'; }
+# Waits until a test (a command with its arguments) passes.
+wait_until() {
+  local what=$1 deadline=$(( SECONDS + STEP_SECONDS ))
+  shift
+  until "$@"; do
+    [ $SECONDS -lt $deadline ] || fail "$what did not show"
+    kill -0 "$APP_PID" 2>/dev/null || fail "the program ended while waiting for $what"
     sleep 0.2
   done
 }
