@@ -10,6 +10,8 @@
 #include "courseware/DocFilePage.h"
 #include "courseware/DocMyNetPage.h"
 
+#include "WBRoomDocs.h"
+
 #include <QApplication>
 #include <QBuffer>
 #include <QDateTime>
@@ -22,6 +24,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include <map>
 
@@ -47,10 +50,10 @@ WBDocInfo doc(const std::string& id, const std::string& name, const std::string&
     return d;
 }
 
-std::string pngBytes()
+std::string pngBytes(QColor colour = Qt::green)
 {
     QImage img(40, 30, QImage::Format_RGB32);
-    img.fill(Qt::green);
+    img.fill(colour);
     QByteArray bytes;
     QBuffer buf(&bytes);
     buf.open(QIODevice::WriteOnly);
@@ -172,6 +175,52 @@ TEST(DocWidget, OpensEachKindOfDocumentTheRightWay)
         }
     }
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+// A page document picked on the panel's room page shows its first page on
+// the board, and the board's next-page button shows the second.
+TEST(DocWidget, APageDocumentOpensAtItsFirstPageAndTurnsOnTheBoard)
+{
+    Services::instance().reset();
+    Services::instance().script("/lesson_0001.png", 200, pngBytes(Qt::red));
+    Services::instance().script("/lesson_0002.png", 200, pngBytes(Qt::blue));
+    DocSession s;
+    CWhiteBoardLib* wb = Room::instance()->GetWBLib();
+    ASSERT_NE(wb, nullptr);
+    // The board of room "room1" (the session's room) holding one document.
+    wbdocs::SetRoomDocs("room1", {doc("d9", "lesson.pdf", "pdf", "", Services::instance().url("/lesson_xxxx.png"))});
+    ASSERT_TRUE(wb->EnterRoom(QStringList{"tok|1", "room1", "501"}));
+    QWidget* board = wb->GetWBWidget();
+    struct Leave {
+        CWhiteBoardLib* wb;
+        ~Leave()
+        {
+            wb->LeaveRoom();
+            wb->GetWBWidget()->parentWidget()->hide();
+            wbdocs::ClearAllRooms();
+        }
+    } leave{wb};
+    ASSERT_TRUE(testsupport::waitUntil([&] { return wb->GetCurDocInfo().size() == 1; }));
+    s.panel->SetDocList(wb->GetCurDocInfo());
+    board->parentWidget()->resize(400, 300);  // the board fills its host
+    board->parentWidget()->show();
+    auto centre = [&] { return board->grab().toImage().pixel(board->width() / 2, board->height() / 2); };
+
+    s.panel->show();
+    auto* list = s.panel->findChild<DocFilePage*>()->findChild<QListWidget*>("listWidget");
+    QListWidgetItem* row = doctest::itemNamed(list, "lesson.pdf");
+    ASSERT_NE(row, nullptr);
+    emit list->itemDoubleClicked(row);
+    EXPECT_FALSE(s.panel->isVisible());
+    ASSERT_TRUE(testsupport::waitUntil([&] { return centre() == QColor(Qt::red).rgb(); }, 10000));
+
+    // The page controls, where the library put them: on the board's host.
+    auto* next = board->parentWidget()->findChild<QToolButton*>("WBNextPage");
+    ASSERT_NE(next, nullptr);
+    next->click();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return centre() == QColor(Qt::blue).rgb(); }, 10000));
+    EXPECT_EQ(Services::instance().seen("/lesson_0002.png").size(), 1u);
+    board->parentWidget()->grab().save(QString::fromStdString(testsupport::screenshotPath("doc_widget_board_page2.png")));
 }
 
 TEST(DocWidget, CloudFilesAreOpenedOrAddedToTheRoomFirst)

@@ -377,13 +377,14 @@ TEST_F(DrawToolTest, InsertingAFileHandsTheChosenFileToTheBoard)
         const char* button;
         QString filter;
         QString chosen;  // empty: the question is cancelled
+        QString onBoard; // what the board then shows on top
     } cases[] = {
-        {"insertPictureBtn", "*.jpg *.jpeg *.png *.bmp", QString()},
-        {"insertPictureBtn", "*.jpg *.jpeg *.png *.bmp", png},
-        {"insertAudioBtn", "*.mp3 *.wav *.m4a", QString()},
-        {"insertAudioBtn", "*.mp3 *.wav *.m4a", mp3},
-        {"insertVideoBtn", "*.rmvb *.flv *.mp4 *.avi", QString()},
-        {"insertVideoBtn", "*.rmvb *.flv *.mp4 *.avi", mp4},
+        {"insertPictureBtn", "*.jpg *.jpeg *.png *.bmp", QString(), QString()},
+        {"insertPictureBtn", "*.jpg *.jpeg *.png *.bmp", png, "picture"},
+        {"insertAudioBtn", "*.mp3 *.wav *.m4a", QString(), QString()},
+        {"insertAudioBtn", "*.mp3 *.wav *.m4a", mp3, "audio song.mp3"},
+        {"insertVideoBtn", "*.rmvb *.flv *.mp4 *.avi", QString(), QString()},
+        {"insertVideoBtn", "*.rmvb *.flv *.mp4 *.avi", mp4, "video clip.mp4"},
     };
     widgettest::FilePromptAnswers answers;
     int expected = 0;
@@ -402,6 +403,10 @@ TEST_F(DrawToolTest, InsertingAFileHandsTheChosenFileToTheBoard)
         // (the next insertion shows it: the count never runs ahead of it).
         ASSERT_TRUE(testsupport::waitUntil([&] { return itemCount() >= expected; }, 5000)) << c.button;
         EXPECT_EQ(itemCount(), expected) << c.button;
+        // Sound and video are told apart: each kind is its own object.
+        if (!c.chosen.isEmpty()) {
+            EXPECT_EQ(board()->property("itemKinds").toStringList().value(expected - 1), c.onBoard) << c.button;
+        }
     }
     // Insertions land in order: once a last picture is on the board, any
     // stray insertion of a cancelled question would be too.

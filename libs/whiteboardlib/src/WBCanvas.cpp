@@ -457,3 +457,21 @@ int WBCanvas::itemCount() const
 {
     return m_pages.value(pageKey()).items.size();
 }
+
+QStringList WBCanvas::itemKinds() const
+{
+    QStringList kinds;
+    for (const WBItem& item : m_pages.value(pageKey()).items) {
+        switch (item.kind) {
+        case WBItem::Stroke: kinds << "stroke"; break;
+        case WBItem::Highlight: kinds << "highlight"; break;
+        case WBItem::Line: kinds << "line"; break;
+        case WBItem::Rect: kinds << "rect"; break;
+        case WBItem::Ellipse: kinds << "ellipse"; break;
+        case WBItem::Text: kinds << "text"; break;
+        case WBItem::Picture: kinds << "picture"; break;
+        case WBItem::Media: kinds << QString(item.video ? "video " : "audio ") + item.text; break;
+        }
+    }
+    return kinds;
+}

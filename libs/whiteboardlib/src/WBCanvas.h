@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QMap>
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
 
 #include <optional>
@@ -24,6 +25,7 @@ class WBCanvas : public QWidget
     Q_PROPERTY(QColor textColor READ textColor)
     Q_PROPERTY(int fontSize READ fontSize)
     Q_PROPERTY(int itemCount READ itemCount)
+    Q_PROPERTY(QStringList itemKinds READ itemKinds)
 public:
     explicit WBCanvas(QWidget* parent);
 
@@ -40,6 +42,9 @@ public:
     QColor penColor() const { return m_penColor; }
     QColor textColor() const { return m_textColor; }
     int itemCount() const; // objects of the page shown
+    // What the objects of the page shown are, bottom first: "stroke",
+    // "picture", ...; sound and video as "audio <file name>", "video <file name>".
+    QStringList itemKinds() const;
     void setBackground(const QImage& image);
 
     // The objects of the page shown.
