@@ -47,6 +47,8 @@ public:
     std::string url(const std::string& stream) const { return m_nginx->rtmpUrl(stream); }
     std::string audioFile() const { return m_dir.path() + "/sdl-audio.raw"; }
     std::string error() const { return m_nginx ? m_nginx->error() : "not started"; }
+    // The server's error log so far.
+    std::string log() const { return m_nginx ? m_nginx->errorLog() : std::string(); }
 
 private:
     testsupport::TempHome m_home;  // the program's log lands here

@@ -113,6 +113,19 @@ void StreamPublisher::resume()
         ::kill(m_pid, SIGCONT);
 }
 
+std::string StreamPublisher::describe()
+{
+    if (m_pid <= 0)
+        return "not started or ended by the test";
+    int status = 0;
+    if (waitpid(m_pid, &status, WNOHANG) != m_pid)
+        return "running";
+    m_pid = 0;
+    if (WIFSIGNALED(status))
+        return "killed by signal " + std::to_string(WTERMSIG(status));
+    return "exited with status " + std::to_string(WEXITSTATUS(status));
+}
+
 bool runFfmpeg(const std::vector<std::string>& args)
 {
     const int pid = spawnFfmpeg(args);

@@ -41,6 +41,9 @@ public:
     void hold();
     void resume();
     bool running() const { return m_pid > 0; }
+    // What became of the publisher ("running", or how it ended: reaped then),
+    // for a failure's message.
+    std::string describe();
 
     static std::vector<std::string> arguments(const std::string& url, const PublishOptions& options);
 
