@@ -157,17 +157,30 @@ TEST(ClientLibData, BuiltInDemoSchoolLogsInWithItsTeacher)
     ASSERT_TRUE(rec().waitFor(RsC_Http_Login, &r));
     EXPECT_EQ(r.map().value("code").toInt(), 0);
     EXPECT_FALSE(lib->GetVideoDevices().isEmpty());
-    // A month of lessons around today, with a class under way today.
+    // A month of lessons around today; today a small class and a live
+    // lesson under way, and a lesson not yet started.
     const QDate today = QDate::currentDate();
     rec().clear();
     lib->GetOrders(today.addDays(-30).toString("yyyy-MM-dd"), today.addDays(30).toString("yyyy-MM-dd"), "1");
     EXPECT_GE(answer(RsC_Http_Orders).value("calePoints").toStringList().size(), 20);
     rec().clear();
     lib->GetDayRooms(today.toString("yyyy-MM-dd"), today.toString("yyyy-MM-dd"), "1", today.toString("yyyy-MM-dd"));
-    bool underWay = false;
-    for (const QVariant& v : answer(RsC_Http_DayRooms).value("ltRooms").toList())
-        underWay = underWay || v.toMap().value("status").toInt() == 0;
-    EXPECT_TRUE(underWay);
+    QStringList underWay;
+    bool notYet = false;
+    for (const QVariant& v : answer(RsC_Http_DayRooms).value("ltRooms").toList()) {
+        const QVariantMap room = v.toMap();
+        if (room.value("status").toInt() == 0) underWay << room.value("room_id").toString();
+        notYet = notYet || room.value("status").toInt() == -1;
+    }
+    EXPECT_TRUE(notYet);
+    QStringList kinds;  // the class kind (last login variable) of each
+    for (const QString& roomId : underWay) {
+        rec().clear();
+        lib->EnterRoomRequest("", roomId, "1", "2");
+        kinds << answer(RsC_Http_EnterRoom).value("ltParame").toStringList().value(5);
+    }
+    EXPECT_TRUE(kinds.contains("3")) << kinds.join(',').toStdString();
+    EXPECT_TRUE(kinds.contains("2")) << kinds.join(',').toStdString();
     rec().clear();
     lib->GetGroupMessages("301", "", 0);
     EXPECT_FALSE(answer(RsC_Http_GroupMessages).value("datalist").toList().isEmpty());
