@@ -104,9 +104,11 @@ load1() { cut -d' ' -f1 /proc/loadavg; }
 # their peak resident sets). With MEMORY, also samples the resident set
 # every 5 s into RSS_SAMPLES ("seconds kB" lines).
 measure() {
-  local pids t0 t1 c0 c1 end now
+  local pids t0 t1 c0 c1 end now p
+  local -a part0=()
   pids=$(for p in "$@"; do tree_pids "$p"; done)
   c0=$(ticks_of $pids)
+  for p in "$@"; do part0+=("$(ticks_of $(tree_pids "$p"))"); done
   t0=$(now_ms)
   end=$(( SECONDS + SECONDS_RUN ))
   RSS_SAMPLES=""
@@ -123,6 +125,13 @@ measure() {
   pids=$(for p in "$@"; do tree_pids "$p"; done)
   c1=$(ticks_of $pids)
   t1=$(now_ms)
+  PARTS=()
+  local i=0
+  for p in "$@"; do
+    PARTS+=("$(awk -v c=$(( $(ticks_of $(tree_pids "$p")) - part0[i] )) -v hz="$TICKS" -v ms=$(( t1 - t0 )) \
+      'BEGIN { printf "%.3f", c / hz / (ms / 1000) }')")
+    i=$(( i + 1 ))
+  done
   PEAK_MB=$(awk -v k="$(status_kb VmHWM $pids)" 'BEGIN { printf "%.0f", k / 1024 }')
   CPU=$(awk -v c=$(( c1 - c0 )) -v hz="$TICKS" -v ms=$(( t1 - t0 )) 'BEGIN { printf "%.3f", c / hz / (ms / 1000) }')
 }
@@ -270,6 +279,8 @@ for round in $(seq "$ROUNDS"); do
   sleep "$WARMUP"
   measure "${REF_WORK[@]}"
   ref=$CPU ref_mb=$PEAK_MB
+  ref_parts="four decoders $(awk -v a="${PARTS[0]}" -v b="${PARTS[1]}" -v c="${PARTS[2]}" -v d="${PARTS[3]}" \
+    'BEGIN { printf "%.3f", a + b + c + d }'), camera encoder ${PARTS[4]}, screen encoder and file ${PARTS[5]}"
   [ -s "$work/ref_record.mp4" ] || fail "the reference recorded nothing"
   stop_reference
   REF_WORK=() STUDENT_PUBS=()
@@ -287,7 +298,7 @@ echo
 echo "CPU: user + system seconds per wall second of each process tree, over $SECONDS_RUN s after $WARMUP s of warm-up;"
 echo "students: the four simulated students' pushes alone (inside the program), taken off as prog-stu;"
 echo "memory: peak resident set (sum over the tree); load: 1-minute load before/after ($(nproc) processors)."
-echo "teacher's camera $TEACHER_SIZE, recording $RECORD_SIZE"
+echo "teacher's camera $TEACHER_SIZE, recording $RECORD_SIZE; the reference's parts (last round, CPU/s): $ref_parts"
 printf 'median of %s rounds: program %s (net %s) vs reference %s CPU/s: %sx (target <= 0.8x); peak %s MB vs %s MB\n' \
   "$ROUNDS" "$(median <<<"$prog_all")" "$(median <<<"$net_all")" "$(median <<<"$ref_all")" \
   "$(median <<<"$ratio_all")" "$(median <<<"$pmb_all")" "$(median <<<"$rmb_all")"
