@@ -10,7 +10,7 @@ PACKAGES=(
   libqt5websockets5-dev libqt5svg5-dev libqt5multimedia5-plugins
   libcurl4-openssl-dev libssl-dev libsodium-dev librsvg2-bin
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev
-  libavdevice-dev libavfilter-dev ffmpeg
+  libavdevice-dev libavfilter-dev ffmpeg libyuv-dev
   libsdl2-dev
   nginx-light libnginx-mod-rtmp
   xvfb xauth xdotool x11-apps x11-utils imagemagick

@@ -259,7 +259,8 @@ public:
 };
 
 // The ffmpeg CLI doing the engine's work: the desktop with a test picture
-// over its lower right corner at 15 fps, encoded as the engine encodes (x264
+// over its lower right corner at 15 fps, scaled bilinear as the engine
+// scales, encoded as the engine encodes (x264
 // veryfast/zerolatency, a forced IDR frame each second and none in between,
 // constant bit rate, YUV 4:2:0; AAC 96 kbit/s, 48 kHz mono) and sent both
 // to the RTMP server and into a fragmented MP4 file.
@@ -269,8 +270,9 @@ std::vector<std::string> referenceArgs(int kbps, const std::string& rtmpUrl, con
     const std::string rate = std::to_string(kbps) + "k";
     return {"-f", "x11grab", "-framerate", "15", "-i", display ? display : ":0", "-re", "-f", "lavfi", "-i",
             "testsrc=size=1280x720:rate=15", "-f", "lavfi", "-i", "anullsrc=r=48000:cl=mono", "-filter_complex",
-            "[0:v]scale=1920:1080:force_original_aspect_ratio=decrease,pad=1920:1080:-1:-1[desk];"
-            "[1:v]scale=640:360[cam];[desk][cam]overlay=1280:720:shortest=1,format=yuv420p[v]",
+            "sws_flags=bilinear;[0:v]scale=1920:1080:force_original_aspect_ratio=decrease:flags=bilinear,"
+            "pad=1920:1080:-1:-1[desk];[1:v]scale=640:360:flags=bilinear[cam];"
+            "[desk][cam]overlay=1280:720:shortest=1,format=yuv420p[v]",
             "-map", "[v]", "-map", "2:a", "-c:v", "libx264", "-preset", "veryfast", "-tune", "zerolatency",
             "-pix_fmt", "yuv420p", "-bf", "0", "-b:v", rate, "-maxrate", rate, "-bufsize", rate, "-g", "31",
             "-x264-params", "scenecut=0", "-forced-idr", "1", "-force_key_frames", "expr:gte(t,n_forced)",

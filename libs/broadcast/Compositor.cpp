@@ -1,5 +1,7 @@
 #include "libs/broadcast/Compositor.h"
 
+#include <libyuv/convert_from_argb.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -79,6 +81,20 @@ bool Compositor::draw(AVFrame* canvas, const CanvasLayer& layer, Scaler& scaler)
     const int right = std::min(x + w, canvas->width), bottom = std::min(y + h, canvas->height);
     if (right <= left || bottom <= top)
         return false;
+    const bool onCanvas = x >= 0 && y >= 0 && x + w <= canvas->width && y + h <= canvas->height;
+    auto at = [&](int plane) {
+        const int shift = plane == 0 ? 0 : 1;
+        return canvas->data[plane] + size_t(y >> shift) * size_t(canvas->linesize[plane]) + size_t(x >> shift);
+    };
+    // A screen picture at its own size wants only its colours converted:
+    // the SIMD converter does that several times faster than the scaler
+    // (BGR0/BGRA in memory is the converter's "ARGB").
+    if (onCanvas && w == p->width && h == p->height &&
+        (p->format == AV_PIX_FMT_BGR0 || p->format == AV_PIX_FMT_BGRA) && p->linesize[0] > 0) {
+        scaler.sws.reset();
+        return libyuv::ARGBToI420(p->data[0], p->linesize[0], at(0), canvas->linesize[0], at(1), canvas->linesize[1],
+                                  at(2), canvas->linesize[2], w, h) == 0;
+    }
     const int key[5] = {p->width, p->height, p->format, w, h};
     if (!scaler.sws || !std::equal(key, key + 5, scaler.key)) {
         std::copy(key, key + 5, scaler.key);
@@ -88,11 +104,9 @@ bool Compositor::draw(AVFrame* canvas, const CanvasLayer& layer, Scaler& scaler)
         if (!scaler.sws)
             return false;
     }
-    if (x >= 0 && y >= 0 && x + w <= canvas->width && y + h <= canvas->height) {
+    if (onCanvas) {
         // Wholly on the canvas: scaled straight into its place.
-        uint8_t* to[3] = {canvas->data[0] + size_t(y) * size_t(canvas->linesize[0]) + size_t(x),
-                          canvas->data[1] + size_t(y / 2) * size_t(canvas->linesize[1]) + size_t(x / 2),
-                          canvas->data[2] + size_t(y / 2) * size_t(canvas->linesize[2]) + size_t(x / 2)};
+        uint8_t* to[3] = {at(0), at(1), at(2)};
         return sws_scale(scaler.sws.get(), p->data, p->linesize, 0, p->height, to, canvas->linesize) > 0;
     }
     if (!scaler.scaled) {

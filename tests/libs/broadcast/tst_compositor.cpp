@@ -1,7 +1,8 @@
 // The canvas the engine encodes, drawn from solid pictures: layers in their
 // order, a picture over the whole canvas hiding what lies under it (and, when
 // it cannot be drawn, letting it show), a picture cut off by the edge, and a
-// canvas somebody still holds left as it was while the next ones are drawn.
+// canvas somebody still holds left as it was while the next ones are drawn;
+// a screen picture's colours on the canvas.
 #include "libs/broadcast/Compositor.h"
 
 #include <gtest/gtest.h>
@@ -92,4 +93,53 @@ TEST(Compositor, ACanvasStillHeldIsNotDrawnOver)
     ASSERT_TRUE(other);
     EXPECT_EQ(other->width, 160);
     EXPECT_EQ(lumaAt(other.get(), 80, 45), 220);
+}
+
+TEST(Compositor, AScreenPictureKeepsItsColoursOnTheCanvas)
+{
+    // A screen picture (BGR0, rows padded past their pixels) of red, green,
+    // blue and white quarters, drawn at its own size (the colour conversion
+    // alone) and at another (scaled); YUV of limited range, BT.601.
+    constexpr int kSw = 200, kSh = 100;
+    const uint32_t colours[4] = {0xff0000, 0x00ff00, 0x0000ff, 0xffffff};
+    const int want[4][3] = {{82, 90, 240}, {145, 54, 34}, {41, 240, 110}, {235, 128, 128}};
+    FramePtr screen = makeFrame();
+    screen->format = AV_PIX_FMT_BGR0;
+    screen->width = kSw;
+    screen->height = kSh;
+    ASSERT_GE(av_frame_get_buffer(screen.get(), 256), 0);
+    ASSERT_GT(screen->linesize[0], kSw * 4);
+    for (int y = 0; y < kSh; ++y)
+        for (int x = 0; x < kSw; ++x) {
+            const uint32_t c = colours[(y < kSh / 2 ? 0 : 2) + (x < kSw / 2 ? 0 : 1)];
+            uint8_t* px = screen->data[0] + size_t(y) * size_t(screen->linesize[0]) + size_t(x) * 4;
+            px[0] = uint8_t(c);
+            px[1] = uint8_t(c >> 8);
+            px[2] = uint8_t(c >> 16);
+            px[3] = 0;
+        }
+    struct Case {
+        const char* what;
+        SceneRect rect;
+        int lumaLowerLeft;  // at the canvas's lower left corner
+    };
+    const Case cases[] = {{"own size, away from the corner (black there)", {40, 20, kSw, kSh}, 16},
+                          {"scaled to the canvas (blue there)", {0, 0, kW, kH}, 41}};
+    Compositor compositor;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FramePtr canvas = compositor.compose(kW, kH, {{"desk", c.rect, screen.get()}});
+        ASSERT_TRUE(canvas);
+        for (int q = 0; q < 4; ++q) {
+            // The middle of each quarter, in canvas pixels (even, for chroma).
+            const int x = (c.rect.x + (q % 2 ? 3 : 1) * c.rect.w / 4) & ~1;
+            const int y = (c.rect.y + (q / 2 ? 3 : 1) * c.rect.h / 4) & ~1;
+            const int got[3] = {lumaAt(canvas.get(), x, y),
+                                canvas->data[1][size_t(y / 2) * size_t(canvas->linesize[1]) + size_t(x / 2)],
+                                canvas->data[2][size_t(y / 2) * size_t(canvas->linesize[2]) + size_t(x / 2)]};
+            for (int i = 0; i < 3; ++i)
+                EXPECT_NEAR(got[i], want[q][i], 3) << "quarter " << q << " plane " << i;
+        }
+        EXPECT_NEAR(lumaAt(canvas.get(), 2, kH - 2), c.lumaLowerLeft, 3);
+    }
 }
