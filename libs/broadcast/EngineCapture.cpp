@@ -249,18 +249,24 @@ void BroadcastEngine::runVideoTick()
 {
     auto next = std::chrono::steady_clock::now();
     while (m_running) {
-        std::vector<FramePtr> pictures;
-        const std::vector<PlacedSource> placed = placedSources(&pictures);
-        std::vector<CanvasLayer> layers;
-        for (size_t i = 0; i < placed.size(); ++i)
-            layers.push_back({placed[i].name, placed[i].rect, pictures[i].get()});
         int width, height;
         {
             std::lock_guard<std::mutex> lock(m_lock);
             width = m_outW;
             height = m_outH;
         }
-        FramePtr canvas = m_compositor.compose(width, height, layers);
+        FramePtr canvas;
+        {
+            std::vector<FramePtr> pictures;
+            const std::vector<PlacedSource> placed = placedSources(&pictures);
+            std::vector<CanvasLayer> layers;
+            for (size_t i = 0; i < placed.size(); ++i)
+                layers.push_back({placed[i].name, placed[i].rect, pictures[i].get()});
+            canvas = m_compositor.compose(width, height, layers);
+        }
+        // The sources' pictures went back before the encoder's long step: a
+        // screen capture hands out its shared-memory buffers from a pool
+        // that grows by a whole screen for each picture held at once.
         if (canvas) {
             {
                 std::lock_guard<std::mutex> lock(m_frameLock);
