@@ -43,13 +43,17 @@ Room::Room(QObject* parent) : QObject(parent)
 
 Room::~Room()
 {
-    // A program that never left its room still has the client library: its
-    // threads stop here, before the data they call back into goes. The board
-    // library stays: releasing it reaches widgets the application has
-    // already deleted by now.
+    // A program that never left its room still has both libraries: their
+    // threads stop here, before the data they call back into goes. The
+    // board's widgets went with their parents; the board only stops
+    // following them.
     if (m_clientLib) {
         ReleaseClientLib(m_clientLib);
         m_clientLib = nullptr;
+    }
+    if (m_wbLib) {
+        WBReleaseLib(m_wbLib);
+        m_wbLib = nullptr;
     }
     if (m_delayCommand) {
         m_delayCommand->Stop();

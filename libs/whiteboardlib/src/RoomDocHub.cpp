@@ -6,8 +6,11 @@
 
 RoomDocHub& RoomDocHub::instance()
 {
-    static RoomDocHub hub;
-    return hub;
+    // Never destroyed: a board the program releases during its own static
+    // tear-down (a room object that outlives main) still unsubscribes here,
+    // after a static hub made later than that object would already be gone.
+    static RoomDocHub* hub = new RoomDocHub;
+    return *hub;
 }
 
 void RoomDocHub::setDocs(const std::string& roomId, const std::vector<WBDocInfo>& docs)
