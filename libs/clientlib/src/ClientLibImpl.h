@@ -248,6 +248,9 @@ private:
     Dispatcher m_disp;     // the library thread; stopped first in the destructor
     // The machine's devices, preview, level and sound files: operations on
     // the caller's thread under the call gate; ended before m_disp stops.
+    // Null once the threads stopped (the application ended first): the
+    // device and sound calls a program still makes while tearing down then
+    // do nothing.
     std::unique_ptr<LocalMedia> m_local{std::make_unique<LocalMedia>([this](const QString& line) { log(line); })};
     ClientLibPreviewFn m_previewSink;  // caller's thread only (under the call gate)
     Dispatcher m_convert;  // the conversion thread (downloads); stopped second

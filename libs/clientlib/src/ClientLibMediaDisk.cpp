@@ -42,18 +42,24 @@ void fillRect(QImage* img, int x, int y, int w, int h, QRgb c)
 QStringList ClientLibImpl::GetVideoDevices()
 {
     const auto gate = record("GetVideoDevices", {});
+    if (!m_local)
+        return {};
     return m_local->cameras(m_svc ? m_svc->cameras() : QStringList());
 }
 
 QStringList ClientLibImpl::GetInputAudioDevices()
 {
     const auto gate = record("GetInputAudioDevices", {});
+    if (!m_local)
+        return {};
     return m_local->microphones(m_svc ? m_svc->mics() : QStringList());
 }
 
 QStringList ClientLibImpl::GetOutputAudioDevices()
 {
     const auto gate = record("GetOutputAudioDevices", {});
+    if (!m_local)
+        return {};
     return m_local->speakers(m_svc ? m_svc->speakers() : QStringList());
 }
 
@@ -68,7 +74,7 @@ QString ClientLibImpl::selfDevice(int slot) const
     bool ClientLibImpl::Op(const QString& name)                                             \
     {                                                                                       \
         const auto gate = record(#Op, {name});                                              \
-        if (!m_svc || !m_local->list(m_svc->list()).contains(name))                         \
+        if (!m_svc || !m_local || !m_local->list(m_svc->list()).contains(name))             \
             return refuse(#Op, QStringLiteral("unknown device \"%1\"").arg(name));          \
         {                                                                                   \
             std::lock_guard<std::mutex> lk(m_ctlLock);                                      \
@@ -84,7 +90,7 @@ CLIENTLIB_DEVICE_OP(SetOutputAudioDevice, speakers, 2)
 bool ClientLibImpl::SetInputAudioDevice(const QString& name)
 {
     const auto gate = record("SetInputAudioDevice", {name});
-    if (!m_svc || !m_local->microphones(m_svc->mics()).contains(name))
+    if (!m_svc || !m_local || !m_local->microphones(m_svc->mics()).contains(name))
         return refuse("SetInputAudioDevice", QStringLiteral("unknown device \"%1\"").arg(name));
     {
         std::lock_guard<std::mutex> lk(m_ctlLock);
@@ -114,6 +120,8 @@ void ClientLibImpl::StartPreviewVideo(quintptr window)
         refuse("StartPreviewVideo", QStringLiteral("no window"));
         return;
     }
+    if (!m_local)
+        return;
     // Listed afresh: a camera gone since it was chosen is not shown.
     const QStringList cameras = m_local->cameras(m_svc ? m_svc->cameras() : QStringList());
     QString camera = selfDevice(0);
@@ -126,12 +134,15 @@ void ClientLibImpl::StartPreviewVideo(quintptr window)
 void ClientLibImpl::StopPreviewVideo()
 {
     const auto gate = record("StopPreviewVideo", {});
-    m_local->stopPreview();
+    if (m_local)
+        m_local->stopPreview();
 }
 
 bool ClientLibImpl::MonitorInputAudioLevel(bool on, ClientLibLevelFn sink)
 {
     const auto gate = record("MonitorInputAudioLevel", {on});
+    if (!m_local)
+        return !on;
     if (!on) {
         m_local->stopLevel();
         return true;
@@ -148,13 +159,16 @@ bool ClientLibImpl::PlayAudioFile(const QString& path)
     const auto gate = record("PlayAudioFile", {path});
     if (path.isEmpty())
         return refuse("PlayAudioFile", QStringLiteral("no file"));
+    if (!m_local)
+        return false;
     return m_local->playFile(path, selfDevice(2));
 }
 
 void ClientLibImpl::StopAudioFile()
 {
     const auto gate = record("StopAudioFile", {});
-    m_local->stopFile();
+    if (m_local)
+        m_local->stopFile();
 }
 
 bool ClientLibImpl::PlayUserVideo(const QString& userId, QWidget* view)
