@@ -195,6 +195,7 @@ CrashDumper::CrashDumper(bool showMessages, const char* dumpFolder)
     std::memset(m_dumpFolder, 0, sizeof m_dumpFolder);
     std::memset(m_programFolder, 0, sizeof m_programFolder);
     std::memset(m_programName, 0, sizeof m_programName);
+    std::memset(&m_prevAltStack, 0, sizeof m_prevAltStack);
     if (dumpFolder && *dumpFolder) {
         append(m_dumpFolder, kPathMax, dumpFolder);
         if (!isDirectory(m_dumpFolder))
@@ -234,7 +235,7 @@ CrashDumper::CrashDumper(bool showMessages, const char* dumpFolder)
         std::memset(&ss, 0, sizeof ss);
         ss.ss_sp = m_altStack;
         ss.ss_size = m_altStackSize;
-        ::sigaltstack(&ss, nullptr);
+        ::sigaltstack(&ss, &m_prevAltStack);
     }
 
     g_handler = this;
@@ -253,7 +254,15 @@ CrashDumper::~CrashDumper()
     // reading a dead object.
     CrashDumper* self = this;
     g_handler.compare_exchange_strong(self, nullptr);
-    // The alternate stack stays: the thread may still be registered on it.
+    // The thread that made this object (the usual destroying thread) gets its
+    // former signal stack back and this one is freed. Another thread cannot
+    // unregister it, so then it stays for the life of the process.
+    stack_t current;
+    if (m_altStack && ::sigaltstack(nullptr, &current) == 0 && current.ss_sp == m_altStack &&
+        !(current.ss_flags & SS_ONSTACK) && ::sigaltstack(&m_prevAltStack, nullptr) == 0) {
+        std::free(m_altStack);
+        m_altStack = nullptr;
+    }
 }
 
 void CrashDumper::Disable()

@@ -51,4 +51,5 @@ private:
     long m_utcOffsetSec;             // local time offset, taken at construction
     void* m_altStack;                // the signal stack of the constructing thread
     size_t m_altStackSize;
+    stack_t m_prevAltStack;          // that thread's signal stack before this one
 };

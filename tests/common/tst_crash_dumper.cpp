@@ -139,12 +139,22 @@ TEST(CrashDumper, DisabledTakesTheDefaultPath)
         EXPECT_EQ(WTERMSIG(status), sig);
     }
     EXPECT_TRUE(filesIn(folder).empty());
-    // A destroyed dumper is no longer the handler either.
+    // A destroyed dumper is no longer the handler either, and its thread
+    // has its former signal stack back (the dumper's own is freed).
+    stack_t before;
+    ASSERT_EQ(0, sigaltstack(nullptr, &before));
     {
         CrashDumper d(false, folder.c_str());
         EXPECT_EQ(CrashDumper::Current(), &d);
+        stack_t during;
+        ASSERT_EQ(0, sigaltstack(nullptr, &during));
+        EXPECT_NE(before.ss_sp, during.ss_sp);
     }
     EXPECT_EQ(CrashDumper::Current(), nullptr);
+    stack_t after;
+    ASSERT_EQ(0, sigaltstack(nullptr, &after));
+    EXPECT_EQ(before.ss_sp, after.ss_sp);
+    EXPECT_EQ(before.ss_flags, after.ss_flags);
 }
 
 TEST(CrashDumper, MissingFolderDumpsBesideTheProgram)
