@@ -15,6 +15,11 @@ namespace {
 // SDL's sub-system counters are not thread-safe; players come and go on
 // several threads.
 std::mutex g_sdlInitLock;
+
+// SDL keeps per-thread state (its error text) that only threads it made free
+// on their own; the players' threads are ours, so each frees its own after
+// its SDL calls.
+void releaseSdlThreadState() { SDL_TLSCleanup(); }
 }
 
 SDLRenderAudio::SDLRenderAudio(int sampleRate, int channels)
@@ -28,6 +33,7 @@ SDLRenderAudio::SDLRenderAudio(int sampleRate, int channels)
             m_sdlInit = true;
     }
     init(sampleRate, channels);
+    releaseSdlThreadState();
 }
 
 SDLRenderAudio::~SDLRenderAudio()
@@ -42,6 +48,7 @@ SDLRenderAudio::~SDLRenderAudio()
     }
     if (m_sdlInit)
         SDL_QuitSubSystem(SDL_INIT_AUDIO | SDL_INIT_TIMER);
+    releaseSdlThreadState();
 }
 
 int SDLRenderAudio::init(int sampleRate, int channels)
