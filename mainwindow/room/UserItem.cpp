@@ -309,7 +309,7 @@ void UserItem::mouseReleaseEvent(QMouseEvent* event)
         return;
     m_toolBar->hide();
     if (m_mode == kModeBarDrag && m_info) {
-        auto* slide = new QPropertyAnimation(this, "pos");
+        auto* slide = new QPropertyAnimation(this, "pos", this);  // goes with the item if it goes first
         slide->setDuration(300);
         slide->setStartValue(pos());
         slide->setEndValue(QPoint(m_info->x, m_info->y));
