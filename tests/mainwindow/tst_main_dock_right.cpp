@@ -33,7 +33,8 @@ TEST(MainDockRight, LiveRoomShowsTheTeachersSlotsAtTheVideoWidth)
         v[i]->setStyleSheet(QString("background: %1;").arg(i == 0 ? "#25262A" : i == 1 ? "#5DC0BA" : "#F5A623"));
         dock->SetVideoWidget(v[i], i);
     }
-    dock->SetVideoWidget(new QWidget, 3);  // no such slot: refused
+    QWidget stray;
+    dock->SetVideoWidget(&stray, 3);  // no such slot: refused
     EXPECT_EQ(dock->DockLayout()->count(), 3);
     window.show();
     dock->ShowDock(true);

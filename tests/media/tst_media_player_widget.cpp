@@ -92,7 +92,7 @@ protected:
         // No sound server: the microphone volume lives in memory, so that the
         // tests never touch the machine's own.
         setenv("PULSE_SERVER", "unix:/nonexistent/veltora-test-pulse", 1);
-        s_home = new testsupport::TempHome;
+        static testsupport::TempHome home;  // goes, and cleans up, after the room
         static QWidget libParent;
         if (!Room::instance()->GetClientLib())
             Room::instance()->InitLib(&libParent);
@@ -149,14 +149,12 @@ protected:
         return widget->findChild<T*>(name);
     }
 
-    static testsupport::TempHome* s_home;
     static MediaFiles* s_files;
     ClientLib* lib = nullptr;
     QWidget board;
     MediaPlayerWidget* widget = nullptr;
 };
 
-testsupport::TempHome* MediaPlayerWidgetTest::s_home = nullptr;
 MediaFiles* MediaPlayerWidgetTest::s_files = nullptr;
 
 TEST(MediaPlayerWidgetFormat, TimeLabels)
