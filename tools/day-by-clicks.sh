@@ -29,7 +29,7 @@ VELTORA="$INSTALL_DIR/bin/32bit/Veltora"
 SHOTS_DIR=${VELTORA_SHOTS_DIR:-$ROOT/out/screenshots}
 WORK=${VELTORA_WORK_DIR:-$ROOT/out/demo}
 STEP_SECONDS=${VELTORA_RUN_SECONDS:-60}
-for tool in Xvfb xdotool import convert ffprobe curl; do
+for tool in Xvfb xdotool import convert ffprobe ffmpeg curl pulseaudio pactl paplay python3; do
   command -v "$tool" >/dev/null || { echo "day-by-clicks: $tool is missing" >&2; exit 1; }
 done
 [ -x "$VELTORA" ] || { echo "day-by-clicks: no program at $VELTORA" >&2; exit 1; }
@@ -44,9 +44,11 @@ LOG="$WORK/veltora.log"
 
 XVFB_PID=
 APP_PID=
+PULSE_PID=
 shots=()
 cleanup() {
   if [ -n "$APP_PID" ]; then stop_app; fi
+  if [ -n "$PULSE_PID" ]; then kill "$PULSE_PID" 2>/dev/null || true; fi
   if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
   tools/services.sh stop >/dev/null 2>&1 || true
 }
@@ -70,6 +72,9 @@ cp "$SERVICES/installed-ver" "$XDG_DATA_HOME/VeltoraTea/ver"
 HTTP_BASE=$(sed -n 's/^config=//p' "$VELTORA_ENDPOINTS" | head -1)
 
 start_xvfb "$WORK/display" || { echo "day-by-clicks: Xvfb did not start" >&2; exit 1; }
+# A sound server of its own: a speaker whose sound can be heard back and a
+# microphone that hears what the teacher "says" into it.
+start_pulse "$WORK/pulse" || { echo "day-by-clicks: the sound server did not start" >&2; exit 1; }
 
 "$VELTORA" >"$LOG" 2>&1 &
 APP_PID=$!
@@ -106,6 +111,210 @@ leave_room() {
   wait_settled vtclasstea
 }
 
+# --- The device check from the home window's settings menu ("设备检测"),
+# a window of 574 x 550, page by page: the system facts with the network
+# delay, the camera ("可以看到" once its picture moves), the speaker (the
+# animal played is told by listening to the speaker), the microphone (its
+# level bar moves while the teacher speaks) and the report.
+device_check() {
+  click_shows "the settings menu" $(( HX + 34 )) $(( HY + 618 )) $(( HX + 60 )) $(( HY + 540 )) 120 140
+  click_at $(( HX + 110 )) $(( HY + 572 ))
+  wait_window CheckDeviceWindow 574 || fail "the device check did not show"
+  wait_settled CheckDeviceWindow 574
+  local DX=$WIN_X DY=$WIN_Y
+  # The network delay ("-" until the first speed test) becomes a number
+  # of milliseconds.
+  local deadline=$(( SECONDS + STEP_SECONDS ))
+  until awk -v v="$(share_of_colour '#666666' $(( DX + 230 )) $(( DY + 214 )) 60 16)" 'BEGIN { exit !(v > 0.015) }'; do
+    [ $SECONDS -lt $deadline ] || fail "the device check showed no network delay"
+    sleep 0.5
+  done
+  shot device-system
+
+  # The camera: its picture moves in the preview, then "可以看到".
+  local preview="$(( DX + 50 )) $(( DY + 200 )) 170 140"
+  click_shows "the camera page" $(( DX + 287 )) $(( DY + 514 )) $preview
+  wait_colour '#999999' $(( DX + 320 )) $(( DY + 462 )) 140 20 || fail "the camera page offered no \"可以看到\""
+  wait_changed "the camera's moving picture" "$(pixels $preview)" $preview
+  shot device-camera
+  local page="$(( DX + 20 )) $(( DY + 130 )) 530 220"
+  click_shows "the speaker page" $(( DX + 392 )) $(( DY + 472 )) $page
+
+  # The speaker: the sound played is recorded from the speaker's monitor
+  # and matched against the four animals; the playback window has ended
+  # when the play button shows its idle picture again.
+  local play="$(( DX + 24 )) $(( DY + 234 )) 88 88" refs="$WORK/sounds" animal
+  mkdir -p "$refs"
+  for animal in dog cat sheep cattle; do
+    ffmpeg -nostdin -loglevel error -y -filter_complex_script "$ROOT/res/setting/animal_voice/$animal.graph" \
+      -map '[out]' -ar 8000 -ac 1 -f s16le "$refs/$animal.raw" || fail "the reference sound $animal was not made"
+  done
+  xdotool mousemove --sync $(( DX + 68 )) $(( DY + 278 ))
+  local idle
+  idle=$(steady_pixels $play)
+  local listeners
+  listeners=$(pactl list short source-outputs | wc -l)
+  parec -d speaker.monitor --latency-msec=20 --format=s16le --rate=8000 --channels=1 --raw >"$refs/heard.raw" &
+  local listener=$!
+  deadline=$(( SECONDS + STEP_SECONDS ))
+  until [ "$(pactl list short source-outputs | wc -l)" -gt "$listeners" ]; do
+    [ $SECONDS -lt $deadline ] || fail "the speaker could not be listened to"
+    sleep 0.1
+  done
+  click_at $(( DX + 68 )) $(( DY + 278 ))
+  wait_changed "the sound playing" "$idle" $play
+  wait_same "the end of the sound" "$idle" $play
+  kill -INT "$listener" 2>/dev/null || true
+  wait "$listener" 2>/dev/null || true
+  local heard
+  heard=$(heard_sound "$refs/heard.raw" "$refs/dog.raw" "$refs/cat.raw" "$refs/sheep.raw" "$refs/cattle.raw")
+  [ "$heard" -ge 0 ] || fail "no sound came out of the speaker"
+  local animals=("130 252" "270 252" "130 304" "270 304") ax ay
+  read -r ax ay <<<"${animals[$heard]}"
+  click_shows "the animal heard" $(( DX + ax )) $(( DY + ay )) $(( DX + ax - 10 )) $(( DY + ay - 10 )) 20 20
+  shot device-speaker
+  click_shows "the microphone page" $(( DX + 405 )) $(( DY + 464 )) $page
+
+  # The microphone: the teacher speaks, the level bar moves.
+  local bar="$(( DX + 30 )) $(( DY + 280 )) 520 50"
+  ffmpeg -nostdin -loglevel error -y -f lavfi -i "sine=frequency=300:sample_rate=48000:duration=30" \
+    -af "volume='0.6+0.4*sin(2*PI*3*t)':eval=frame" "$refs/voice.wav" || fail "the teacher's voice was not made"
+  local bar_still
+  bar_still=$(pixels $bar)
+  paplay -d voice "$refs/voice.wav" &
+  local voice=$!
+  wait_changed "the microphone's level" "$bar_still" $bar
+  shot device-microphone
+  click_shows "the report" $(( DX + 407 )) $(( DY + 515 )) $(( DX + 30 )) $(( DY + 80 )) 515 240
+  kill "$voice" 2>/dev/null || true
+  wait "$voice" 2>/dev/null || true
+
+  # The report: each of the four rows in green ("正常"), none in red.
+  wait_settled CheckDeviceWindow 574
+  local row
+  for row in 0 1 2 3; do
+    awk -v v="$(share_of_colour '#00ff00' $(( DX + 30 )) $(( DY + 75 + row * 60 )) 280 50)" 'BEGIN { exit !(v > 0.004) }' ||
+      fail "the report's row $(( row + 1 )) did not pass"
+  done
+  awk -v v="$(share_of_colour '#ff0000' $(( DX + 30 )) $(( DY + 75 )) 515 240)" 'BEGIN { exit !(v < 0.001) }' ||
+    fail "the report listed a failed check"
+  shot device-report
+  click_at $(( DX + 392 )) $(( DY + 526 ))
+  wait_window_gone CheckDeviceWindow 574
+}
+
+# The address to play a stream of the stream server whose name begins with
+# this prefix (its statistics page tells the application); empty when none
+# is published.
+stream_address() {
+  curl --noproxy '*' -s "$HTTP_BASE/stat" | python3 -c '
+import sys, xml.etree.ElementTree as et
+prefix, base = sys.argv[1], sys.argv[2]
+try:
+    root = et.fromstring(sys.stdin.read())
+except et.ParseError:
+    sys.exit(0)
+for app in root.iter("application"):
+    for stream in app.iter("stream"):
+        name = stream.findtext("name") or ""
+        if name.startswith(prefix) and name not in sys.argv[3:]:
+            print("%s/%s/%s" % (base, app.findtext("name"), name))
+            sys.exit(0)
+' "$1" "$(sed -n 's#^studentStreams=\(rtmp://[^/]*\)/.*#\1#p' "$VELTORA_ENDPOINTS")" "${@:2}"
+}
+# Waits for a stream whose name begins with the prefix (and is none of the
+# further names) and sets STREAM to its address.
+wait_stream() {
+  local what=$1 deadline=$(( SECONDS + STEP_SECONDS ))
+  shift
+  until STREAM=$(stream_address "$@") && [ -n "$STREAM" ]; do
+    [ $SECONDS -lt $deadline ] || fail "$what did not reach the stream server"
+    sleep 1
+  done
+}
+# A video file plays: it lasts more than no time and its first picture
+# decodes; the picture is kept beside the screenshots.
+check_plays() {
+  local what=$1 file=$2 duration frame
+  duration=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$file" 2>/dev/null || true)
+  awk -v d="${duration:-0}" 'BEGIN { exit !(d > 0) }' 2>/dev/null || fail "$what ($file) has no length"
+  frame=$(printf '%s/veltora-%02d-%s.png' "$SHOTS_DIR" $(( ${#shots[@]} + 1 )) "$3")
+  ffmpeg -nostdin -v error -y -i "$file" -frames:v 1 "$frame" && [ -s "$frame" ] ||
+    fail "$what ($file) shows no picture"
+  shots+=("$frame")
+  echo "$what: $file, $duration s"
+}
+
+# --- The class's cloud recording: while it runs, the room's recording
+# stream reaches the stream server, and what the server keeps of it plays.
+cloud_recording() {
+  wait_stream "the class's recording stream" liveRecord_
+  ffmpeg -nostdin -v error -y -rw_timeout 8000000 -i "$STREAM" -t 4 -c copy "$WORK/cloud-recording.flv" ||
+    fail "the class's recording stream could not be kept"
+  check_plays "the cloud recording" "$WORK/cloud-recording.flv" cloud-recording-frame
+}
+
+# --- The broadcast settings window ("OBSSetting", 1057 x 765), which the
+# room shows and hides with Ctrl+Shift+X: a local recording into the data
+# folder's "record" folder that plays, and the desktop shared to the stream
+# server.
+toggle_broadcast_window() {
+  # The shortcut belongs to the room window: its title bar, right of the
+  # broadcast window, takes the keyboard first.
+  click_at $(( RX + RW - 300 )) $(( RY + 17 ))
+  xdotool key --clearmodifiers ctrl+shift+x
+}
+broadcast_window() {
+  toggle_broadcast_window
+  wait_window OBSSetting 1057 || fail "the broadcast settings window did not show"
+  wait_settled OBSSetting 1057
+  local BX=$WIN_X BY=$WIN_Y idle deadline
+  local preview="$(( BX + 402 )) $(( BY + 9 )) 646 747"
+  shot broadcast-window
+
+  # "开始录制" records into the folder shown; "停止录制" ends the file.
+  local folder="$XDG_DATA_HOME/VeltoraTea/record" file=""
+  xdotool mousemove --sync $(( BX + 202 )) $(( BY + 730 ))
+  idle=$(steady_pixels $(( BX + 20 )) $(( BY + 718 )) 364 24)
+  click_shows "the local recording started" $(( BX + 202 )) $(( BY + 730 )) $(( BX + 20 )) $(( BY + 718 )) 364 24
+  deadline=$(( SECONDS + STEP_SECONDS ))
+  until file=$(find "$folder" -type f -size +100k 2>/dev/null | head -1) && [ -n "$file" ]; do
+    [ $SECONDS -lt $deadline ] || fail "the local recording wrote no file into $folder"
+    sleep 0.5
+  done
+  shot local-recording
+  click_at $(( BX + 202 )) $(( BY + 730 ))
+  wait_same "the local recording stopped" "$idle" $(( BX + 20 )) $(( BY + 718 )) 364 24
+  check_plays "the local recording" "$file" local-recording-frame
+
+  # The desktop shared: "开始推流" publishes the room window under a
+  # stream name of its own, "桌面捕获" makes it the whole desktop; what
+  # the stream server receives plays; "停止推流" ends it.
+  xdotool mousemove --sync $(( BX + 202 )) $(( BY + 585 ))
+  idle=$(steady_pixels $(( BX + 20 )) $(( BY + 573 )) 364 24)
+  click_shows "the publishing started" $(( BX + 202 )) $(( BY + 585 )) $(( BX + 20 )) $(( BY + 573 )) 364 24
+  wait_stream "the broadcast window's stream" liveTeacher_ "$stream"
+  local shared=$STREAM
+  click_shows "the list of sources" $(( BX + 300 )) $(( BY + 21 )) $(( BX + 200 )) $(( BY + 30 )) 190 100
+  local before
+  before=$(pixels $preview)
+  xdotool key Up Up Return
+  wait_changed "the desktop in the preview" "$before" $preview
+  ffmpeg -nostdin -v error -y -rw_timeout 8000000 -i "$shared" -t 4 -c copy "$WORK/shared-desktop.flv" ||
+    fail "the shared desktop's stream could not be read"
+  shot desktop-shared
+  check_plays "the shared desktop" "$WORK/shared-desktop.flv" shared-desktop-frame
+  click_at $(( BX + 202 )) $(( BY + 585 ))
+  wait_same "the publishing stopped" "$idle" $(( BX + 20 )) $(( BY + 573 )) 364 24
+  deadline=$(( SECONDS + STEP_SECONDS ))
+  while [ -n "$(stream_address "${shared##*/}")" ]; do
+    [ $SECONDS -lt $deadline ] || fail "the shared desktop's stream did not end"
+    sleep 0.5
+  done
+  toggle_broadcast_window
+  wait_window_gone OBSSetting 1057
+}
+
 # --- Sign in with the demo teacher through the login window (371 x 526).
 wait_window vtlogintea || fail "the login window did not show"
 wait_settled vtlogintea
@@ -137,6 +346,7 @@ shot home-courses
 click_shows "the group page" $(( HX + 34 )) $(( HY + 305 )) $(( HX + 72 )) $(( HY + 60 )) 920 600
 click_shows "the group's messages" $(( HX + 140 )) $(( HY + 170 )) $(( HX + 450 )) $(( HY + 60 )) 540 600
 shot home-group
+device_check
 # Back to the calendar and today; enter today's class.
 click_shows "the calendar" $(( HX + 34 )) $(( HY + 240 )) $(( HX + 72 )) $(( HY + 60 )) 920 600
 click_shows "today" $(( HX + 194 )) $(( HY + 546 )) $(( HX + 100 )) $(( HY + 60 )) 400 40
@@ -182,6 +392,7 @@ while [ $SECONDS -lt $deadline ]; do
 done
 [ -n "$probed" ] || fail "the teacher's stream did not reach the server"
 echo "teacher's stream $stream: $probed"
+cloud_recording
 
 # A document from the room's course list ("课件管理"): opened with a double
 # click, drawn on with the pen, its page turned.
@@ -222,6 +433,7 @@ wait_window_gone Toast
 click_at $(( RX + 770 )) $(( RY + RH - 36 ))
 wait_window Toast || fail "stopping the recording showed no note"
 shot recording-stopped
+broadcast_window
 
 # Leave the room; the home window is back.
 leave_room leave-question

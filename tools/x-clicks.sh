@@ -124,3 +124,114 @@ stop_app() {
   wait "$APP_PID" 2>/dev/null || true
   APP_PID=
 }
+
+# The fingerprint of a part of the screen (x y width height) once it stays
+# the same over two looks.
+steady_pixels() {
+  local last now
+  last=$(pixels "$@")
+  for _ in $(seq 50); do
+    sleep 0.3
+    now=$(pixels "$@")
+    [ "$now" = "$last" ] && break
+    last=$now
+  done
+  echo "$now"
+}
+# Waits until a part of the screen (x y width height) shows again what the
+# fingerprint was taken of.
+wait_same() {
+  local what=$1 before=$2 deadline=$(( SECONDS + STEP_SECONDS ))
+  shift 2
+  while [ $SECONDS -lt $deadline ]; do
+    kill -0 "$APP_PID" 2>/dev/null || fail "the program ended while waiting for $what"
+    [ "$(pixels "$@")" = "$before" ] && return 0
+    sleep 0.2
+  done
+  fail "$what did not show"
+}
+
+# A private sound server in <folder>: the speaker "Speaker" (the default
+# output; its monitor is what a listener hears) and the microphone
+# "Microphone" (the default input), which hears what is played into the
+# sink "voice". Sets PULSE_PID and exports PULSE_SERVER.
+start_pulse() {
+  local dir=$1
+  mkdir -p "$dir/home" "$dir/runtime"
+  chmod 700 "$dir/runtime"
+  env -u DBUS_SESSION_BUS_ADDRESS -u DISPLAY HOME="$dir/home" XDG_RUNTIME_DIR="$dir/runtime" \
+    PULSE_RUNTIME_PATH="$dir/runtime" XDG_CONFIG_HOME="$dir/home" \
+    pulseaudio -n --daemonize=no --system=false --exit-idle-time=-1 --disallow-exit --use-pid-file=false \
+    --log-target=file:"$dir/pulse.log" \
+    -L "module-null-sink sink_name=speaker sink_properties=device.description=Speaker" \
+    -L "module-null-sink sink_name=voice sink_properties=device.description=Voice" \
+    -L "module-remap-source master=voice.monitor source_name=microphone source_properties=device.description=Microphone" \
+    -L "module-native-protocol-unix auth-anonymous=1 socket=$dir/native" >/dev/null 2>&1 &
+  PULSE_PID=$!
+  export PULSE_SERVER="unix:$dir/native"
+  for _ in $(seq 150); do
+    if pactl info >/dev/null 2>&1; then
+      pactl set-default-sink speaker && pactl set-default-source microphone
+      return
+    fi
+    kill -0 "$PULSE_PID" 2>/dev/null || return 1
+    sleep 0.1
+  done
+  return 1
+}
+
+# Which of the reference sounds (raw signed 16-bit mono at 8000 Hz) a
+# recording of the same kind holds: prints the index of the one whose
+# loudness and pitch over time match the recording best, or -1 when the
+# recording is silent.
+heard_sound() {
+  python3 - "$@" <<'PY'
+import array, math, sys
+
+FRAME = 160  # 20 ms
+
+def features(path):
+    samples = array.array("h")
+    with open(path, "rb") as f:
+        data = f.read()
+    samples.frombytes(data[: len(data) // 2 * 2])
+    out = []
+    for start in range(0, len(samples) - FRAME + 1, FRAME):
+        frame = samples[start : start + FRAME]
+        rms = math.sqrt(sum(s * s for s in frame) / FRAME)
+        crossings = sum(1 for a, b in zip(frame, frame[1:]) if (a < 0) != (b < 0))
+        out.append((rms, crossings))
+    return out
+
+def trimmed(frames):
+    # The sound only: the frames from the first to the last loud one.
+    peak = max((r for r, _ in frames), default=0)
+    if peak < 300:
+        return []
+    loud = [i for i, (r, _) in enumerate(frames) if r > peak * 0.1]
+    return frames[loud[0] : loud[-1] + 1]
+
+def distance(a, b):
+    # Loudness relative to each sound's peak, pitch by zero crossings;
+    # the shorter sound is slid along the longer one.
+    if len(a) > len(b):
+        a, b = b, a
+    pa = max(r for r, _ in a) or 1
+    pb = max(r for r, _ in b) or 1
+    best = None
+    for lag in range(0, len(b) - len(a) + 1):
+        d = 0.0
+        for (ra, za), (rb, zb) in zip(a, b[lag:]):
+            d += abs(ra / pa - rb / pb) + abs(za - zb) / 20.0
+        d = d / len(a) + (len(b) - len(a)) / len(b)
+        best = d if best is None or d < best else best
+    return best
+
+heard = trimmed(features(sys.argv[1]))
+if not heard:
+    print(-1)
+    sys.exit(0)
+scores = [distance(heard, trimmed(features(ref))) for ref in sys.argv[2:]]
+print(min(range(len(scores)), key=scores.__getitem__))
+PY
+}
