@@ -11,6 +11,7 @@
 #include "widgets/MsgBox.h"
 #include "widgets/Toast.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -230,8 +231,14 @@ void OBSSettingWindow::retryRecordNotify()
 
 void OBSSettingWindow::startRecording()
 {
+    // The preset folder is the program's own and is made on first use; a
+    // folder the teacher typed or chose must exist already.
+    const QString folder = ui->recordSavePath->text();
+    if (QDir::cleanPath(QDir::fromNativeSeparators(folder)) == QDir::cleanPath(defaultRecordFolder()) &&
+        !QDir().mkpath(defaultRecordFolder()))
+        LOG_WARN_F("OBSSettingWindow::startRecording", "cannot make the record folder %s", utf8(folder).constData());
     if (IBroadcastEngine* engine = CBroadcastEngine::getEngine()) {
-        engine->SetRecordPath(utf8(ui->recordSavePath->text()).constData());
+        engine->SetRecordPath(utf8(folder).constData());
         engine->SetRecordFormat(utf8(ui->recordFormatCombox->currentText()).constData());
         engine->StartRecording();
     }

@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -411,6 +412,33 @@ TEST_F(SettingWindowTest, LocalRecordingRunsThroughItsStates)
     EXPECT_EQ(QString("开始录制"), button->text());
     EXPECT_TRUE(QFileInfo(file).size() > 0) << file.toStdString();
     EXPECT_TRUE(window->StopRecord()) << "idle: already stopped";
+}
+
+TEST_F(SettingWindowTest, TheRecordButtonRecordsIntoThePresetFolderItMakes)
+{
+    for (int i = 0; i < 4; ++i)
+        tick();
+    const QString folder = QDir::fromNativeSeparators(child<QLineEdit>("recordSavePath")->text());
+    ASSERT_FALSE(QFileInfo::exists(folder)) << "a fresh data folder has no record folder yet";
+    QPushButton* button = child<QPushButton>("startRecordBtn");
+    // A refused recording says why in a modal box: it is noted and closed.
+    QStringList refusals;
+    QTimer boxCloser;
+    QObject::connect(&boxCloser, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            refusals << box->text();
+            box->reject();
+        }
+    });
+    boxCloser.start(100);
+
+    button->click();
+    ASSERT_TRUE(waitUntil([&] { return window->IsMP4Recording(); }, 30000)) << refusals.join("; ").toStdString();
+    const QString file = QString::fromStdString(CBroadcastEngine::getEngine()->GetRecordPath());
+    EXPECT_TRUE(file.startsWith(folder + "/")) << file.toStdString();
+    button->click();
+    ASSERT_TRUE(waitUntil([&] { return window->recordState() == OBSSettingWindow::kIdle; }, 30000));
+    EXPECT_GT(QFileInfo(file).size(), 0) << file.toStdString();
 }
 
 TEST_F(SettingWindowTest, TheMainWindowsButtonsWaitWhileRecordingAndPublishingStartAndStop)
