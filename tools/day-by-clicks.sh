@@ -179,11 +179,14 @@ device_check() {
   local bar="$(( DX + 30 )) $(( DY + 280 )) 520 50"
   ffmpeg -nostdin -loglevel error -y -f lavfi -i "sine=frequency=300:sample_rate=48000:duration=30" \
     -af "volume='0.6+0.4*sin(2*PI*3*t)':eval=frame" "$refs/voice.wav" || fail "the teacher's voice was not made"
-  local bar_still
-  bar_still=$(pixels $bar)
   paplay -d voice "$refs/voice.wav" &
   local voice=$!
-  wait_changed "the microphone's level" "$bar_still" $bar
+  # Lit bars are green.
+  deadline=$(( SECONDS + STEP_SECONDS ))
+  until awk -v v="$(share_of_colour '#26bb75' $bar)" 'BEGIN { exit !(v > 0.01) }'; do
+    [ $SECONDS -lt $deadline ] || fail "the microphone's level bar did not move"
+    sleep 0.2
+  done
   shot device-microphone
   click_shows "the report" $(( DX + 407 )) $(( DY + 515 )) $(( DX + 30 )) $(( DY + 80 )) 515 240
   kill "$voice" 2>/dev/null || true
@@ -298,7 +301,7 @@ broadcast_window() {
   click_shows "the list of sources" $(( BX + 300 )) $(( BY + 21 )) $(( BX + 200 )) $(( BY + 30 )) 190 100
   local before
   before=$(pixels $preview)
-  xdotool key Up Up Return
+  xdotool key Home Down Return
   wait_changed "the desktop in the preview" "$before" $preview
   ffmpeg -nostdin -v error -y -rw_timeout 8000000 -i "$shared" -t 4 -c copy "$WORK/shared-desktop.flv" ||
     fail "the shared desktop's stream could not be read"
