@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QTest>
 
@@ -68,7 +69,9 @@ TEST(ClassListWidget, DemoSessionShowsTodayMonthsDaysAndPages)
     const QDate today = QDate::currentDate();
     const std::string todayKey = today.toString("yyyy-MM-dd").toStdString();
     ASSERT_TRUE(testsupport::waitUntil([&] { return CData::instance()->HasDayRooms(todayKey); }));
-    auto* lessons = child<ClassInfoWdg>(&w, "classInfoWdg");
+    // The day panel's list (the course page has a list of the same name).
+    auto* lessons = child<QScrollArea>(&w, "scrollClassList")->findChild<ClassInfoWdg*>("classInfoWdg");
+    ASSERT_NE(lessons, nullptr);
     EXPECT_EQ(lessons->List()->count(), int(CData::instance()->GetDayRooms(todayKey).size()));
     EXPECT_EQ(child<QLabel>(&w, "labDay")->text(), QString::number(today.day()));
     EXPECT_FALSE(child(&w, "btnToday")->isVisible());

@@ -30,6 +30,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -176,14 +177,18 @@ void TeacherDay(SignInWay way)
     }
     ClassListWidget* home = w->HomeWindow();
 
-    // Today's lesson that is on now, from the home window when the answers
-    // reach it, else asked of the library as the home window asks.
+    // Today's small class that is on now (the demo school also has a live
+    // lesson under way), from the home window when the answers reach it,
+    // else asked of the library as the home window asks.
+    const QString smallClass = QStringLiteral("初二数学提高班");
     ClassItem* today = nullptr;
     const bool homeFills = waitUntil(
         [&] {
             for (ClassItem* item : home->findChildren<ClassItem*>()) {
                 QPushButton* enter = item->findChild<QPushButton*>("btnEnter");
-                if (home->isVisible() && enter && enter->isVisible() && enter->isEnabled())
+                QLabel* name = item->findChild<QLabel*>("labName");
+                if (home->isVisible() && enter && enter->isVisible() && enter->isEnabled() && name &&
+                    name->text().startsWith(smallClass))
                     today = item;
             }
             return today != nullptr;
@@ -198,7 +203,8 @@ void TeacherDay(SignInWay way)
         ASSERT_TRUE(waitUntil([&] { return answers.contains(RsC_Http_DayRooms); }, 20000));
         QVariantMap lesson;
         for (const QVariant& room : answers[RsC_Http_DayRooms].value("ltRooms").toList())
-            if (room.toMap().value("status").toInt() == 0)
+            if (room.toMap().value("status").toInt() == 0 &&
+                room.toMap().value("room_name").toString().startsWith(smallClass))
                 lesson = room.toMap();
         ASSERT_FALSE(lesson.isEmpty()) << "a lesson is on now";
         ASSERT_TRUE(Lib()->EnterRoomRequest(lesson.value("group_id").toString(), lesson.value("room_id").toString(),
