@@ -31,6 +31,7 @@ private:
         mediacore::SwsPtr sws;
         int key[5] = {0, 0, -1, 0, 0};  // source w, h, format, target w, h
         mediacore::FramePtr scaled;     // the picture at its rectangle's size, when cut off by the canvas
+        mediacore::FramePtr converted;  // a screen picture's colours at its own size, before it is scaled
     };
     static bool covers(const CanvasLayer& layer, int width, int height);
     bool draw(AVFrame* canvas, const CanvasLayer& layer, Scaler& scaler);
