@@ -47,14 +47,7 @@ Room::~Room()
     // threads stop here, before the data they call back into goes. The
     // board's widgets went with their parents; the board only stops
     // following them.
-    if (m_clientLib) {
-        ReleaseClientLib(m_clientLib);
-        m_clientLib = nullptr;
-    }
-    if (m_wbLib) {
-        WBReleaseLib(m_wbLib);
-        m_wbLib = nullptr;
-    }
+    ReleaseLibraries();
     if (m_delayCommand) {
         m_delayCommand->Stop();
         m_delayCommand->wait();
@@ -115,7 +108,7 @@ void Room::ExitRoom()
     ResetMixer();
 }
 
-void Room::ReleaseLib()
+void Room::ReleaseLibraries()
 {
     // Each library is released and cleared on its own, so a failed factory
     // on one side never leaves the other one alive.
@@ -127,6 +120,11 @@ void Room::ReleaseLib()
         WBReleaseLib(m_wbLib);
         m_wbLib = nullptr;
     }
+}
+
+void Room::ReleaseLib()
+{
+    ReleaseLibraries();
     // The libraries no longer call back: the pusher and the player go.
     ReleaseLiveMedia();
 }

@@ -223,6 +223,7 @@ public slots:
 private:
     explicit Room(QObject* parent = nullptr);
     void ReleaseLiveMedia();
+    void ReleaseLibraries();  // both libraries, each on its own
     void SaveAndUploadSnapshot(const QImage& frame, qint64 timeMs);
     qint64 NowMs() const;
     void ResetMixer();
