@@ -1,11 +1,24 @@
 #include "libs/mediacore/VideoEncoder.h"
 
+#include <algorithm>
+
 extern "C" {
 #include <libavutil/imgutils.h>
 #include <libavutil/opt.h>
 }
 
 namespace mediacore {
+
+int VideoEncoder::threadsFor(int height)
+{
+    // Left to itself x264 starts a thread and a half per core, and with zero
+    // latency each of them codes a slice of every picture: for a camera's
+    // small picture the threads' hand-offs at each picture cost more than
+    // the coding they share. A slice needs about 15 rows of macroblocks to
+    // be worth its thread; at most four.
+    const int rows = (std::max(height, 0) + 15) / 16;
+    return std::clamp(rows / 15, 1, 4);
+}
 
 bool VideoEncoder::open(const VideoSettings& settings, std::string* error)
 {
@@ -30,6 +43,7 @@ bool VideoEncoder::open(const VideoSettings& settings, std::string* error)
     c->rc_max_rate = c->bit_rate;
     c->rc_buffer_size = int(c->bit_rate);
     c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    c->thread_count = threadsFor(settings.height);
     av_opt_set(c->priv_data, "preset", settings.preset.c_str(), 0);
     av_opt_set(c->priv_data, "tune", "zerolatency", 0);
     av_opt_set(c->priv_data, "forced-idr", "1", 0);

@@ -36,6 +36,8 @@ public:
     // The next picture encoded becomes a key frame (any thread).
     void requestKeyFrame() { m_keyRequested = true; }
     static constexpr AVRational kTimeBase = {1, 1000};
+    // The encoder threads for pictures of this height (1 to 4).
+    static int threadsFor(int height);
 
 private:
     bool scale(const AVFrame* picture);
