@@ -1,6 +1,7 @@
 #include "libs/broadcast/Compositor.h"
 
 #include <libyuv/convert_from_argb.h>
+#include <libyuv/planar_functions.h>
 #include <libyuv/scale.h>
 
 #include <algorithm>
@@ -18,6 +19,35 @@ int even(int v)
 {
     return v & ~1;
 }
+
+// A YUV420P picture of this size in frame, made again when its size differs;
+// made tells whether it was.
+bool ensurePlanes(FramePtr& frame, int width, int height, bool* made)
+{
+    *made = false;
+    if (frame && frame->width == width && frame->height == height)
+        return true;
+    frame = makeFrame();
+    if (!frame)
+        return false;
+    frame->format = AV_PIX_FMT_YUV420P;
+    frame->width = width;
+    frame->height = height;
+    if (av_frame_get_buffer(frame.get(), 0) < 0) {
+        frame.reset();
+        return false;
+    }
+    *made = true;
+    return true;
+}
+
+uint8_t* row(const AVFrame* f, int plane, int y)
+{
+    return f->data[plane] + size_t(y) * size_t(f->linesize[plane]);
+}
+
+// Rows compared and converted together (even, for the chroma rows).
+constexpr int kBand = 16;
 
 }  // namespace
 
@@ -87,43 +117,14 @@ bool Compositor::draw(AVFrame* canvas, const CanvasLayer& layer, Scaler& scaler)
         const int shift = plane == 0 ? 0 : 1;
         return canvas->data[plane] + size_t(y >> shift) * size_t(canvas->linesize[plane]) + size_t(x >> shift);
     };
-    // A screen picture at its own size wants only its colours converted:
-    // the SIMD converter does that several times faster than the scaler
-    // (BGR0/BGRA in memory is the converter's "ARGB").
-    if (onCanvas && w == p->width && h == p->height &&
-        (p->format == AV_PIX_FMT_BGR0 || p->format == AV_PIX_FMT_BGRA) && p->linesize[0] > 0) {
-        scaler.sws.reset();
-        return libyuv::ARGBToI420(p->data[0], p->linesize[0], at(0), canvas->linesize[0], at(1), canvas->linesize[1],
-                                  at(2), canvas->linesize[2], w, h) == 0;
-    }
-    // A screen picture scaled into its place: its colours are converted at
-    // its own size, then the planes are scaled, both by the SIMD library
-    // (the general scaler doing both at once costs several times more).
-    if (onCanvas && (p->format == AV_PIX_FMT_BGR0 || p->format == AV_PIX_FMT_BGRA) && p->linesize[0] > 0) {
-        scaler.sws.reset();
-        AVFrame* c = scaler.converted.get();
-        if (!c || c->width != p->width || c->height != p->height) {
-            scaler.converted = makeFrame();
-            c = scaler.converted.get();
-            if (!c)
-                return false;
-            c->format = AV_PIX_FMT_YUV420P;
-            c->width = p->width;
-            c->height = p->height;
-            if (av_frame_get_buffer(c, 0) < 0) {
-                scaler.converted.reset();
-                return false;
-            }
-        }
-        if (libyuv::ARGBToI420(p->data[0], p->linesize[0], c->data[0], c->linesize[0], c->data[1], c->linesize[1],
-                               c->data[2], c->linesize[2], p->width, p->height) != 0)
-            return false;
-        return libyuv::I420Scale(c->data[0], c->linesize[0], c->data[1], c->linesize[1], c->data[2],
-                                 c->linesize[2], p->width, p->height, at(0), canvas->linesize[0], at(1),
-                                 canvas->linesize[1], at(2), canvas->linesize[2], w, h,
-                                 libyuv::kFilterBilinear) == 0;
-    }
+    // A screen picture wants its colours converted and, away from its own
+    // size, its planes scaled: done by the SIMD library (the general scaler
+    // costs several times more), and only for the rows that changed.
+    if (onCanvas && (p->format == AV_PIX_FMT_BGR0 || p->format == AV_PIX_FMT_BGRA) && p->linesize[0] > 0)
+        return drawScreen(canvas, p, x, y, w, h, scaler);
     scaler.converted.reset();
+    scaler.wide.reset();
+    scaler.last.clear();
     const int key[5] = {p->width, p->height, p->format, w, h};
     if (!scaler.sws || !std::equal(key, key + 5, scaler.key)) {
         std::copy(key, key + 5, scaler.key);
@@ -160,6 +161,105 @@ bool Compositor::draw(AVFrame* canvas, const CanvasLayer& layer, Scaler& scaler)
                                   size_t((left - x) >> shift);
             uint8_t* to = canvas->data[plane] + size_t(row) * size_t(canvas->linesize[plane]) + size_t(left >> shift);
             std::memcpy(to, from, size_t(cols));
+        }
+    }
+    return true;
+}
+
+Compositor::Rows Compositor::changedRows(const AVFrame* p, Scaler& scaler)
+{
+    const size_t rowBytes = size_t(p->width) * 4;
+    Rows rows;
+    if (scaler.last.size() != rowBytes * size_t(p->height)) {
+        scaler.last.resize(rowBytes * size_t(p->height));
+        for (int y = 0; y < p->height; ++y)
+            std::memcpy(scaler.last.data() + rowBytes * size_t(y), row(p, 0, y), rowBytes);
+        rows.emplace_back(0, p->height);
+        return rows;
+    }
+    for (int band = 0; band < p->height; band += kBand) {
+        const int end = std::min(band + kBand, p->height);
+        bool changed = false;
+        for (int y = band; y < end; ++y) {
+            uint8_t* kept = scaler.last.data() + rowBytes * size_t(y);
+            if (std::memcmp(kept, row(p, 0, y), rowBytes) != 0) {
+                std::memcpy(kept, row(p, 0, y), rowBytes);
+                changed = true;
+            }
+        }
+        if (!changed)
+            continue;
+        if (!rows.empty() && rows.back().second == band)
+            rows.back().second = end;
+        else
+            rows.emplace_back(band, end);
+    }
+    return rows;
+}
+
+bool Compositor::drawScreen(AVFrame* canvas, const AVFrame* p, int x, int y, int w, int h, Scaler& scaler)
+{
+    scaler.sws.reset();
+    scaler.scaled.reset();
+    bool made = false;
+    if (!ensurePlanes(scaler.converted, p->width, p->height, &made)) {
+        scaler.last.clear();
+        return false;
+    }
+    if (made)
+        scaler.last.clear();
+    // The picture's colours, for the bands of rows that differ from the
+    // picture drawn last (all of them the first time).
+    const Rows changed = changedRows(p, scaler);
+    const AVFrame* c = scaler.converted.get();
+    for (const auto& [first, end] : changed) {
+        if (libyuv::ARGBToI420(row(p, 0, first), p->linesize[0], row(c, 0, first), c->linesize[0],
+                               row(c, 1, first / 2), c->linesize[1], row(c, 2, first / 2), c->linesize[2],
+                               p->width, end - first) != 0) {
+            scaler.last.clear();
+            return false;
+        }
+    }
+    const int cw[3] = {p->width, (p->width + 1) / 2, (p->width + 1) / 2};
+    const int ch[3] = {p->height, (p->height + 1) / 2, (p->height + 1) / 2};
+    const int tw[3] = {w, w / 2, w / 2};
+    const int th[3] = {h, h / 2, h / 2};
+    auto to = [&](int plane, int r) {
+        const int shift = plane == 0 ? 0 : 1;
+        return row(canvas, plane, (y >> shift) + r) + (x >> shift);
+    };
+    if (w == p->width && h == p->height) {
+        for (int plane = 0; plane < 3; ++plane)
+            for (int r = 0; r < th[plane]; ++r)
+                std::memcpy(to(plane, r), row(c, plane, r), size_t(tw[plane]));
+        return true;
+    }
+    // Across: the changed rows scaled to the rectangle's width (each row on
+    // its own, so a band gives what the whole picture would).
+    if (!ensurePlanes(scaler.wide, w, p->height, &made)) {
+        scaler.last.clear();
+        return false;
+    }
+    const Rows all = {{0, p->height}};
+    const AVFrame* wide = scaler.wide.get();
+    for (const auto& [first, end] : made ? all : changed) {
+        for (int plane = 0; plane < 3; ++plane) {
+            const int shift = plane == 0 ? 0 : 1;
+            const int r0 = first >> shift, r1 = std::min((end + shift) >> shift, ch[plane]);
+            libyuv::ScalePlane(row(c, plane, r0), c->linesize[plane], cw[plane], r1 - r0, row(wide, plane, r0),
+                               wide->linesize[plane], tw[plane], r1 - r0, libyuv::kFilterBilinear);
+        }
+    }
+    // Down: every row of the rectangle blended from the two rows nearest
+    // its centre (cheap next to the scaling across).
+    for (int plane = 0; plane < 3; ++plane) {
+        const int64_t last = int64_t(ch[plane] - 1) << 16;
+        for (int r = 0; r < th[plane]; ++r) {
+            const int64_t at =
+                std::clamp((int64_t(2 * r + 1) * ch[plane] << 16) / (2 * th[plane]) - 32768, int64_t(0), last);
+            const int r0 = int(at >> 16), r1 = std::min(r0 + 1, ch[plane] - 1);
+            libyuv::InterpolatePlane(row(wide, plane, r0), 0, row(wide, plane, r1), 0, to(plane, r), 0, tw[plane],
+                                     1, int((at >> 8) & 255));
         }
     }
     return true;

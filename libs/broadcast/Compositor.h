@@ -9,6 +9,7 @@
 
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace broadcast {
@@ -31,10 +32,18 @@ private:
         mediacore::SwsPtr sws;
         int key[5] = {0, 0, -1, 0, 0};  // source w, h, format, target w, h
         mediacore::FramePtr scaled;     // the picture at its rectangle's size, when cut off by the canvas
-        mediacore::FramePtr converted;  // a screen picture's colours at its own size, before it is scaled
+        // A screen picture, kept from one canvas to the next so that only
+        // the rows that changed are converted and scaled again:
+        std::vector<uint8_t> last;      // its pixels last drawn (4 bytes each, rows packed); empty: none
+        mediacore::FramePtr converted;  // its colours at its own size
+        mediacore::FramePtr wide;       // converted, scaled across to the rectangle's width, at its own height
     };
+    // [first, end) ranges of rows.
+    using Rows = std::vector<std::pair<int, int>>;
     static bool covers(const CanvasLayer& layer, int width, int height);
     bool draw(AVFrame* canvas, const CanvasLayer& layer, Scaler& scaler);
+    bool drawScreen(AVFrame* canvas, const AVFrame* picture, int x, int y, int w, int h, Scaler& scaler);
+    static Rows changedRows(const AVFrame* picture, Scaler& scaler);
 
     std::map<std::string, Scaler> m_scalers;  // by source name
     mediacore::FrameRing m_canvases;

@@ -2,7 +2,8 @@
 // order, a picture over the whole canvas hiding what lies under it (and, when
 // it cannot be drawn, letting it show), a picture cut off by the edge, and a
 // canvas somebody still holds left as it was while the next ones are drawn;
-// a screen picture's colours on the canvas.
+// a screen picture's colours on the canvas, and the same canvas when only
+// the rows of a screen picture that changed are drawn again.
 #include "libs/broadcast/Compositor.h"
 
 #include <gtest/gtest.h>
@@ -141,5 +142,70 @@ TEST(Compositor, AScreenPictureKeepsItsColoursOnTheCanvas)
                 EXPECT_NEAR(got[i], want[q][i], 3) << "quarter " << q << " plane " << i;
         }
         EXPECT_NEAR(lumaAt(canvas.get(), 2, kH - 2), c.lumaLowerLeft, 3);
+    }
+}
+
+TEST(Compositor, AScreenPictureRedrawnWhereItChangedMatchesOneDrawnWhole)
+{
+    // A screen picture is converted and scaled again only in the bands of
+    // rows that changed since it was last drawn; what reaches the canvas
+    // must be what a compositor seeing the picture for the first time draws.
+    constexpr int kSw = 202, kSh = 101;
+    FramePtr screen = makeFrame();
+    screen->format = AV_PIX_FMT_BGRA;
+    screen->width = kSw;
+    screen->height = kSh;
+    ASSERT_GE(av_frame_get_buffer(screen.get(), 64), 0);
+    auto paint = [&](int y0, int y1, int seed) {
+        for (int y = y0; y < y1; ++y)
+            for (int x = 0; x < kSw; ++x) {
+                uint8_t* px = screen->data[0] + size_t(y) * size_t(screen->linesize[0]) + size_t(x) * 4;
+                px[0] = uint8_t(x * 7 + y * 3 + seed);
+                px[1] = uint8_t(x * 13 ^ y * 5 ^ seed);
+                px[2] = uint8_t((x + y) * 11 + seed * 3);
+                px[3] = 255;
+            }
+    };
+    auto same = [](const AVFrame* a, const AVFrame* b, const SceneRect& r) {
+        for (int plane = 0; plane < 3; ++plane) {
+            const int shift = plane == 0 ? 0 : 1;
+            for (int y = r.y >> shift; y < (r.y + r.h) >> shift; ++y)
+                if (std::memcmp(a->data[plane] + size_t(y) * size_t(a->linesize[plane]) + size_t(r.x >> shift),
+                                b->data[plane] + size_t(y) * size_t(b->linesize[plane]) + size_t(r.x >> shift),
+                                size_t(r.w >> shift)) != 0)
+                    return false;
+        }
+        return true;
+    };
+    struct Case {
+        const char* what;
+        SceneRect rect;
+    };
+    const Case cases[] = {{"scaled up, letterboxed", {12, 0, 296, 148}},
+                          {"scaled down", {0, 10, 150, 76}},
+                          {"its own size but for the odd row and column", {40, 20, 202, 100}},
+                          {"scaled up across, down down", {0, 0, kW, 60}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        paint(0, kSh, 0);
+        Compositor kept;
+        FramePtr before = kept.compose(kW, kH, {{"desk", c.rect, screen.get()}});
+        ASSERT_TRUE(before);
+        struct Change {
+            int y0, y1;
+        };
+        // Inside one band, across two bands, the last row alone, nothing.
+        for (const Change& change : {Change{40, 44}, Change{14, 35}, Change{kSh - 1, kSh}, Change{0, 0}}) {
+            paint(change.y0, change.y1, change.y0 + 1);
+            FramePtr after = kept.compose(kW, kH, {{"desk", c.rect, screen.get()}});
+            Compositor fresh;
+            FramePtr whole = fresh.compose(kW, kH, {{"desk", c.rect, screen.get()}});
+            ASSERT_TRUE(after && whole);
+            EXPECT_TRUE(same(after.get(), whole.get(), c.rect)) << "rows " << change.y0 << " to " << change.y1;
+            if (change.y1 > change.y0) {
+                EXPECT_FALSE(same(after.get(), before.get(), c.rect)) << "the change was not drawn";
+            }
+            before = std::move(after);
+        }
     }
 }
