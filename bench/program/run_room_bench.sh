@@ -11,10 +11,13 @@
 # The demo data set's fourth student, who never comes to the class, comes
 # here (the program's own switch VELTORA_CLIENTLIB_DATA names the copy).
 # Reference, in the same run and for as long: the ffmpeg CLI doing the same
-# media work on the same nginx: four decoders reading four students'
+# media work on the same nginx: four players (ffplay) reading four students'
 # streams (published by ffmpeg outside both trees at the students' size,
-# rate and bit rate), one encoder publishing the teacher's camera size and
-# bit rate, and one grabbing the screen, publishing it at 1920 x 1080
+# rate and bit rate) and showing them where the program showed its
+# students' tiles, over a still picture of the program's room taken in the
+# same round (shown outside both trees), so that the screen recorded holds
+# what the program's did; one encoder publishing the teacher's camera size
+# and bit rate; and one grabbing the screen, publishing it at 1920 x 1080
 # with the recording's settings and recording it into a file.
 #   bench/program/run_room_bench.sh [--seconds N (45)] [--rounds N (3)] [--build DIR (build)]
 #   bench/program/run_room_bench.sh --memory [--seconds N (600)]
@@ -42,15 +45,18 @@ fi
 STEP_SECONDS=90
 WARMUP=5
 STUDENTS_BENCH="$BUILD/bench/program/bench_student_pushes"
-for tool in Xvfb xdotool import convert ffmpeg ffprobe curl python3; do
+for tool in Xvfb xdotool import convert display ffmpeg ffplay ffprobe curl python3; do
   command -v "$tool" >/dev/null || { echo "bench: $tool is missing" >&2; exit 1; }
 done
 [ -x "$STUDENTS_BENCH" ] || { echo "bench: build bench_student_pushes first (/work/bld.sh or ninja)" >&2; exit 1; }
 
 source bench/program/session.sh
 REF_PIDS=()
+ROOM_PICTURE=
 stop_reference() {
   local pid
+  if [ -n "$ROOM_PICTURE" ]; then kill "$ROOM_PICTURE" 2>/dev/null || true; wait "$ROOM_PICTURE" 2>/dev/null || true; fi
+  ROOM_PICTURE=
   for pid in "${REF_PIDS[@]:-}"; do [ -n "$pid" ] && kill -INT "$pid" 2>/dev/null || true; done
   for pid in "${REF_PIDS[@]:-}"; do [ -n "$pid" ] && wait "$pid" 2>/dev/null || true; done
   REF_PIDS=()
@@ -191,6 +197,25 @@ program_in_room() {
   TEACHER_SIZE=$(video_size "$teacher")
   RECORD_SIZE=$(video_size "$record")
   [ -n "$TEACHER_SIZE" ] && [ -n "$RECORD_SIZE" ] || fail "the teacher's streams could not be read"
+  find_tiles
+}
+
+# The room as the program shows it ($work/room.png) and the place of its
+# four students' tiles, side by side right under the 36-pixel title strip:
+# TILE_X, TILE_Y (the first tile's corner), TILE_W and TILE_H (4:3). The
+# tiles are the only colourful part of the rows under the strip (the
+# students' colour bars).
+find_tiles() {
+  local top first last
+  find_window vtmaintea || fail "the room window went"
+  top=$(( WIN_Y + 40 ))
+  import -window root "$work/room.png"
+  read -r first last < <(convert "$work/room.png" -crop "$(( WIN_W - 80 ))x110+$WIN_X+$top" +repage \
+    -colorspace HSL -channel G -separate +channel -scale "$(( WIN_W - 80 ))x1!" -threshold 30% txt:- |
+    awk -F'[,: ]+' 'NR > 1 && /gray\(255\)|white/ { if (f == "") f = $1; l = $1 } END { print f, l }')
+  [ -n "$first" ] && [ $(( last - first )) -ge 200 ] || fail "the students' tiles were not found on the screen"
+  TILE_X=$(( WIN_X + first )) TILE_W=$(( (last - first + 4) / 4 ))
+  TILE_H=$(( TILE_W * 3 / 4 )) TILE_Y=$(( WIN_Y + 36 ))
 }
 
 # The bit rate (kbit/s) the program's push gives a camera of this width.
@@ -215,8 +240,12 @@ start_student_publishers() {
 REF_WORK=()
 start_reference_work() {
   local i w h kbps
+  display -immutable -geometry +0+0 "$work/room.png" >/dev/null 2>&1 &
+  ROOM_PICTURE=$!
+  sleep 1
   for i in 0 1 2 3; do
-    ffmpeg -nostdin -loglevel error -i "${RTMP_BASE}ref_stu$i" -f null - >/dev/null 2>>"$work/ffmpeg.log" &
+    ffplay -loglevel error -nostats -noborder -left $(( TILE_X + i * TILE_W )) -top "$TILE_Y" -x "$TILE_W" \
+      -y "$TILE_H" "${RTMP_BASE}ref_stu$i" >/dev/null 2>>"$work/ffmpeg.log" &
     REF_WORK+=($!)
   done
   read -r w h <<<"$TEACHER_SIZE"
@@ -277,9 +306,12 @@ for round in $(seq "$ROUNDS"); do
   wait_streams '^ref_stu' 4 2
   wait_streams '^ref_(teacher|record)$' 2 1
   sleep "$WARMUP"
+  import -window root "$work/reference-screen.png"
+  cp "$work/room.png" /tmp/veltora-room-bench-program.png
+  cp "$work/reference-screen.png" /tmp/veltora-room-bench-reference.png
   measure "${REF_WORK[@]}"
   ref=$CPU ref_mb=$PEAK_MB
-  ref_parts="four decoders $(awk -v a="${PARTS[0]}" -v b="${PARTS[1]}" -v c="${PARTS[2]}" -v d="${PARTS[3]}" \
+  ref_parts="four players $(awk -v a="${PARTS[0]}" -v b="${PARTS[1]}" -v c="${PARTS[2]}" -v d="${PARTS[3]}" \
     'BEGIN { printf "%.3f", a + b + c + d }'), camera encoder ${PARTS[4]}, screen encoder and file ${PARTS[5]}"
   [ -s "$work/ref_record.mp4" ] || fail "the reference recorded nothing"
   stop_reference
@@ -298,6 +330,7 @@ echo
 echo "CPU: user + system seconds per wall second of each process tree, over $SECONDS_RUN s after $WARMUP s of warm-up;"
 echo "students: the four simulated students' pushes alone (inside the program), taken off as prog-stu;"
 echo "memory: peak resident set (sum over the tree); load: 1-minute load before/after ($(nproc) processors)."
+echo "the screens recorded (last round): /tmp/veltora-room-bench-program.png, /tmp/veltora-room-bench-reference.png"
 echo "teacher's camera $TEACHER_SIZE, recording $RECORD_SIZE; the reference's parts (last round, CPU/s): $ref_parts"
 printf 'median of %s rounds: program %s (net %s) vs reference %s CPU/s: %sx (target <= 0.8x); peak %s MB vs %s MB\n' \
   "$ROUNDS" "$(median <<<"$prog_all")" "$(median <<<"$net_all")" "$(median <<<"$ref_all")" \
