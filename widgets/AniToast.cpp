@@ -77,6 +77,10 @@ void AniToast::startGrowAndSpin()
 void AniToast::startFadeOver()
 {
     setParent(nullptr);  // a window of its own over the parent
+    // Not the parent's child any more, it still goes with it (a tile or a
+    // room closed during the four seconds).
+    if (m_parent)
+        connect(m_parent, &QObject::destroyed, this, [this] { delete this; });
     setWindowFlags(windowFlags() | Qt::Tool | Qt::FramelessWindowHint | Qt::WindowTransparentForInput);
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_TransparentForMouseEvents);

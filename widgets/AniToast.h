@@ -3,7 +3,7 @@
 // to 300 x 300 in its middle while turning twice, then flips through three
 // frames and fades out. Any other mode: a frameless, input-transparent tool
 // window over the parent fades the image in and out (4 seconds). The widget
-// deletes itself when its last animation ends. The animations follow Qt's
+// deletes itself when its last animation ends, or with its parent. The animations follow Qt's
 // animation clock; the frame flips are a 500 ms timer. GUI thread only.
 #include <QImage>
 #include <QWidget>

@@ -185,6 +185,24 @@ TEST(AniToast, FadeOverSizesFromTheParentAndLivesFourSeconds)
     }
 }
 
+TEST(AniToast, EitherModeGoesWithItsParentMidAnimation)
+{
+    // The fading one is a window of its own, not the parent's child.
+    for (int mode : {int(AniToast::FadeOver), int(AniToast::GrowAndSpin)}) {
+        SCOPED_TRACE(mode);
+        ManualAnimationClock clock;
+        auto* tile = new QWidget;
+        tile->resize(400, 300);
+        tile->show();
+        QPointer<AniToast> ani = AniToast::ShowAni(mode, tile);
+        ASSERT_FALSE(ani.isNull());
+        clock.stepTo(1000);
+        delete tile;
+        EXPECT_TRUE(ani.isNull());
+        clock.step(6000);  // its animations went with it
+    }
+}
+
 TEST(AniToast, GrowAndSpinThenFlipsThreeFramesAndFades)
 {
     ManualAnimationClock clock;
