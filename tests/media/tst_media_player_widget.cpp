@@ -314,6 +314,17 @@ TEST_F(MediaPlayerWidgetTest, SliderReleasedAtTheEndSeeksJustBeforeIt)
 
 TEST_F(MediaPlayerWidgetTest, LiveRoomStudentCommandsWaitInTheDelayQueue)
 {
+    // The session is given back as it was: the next tests are the teacher's
+    // in a small class, whose commands apply at once.
+    struct Restore {
+        QStringList vars = CData::instance()->GetLoginVar();
+        int type = CData::instance()->GetLocalUser()->type;
+        ~Restore()
+        {
+            CData::instance()->SetLoginVar(vars);
+            CData::instance()->GetLocalUser()->type = type;
+        }
+    } restore;
     ASSERT_TRUE(CData::instance()->SetLoginVar({"tok", "live", "student1", "S", "g1", "2"}));
     ASSERT_TRUE(CData::instance()->IsLiveRoom());
     CData::instance()->GetLocalUser()->type = 0;  // a student
