@@ -27,18 +27,9 @@ bool ensurePlanes(FramePtr& frame, int width, int height, bool* made)
     *made = false;
     if (frame && frame->width == width && frame->height == height)
         return true;
-    frame = makeFrame();
-    if (!frame)
-        return false;
-    frame->format = AV_PIX_FMT_YUV420P;
-    frame->width = width;
-    frame->height = height;
-    if (av_frame_get_buffer(frame.get(), 0) < 0) {
-        frame.reset();
-        return false;
-    }
-    *made = true;
-    return true;
+    frame = makePicture(width, height, AV_PIX_FMT_YUV420P);
+    *made = frame != nullptr;
+    return *made;
 }
 
 uint8_t* row(const AVFrame* f, int plane, int y)
@@ -140,14 +131,9 @@ bool Compositor::draw(AVFrame* canvas, const CanvasLayer& layer, Scaler& scaler)
         return sws_scale(scaler.sws.get(), p->data, p->linesize, 0, p->height, to, canvas->linesize) > 0;
     }
     if (!scaler.scaled) {
-        scaler.scaled = makeFrame();
-        scaler.scaled->format = AV_PIX_FMT_YUV420P;
-        scaler.scaled->width = w;
-        scaler.scaled->height = h;
-        if (av_frame_get_buffer(scaler.scaled.get(), 0) < 0) {
-            scaler.scaled.reset();
+        scaler.scaled = makePicture(w, h, AV_PIX_FMT_YUV420P);
+        if (!scaler.scaled)
             return false;
-        }
     }
     AVFrame* s = scaler.scaled.get();
     if (sws_scale(scaler.sws.get(), p->data, p->linesize, 0, p->height, s->data, s->linesize) <= 0)

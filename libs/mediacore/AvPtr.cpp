@@ -11,6 +11,19 @@ std::string avErrorText(int err)
     return text;
 }
 
+FramePtr makePicture(int width, int height, AVPixelFormat format)
+{
+    FramePtr frame = makeFrame();
+    if (!frame)
+        return nullptr;
+    frame->format = format;
+    frame->width = width;
+    frame->height = height;
+    if (av_frame_get_buffer(frame.get(), 0) < 0)
+        return nullptr;
+    return frame;
+}
+
 int64_t monotonicMs()
 {
     using namespace std::chrono;

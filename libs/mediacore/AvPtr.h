@@ -28,6 +28,9 @@ using SwrPtr = std::unique_ptr<SwrContext, SwrFree>;
 
 inline FramePtr makeFrame() { return FramePtr(av_frame_alloc()); }
 inline PacketPtr makePacket() { return PacketPtr(av_packet_alloc()); }
+// A picture of this size and format with its planes allocated; null when
+// they cannot be.
+FramePtr makePicture(int width, int height, AVPixelFormat format);
 
 std::string avErrorText(int err);
 

@@ -19,13 +19,8 @@ FramePtr FrameRing::take(int width, int height, AVPixelFormat format)
     }
     FramePtr fresh;
     if (!chosen) {
-        fresh = makeFrame();
+        fresh = makePicture(width, height, format);
         if (!fresh)
-            return nullptr;
-        fresh->format = format;
-        fresh->width = width;
-        fresh->height = height;
-        if (av_frame_get_buffer(fresh.get(), 0) < 0)
             return nullptr;
         if (m_frames.size() < m_keep) {
             m_frames.push_back(std::move(fresh));

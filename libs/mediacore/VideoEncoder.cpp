@@ -54,11 +54,12 @@ bool VideoEncoder::open(const VideoSettings& settings, std::string* error)
         m_ctx.reset();
         return false;
     }
-    m_canvas = makeFrame();
-    m_canvas->format = c->pix_fmt;
-    m_canvas->width = c->width;
-    m_canvas->height = c->height;
-    av_frame_get_buffer(m_canvas.get(), 0);
+    m_canvas = makePicture(c->width, c->height, c->pix_fmt);
+    if (!m_canvas) {
+        *error = "x264: no memory for a picture";
+        m_ctx.reset();
+        return false;
+    }
     m_input = makeFrame();
     m_packet = makePacket();
     return true;
